@@ -1,0 +1,48 @@
+#pragma once
+#include <functional>
+#include <string>
+#include <utility>
+#include <vector>
+
+// Base of the headless controls. A control keeps the state a widget would show;
+// a view watches it (Watch) and mirrors every change.
+class TControl {
+public:
+    explicit TControl(std::string name = {}) : Name(std::move(name)) {}
+    virtual ~TControl() = default;
+    TControl(const TControl&) = delete;
+    TControl& operator=(const TControl&) = delete;
+
+    std::string Name;
+    int Tag = 0;       // the stage (or input) a grid control belongs to
+    int FieldKind = 0; // which field of the stage record the control edits
+
+    bool Enabled() const { return FEnabled; }
+    void SetEnabled(bool value) {
+        if (value != FEnabled) {
+            FEnabled = value;
+            Changed();
+        }
+    }
+    bool Visible() const { return FVisible; }
+    void SetVisible(bool value) {
+        if (value != FVisible) {
+            FVisible = value;
+            Changed();
+        }
+    }
+
+    // A view registers here to be told about every change of state.
+    void Watch(std::function<void()> onChange) { Watchers.push_back(std::move(onChange)); }
+
+protected:
+    void Changed() {
+        for (auto& w : Watchers)
+            w();
+    }
+
+private:
+    bool FEnabled = true;
+    bool FVisible = true;
+    std::vector<std::function<void()>> Watchers;
+};

@@ -1,0 +1,25 @@
+#pragma once
+#include "ui/Control.h"
+
+enum class TAlignment { Left, Center, Right };
+
+struct TStatusPanel {
+    int Width = 0;
+    TAlignment Alignment = TAlignment::Left;
+    std::string Text;
+};
+
+class TStatusBar : public TControl {
+public:
+    using TControl::TControl;
+    void AddPanel(int width, TAlignment alignment) { FPanels.push_back({width, alignment, {}}); }
+    const std::vector<TStatusPanel>& Panels() const { return FPanels; }
+    const std::string& PanelText(size_t i) const { return FPanels.at(i).Text; }
+    void SetPanelText(size_t i, std::string text) {
+        FPanels.at(i).Text = std::move(text);
+        Changed();
+    }
+
+private:
+    std::vector<TStatusPanel> FPanels;
+};

@@ -1,0 +1,29 @@
+#pragma once
+#include "ui/Form.h"
+#include <string>
+
+enum class TBoxKind { Information, Error, Warning, Plain };
+enum class TBoxButtons { Ok, OkCancel, YesNoCancel };
+
+// What a file dialog offers: "*.usr|*.usr" style filter, default extension, preset name.
+struct TFileDialog {
+    std::string Filter;
+    std::string DefaultExt;
+    std::string FileName;
+};
+
+// Everything modal goes through here: message boxes, file dialogs, modal forms and
+// handing a file to the system's text editor. The GUI implements it with Qt; tests
+// script it; the command-line tool answers without asking anybody.
+class TUi {
+public:
+    virtual ~TUi() = default;
+    virtual TModalResult MessageBox(TBoxKind kind, const std::string& caption, const std::string& text,
+                                    TBoxButtons buttons) = 0;
+    // True with the chosen name in fileName; false when the user cancelled.
+    virtual bool OpenFileDialog(const TFileDialog& dialog, std::string& fileName) = 0;
+    virtual bool SaveFileDialog(const TFileDialog& dialog, std::string& fileName) = 0;
+    virtual TModalResult ShowModal(TForm& form) = 0;
+    // False when no editor could be started for the file.
+    virtual bool OpenInTextEditor(const std::string& path) = 0;
+};

@@ -1,0 +1,24 @@
+# Sourced by run.sh and test.sh: installs the Debian packages the build needs.
+# As root it runs apt-get; otherwise it prints the exact command and stops.
+varok_need_packages() {
+    local missing=()
+    for p in "$@"; do
+        dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+    done
+    [ ${#missing[@]} -eq 0 ] && return 0
+    if [ "$(id -u)" -eq 0 ]; then
+        echo "Installing: ${missing[*]}"
+        export DEBIAN_FRONTEND=noninteractive
+        apt-get update -qq && apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null || {
+            echo "apt-get install failed for: ${missing[*]}" >&2
+            exit 1
+        }
+    else
+        echo "Missing packages. Run:" >&2
+        echo "  sudo apt-get install -y ${missing[*]}" >&2
+        exit 1
+    fi
+}
+
+VAROK_BUILD_PACKAGES=(cmake g++ make pkg-config qt6-base-dev libgl-dev)
+VAROK_TEST_PACKAGES=(libgtest-dev libgmock-dev clang libclang-rt-14-dev g++-mingw-w64-x86-64-posix)

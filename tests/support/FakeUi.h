@@ -1,0 +1,45 @@
+#pragma once
+#include "ui/Ui.h"
+#include <deque>
+#include <functional>
+#include <string>
+#include <vector>
+
+// A scripted TUi: records every box and dialog, answers from queues the test fills.
+// An empty queue answers the first button (OK / Yes), cancels file dialogs and
+// closes modal forms with Cancel.
+class FakeUi : public TUi {
+public:
+    struct Box {
+        TBoxKind Kind;
+        std::string Caption;
+        std::string Text;
+        TBoxButtons Buttons;
+    };
+    std::vector<Box> Boxes;
+    std::deque<TModalResult> BoxAnswers;
+    // Each file dialog takes the next entry: a name, or empty for Cancel.
+    std::deque<std::string> FileAnswers;
+    std::vector<TFileDialog> FileDialogs;
+    // Each modal form runs the next script on the form and returns its result.
+    std::deque<std::function<TModalResult(TForm&)>> FormScripts;
+    std::vector<std::string> ModalForms;
+    std::vector<std::string> EditorFiles;
+    bool EditorStarts = true;
+    // Called when a box is shown, before its answer is taken.
+    std::function<void(const Box&)> OnBox;
+
+    TModalResult MessageBox(TBoxKind kind, const std::string& caption, const std::string& text,
+                            TBoxButtons buttons) override;
+    bool OpenFileDialog(const TFileDialog& dialog, std::string& fileName) override;
+    bool SaveFileDialog(const TFileDialog& dialog, std::string& fileName) override;
+    TModalResult ShowModal(TForm& form) override;
+    bool OpenInTextEditor(const std::string& path) override;
+
+    // Texts of all boxes shown so far.
+    std::vector<std::string> Texts() const;
+    int CountText(const std::string& text) const;
+
+private:
+    bool FileAnswer(const TFileDialog& dialog, std::string& fileName);
+};
