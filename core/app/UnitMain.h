@@ -1,0 +1,89 @@
+#pragma once
+#include "model/AlgorithmEditor.h"
+#include "model/CompositionRules.h"
+#include "model/ConfigImage.h"
+#include "ui/Button.h"
+#include "ui/Form.h"
+#include "ui/Panel.h"
+#include "ui/ProgressBar.h"
+#include "ui/StatusBar.h"
+#include "ui/Timer.h"
+#include "ui/Ui.h"
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+// The main window: owns the one configuration image, the project's title and saved
+// state, the toolbar through which every command enters, the status bar, the editor
+// panels and the link state. Headless: the GUI mirrors it.
+class TMain : public TForm {
+public:
+    static inline const std::string CaptionBase = "Конфигурация";
+    static inline const std::string NotConnected = "Нет подключения";
+    static inline const std::string SaveQuestion = "Хотите сохранить текущий проект конфигурации ?";
+
+    // commandLine: the text after the program name.
+    TMain(TUi& ui, const std::string& commandLine);
+    ~TMain() override;
+
+    // State of the main window, in declared order.
+    bool Refilling = false;
+    uint8_t Checksum = 0;
+    uint8_t LinkMode = 0;
+    int32_t PortNumber = 1;
+    std::string ProjectTitle;
+    int32_t ReplyCount = 0;
+    bool Saved = true;
+    int32_t CurrentInput = 0;
+    ConfigImage Image;
+
+    TUi& Ui;
+    bool DebugMode = false;
+
+    // Editor panels.
+    TAlgorithmEditor Algorithms;
+    TCompositionRules Composition;
+
+    // Toolbar, in order; separators are buttons with IsSeparator.
+    TButton TBNew{"TBNew"}, TBOpen{"TBOpen"}, TBSave{"TBSave"}, TBReport{"TBReport"}, TBFind{"TBFind"},
+        TBRead{"TBRead"}, TBWrite{"TBWrite"}, TBDebug{"TBDebug"}, ToolButton1{"ToolButton1"};
+    std::vector<TButton*> ToolBar1;
+    TStatusBar StatusBar1{"StatusBar1"};
+    TPanel PanelScan{"PanelScan"};
+    TProgressBar ProgressBar{"ProgressBar"};
+    TTimer Timer{"Timer"};
+
+    void NotifyImageChanged();
+    // Runs the close handling; true when the window may close.
+    bool FormClose();
+    void ToolButton1Click();
+    // Set by a successful close; the GUI ends the program when it turns true.
+    bool Closed = false;
+
+    // Toolbar commands.
+    void TBNewClick();
+    void TBOpenClick();
+    void TBSaveClick();
+    void TBReportClick();
+    void TBFindClick();
+    void TBReadClick();
+    void TBWriteClick();
+    void TBDebugClick();
+
+    // Editor entry points (the panels do the work).
+    void CheckBox180Click(TControl& control) { Algorithms.CheckBox180Click(control); }
+    void SpeedButton1Click(TButton& button) { Algorithms.SpeedButton1Click(button); }
+    void ShowInput() { Algorithms.ShowInput(); }
+    void Edit6Change() { Algorithms.Edit6Change(); }
+    void ComboBox58Change(TControl& control) { Composition.ComboBox58Change(control); }
+    void ShowComposition() { Composition.ShowComposition(); }
+    void ApplyRules(const std::string& selector) { Composition.ApplyRules(selector); }
+
+    // "Конфигурация - " followed by the project title.
+    void ShowProjectCaption();
+
+private:
+    void BuildToolBar();
+    std::vector<std::unique_ptr<TButton>> Separators;
+};

@@ -1,0 +1,264 @@
+#include "model/AlgorithmEditor.h"
+#include "model/WholeNumber.h"
+
+namespace {
+const char* const InputButtonNames[Layout::Inputs] = {"SpeedButton1", "SpeedButton2", "SpeedButton3",
+                                                      "SpeedButton5", "SpeedButton6", "SpeedButton7",
+                                                      "SpeedButton8", "SpeedButton9"};
+const int MessageBoxNumbers[8] = {43, 44, 45, 49, 50, 51, 52, 53};
+const int RepeatBoxNumbers[8] = {32, 34, 36, 38, 39, 40, 41, 42};
+const int PauseBoxNumbers[8] = {46, 47, 48, 22, 24, 26, 28, 30};
+
+// The K1 box of module 1 at stage 2 comes before stage 1's in the form's numbering.
+int RelayK1Number(int module, int stage) {
+    if (module == 0) {
+        static const int firstModule[8] = {190, 188, 192, 194, 196, 198, 200, 202};
+        return firstModule[stage];
+    }
+    return 204 + 16 * (module - 1) + 2 * stage;
+}
+
+std::string Numbered(const std::string& prefix, int n) { return prefix + std::to_string(n); }
+
+std::vector<std::string> NumberTexts(int from, int to) {
+    std::vector<std::string> items;
+    for (int i = from; i <= to; ++i)
+        items.push_back(std::to_string(i));
+    return items;
+}
+} // namespace
+
+TAlgorithmEditor::TAlgorithmEditor(ConfigImage& image, int& currentInput, bool& refilling)
+    : Image(image), CurrentInput(currentInput), Refilling(refilling) {
+    auto handler = [this](auto& control) { CheckBox180Click(control); };
+
+    std::vector<TButton*> row;
+    for (int n = 0; n < Layout::Inputs; ++n) {
+        auto& b = InputButtons[static_cast<size_t>(n)];
+        b = std::make_unique<TButton>(InputButtonNames[n]);
+        b->SetCaption("IN " + std::to_string(n + 1));
+        b->Tag = n;
+        b->Kind = TButtonKind::Toggle;
+        b->OnClick = [this](TButton& button) { SpeedButton1Click(button); };
+        row.push_back(b.get());
+    }
+    TButton::MakeGroup(row);
+    InputButtons[0]->SetDown(true);
+
+    std::vector<std::string> repeats{Unlimited};
+    for (int i = 1; i <= 255; ++i)
+        repeats.push_back(std::to_string(i));
+    const std::vector<std::string> messages = NumberTexts(1, Messages);
+    std::vector<std::string> pauses;
+    for (int p = 0; p < 8; ++p)
+        pauses.push_back(std::to_string(p * Layout::PauseStepSeconds));
+
+    for (int s = 0; s < Stages; ++s) {
+        const auto i = static_cast<size_t>(s);
+        auto setup = [&](TControl& c, int kind) {
+            c.Tag = s;
+            c.FieldKind = kind;
+        };
+        StageBoxes[i] = std::make_unique<TCheckBox>(Numbered("CheckBox", 180 + s));
+        StageBoxes[i]->SetCaption(std::to_string(s + 1) + " этап");
+        setup(*StageBoxes[i], KindStage);
+        StageBoxes[i]->OnClick = handler;
+        if (s > 0)
+            StageBoxes[i]->SetEnabled(false);
+
+        MessageBoxes[i] = std::make_unique<TComboBox>(Numbered("ComboBox", MessageBoxNumbers[s]));
+        MessageBoxes[i]->SetItems(messages);
+        setup(*MessageBoxes[i], KindMessage);
+        MessageBoxes[i]->OnChange = handler;
+
+        RepeatBoxes[i] = std::make_unique<TComboBox>(Numbered("ComboBox", RepeatBoxNumbers[s]));
+        RepeatBoxes[i]->SetItems(repeats);
+        setup(*RepeatBoxes[i], KindRepeat);
+        RepeatBoxes[i]->OnChange = handler;
+
+        PauseBoxes[i] = std::make_unique<TComboBox>(Numbered("ComboBox", PauseBoxNumbers[s]));
+        PauseBoxes[i]->SetItems(pauses);
+        PauseBoxes[i]->SetItemIndex(0);
+        setup(*PauseBoxes[i], KindPause);
+        PauseBoxes[i]->OnChange = handler;
+
+        StageTimes[i] = std::make_unique<TStaticText>(Numbered("StaticText", 8 + s));
+
+        for (int z = 0; z < Zones; ++z) {
+            auto& b = ZoneButtons[static_cast<size_t>(Zones * s + z)];
+            b = std::make_unique<TButton>(Numbered("ToolButton", 69 + 8 * z + s));
+            b->Kind = TButtonKind::Toggle;
+            setup(*b, KindZone1 + z);
+            b->OnClick = handler;
+            ShowZonePicture(*b);
+        }
+        for (int m = 0; m < Modules; ++m)
+            for (int k = 0; k < 2; ++k) {
+                auto& c = RelayBoxes[static_cast<size_t>(RelaysPerStage * s + 2 * m + k)];
+                c = std::make_unique<TCheckBox>(Numbered("CheckBox", RelayK1Number(m, s) + k));
+                c->SetCaption(std::to_string(k));
+                setup(*c, KindModule1 + m);
+                c->OnClick = handler;
+            }
+    }
+    TotalTime = std::make_unique<TStaticText>("StaticText23");
+
+    LenMes.Caption = "Время воспроиз- ведения сообщений:";
+    LenMes.SetTitles("Номер", "сек.");
+    for (int k = 1; k <= Messages; ++k)
+        LenMes.AddRow(std::to_string(k), "");
+}
+
+void TAlgorithmEditor::AttachLengthTable() {
+    LenMes.OnStringsChange = [this](TValueListEditor&) { Edit6Change(); };
+}
+
+std::vector<TControl*> TAlgorithmEditor::GridControls() const {
+    std::vector<TControl*> all;
+    for (int s = 0; s < Stages; ++s) {
+        const auto i = static_cast<size_t>(s);
+        all.insert(all.end(), {StageBoxes[i].get(), MessageBoxes[i].get(), RepeatBoxes[i].get(), PauseBoxes[i].get()});
+    }
+    for (const auto& b : ZoneButtons)
+        all.push_back(b.get());
+    for (const auto& c : RelayBoxes)
+        all.push_back(c.get());
+    return all;
+}
+
+void TAlgorithmEditor::ShowZonePicture(TButton& button) {
+    button.SetImageIndex(button.Down() ? PictureDown : PictureUp);
+}
+
+uint8_t* TAlgorithmEditor::StageRecord(int stage) {
+    return Image.Data() + Layout::StageOffset(CurrentInput, stage);
+}
+
+void TAlgorithmEditor::EnableNextStage(int stage) {
+    if (stage + 1 < Stages)
+        StageBoxes[static_cast<size_t>(stage + 1)]->SetEnabled(true);
+}
+
+// Unchecking a later stage raises this handler for it, which clears its enabled bit.
+void TAlgorithmEditor::ClearLaterStages(int stage) {
+    for (int t = stage + 1; t < Stages; ++t) {
+        StageBoxes[static_cast<size_t>(t)]->SetChecked(false);
+        StageBoxes[static_cast<size_t>(t)]->SetEnabled(false);
+    }
+}
+
+void TAlgorithmEditor::CheckBox180Click(TControl& control) {
+    const int s = control.Tag;
+    const int k = control.FieldKind;
+    uint8_t* record = StageRecord(s);
+    switch (k) {
+    case KindStage: {
+        const bool checked = static_cast<TCheckBox&>(control).Checked();
+        SetBit(record + Layout::StageFlags, Layout::StageEnabledBit, checked ? 1 : 0);
+        if (checked && RepeatBoxes[static_cast<size_t>(s)]->ItemIndex() != 0)
+            EnableNextStage(s);
+        else
+            ClearLaterStages(s);
+        if (ApplyRules)
+            ApplyRules("PHASE");
+        break;
+    }
+    case KindMessage:
+        record[Layout::MessageNumber] = static_cast<uint8_t>(static_cast<TComboBox&>(control).ItemIndex() + 1);
+        break;
+    case KindRepeat: {
+        const int index = static_cast<TComboBox&>(control).ItemIndex();
+        record[Layout::RepeatCount] = static_cast<uint8_t>(index);
+        if (index != 0) {
+            EnableNextStage(s);
+        } else {
+            ClearLaterStages(s);
+            if (ApplyRules)
+                ApplyRules("PHASE");
+        }
+        break;
+    }
+    case KindPause:
+        PutBits(Layout::PauseWidth, static_cast<uint8_t>(static_cast<TComboBox&>(control).ItemIndex()),
+                record + Layout::StageFlags, Layout::PauseBit);
+        break;
+    default:
+        if (k >= KindZone1 && k < KindModule1) {
+            auto& button = static_cast<TButton&>(control);
+            SetBit(record + Layout::Zones, Layout::Zone1Bit + KindZone1 - k, button.Down() ? 1 : 0);
+            ShowZonePicture(button);
+        } else if (k >= KindModule1 && k < KindModule1 + Modules) {
+            auto& box = static_cast<TCheckBox&>(control);
+            const int relay = static_cast<int>(WholeNumberOr(box.Caption(), 0));
+            SetBit(record + Layout::Relays, Layout::RelayIndex(k - KindModule1, relay), box.Checked() ? 1 : 0);
+        }
+        break;
+    }
+    if (NotifyImageChanged)
+        NotifyImageChanged();
+    if (k <= KindPause)
+        Edit6Change();
+}
+
+void TAlgorithmEditor::SpeedButton1Click(TButton& button) {
+    button.SetDown(true);
+    CurrentInput = button.Tag;
+    Refilling = true;
+    ShowInput();
+    if (ApplyRules)
+        ApplyRules("ALL");
+    Edit6Change();
+    Refilling = false;
+}
+
+void TAlgorithmEditor::ShowInput() {
+    for (int s = 0; s < Stages; ++s) {
+        const auto i = static_cast<size_t>(s);
+        // Read the record afresh for every field: the stage handler raised by a
+        // check box may have changed it.
+        StageBoxes[i]->SetChecked(GetBit(StageRecord(s) + Layout::StageFlags, Layout::StageEnabledBit) == 1);
+        MessageBoxes[i]->SetItemIndex(StageRecord(s)[Layout::MessageNumber] - 1);
+        RepeatBoxes[i]->SetItemIndex(StageRecord(s)[Layout::RepeatCount]);
+        PauseBoxes[i]->SetItemIndex((StageRecord(s)[Layout::StageFlags] >> 3) & 7);
+        for (int z = 0; z < Zones; ++z)
+            ZoneButton(s, z).SetDown(GetBit(StageRecord(s) + Layout::Zones, Layout::Zone1Bit - z) == 1);
+        for (int j = 0; j < RelaysPerStage; ++j)
+            RelayBoxes[static_cast<size_t>(RelaysPerStage * s + j)]->SetChecked(
+                GetBit(StageRecord(s) + Layout::Relays, j) == 1);
+    }
+}
+
+void TAlgorithmEditor::Edit6Change() {
+    for (int r = 1; r <= Messages; ++r)
+        if (LenMes.Value(r).empty())
+            LenMes.SetValue(r, "0");
+
+    for (int s = 0; s < Stages; ++s) {
+        const auto i = static_cast<size_t>(s);
+        TStaticText& time = *StageTimes[i];
+        if (!StageBoxes[i]->Checked()) {
+            time.SetCaption("0");
+            continue;
+        }
+        // With no message chosen the lookup lands on the title row, which is no number.
+        const int64_t length = WholeNumberOr(LenMes.Value(MessageBoxes[i]->ItemIndex() + 1), -1);
+        const int64_t repeats = WholeNumberOr(RepeatBoxes[i]->Text(), -1);
+        const int64_t pause = WholeNumberOr(PauseBoxes[i]->Text(), 0);
+        if (repeats == -1)
+            time.SetCaption(RepeatBoxes[i]->ItemIndex() == 0 && length > 0 ? Unlimited : "0");
+        else if (length != -1)
+            time.SetCaption(std::to_string(length * repeats + (repeats - 1) * pause));
+    }
+
+    int64_t total = 0;
+    bool bounded = true;
+    for (const auto& time : StageTimes) {
+        int64_t value = 0;
+        if (!ParseWholeNumber(time->Caption(), value, true)) {
+            bounded = false;
+            break;
+        }
+        total += value;
+    }
+    TotalTime->SetCaption(bounded ? std::to_string(total) : UnlimitedTotal);
+}

@@ -1,0 +1,84 @@
+#pragma once
+#include "model/ConfigImage.h"
+#include "ui/Button.h"
+#include "ui/CheckBox.h"
+#include "ui/ComboBox.h"
+#include "ui/StaticText.h"
+#include "ui/ValueListEditor.h"
+#include <array>
+#include <functional>
+#include <memory>
+#include <string>
+
+// The warning-algorithm editor: the input selector, the grid of eight stage columns
+// (224 controls that all report to CheckBox180Click), the stage and total times, and
+// the message-length table. Every edit is written into the shown input's stage records.
+class TAlgorithmEditor {
+public:
+    static constexpr int Stages = Layout::Stages;
+    static constexpr int Zones = 8;
+    static constexpr int Modules = 8;
+    static constexpr int Messages = 72;
+    static constexpr int RelaysPerStage = 2 * Modules;
+
+    // FieldKind numbers of the grid rows.
+    static constexpr int KindStage = 0;
+    static constexpr int KindMessage = 1;
+    static constexpr int KindRepeat = 2;
+    static constexpr int KindPause = 3;
+    static constexpr int KindZone1 = 4;
+    static constexpr int KindModule1 = 12;
+
+    // Zone button pictures.
+    static constexpr int PictureUp = 0;
+    static constexpr int PictureDown = 1;
+
+    static inline const std::string Unlimited = "Без огр";
+    static inline const std::string UnlimitedTotal = "Без ограничения";
+
+    TAlgorithmEditor(ConfigImage& image, int& currentInput, bool& refilling);
+
+    // Hooks into the main window: the image-changed notification and the enabling pass.
+    std::function<void()> NotifyImageChanged;
+    std::function<void(const std::string&)> ApplyRules;
+
+    void CheckBox180Click(TControl& control);
+    void SpeedButton1Click(TButton& button);
+    void ShowInput();
+    void Edit6Change();
+    // Attaches the length table to the time computation; done once start-up has filled it.
+    void AttachLengthTable();
+
+    // Input buttons by input 0..7 (SpeedButton1 … SpeedButton9, the numbering skips 4).
+    std::array<std::unique_ptr<TButton>, Layout::Inputs> InputButtons;
+    std::array<std::unique_ptr<TCheckBox>, Stages> StageBoxes;
+    std::array<std::unique_ptr<TComboBox>, Stages> MessageBoxes;
+    std::array<std::unique_ptr<TComboBox>, Stages> RepeatBoxes;
+    std::array<std::unique_ptr<TComboBox>, Stages> PauseBoxes;
+    std::array<std::unique_ptr<TStaticText>, Stages> StageTimes;
+    std::unique_ptr<TStaticText> TotalTime;
+    // Entry 8 x stage + zone.
+    std::array<std::unique_ptr<TButton>, Stages * Zones> ZoneButtons;
+    // Entry 16 x stage + 2 x module + relay (K1 = 0, K2 = 1).
+    std::array<std::unique_ptr<TCheckBox>, Stages * RelaysPerStage> RelayBoxes;
+    TValueListEditor LenMes{"LenMes"};
+    TStaticText StaticText268{"StaticText268", "Программирование алгоритмов оповещения"};
+
+    TButton& ZoneButton(int stage, int zone) { return *ZoneButtons[static_cast<size_t>(Zones * stage + zone)]; }
+    TCheckBox& RelayBox(int stage, int module, int relay) {
+        return *RelayBoxes[static_cast<size_t>(RelaysPerStage * stage + 2 * module + relay)];
+    }
+    // Every grid control, for views that bind them generically.
+    std::vector<TControl*> GridControls() const;
+    // The picture a zone button shows for its state.
+    static void ShowZonePicture(TButton& button);
+
+private:
+    uint8_t* StageRecord(int stage);
+    void ClearLaterStages(int stage);
+    void EnableNextStage(int stage);
+
+    ConfigImage& Image;
+    int& CurrentInput;
+    bool& Refilling;
+};

@@ -1,0 +1,230 @@
+#include "model/CompositionRules.h"
+#include "ui/Cp1251.h"
+
+namespace {
+std::vector<std::string> Counts(int upTo) {
+    std::vector<std::string> items;
+    for (int i = 0; i <= upTo; ++i)
+        items.push_back(std::to_string(i));
+    return items;
+}
+} // namespace
+
+TCompositionRules::TCompositionRules(ConfigImage& image, bool& refilling, TAlgorithmEditor& editor)
+    : Image(image), Refilling(refilling), Editor(editor) {
+    for (TComboBox* box : {&ComboBox58, &ComboBox57, &ComboBox55, &ComboBox54}) {
+        box->SetItems(Counts(2));
+        box->SetItemIndex(0);
+    }
+    ComboBox56.SetItems(Counts(8));
+    ComboBox56.SetItemIndex(0);
+    ComboBox56.DropDownCount = 10;
+    CheckBox316.SetCaption("");
+    CheckBox316.SetEnabled(false);
+    CheckBox325.SetCaption("Приоритет входа AUX над автоматическим режимом");
+    for (int z = 0; z < 8; ++z) {
+        CBMuz[static_cast<size_t>(z)] = std::make_unique<TCheckBox>("CBMuz" + std::to_string(z + 1));
+        CBMuz[static_cast<size_t>(z)]->SetCaption("Зона " + std::to_string(z + 1));
+    }
+    Edit1.MaxLength = static_cast<int>(Layout::SerialNumberSize);
+    for (TEdit* e : {&Edit2, &Edit3, &Edit4})
+        e->MaxLength = static_cast<int>(Layout::DatePartSize);
+    Edit5.MaxLength = static_cast<int>(Layout::VersionSize);
+    SetIdentityWritable(false);
+
+    for (TControl* c : Controls()) {
+        if (auto* box = dynamic_cast<TComboBox*>(c))
+            box->OnChange = [this](TComboBox& b) { ComboBox58Change(b); };
+        else if (auto* check = dynamic_cast<TCheckBox*>(c))
+            check->OnClick = [this](TCheckBox& b) { ComboBox58Change(b); };
+        else if (auto* edit = dynamic_cast<TEdit*>(c))
+            edit->OnChange = [this](TEdit& e) { ComboBox58Change(e); };
+    }
+}
+
+const std::vector<std::string>& TCompositionRules::Labels() {
+    static const std::vector<std::string> labels = {
+        "Усилитель мощности QV-470AM",  "Разветвитель QV-SP",  "Модуль контроля и управления QV-CU4",
+        "Пожарный пульт микрофонный QV-5FD", "Пульт диктора микрофонный QV-5D",
+        "Сигнал привлечения внимания (ГОНГ)", "Приоритет входа AUX над авт. режимом",
+        "Зоны трансляции фоновой музыки:", "Серийный номер", "Дата", "Версия"};
+    return labels;
+}
+
+std::vector<TControl*> TCompositionRules::Controls() {
+    std::vector<TControl*> all{&ComboBox58, &ComboBox57, &ComboBox56, &ComboBox55, &ComboBox54,
+                               &CheckBox316, &CheckBox325};
+    for (auto& box : CBMuz)
+        all.push_back(box.get());
+    all.insert(all.end(), {&Edit1, &Edit2, &Edit3, &Edit4, &Edit5});
+    return all;
+}
+
+void TCompositionRules::SetIdentityWritable(bool writable) {
+    for (TEdit* e : {&Edit1, &Edit2, &Edit3, &Edit4, &Edit5})
+        e->SetReadOnly(!writable);
+}
+
+void TCompositionRules::WriteText(const TEdit& edit, size_t offset, size_t size) {
+    const std::string bytes = Utf8ToCp1251(edit.Text());
+    for (size_t i = 0; i < size; ++i)
+        Image[offset + i] = i < bytes.size() ? static_cast<uint8_t>(bytes[i]) : 0;
+}
+
+std::string TCompositionRules::ReadText(size_t offset, size_t size) const {
+    std::string bytes;
+    for (size_t i = 0; i < size && Image[offset + i] != 0; ++i)
+        bytes += static_cast<char>(Image[offset + i]);
+    return Cp1251ToUtf8(bytes);
+}
+
+void TCompositionRules::ComboBox58Change(TControl& control) {
+    if (Refilling)
+        return;
+    auto index = [&control] { return static_cast<uint8_t>(static_cast<TComboBox&>(control).ItemIndex()); };
+    auto checked = [&control] { return static_cast<TCheckBox&>(control).Checked() ? 1 : 0; };
+    if (&control == &ComboBox58) {
+        Image.PutBits(Layout::CountWidth, index(), Layout::AmplifierCountBit);
+    } else if (&control == &ComboBox57) {
+        Image.PutBits(Layout::CountWidth, index(), Layout::SplitterCountBit);
+        ApplyRules("SP");
+    } else if (&control == &ComboBox56) {
+        Image.PutBits(Layout::ModuleCountWidth, index(), Layout::ModuleCountBit);
+        ApplyRules("Modul");
+    } else if (&control == &ComboBox55) {
+        Image.PutBits(Layout::CountWidth, index(), Layout::FireCountBit);
+        ApplyRules("PultFire");
+    } else if (&control == &ComboBox54) {
+        Image.PutBits(Layout::CountWidth, index(), Layout::AnnouncerCountBit);
+        ApplyRules("PultDiktor");
+    } else if (&control == &CheckBox316) {
+        Image.SetBit(Layout::GongBit, checked());
+    } else if (&control == &CheckBox325) {
+        Image.SetBit(Layout::AuxPriorityBit, checked());
+    } else if (&control == &Edit1) {
+        WriteText(Edit1, Layout::SerialNumber, Layout::SerialNumberSize);
+    } else if (&control == &Edit2) {
+        WriteText(Edit2, Layout::Date1, Layout::DatePartSize);
+    } else if (&control == &Edit3) {
+        WriteText(Edit3, Layout::Date2, Layout::DatePartSize);
+    } else if (&control == &Edit4) {
+        WriteText(Edit4, Layout::Date3, Layout::DatePartSize);
+    } else if (&control == &Edit5) {
+        WriteText(Edit5, Layout::Version, Layout::VersionSize);
+    } else {
+        for (int z = 1; z <= 8; ++z)
+            if (&control == CBMuz[static_cast<size_t>(z - 1)].get())
+                Image.SetBit(Layout::MusicZoneBit(z), checked());
+    }
+    if (NotifyImageChanged)
+        NotifyImageChanged();
+}
+
+void TCompositionRules::ShowComposition() {
+    const uint8_t counts = Image[Layout::UnitCounts];
+    ComboBox58.SetItemIndex(counts >> 6);
+    ComboBox57.SetItemIndex((counts >> 4) & 3);
+    ComboBox54.SetItemIndex((counts >> 2) & 3);
+    ComboBox55.SetItemIndex(counts & 3);
+    for (int z = 0; z < 8; ++z)
+        CBMuz[static_cast<size_t>(z)]->SetChecked((Image[Layout::MusicZones] >> z) & 1);
+    const uint8_t options = Image[Layout::ModuleOptions];
+    ComboBox56.SetItemIndex(options & 15);
+    CheckBox316.SetChecked(options & 0x80);
+    CheckBox325.SetChecked(options & 0x40);
+    Image[Layout::MarkerS] = Layout::MarkerSValue;
+    Image[Layout::MarkerN] = Layout::MarkerNValue;
+    Edit1.SetText(ReadText(Layout::SerialNumber, Layout::SerialNumberSize));
+    Edit2.SetText(ReadText(Layout::Date1, Layout::DatePartSize));
+    Edit3.SetText(ReadText(Layout::Date2, Layout::DatePartSize));
+    Edit4.SetText(ReadText(Layout::Date3, Layout::DatePartSize));
+    Image[Layout::MarkerV] = Layout::MarkerVValue;
+    Edit5.SetText(ReadText(Layout::Version, Layout::VersionSize));
+}
+
+// A console box offers "0", then "1" when the other console counts 1, "1" and "2" when it counts 0.
+void TCompositionRules::RefillConsoleChoices(TComboBox& box, const TComboBox& other) {
+    const int remembered = box.ItemIndex();
+    std::vector<std::string> items{"0"};
+    if (other.ItemIndex() == 1)
+        items.push_back("1");
+    else if (other.ItemIndex() == 0)
+        items.insert(items.end(), {"1", "2"});
+    box.SetItems(items);
+    box.SetItemIndex(remembered);
+}
+
+void TCompositionRules::Gong() {
+    if (ComboBox54.ItemIndex() == 0) {
+        CheckBox316.SetChecked(false);
+        CheckBox316.SetEnabled(false);
+    } else {
+        CheckBox316.SetEnabled(true);
+    }
+}
+
+void TCompositionRules::StagesAndZones() {
+    const int splitters = ComboBox57.ItemIndex();
+    for (int s = 0; s < TAlgorithmEditor::Stages; ++s) {
+        const auto i = static_cast<size_t>(s);
+        if (s >= 1)
+            Editor.StageBoxes[i]->SetEnabled(Editor.RepeatBoxes[i - 1]->ItemIndex() > 0);
+        const bool checked = Editor.StageBoxes[i]->Checked();
+        Editor.MessageBoxes[i]->SetEnabled(checked);
+        Editor.RepeatBoxes[i]->SetEnabled(checked);
+        Editor.PauseBoxes[i]->SetEnabled(checked);
+        for (int z = 0; z < TAlgorithmEditor::Zones; ++z) {
+            TButton& zone = Editor.ZoneButton(s, z);
+            auto unavailable = [&](TCheckBox& music) {
+                zone.SetDown(false);
+                zone.SetEnabled(false);
+                music.SetChecked(false);
+                music.SetEnabled(false);
+            };
+            if (splitters == 0) {
+                unavailable(*CBMuz[i]);
+            } else if (splitters == 1) {
+                if (z < 4) {
+                    zone.SetEnabled(checked);
+                    CBMuz[static_cast<size_t>(z)]->SetEnabled(true);
+                } else {
+                    unavailable(*CBMuz[static_cast<size_t>(z)]);
+                }
+            } else if (splitters == 2) {
+                zone.SetEnabled(checked);
+                CBMuz[i]->SetEnabled(true);
+            }
+        }
+        for (int z = 0; z < TAlgorithmEditor::Zones; ++z)
+            TAlgorithmEditor::ShowZonePicture(Editor.ZoneButton(s, z));
+    }
+}
+
+void TCompositionRules::Relays() {
+    const int modules = ComboBox56.ItemIndex();
+    for (int s = 0; s < TAlgorithmEditor::Stages; ++s) {
+        const bool checked = Editor.StageBoxes[static_cast<size_t>(s)]->Checked();
+        for (int i = 0; i < TAlgorithmEditor::RelaysPerStage; ++i) {
+            TCheckBox& relay = *Editor.RelayBoxes[static_cast<size_t>(TAlgorithmEditor::RelaysPerStage * s + i)];
+            if (i < 2 * modules) {
+                relay.SetEnabled(checked);
+            } else {
+                relay.SetChecked(false);
+                relay.SetEnabled(false);
+            }
+        }
+    }
+}
+
+void TCompositionRules::ApplyRules(const std::string& selector) {
+    const bool all = selector == "ALL";
+    if (all || selector == "PultFire")
+        RefillConsoleChoices(ComboBox54, ComboBox55);
+    if (all || selector == "PultDiktor")
+        RefillConsoleChoices(ComboBox55, ComboBox54);
+    Gong();
+    if (all || selector == "SP" || selector == "PHASE")
+        StagesAndZones();
+    if (all || selector == "Modul" || selector == "PHASE")
+        Relays();
+}

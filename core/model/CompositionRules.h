@@ -1,0 +1,55 @@
+#pragma once
+#include "model/AlgorithmEditor.h"
+#include "ui/Edit.h"
+#include <array>
+#include <functional>
+#include <memory>
+#include <string>
+
+// The composition panel: unit counts, gong, AUX priority, music zones and the
+// controller's identity, with the enabling pass ApplyRules that keeps consoles, zones,
+// relays and the stage chaining in line with what the installed system provides.
+class TCompositionRules {
+public:
+    TCompositionRules(ConfigImage& image, bool& refilling, TAlgorithmEditor& editor);
+
+    std::function<void()> NotifyImageChanged;
+
+    void ComboBox58Change(TControl& control);
+    void ShowComposition();
+    void ApplyRules(const std::string& selector);
+    // The identity fields accept typing only in debug mode.
+    void SetIdentityWritable(bool writable);
+
+    TComboBox ComboBox58{"ComboBox58"}; // amplifiers
+    TComboBox ComboBox57{"ComboBox57"}; // splitters
+    TComboBox ComboBox56{"ComboBox56"}; // control modules
+    TComboBox ComboBox55{"ComboBox55"}; // fire consoles
+    TComboBox ComboBox54{"ComboBox54"}; // announcer consoles
+    TCheckBox CheckBox316{"CheckBox316"}; // gong
+    TCheckBox CheckBox325{"CheckBox325"}; // AUX priority
+    std::array<std::unique_ptr<TCheckBox>, 8> CBMuz;
+    TEdit Edit1{"Edit1"}; // serial number
+    TEdit Edit2{"Edit2"}; // date, three parts
+    TEdit Edit3{"Edit3"};
+    TEdit Edit4{"Edit4"};
+    TEdit Edit5{"Edit5"}; // version
+    TStaticText StaticText269{"StaticText269", "Состав и конфигурация системы"};
+
+    // The labels beside the controls, top to bottom.
+    static const std::vector<std::string>& Labels();
+    // The 20 controls of the panel in their order on screen.
+    std::vector<TControl*> Controls();
+
+private:
+    void RefillConsoleChoices(TComboBox& box, const TComboBox& other);
+    void Gong();
+    void StagesAndZones();
+    void Relays();
+    void WriteText(const TEdit& edit, size_t offset, size_t size);
+    std::string ReadText(size_t offset, size_t size) const;
+
+    ConfigImage& Image;
+    bool& Refilling;
+    TAlgorithmEditor& Editor;
+};

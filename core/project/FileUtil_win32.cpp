@@ -1,0 +1,64 @@
+#include "project/FileUtil.h"
+#include <algorithm>
+#include <windows.h>
+
+namespace {
+std::string Reason(DWORD code) {
+    char* text = nullptr;
+    const DWORD length = FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
+                                            FORMAT_MESSAGE_IGNORE_INSERTS,
+                                        nullptr, code, 0, reinterpret_cast<char*>(&text), 0, nullptr);
+    std::string reason = length ? std::string(text, length) : "error " + std::to_string(code);
+    LocalFree(text);
+    while (!reason.empty() && (reason.back() == '\r' || reason.back() == '\n' || reason.back() == '.'))
+        reason.pop_back();
+    return reason;
+}
+
+std::string Folder(const std::string& path) {
+    const size_t slash = path.find_last_of("\\/");
+    if (slash == std::string::npos)
+        return ".";
+    return path.substr(0, slash + 1);
+}
+
+bool WriteAll(HANDLE file, const std::string& bytes) {
+    size_t done = 0;
+    while (done < bytes.size()) {
+        const DWORD chunk = static_cast<DWORD>(std::min<size_t>(bytes.size() - done, 1u << 30));
+        DWORD written = 0;
+        if (!WriteFile(file, bytes.data() + done, chunk, &written, nullptr) || written == 0)
+            return false;
+        done += written;
+    }
+    return true;
+}
+} // namespace
+
+bool WriteFileAtomically(const std::string& path, const std::string& bytes, std::string& error) {
+    error.clear();
+    char temporary[MAX_PATH];
+    if (!GetTempFileNameA(Folder(path).c_str(), "vrk", 0, temporary)) {
+        error = "Unable to write to " + path + ": " + Reason(GetLastError());
+        return false;
+    }
+    auto fail = [&](DWORD code) {
+        DeleteFileA(temporary);
+        error = "Unable to write to " + path + ": " + Reason(code);
+        return false;
+    };
+    HANDLE file = CreateFileA(temporary, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return fail(GetLastError());
+    if (!WriteAll(file, bytes) || !FlushFileBuffers(file)) {
+        const DWORD code = GetLastError();
+        CloseHandle(file);
+        return fail(code);
+    }
+    if (!CloseHandle(file))
+        return fail(GetLastError());
+    // A read-only old file makes the move fail, which keeps it.
+    if (!MoveFileExA(temporary, path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+        return fail(GetLastError());
+    return true;
+}

@@ -1,0 +1,63 @@
+#pragma once
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+// A sectioned key=value settings file, read and written the way profile files are:
+// names compared case-insensitively, values trimmed of surrounding blanks, the first
+// of duplicate keys wins, and every line the program does not write is kept as it
+// was. The API speaks UTF-8; the file is Windows-1251 (or UTF-8 when it starts with a
+// UTF-8 byte order mark, which is kept).
+class TIniFile {
+public:
+    // Loads `fileName`; a missing file is an empty one. If the file exists but cannot
+    // be read, returns false with a message and UpdateFile refuses to replace it.
+    bool Load(const std::string& fileName, std::string& error);
+    // Takes the raw bytes of a file instead of reading one.
+    void SetBytes(std::string_view bytes);
+    // The raw bytes the file would get; an unchanged file gives back its own bytes.
+    std::string Bytes() const;
+
+    std::string ReadString(std::string_view section, std::string_view key, std::string_view defaultValue) const;
+    // Replaces the value of the key in place, else adds the key at the end of its
+    // section, else adds the section at the end of the file. Returns false, changing
+    // nothing, for names and values a line cannot hold (line breaks, an empty key, a
+    // key with '=' or starting with ';' or '[', a section name with ']').
+    bool WriteString(std::string_view section, std::string_view key, std::string_view value);
+
+    // Writes the file back to the loaded file name, replacing it atomically.
+    bool UpdateFile(std::string& error) const;
+    const std::string& FileName() const { return Name; }
+
+private:
+    enum class TEol : unsigned char { None, Lf, CrLf };
+    struct TLine {
+        std::string Text; // UTF-8, without the line break
+        TEol Eol;
+    };
+    // Lines before the first section header form a section with no header.
+    struct TSection {
+        std::vector<TLine> Lines; // the header line first, if any
+        size_t End = 0;           // just past the last non-blank line: where new keys go
+    };
+    struct TKeyPlace {
+        size_t Section;
+        size_t Line;
+    };
+
+    std::string Encoded(std::string_view utf8) const;
+    static std::string Fold(std::string_view utf8);
+    static std::string KeyId(std::string_view foldedSection, std::string_view foldedKey);
+    void AddLine(std::string text, TEol eol);
+    void Insert(size_t section, std::string text);
+
+    std::string Name;
+    bool Unreadable = false;
+    bool Utf8 = false; // the file starts with a UTF-8 byte order mark
+    TEol NewEol = TEol::CrLf;
+    std::vector<TSection> Sections;
+    std::unordered_map<std::string, size_t> SectionIndex; // folded name -> first section
+    std::unordered_map<std::string, TKeyPlace> KeyIndex;  // KeyId -> first occurrence
+};

@@ -1,0 +1,121 @@
+#include "SimController.h"
+#include "link/Crc8.h"
+#include <algorithm>
+
+namespace {
+constexpr uint8_t ProbeLength = 0x04;
+constexpr uint8_t ReadLength = 0x06;
+constexpr uint8_t WriteLength = 0x26;
+
+bool KnownLengthByte(uint8_t lengthByte) {
+    return lengthByte == ProbeLength || lengthByte == ReadLength || lengthByte == WriteLength;
+}
+} // namespace
+
+TSimController::TSimController(const TSimFaults& faults) : Faults(faults) {}
+
+void TSimController::LoadImage(const uint8_t* data, size_t n) {
+    Mem.fill(0);
+    std::copy_n(data, std::min(n, MemorySize), Mem.begin());
+}
+
+size_t TSimController::RequestLength(uint8_t lengthByte, uint8_t command) {
+    if (lengthByte == ProbeLength && command == ProbeCommand)
+        return 5;
+    if (lengthByte == ReadLength && command == ReadCommand)
+        return 7;
+    if (lengthByte == WriteLength && command == WriteCommand)
+        return 39;
+    return 0;
+}
+
+std::vector<TSimController::TBytes> TSimController::Feed(const uint8_t* data, size_t n) {
+    std::vector<TBytes> replies;
+    Pending.insert(Pending.end(), data, data + n);
+    // Scan by offset and erase once, so a large chunk of garbage costs linear time.
+    size_t pos = 0;
+    while (pos < Pending.size()) {
+        const uint8_t* p = Pending.data() + pos;
+        const size_t available = Pending.size() - pos;
+        // Every request starts 00 01, then a length byte that fits its command.
+        if (p[0] != 0x00 || (available >= 2 && p[1] != 0x01) ||
+            (available >= 3 && !KnownLengthByte(p[2]))) {
+            ++pos;
+            continue;
+        }
+        if (available < 4)
+            break;
+        const size_t length = RequestLength(p[2], p[3]);
+        if (length == 0) {
+            ++pos;
+            continue;
+        }
+        if (available < length)
+            break;
+        // A request with a wrong CRC may have been garbage that looked like a header:
+        // look for the next 00 01 inside it rather than skipping it whole.
+        if (Crc8(p, length - 1) != p[length - 1]) {
+            ++pos;
+            continue;
+        }
+        Answer(p, replies);
+        pos += length;
+    }
+    Pending.erase(Pending.begin(), Pending.begin() + static_cast<std::ptrdiff_t>(pos));
+    return replies;
+}
+
+bool TSimController::Answering() const {
+    return !Faults.Silent && !(Faults.StopAfter && Answers >= *Faults.StopAfter);
+}
+
+void TSimController::Answer(const uint8_t* request, std::vector<TBytes>& replies) {
+    // A controller that has stopped answering takes nothing in either.
+    if (!Answering())
+        return;
+    const uint8_t command = request[3];
+    if (command == ProbeCommand) {
+        TBytes reply{0x00, 0x01, ProbeLength, Faults.ProbeAnswer};
+        Seal(reply);
+        replies.push_back(std::move(reply));
+        ++Answers;
+        return;
+    }
+    const uint16_t address = static_cast<uint16_t>(request[4] << 8 | request[5]);
+    if (address % BlockSize != 0 || address >= MemorySize)
+        return;
+    if (command == WriteCommand && !(Faults.StuckBlock && *Faults.StuckBlock == address))
+        std::copy_n(request + 6, BlockSize, Mem.begin() + address);
+    replies.push_back(BlockReply(command, address));
+    ++Answers;
+}
+
+TSimController::TBytes TSimController::BlockReply(uint8_t command, uint16_t address) {
+    // Only the address field is falsified: the data are still those of the block asked for.
+    uint16_t named = address;
+    if (!BlockReplied && Faults.ReplyAddress)
+        named = *Faults.ReplyAddress;
+    BlockReplied = true;
+    TBytes reply{0x00, 0x01, WriteLength, command, static_cast<uint8_t>(named >> 8),
+                 static_cast<uint8_t>(named & 0xFF)};
+    reply.insert(reply.end(), Mem.begin() + address, Mem.begin() + address + BlockSize);
+    Seal(reply);
+    return reply;
+}
+
+void TSimController::Seal(TBytes& reply) const {
+    const uint8_t crc = Crc8(reply.data(), reply.size());
+    reply.push_back(Faults.BadCrc ? static_cast<uint8_t>(~crc) : crc);
+}
+
+std::vector<TSimController::TBytes> TSimController::Pieces(const TBytes& reply) const {
+    if (Faults.Split == 0 || Faults.Split >= reply.size())
+        return {reply};
+    std::vector<TBytes> pieces;
+    for (size_t at = 0; at < reply.size(); at += Faults.Split) {
+        const size_t size = std::min(Faults.Split, reply.size() - at);
+        pieces.emplace_back(reply.begin() + static_cast<std::ptrdiff_t>(at),
+                            reply.begin() + static_cast<std::ptrdiff_t>(at + size));
+    }
+    return pieces;
+}

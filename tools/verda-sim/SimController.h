@@ -1,0 +1,49 @@
+#pragma once
+#include "SimFaults.h"
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+// The controller's side of the link: a 2048-byte memory that answers probe, read and
+// write requests. Fed any byte chunks; keeps at most one partial request between calls.
+class TSimController {
+public:
+    static constexpr size_t MemorySize = 2048;
+    static constexpr size_t BlockSize = 32;
+    static constexpr size_t BlockReplySize = 39;
+    static constexpr uint8_t ProbeCommand = 0x55;
+    static constexpr uint8_t ReadCommand = 0x33;
+    static constexpr uint8_t WriteCommand = 0x44;
+
+    using TBytes = std::vector<uint8_t>;
+
+    explicit TSimController(const TSimFaults& faults = {});
+
+    std::array<uint8_t, MemorySize>& Memory() { return Mem; }
+    const std::array<uint8_t, MemorySize>& Memory() const { return Mem; }
+    // Loads an image: shorter is zero-filled, bytes past 2048 are ignored.
+    void LoadImage(const uint8_t* data, size_t n);
+
+    // Takes received bytes; returns the replies to every request they complete, in order.
+    std::vector<TBytes> Feed(const uint8_t* data, size_t n);
+    uint64_t AnswerCount() const { return Answers; }
+    // The pieces a reply goes out in: one, or pieces of the --split size.
+    std::vector<TBytes> Pieces(const TBytes& reply) const;
+
+private:
+    // Length of a request with this length byte and command, or 0 if no request looks so.
+    static size_t RequestLength(uint8_t lengthByte, uint8_t command);
+    // Drops leading bytes until Pending could begin a request; true if one is complete.
+    bool SyncToRequest();
+    void Answer(const uint8_t* request, std::vector<TBytes>& replies);
+    TBytes BlockReply(uint8_t command, uint16_t address);
+    void Seal(TBytes& reply) const;
+    bool Answering() const;
+
+    TSimFaults Faults;
+    std::array<uint8_t, MemorySize> Mem{};
+    TBytes Pending;
+    uint64_t Answers = 0;
+    bool BlockReplied = false;
+};

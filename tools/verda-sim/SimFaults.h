@@ -1,0 +1,16 @@
+#pragma once
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+
+// Misbehaviours the simulated controller can be told to show; all off by default.
+struct TSimFaults {
+    bool Silent = false;
+    uint8_t ProbeAnswer = 0xAA;
+    size_t Split = 0; // 0: each reply in one piece
+    std::optional<uint16_t> StuckBlock;
+    std::optional<uint16_t> ReplyAddress;
+    std::optional<uint64_t> StopAfter;
+    bool BadCrc = false;
+    std::optional<uint64_t> HangupAfter;
+};
