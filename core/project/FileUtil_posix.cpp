@@ -9,7 +9,9 @@
 #include <unistd.h>
 
 namespace {
-std::string Reason(int code) { return std::generic_category().message(code); }
+std::string Reason(int code) {
+    return std::generic_category().message(code);
+}
 
 std::string Folder(const std::string& path) {
     const size_t slash = path.rfind('/');

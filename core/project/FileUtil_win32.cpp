@@ -47,7 +47,8 @@ bool WriteFileAtomically(const std::string& path, const std::string& bytes, std:
         error = "Unable to write to " + path + ": " + Reason(code);
         return false;
     };
-    HANDLE file = CreateFileA(temporary, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE file =
+        CreateFileA(temporary, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE)
         return fail(GetLastError());
     if (!WriteAll(file, bytes) || !FlushFileBuffers(file)) {

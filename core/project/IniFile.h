@@ -20,7 +20,8 @@ public:
     // The raw bytes the file would get; an unchanged file gives back its own bytes.
     std::string Bytes() const;
 
-    std::string ReadString(std::string_view section, std::string_view key, std::string_view defaultValue) const;
+    std::string ReadString(std::string_view section, std::string_view key,
+                           std::string_view defaultValue) const;
     // Replaces the value of the key in place, else adds the key at the end of its
     // section, else adds the section at the end of the file. Returns false, changing
     // nothing, for names and values a line cannot hold (line breaks, an empty key, a
@@ -34,13 +35,14 @@ public:
 private:
     enum class TEol : unsigned char { None, Lf, CrLf };
     struct TLine {
-        std::string Text; // UTF-8, without the line break
+        std::string Text; // in the file's encoding, without the line break
         TEol Eol;
     };
     // Lines before the first section header form a section with no header.
     struct TSection {
         std::vector<TLine> Lines; // the header line first, if any
         size_t End = 0;           // just past the last non-blank line: where new keys go
+        std::string Id;           // the folded name
     };
     struct TKeyPlace {
         size_t Section;
@@ -48,16 +50,15 @@ private:
     };
 
     std::string Encoded(std::string_view utf8) const;
-    static std::string Fold(std::string_view utf8);
-    static std::string KeyId(std::string_view foldedSection, std::string_view foldedKey);
+    std::string Decoded(std::string_view raw) const;
+    std::string NameId(std::string_view raw) const;
     void AddLine(std::string text, TEol eol);
-    void Insert(size_t section, std::string text);
 
     std::string Name;
     bool Unreadable = false;
     bool Utf8 = false; // the file starts with a UTF-8 byte order mark
     TEol NewEol = TEol::CrLf;
-    std::vector<TSection> Sections;
+    std::vector<TSection> Sections = std::vector<TSection>(1);
     std::unordered_map<std::string, size_t> SectionIndex; // folded name -> first section
     std::unordered_map<std::string, TKeyPlace> KeyIndex;  // KeyId -> first occurrence
 };

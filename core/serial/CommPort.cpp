@@ -1,0 +1,502 @@
+#include "serial/CommPort.h"
+#include "serial/EvRead.h"
+#include "serial/EvStatus.h"
+#include "serial/ThStatus.h"
+#include "serial/ThWrite.h"
+#include "serial/Thread.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cstring>
+#include <new>
+#include <thread>
+
+namespace {
+
+constexpr int Rates[] = {110,   300,   600,   1200,  2400,   4800,   9600,  14400,
+                         19200, 38400, 56000, 57600, 115200, 128000, 256000};
+
+constexpr std::uint32_t ControlWord(TComControl control) {
+    switch (control) {
+    case ccSoft:
+        return ControlFlag::ForSoft;
+    case ccHard:
+        return ControlFlag::ForHard;
+    default:
+        return ControlFlag::ForNone;
+    }
+}
+
+} // namespace
+
+TCommPort::TCommPort(TUi& ui, THandOver& handOver)
+    : DeviceFactory(MakeSerialDevice), MonitorEvents(0x01FF & ~EventBit(evRxEventChar)), FUi(ui),
+      FHandOver(handOver), FSelf(std::make_shared<TCommPort*>(this)) {}
+
+TCommPort::~TCommPort() {
+    FHandlerDepth = 0;
+    ClosePort();
+    FSelf.reset();
+}
+
+void TCommPort::SetOpen(bool value) {
+    if (value == FOpen)
+        return;
+    if (value)
+        OpenPort();
+    else
+        ClosePort();
+}
+
+void TCommPort::CantOpen() {
+    FUi.MessageBox(TBoxKind::Error, "COM port error", "Can't open COM port", TBoxButtons::Ok);
+}
+
+void TCommPort::ReleaseRings() {
+    FIn.Buffer = {};
+    FOut.Buffer = {};
+    FIn.Used = 0;
+    FOut.Used = 0;
+    FIn.Size = FOut.Size = 0;
+}
+
+void TCommPort::OpenPort() {
+    if (FOpen) {
+        // Closed and opened again inside a handler: the deferred close becomes a reopen.
+        if (FDeferred == TDeferred::Close)
+            FDeferred = TDeferred::Reopen;
+        return;
+    }
+    FIn.Used = FOut.Used = 0;
+    FIn.Pos = FOut.Pos = 0;
+    try {
+        FOut.Buffer.assign(FOutSize, 0);
+        FIn.Buffer.assign(FInSize, 0);
+    } catch (const std::bad_alloc&) {
+        ReleaseRings();
+        CantOpen();
+        return;
+    }
+    FOut.Size = FOutSize;
+    FIn.Size = FInSize;
+    ClearLastSystemError();
+    FDevice = DeviceFactory ? DeviceFactory(FComNumber) : nullptr;
+    if (!FDevice || FDevice->Open() != TSerialError::None) {
+        FDevice.reset();
+        ReleaseRings();
+        CantOpen();
+        return;
+    }
+    FDevice->SetQueueSizes(FInSize, FOutSize);
+    FDevice->SetNoTimeouts();
+    SetComControl(FControl);
+    SetBaudRate(FBaudRate);
+    SetParity(FParity);
+    SetStopBits(FStopBits);
+    SetDataBits(FDataBits);
+    SetXonLim(FXonLim);
+    SetXoffLim(FXoffLim);
+    SetXonChar(FXonChar);
+    SetXoffChar(FXoffChar);
+    SetEventChar(FEventChar);
+    FStatusThread = std::make_unique<TStatusThread>(*this, MonitorEvents);
+    FReadWake.Reset();
+    FReadThread = std::make_unique<TReadThread>(*this);
+    FWriteWake.Reset();
+    FWriteThread = std::make_unique<TWriteThread>(*this);
+    FDataReady.Reset();
+    FReadEventThread = std::make_unique<TReadEventThread>(*this);
+    FStatusReady.Reset();
+    FStatusEventThread = std::make_unique<TStatusEventThread>(*this);
+    FOpen = true;
+    SetDTR(FDTR);
+    SetRTS(FRTS);
+    if (OnOpen)
+        OnOpen(*this, LastSystemError());
+}
+
+void TCommPort::ClosePort() {
+    if (!FOpen || FClosing)
+        return;
+    // The delivery worker that runs this handler waits for it, and the close would wait for
+    // that worker: close once the handler has returned.
+    if (FHandlerDepth > 0) {
+        Defer(TDeferred::Close);
+        return;
+    }
+    FClosing = true;
+    FCTS = FDSR = FDCD = FRing = false;
+    FStatusThread->RequestStop();
+    FDevice->SetEventMask(0);
+    FStatusThread->WaitFor();
+    FStatusThread.reset();
+    FReadThread->RequestStop();
+    FReadWake.Set();
+    FReadThread->WaitFor();
+    FReadThread.reset();
+    // A write held back by flow control would never end by itself: abort it and drop the rest.
+    FWriteThread->RequestStop();
+    FDevice->Purge(PurgeFlag::TxAbort | PurgeFlag::TxClear);
+    FWriteWake.Set();
+    FWriteThread->WaitFor();
+    FWriteThread.reset();
+    FReadEventThread->RequestStop();
+    FDataReady.Set();
+    FReadEventThread->WaitFor();
+    FReadEventThread.reset();
+    FStatusEventThread->RequestStop();
+    FStatusReady.Set();
+    FStatusEventThread->WaitFor();
+    FStatusEventThread.reset();
+    FDevice->Close();
+    FDevice.reset();
+    ReleaseRings();
+    FOpen = false;
+    FClosing = false;
+    if (OnClose)
+        OnClose(*this);
+}
+
+void TCommPort::Defer(TDeferred action) {
+    if (action == TDeferred::Close || FDeferred == TDeferred::None)
+        FDeferred = action;
+}
+
+void TCommPort::RunHandler(const std::function<void()>& handler) {
+    struct TDepth {
+        int& Depth;
+        ~TDepth() { --Depth; }
+    };
+    {
+        ++FHandlerDepth;
+        TDepth depth{FHandlerDepth};
+        handler();
+    }
+    if (FHandlerDepth == 0 && FDeferred != TDeferred::None && !FDeferredPosted) {
+        FDeferredPosted = true;
+        std::weak_ptr<TCommPort*> self = FSelf;
+        FHandOver.Post([self] {
+            if (auto port = self.lock())
+                (*port)->RunDeferred();
+        });
+    }
+}
+
+void TCommPort::RunDeferred() {
+    FDeferredPosted = false;
+    // Still inside a handler (an event loop nested in one): its end posts this again.
+    if (FHandlerDepth > 0)
+        return;
+    const TDeferred action = FDeferred;
+    FDeferred = TDeferred::None;
+    if (action == TDeferred::None)
+        return;
+    ClosePort();
+    if (action == TDeferred::Reopen)
+        OpenPort();
+}
+
+void TCommPort::DeliverData() {
+    if (OnDataReceived)
+        RunHandler([this] { OnDataReceived(*this, FIn.Used); });
+}
+
+void TCommPort::DeliverStatus() {
+    const std::uint32_t m = FLastEvents;
+    const std::pair<std::uint32_t, std::function<void(TCommPort&)>*> order[] = {
+        {CommEvent::Cts, &OnCTSSignal},   {CommEvent::Rlsd, &OnDCDSignal},     {CommEvent::Dsr, &OnDSRSignal},
+        {CommEvent::Ring, &OnRingSignal}, {CommEvent::RxChar, &OnRxDSignal},   {CommEvent::RxFlag, &OnRxEventSignal},
+        {CommEvent::TxEmpty, &OnTxDSignal}, {CommEvent::Break, &OnBreakSignal}};
+    const bool any = std::any_of(std::begin(order), std::end(order),
+                                 [&](const auto& e) { return (m & e.first) && *e.second; }) ||
+                     ((m & CommEvent::Err) && OnErrorSignal);
+    if (!any)
+        return;
+    RunHandler([&] {
+        for (const auto& [bit, handler] : order)
+            if ((m & bit) && *handler)
+                (*handler)(*this);
+        if ((m & CommEvent::Err) && OnErrorSignal)
+            OnErrorSignal(*this, LastSystemError());
+    });
+}
+
+void TCommPort::SetLineFlags(std::uint32_t status) {
+    FCTS = (status & ModemStatus::Cts) != 0;
+    FDSR = (status & ModemStatus::Dsr) != 0;
+    FDCD = (status & ModemStatus::Rlsd) != 0;
+    FRing = (status & ModemStatus::Ring) != 0;
+}
+
+// Read-modify-write of one field of the device's settings; the device's answers are ignored.
+void TCommPort::ApplySetting(const std::function<void(TLineSettings&)>& change) {
+    if (!IsEnabled())
+        return;
+    FDevice->GetSettings(FDeviceSettings);
+    change(FDeviceSettings);
+    FDevice->SetSettings(FDeviceSettings);
+}
+
+void TCommPort::SetComNumber(int value) {
+    SetOpen(false);
+    FComNumber = value;
+}
+
+void TCommPort::SetIBuffSize(std::uint32_t value) {
+    const bool wasOpen = FOpen;
+    if (wasOpen && FHandlerDepth > 0) {
+        FInSize = value;
+        Defer(TDeferred::Reopen);
+        return;
+    }
+    SetOpen(false);
+    FInSize = value;
+    if (wasOpen)
+        SetOpen(true);
+}
+
+void TCommPort::SetOBuffSize(std::uint32_t value) {
+    const bool wasOpen = FOpen;
+    if (wasOpen && FHandlerDepth > 0) {
+        FOutSize = value;
+        Defer(TDeferred::Reopen);
+        return;
+    }
+    SetOpen(false);
+    FOutSize = value;
+    if (wasOpen)
+        SetOpen(true);
+}
+
+int TCommPort::GetBaud() const { return Rates[FBaudRate]; }
+
+void TCommPort::SetBaud(int value) {
+    const auto found = std::find(std::begin(Rates), std::end(Rates), value);
+    if (found != std::end(Rates))
+        SetBaudRate(static_cast<TBaudRate>(found - std::begin(Rates)));
+}
+
+void TCommPort::SetBaudRate(TBaudRate value) {
+    FBaudRate = value;
+    ApplySetting([&](TLineSettings& s) { s.Rate = static_cast<std::uint32_t>(Rates[value]); });
+}
+
+void TCommPort::SetComControl(TComControl value) {
+    FControl = value;
+    ApplySetting([&](TLineSettings& s) { s.Flags = ControlWord(value); });
+}
+
+void TCommPort::SetParity(TParity value) {
+    FParity = value;
+    ApplySetting([&](TLineSettings& s) { s.Parity = static_cast<std::uint8_t>(value); });
+}
+
+void TCommPort::SetStopBits(TStopBits value) {
+    FStopBits = value;
+    ApplySetting([&](TLineSettings& s) { s.StopBits = static_cast<std::uint8_t>(value); });
+    BitsWarning();
+}
+
+void TCommPort::SetDataBits(std::uint16_t value) {
+    FDataBits = value < 5 || value > 8 ? 8 : value;
+    ApplySetting([&](TLineSettings& s) { s.ByteSize = static_cast<std::uint8_t>(FDataBits); });
+    BitsWarning();
+}
+
+void TCommPort::SetXonLim(std::uint16_t value) {
+    FXonLim = value;
+    ApplySetting([&](TLineSettings& s) { s.XonLim = value; });
+}
+
+void TCommPort::SetXoffLim(std::uint16_t value) {
+    FXoffLim = static_cast<std::uint16_t>(std::min<std::uint32_t>({value, FInSize, 65535}));
+    ApplySetting([&](TLineSettings& s) { s.XoffLim = FXoffLim; });
+}
+
+void TCommPort::SetXonChar(unsigned char value) {
+    FXonChar = value;
+    ApplySetting([&](TLineSettings& s) { s.XonChar = static_cast<char>(value); });
+}
+
+void TCommPort::SetXoffChar(unsigned char value) {
+    FXoffChar = value;
+    ApplySetting([&](TLineSettings& s) { s.XoffChar = static_cast<char>(value); });
+}
+
+void TCommPort::SetEventChar(unsigned char value) {
+    FEventChar = value;
+    ApplySetting([&](TLineSettings& s) { s.EventChar = static_cast<char>(value); });
+}
+
+void TCommPort::BitsWarning() {
+    const char* text = nullptr;
+    if (FDataBits != 5 && FStopBits == sb1_5)
+        text = "Invalid combination (6,7 or 8 data bits with 1.5 stop bits)";
+    else if (FDataBits == 5 && FStopBits == sb2_0)
+        text = "Invalid combination (5 data bits with 2 stop bits)";
+    if (text)
+        FUi.MessageBox(TBoxKind::Warning, "COM port warning", text, TBoxButtons::Ok);
+}
+
+std::uint32_t TCommPort::PutBlock(const char* buffer, std::uint32_t count) {
+    if (!IsEnabled() || !FOpen)
+        return 0;
+    std::uint32_t p, u;
+    {
+        std::lock_guard lock(FOut.Lock);
+        p = FOut.Pos;
+        u = FOut.Used;
+    }
+    const std::uint64_t e = std::uint64_t(p) + u, s = FOut.Size;
+    std::uint64_t first, second = 0, index;
+    if (e < s) {
+        index = e;
+        first = std::min<std::uint64_t>(count, s - e);
+        if (count > s - e)
+            second = std::min<std::uint64_t>(count - (s - e), p);
+    } else {
+        index = e - s;
+        first = std::min<std::uint64_t>(count, p - (e - s));
+    }
+    if (first)
+        std::memcpy(FOut.Buffer.data() + index, buffer, first);
+    if (second)
+        std::memcpy(FOut.Buffer.data(), buffer + first, second);
+    const auto total = static_cast<std::uint32_t>(first + second);
+    std::lock_guard lock(FOut.Lock);
+    FOut.Used += total;
+    if (total > 0)
+        FWriteWake.Set();
+    return total;
+}
+
+std::uint32_t TCommPort::GetBlock(char* buffer, std::uint32_t count) {
+    if (!IsEnabled() || !FOpen || FIn.Used == 0)
+        return 0;
+    std::uint32_t p, u;
+    {
+        std::lock_guard lock(FIn.Lock);
+        p = FIn.Pos;
+        u = FIn.Used;
+    }
+    const std::uint64_t e = std::uint64_t(p) + u, s = FIn.Size;
+    std::uint64_t first, second = 0;
+    if (e < s) {
+        first = std::min<std::uint64_t>(count, u);
+    } else {
+        first = std::min<std::uint64_t>(count, s - p);
+        if (count > s - p)
+            second = std::min<std::uint64_t>(count - (s - p), e - s);
+    }
+    if (first)
+        std::memcpy(buffer, FIn.Buffer.data() + p, first);
+    if (second)
+        std::memcpy(buffer + first, FIn.Buffer.data(), second);
+    const auto total = static_cast<std::uint32_t>(first + second);
+    {
+        std::lock_guard lock(FIn.Lock);
+        FIn.Used -= total;
+        FIn.Pos += total;
+        if (FIn.Pos >= FIn.Size)
+            FIn.Pos -= FIn.Size;
+    }
+    // Also for a take of nothing: a reader stopped by a full ring goes on.
+    FReadWake.Set();
+    return total;
+}
+
+std::uint32_t TCommPort::PutString(const char* text) {
+    return text ? PutBlock(text, static_cast<std::uint32_t>(std::strlen(text))) : 0;
+}
+
+char TCommPort::GetChar() {
+    char c = 0;
+    if (FIn.Used > 0)
+        GetBlock(&c, 1);
+    return c;
+}
+
+std::uint32_t TCommPort::GetInBuffFree() {
+    std::lock_guard lock(FIn.Lock);
+    return (FOpen ? FIn.Size : FInSize) - FIn.Used;
+}
+
+std::uint32_t TCommPort::GetOutBuffFree() {
+    std::lock_guard lock(FOut.Lock);
+    return (FOpen ? FOut.Size : FOutSize) - FOut.Used;
+}
+
+int TCommPort::GetOutQueCount() {
+    std::uint32_t inQueue = 0, outQueue = 0;
+    if (!IsEnabled() || !FDevice->QueueCounts(inQueue, outQueue))
+        return 0;
+    return static_cast<int>(outQueue);
+}
+
+void TCommPort::FlushInBuffer() {
+    if (IsEnabled())
+        FDevice->Purge(PurgeFlag::RxAbort | PurgeFlag::RxClear);
+    std::lock_guard lock(FIn.Lock);
+    FIn.Used = 0;
+    ++FIn.Flushes;
+}
+
+void TCommPort::FlushOutBuffer() {
+    if (IsEnabled())
+        FDevice->Purge(PurgeFlag::TxAbort | PurgeFlag::TxClear);
+    std::lock_guard lock(FOut.Lock);
+    FWriteWake.Reset();
+    FOut.Used = 0;
+    ++FOut.Flushes;
+}
+
+void TCommPort::SetDTR(bool value) {
+    if (!FOpen)
+        FDTR = value;
+    else if (FDevice->Escape(value ? TEscape::SetDtr : TEscape::ClrDtr))
+        FDTR = value;
+}
+
+void TCommPort::SetRTS(bool value) {
+    if (!FOpen)
+        FRTS = value;
+    else if (FDevice->Escape(value ? TEscape::SetRts : TEscape::ClrRts))
+        FRTS = value;
+}
+
+bool TCommPort::SetBreak(bool on) {
+    return FOpen && FDevice->Escape(on ? TEscape::SetBreak : TEscape::ClrBreak);
+}
+
+void TCommPort::SendBreak(unsigned short ticks) {
+    if (IsEnabled())
+        FDevice->Escape(TEscape::SetBreak);
+    std::this_thread::sleep_for(std::chrono::milliseconds(55) * ticks);
+    if (IsEnabled())
+        FDevice->Escape(TEscape::ClrBreak);
+}
+
+void TCommPort::PowerOn() {
+    if (IsEnabled()) {
+        FDevice->Escape(TEscape::SetDtr);
+        FDevice->Escape(TEscape::SetRts);
+    }
+    FDTR = FRTS = true;
+}
+
+void TCommPort::PowerOff() {
+    if (IsEnabled()) {
+        FDevice->Escape(TEscape::ClrDtr);
+        FDevice->Escape(TEscape::ClrRts);
+    }
+    FDTR = FRTS = false;
+}
+
+bool TCommPort::GetModemState(int line) {
+    static constexpr std::uint32_t bits[] = {0, ModemStatus::Cts, ModemStatus::Dsr, ModemStatus::Ring,
+                                             ModemStatus::Rlsd};
+    std::uint32_t status = 0;
+    if (line < 1 || line > 4 || !IsEnabled() || !FDevice->GetModemStatus(status))
+        return false;
+    return (status & bits[line]) != 0;
+}

@@ -1,0 +1,198 @@
+#pragma once
+#include "serial/CommTypes.h"
+#include "serial/Event.h"
+#include "serial/SerialDevice.h"
+#include "ui/HandOver.h"
+#include "ui/Ui.h"
+
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <vector>
+
+class TStatusThread;
+class TReadThread;
+class TWriteThread;
+class TReadEventThread;
+class TStatusEventThread;
+
+// The serial port component: two rings in memory, filled and drained by five workers, so
+// no call of the user-interface thread waits for the line.
+class TCommPort {
+public:
+    TCommPort(TUi& ui, THandOver& handOver);
+    ~TCommPort();
+    TCommPort(const TCommPort&) = delete;
+    TCommPort& operator=(const TCommPort&) = delete;
+
+    // Makes the (closed) device of port n; tests put a fake here.
+    std::function<std::unique_ptr<TSerialDevice>(int comNumber)> DeviceFactory;
+
+    int GetComNumber() const { return FComNumber; }
+    void SetComNumber(int value);
+    bool GetOpen() const { return FOpen; }
+    void SetOpen(bool value);
+    bool GetDTR() const { return FDTR; }
+    void SetDTR(bool value);
+    bool GetRTS() const { return FRTS; }
+    void SetRTS(bool value);
+    bool GetCTS() const { return FCTS; }
+    bool GetDSR() const { return FDSR; }
+    bool GetDCD() const { return FDCD; }
+    bool GetRing() const { return FRing; }
+    std::uint32_t GetInSize() const { return FInSize; }
+    void SetIBuffSize(std::uint32_t value);
+    std::uint32_t GetOutSize() const { return FOutSize; }
+    void SetOBuffSize(std::uint32_t value);
+    std::uint32_t GetInBuffFree();
+    std::uint32_t GetInBuffUsed() const { return FIn.Used; }
+    std::uint32_t GetOutBuffFree();
+    std::uint32_t GetOutBuffUsed() const { return FOut.Used; }
+    int GetOutQueCount();
+    int GetBaud() const;
+    void SetBaud(int value);
+    TBaudRate GetBaudRate() const { return FBaudRate; }
+    void SetBaudRate(TBaudRate value);
+    TComControl GetControl() const { return FControl; }
+    void SetComControl(TComControl value);
+    TParity GetParity() const { return FParity; }
+    void SetParity(TParity value);
+    TStopBits GetStopBits() const { return FStopBits; }
+    void SetStopBits(TStopBits value);
+    std::uint16_t GetDataBits() const { return FDataBits; }
+    void SetDataBits(std::uint16_t value);
+    // Line events the status watcher waits for; read when the port opens.
+    TEventStates MonitorEvents;
+    std::uint16_t GetXonLim() const { return FXonLim; }
+    void SetXonLim(std::uint16_t value);
+    std::uint16_t GetXoffLim() const { return FXoffLim; }
+    void SetXoffLim(std::uint16_t value);
+    unsigned char GetXonChar() const { return FXonChar; }
+    void SetXonChar(unsigned char value);
+    unsigned char GetXoffChar() const { return FXoffChar; }
+    void SetXoffChar(unsigned char value);
+    unsigned char GetEventChar() const { return FEventChar; }
+    void SetEventChar(unsigned char value);
+
+    std::function<void(TCommPort& sender)> OnCTSSignal;
+    std::function<void(TCommPort& sender)> OnDCDSignal;
+    std::function<void(TCommPort& sender)> OnDSRSignal;
+    std::function<void(TCommPort& sender)> OnRxDSignal;
+    std::function<void(TCommPort& sender)> OnTxDSignal;
+    std::function<void(TCommPort& sender)> OnRingSignal;
+    std::function<void(TCommPort& sender)> OnBreakSignal;
+    std::function<void(TCommPort& sender)> OnRxEventSignal;
+    std::function<void(TCommPort& sender, int error)> OnErrorSignal;
+    std::function<void(TCommPort& sender, std::uint32_t count)> OnDataReceived;
+    std::function<void(TCommPort& sender, int error)> OnOpen;
+    std::function<void(TCommPort& sender)> OnClose;
+
+    void OpenPort();
+    void ClosePort();
+    bool IsEnabled() const { return FDevice && FDevice->IsOpen(); }
+
+    std::uint32_t PutBlock(const char* buffer, std::uint32_t count);
+    std::uint32_t GetBlock(char* buffer, std::uint32_t count);
+    std::uint32_t PutChar(char c) { return PutBlock(&c, 1); }
+    std::uint32_t PutString(const char* text);
+    char GetChar();
+    bool CharReady() const { return FIn.Used > 0; }
+    void FlushInBuffer();
+    void FlushOutBuffer();
+
+    bool SetBreak(bool on);
+    void SendBreak(unsigned short ticks);
+    void PowerOn();
+    void PowerOff();
+    bool GetModemState(int line);
+    void BitsWarning();
+
+    // The event mask of the status watcher's last completed wait.
+    std::uint32_t GetLastEvents() const { return FLastEvents; }
+    // The four signals by which the workers are woken.
+    TEvent& ReadWake() { return FReadWake; }
+    TEvent& WriteWake() { return FWriteWake; }
+    TEvent& DataReady() { return FDataReady; }
+    TEvent& StatusReady() { return FStatusReady; }
+
+private:
+    friend class TStatusThread;
+    friend class TReadThread;
+    friend class TWriteThread;
+    friend class TReadEventThread;
+    friend class TStatusEventThread;
+
+    struct TRing {
+        std::vector<char> Buffer;
+        std::uint32_t Size = 0;
+        std::uint32_t Pos = 0;
+        std::atomic<std::uint32_t> Used{0};
+        // Raised by a flush, so a worker's pass that began before it does not count its bytes.
+        std::uint32_t Flushes = 0;
+        std::mutex Lock;
+    };
+    // What a close requested inside a handler turns into once the handler has returned.
+    enum class TDeferred { None, Close, Reopen };
+
+    void ApplySetting(const std::function<void(TLineSettings&)>& change);
+    void SetLineFlags(std::uint32_t modemStatus);
+    void ReleaseRings();
+    void CantOpen();
+    // Runs a handler in the UI thread (from a delivery worker's hand-over).
+    void RunHandler(const std::function<void()>& handler);
+    void Defer(TDeferred action);
+    void RunDeferred();
+    void DeliverData();
+    void DeliverStatus();
+
+    TUi& FUi;
+    THandOver& FHandOver;
+    std::unique_ptr<TSerialDevice> FDevice;
+    TLineSettings FDeviceSettings;
+
+    int FComNumber = 2;
+    TBaudRate FBaudRate = cbr9600;
+    TParity FParity = paNone;
+    std::atomic<TComControl> FControl{ccNone};
+    TStopBits FStopBits = sb1_0;
+    std::uint16_t FDataBits = 8;
+    std::uint16_t FXonLim = 0;
+    std::uint16_t FXoffLim = 1024;
+    unsigned char FXonChar = 0x11;
+    unsigned char FXoffChar = 0x13;
+    unsigned char FEventChar = 0;
+
+    std::unique_ptr<TStatusThread> FStatusThread;
+    std::unique_ptr<TReadThread> FReadThread;
+    std::unique_ptr<TWriteThread> FWriteThread;
+    std::unique_ptr<TReadEventThread> FReadEventThread;
+    std::unique_ptr<TStatusEventThread> FStatusEventThread;
+
+    bool FDTR = false;
+    bool FRTS = false;
+    std::atomic<bool> FCTS{false};
+    std::atomic<bool> FDSR{false};
+    std::atomic<bool> FDCD{false};
+    std::atomic<bool> FRing{false};
+    std::atomic<std::uint32_t> FLastEvents{0};
+
+    TEvent FReadWake{TEvent::TKind::AutoReset};
+    TEvent FWriteWake{TEvent::TKind::ManualReset};
+    TEvent FDataReady{TEvent::TKind::AutoReset};
+    TEvent FStatusReady{TEvent::TKind::AutoReset};
+
+    bool FOpen = false;
+    bool FClosing = false;
+    std::uint32_t FOutSize = 4096;
+    std::uint32_t FInSize = 2048;
+    TRing FOut;
+    TRing FIn;
+
+    int FHandlerDepth = 0;
+    TDeferred FDeferred = TDeferred::None;
+    bool FDeferredPosted = false;
+    // Lets a posted call find out that the component is gone.
+    std::shared_ptr<TCommPort*> FSelf;
+};

@@ -1,0 +1,42 @@
+#include "serial/ThStatus.h"
+#include "serial/CommPort.h"
+
+TStatusThread::TStatusThread(TCommPort& owner, TEventStates events)
+    : TThread(owner.FHandOver), FOwner(owner), FDevice(*owner.FDevice) {
+    std::uint32_t mask = 0;
+    for (int i = evRxChar; i <= evRing; ++i)
+        if (events & (1u << i))
+            mask |= 1u << i;
+    FDevice.SetEventMask(mask);
+    Start();
+}
+
+void TStatusThread::Execute() {
+    using namespace std::chrono_literals;
+    std::uint32_t status;
+    if (FDevice.GetModemStatus(status)) {
+        FOwner.SetLineFlags(status);
+        FOwner.FLastEvents = 0;
+    }
+    while (!StopRequested()) {
+        std::uint32_t mask = 0;
+        const TWaitStart start = FDevice.StartWaitEvent(mask);
+        if (start != TWaitStart::Done) {
+            // Events of this pause are passed on when it ends; it also paces failed waits.
+            SleepUnlessStopped(50ms);
+            if (start == TWaitStart::Failed || !FDevice.FinishWaitEvent(mask))
+                continue;
+        }
+        FOwner.FLastEvents = mask;
+        constexpr std::uint32_t lineEvents =
+            CommEvent::Cts | CommEvent::Dsr | CommEvent::Rlsd | CommEvent::Err | CommEvent::Ring;
+        if ((mask & lineEvents) && FDevice.GetModemStatus(status)) {
+            FOwner.SetLineFlags(status);
+            if (FOwner.FControl == ccHard && FOwner.FCTS && FOwner.FOut.Used > 0)
+                FOwner.FWriteWake.Set();
+        }
+        if (mask & CommEvent::RxChar)
+            FOwner.FReadWake.Set();
+        FOwner.FStatusReady.Set();
+    }
+}

@@ -1,0 +1,19 @@
+#pragma once
+#include "serial/CommTypes.h"
+#include "ui/ThreadBase.h"
+
+class TCommPort;
+class TSerialDevice;
+
+// The status watcher: waits for line events, keeps the modem-line flags, wakes the reader
+// on received characters and hands every completed wait to the status delivery.
+class TStatusThread final : public TThread {
+public:
+    TStatusThread(TCommPort& owner, TEventStates events);
+
+private:
+    void Execute() override;
+
+    TCommPort& FOwner;
+    TSerialDevice& FDevice;
+};

@@ -1,0 +1,68 @@
+#include "serial/ThWrite.h"
+#include "serial/CommPort.h"
+
+TWriteThread::TWriteThread(TCommPort& owner) : TThread(owner.FHandOver), FDevice(*owner.FDevice), FOwner(owner) {
+    Start();
+}
+
+void TWriteThread::Execute() {
+    auto& ring = FOwner.FOut;
+    while (!StopRequested()) {
+        FOwner.FWriteWake.Wait();
+        if (StopRequested())
+            break;
+        {
+            std::lock_guard lock(ring.Lock);
+            // Nothing to send; a lost device gets nothing more either.
+            if (ring.Used == 0 || FDevice.IsGone()) {
+                ring.Used = 0;
+                FOwner.FWriteWake.Reset();
+                continue;
+            }
+            // Under hardware flow control with CTS off, wait for the status watcher, which sets
+            // WriteWake when CTS turns on. CTS is tested after the reset, so that wake is not lost.
+            if (FOwner.FControl == ccHard) {
+                FOwner.FWriteWake.Reset();
+                if (!FOwner.FCTS)
+                    continue;
+                FOwner.FWriteWake.Set();
+            }
+        }
+        std::uint32_t inQueue, outQueue;
+        FDevice.QueueCounts(inQueue, outQueue);
+        Drain();
+    }
+}
+
+void TWriteThread::Drain() {
+    using namespace std::chrono_literals;
+    auto& ring = FOwner.FOut;
+    while (ring.Used > 0 && !StopRequested()) {
+        std::uint32_t p, u, s, flushes;
+        {
+            std::lock_guard lock(ring.Lock);
+            p = ring.Pos;
+            u = ring.Used;
+            s = ring.Size;
+            flushes = ring.Flushes;
+        }
+        const std::uint32_t run = std::uint64_t(p) + u < s ? u : s - p;
+        std::uint32_t written = 0;
+        const TSerialError error = FDevice.Write(ring.Buffer.data() + p, run, written);
+        if (written > 0) {
+            std::lock_guard lock(ring.Lock);
+            if (ring.Flushes == flushes) {
+                ring.Used -= written;
+                ring.Pos += written;
+                if (ring.Pos >= s)
+                    ring.Pos -= s;
+            }
+        }
+        if (error == TSerialError::Gone)
+            return;
+        // An aborted write (a flush or the close) goes straight on; a failing device is tried
+        // again at a gentle pace.
+        if (error != TSerialError::None && error != TSerialError::Cancelled)
+            SleepUnlessStopped(50ms);
+    }
+}

@@ -1,0 +1,18 @@
+#pragma once
+#include "ui/ThreadBase.h"
+
+class TCommPort;
+class TSerialDevice;
+
+// The writer: drains the output ring to the device.
+class TWriteThread final : public TThread {
+public:
+    explicit TWriteThread(TCommPort& owner);
+
+private:
+    void Execute() override;
+    void Drain();
+
+    TSerialDevice& FDevice;
+    TCommPort& FOwner;
+};

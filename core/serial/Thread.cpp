@@ -1,0 +1,59 @@
+#include "serial/Thread.h"
+#include "serial/CommPort.h"
+
+#include <algorithm>
+#include <limits>
+
+TReadThread::TReadThread(TCommPort& owner) : TThread(owner.FHandOver), FOwner(owner), FDevice(*owner.FDevice) {
+    Start();
+}
+
+void TReadThread::Execute() {
+    while (!StopRequested()) {
+        FOwner.FReadWake.Wait();
+        ReadPass();
+    }
+}
+
+void TReadThread::ReadPass() {
+    auto& ring = FOwner.FIn;
+    // Woken for the stop, the reader still takes what the device holds at that moment, but
+    // does not follow a peer that keeps sending.
+    std::uint64_t budget = std::numeric_limits<std::uint64_t>::max();
+    bool budgetSet = false;
+    for (;;) {
+        std::uint32_t waiting = 0, outQueue = 0;
+        // A device that failed for good is left alone.
+        if (FDevice.IsGone() || !FDevice.QueueCounts(waiting, outQueue))
+            return;
+        if (StopRequested() && !budgetSet) {
+            budget = waiting;
+            budgetSet = true;
+        }
+        std::uint32_t p, u, flushes;
+        {
+            std::lock_guard lock(ring.Lock);
+            p = ring.Pos;
+            u = ring.Used;
+            flushes = ring.Flushes;
+        }
+        const std::uint64_t e = std::uint64_t(p) + u, s = ring.Size;
+        const std::uint64_t index = e < s ? e : e - s;
+        const std::uint64_t room = e < s ? s - e : p - (e - s);
+        const auto k = static_cast<std::uint32_t>(std::min({room, std::uint64_t(waiting), budget}));
+        if (k == 0)
+            return;
+        std::uint32_t n = 0;
+        // A failed read, or one that brought nothing, ends the pass; the next wake-up tries again.
+        if (FDevice.Read(ring.Buffer.data() + index, k, n) != TSerialError::None || n == 0)
+            return;
+        budget -= std::min<std::uint64_t>(budget, n);
+        {
+            std::lock_guard lock(ring.Lock);
+            if (ring.Flushes != flushes)
+                continue;
+            ring.Used += n;
+        }
+        FOwner.FDataReady.Set();
+    }
+}

@@ -1,0 +1,106 @@
+#include "support/MainFixture.h"
+
+using MainWindow = MainFixture;
+
+TEST_F(MainWindow, StartsUnchangedWithTheToolbarAndStatusOfAFreshProgram) {
+    EXPECT_EQ(Main->Caption(), "Конфигурация");
+    EXPECT_EQ(Main->Width, 1008);
+    EXPECT_EQ(Main->Height(), 761);
+    EXPECT_TRUE(Main->Saved);
+    EXPECT_EQ(Main->LinkMode, 0);
+    EXPECT_EQ(Main->PortNumber, 1);
+    EXPECT_EQ(Main->CurrentInput, 0);
+    EXPECT_TRUE(Main->ProjectTitle.empty());
+    EXPECT_EQ(Main->StatusBar1.PanelText(0), "Нет подключения");
+    ASSERT_EQ(Main->StatusBar1.Panels().size(), 3u);
+    EXPECT_EQ(Main->StatusBar1.Panels()[0].Width, 214);
+    EXPECT_EQ(Main->StatusBar1.Panels()[2].Alignment, TAlignment::Left);
+    EXPECT_FALSE(Main->PanelScan.Visible());
+    EXPECT_FALSE(Main->Timer.Running());
+
+    std::vector<std::string> captions;
+    for (TButton* b : Main->ToolBar1)
+        captions.push_back(b->IsSeparator ? "|" : b->Caption());
+    EXPECT_EQ(captions, (std::vector<std::string>{"Создать", "Открыть", "Сохранить", "|", "Отчет", "|",
+                                                  "Подключить", "Чтение", "Запись", "Отладка", "|", "Выход"}));
+    EXPECT_TRUE(Main->TBNew.Enabled());
+    EXPECT_FALSE(Main->TBSave.Enabled());
+    EXPECT_FALSE(Main->TBRead.Enabled());
+    EXPECT_FALSE(Main->TBWrite.Enabled());
+    EXPECT_FALSE(Main->TBDebug.Visible());
+    EXPECT_EQ(Main->TBReport.Kind, TButtonKind::Toggle);
+    EXPECT_EQ(Main->TBFind.Kind, TButtonKind::Toggle);
+    EXPECT_FALSE(Main->TBReport.Down());
+
+    // Decoding the empty image writes the identity markers and nothing else.
+    EXPECT_EQ(Byte(480), 0x53);
+    EXPECT_EQ(Byte(481), 0x4E);
+    EXPECT_EQ(Byte(496), 0x56);
+    for (size_t i = 0; i < ConfigImage::Size(); ++i)
+        if (i != 480 && i != 481 && i != 496) {
+            ASSERT_EQ(Byte(i), 0) << i;
+        }
+    EXPECT_TRUE(Ui.Boxes.empty());
+}
+
+TEST_F(MainWindow, DebugSwitchCountsOnlyAsTheWholeCommandText) {
+    for (const char* line : {"-DEBUG", "--debug", "-debug x", "", " -debug", "-debug "}) {
+        Start(line);
+        EXPECT_FALSE(Main->TBDebug.Visible()) << line;
+        EXPECT_TRUE(Panel().Edit1.ReadOnly()) << line;
+        Panel().Edit5.Type("1");
+        EXPECT_EQ(Byte(497), 0) << line;
+    }
+    Start("-debug");
+    EXPECT_TRUE(Main->TBDebug.Visible());
+    for (TEdit* e : {&Panel().Edit1, &Panel().Edit2, &Panel().Edit3, &Panel().Edit4, &Panel().Edit5})
+        EXPECT_FALSE(e->ReadOnly());
+    Panel().Edit5.Type("1");
+    EXPECT_EQ(Byte(497), 0x31);
+    EXPECT_EQ(Byte(498), 0x00);
+    Panel().Edit1.Type("12345");
+    EXPECT_EQ(Panel().Edit1.Text(), "1234");
+    Panel().Edit1.Type("12");
+    EXPECT_EQ((std::vector<uint8_t>{Byte(483), Byte(484), Byte(485), Byte(486)}),
+              (std::vector<uint8_t>{0x31, 0x32, 0, 0}));
+    EXPECT_FALSE(Main->Saved);
+}
+
+TEST_F(MainWindow, ImageChangesMarkTheProjectModifiedAndEnableSave) {
+    Panel().ComboBox58.Select(1);
+    EXPECT_FALSE(Main->Saved);
+    EXPECT_TRUE(Main->TBSave.Enabled());
+    EXPECT_EQ(Byte(0), 0x40);
+}
+
+TEST_F(MainWindow, ClosingAfterStartUpAsksNothing) {
+    EXPECT_TRUE(Main->FormClose());
+    EXPECT_TRUE(Ui.Boxes.empty());
+    EXPECT_TRUE(Main->Closed);
+}
+
+TEST_F(MainWindow, ClosingAfterAnEditAsksOnceAndHonoursTheAnswer) {
+    Panel().ComboBox58.Select(2);
+    Main->LinkMode = 3;
+    Ui.BoxAnswers = {TModalResult::Cancel};
+    EXPECT_FALSE(Main->FormClose());
+    ASSERT_EQ(Ui.Boxes.size(), 1u);
+    EXPECT_EQ(Ui.Boxes[0].Text, "Хотите сохранить текущий проект конфигурации ?");
+    EXPECT_EQ(Ui.Boxes[0].Buttons, TBoxButtons::YesNoCancel);
+    EXPECT_EQ(Ui.Boxes[0].Kind, TBoxKind::Information);
+    EXPECT_EQ(Main->LinkMode, 0);
+    EXPECT_FALSE(Main->Closed);
+
+    Ui.BoxAnswers = {TModalResult::No};
+    EXPECT_TRUE(Main->FormClose());
+    EXPECT_EQ(Ui.Boxes.size(), 2u);
+    EXPECT_TRUE(Main->Closed);
+}
+
+TEST_F(MainWindow, ExitButtonRunsTheCloseHandling) {
+    Panel().CheckBox325.Click();
+    Ui.BoxAnswers = {TModalResult::Cancel};
+    Main->ToolButton1.Click();
+    EXPECT_EQ(Ui.Boxes.size(), 1u);
+    EXPECT_FALSE(Main->Closed);
+}

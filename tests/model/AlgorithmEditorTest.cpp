@@ -1,0 +1,182 @@
+#include "support/MainFixture.h"
+
+using AlgorithmEditor = MainFixture;
+
+TEST_F(AlgorithmEditor, ControlsCarryTheirNamesStagesAndFieldKinds) {
+    EXPECT_EQ(Editor().InputButtons[3]->Name, "SpeedButton5");
+    EXPECT_EQ(Editor().InputButtons[7]->Caption(), "IN 8");
+    EXPECT_TRUE(Editor().InputButtons[0]->Down());
+    EXPECT_EQ(Message(3).Name, "ComboBox49");
+    EXPECT_EQ(Repeats(1).Name, "ComboBox34");
+    EXPECT_EQ(Pause(3).Name, "ComboBox22");
+    EXPECT_EQ(Repeats(0).Count(), 256);
+    EXPECT_EQ(Repeats(0).Items()[0], "Без огр");
+    EXPECT_EQ(Message(7).Items().back(), "72");
+    EXPECT_EQ(Pause(0).Text(), "0");
+    EXPECT_EQ(Editor().ZoneButton(0, 0).Name, "ToolButton69");
+    EXPECT_EQ(Editor().ZoneButton(7, 7).Name, "ToolButton132");
+    EXPECT_EQ(Editor().ZoneButton(2, 5).FieldKind, 9);
+    EXPECT_EQ(Editor().RelayBox(0, 0, 0).Name, "CheckBox190");
+    EXPECT_EQ(Editor().RelayBox(1, 0, 1).Name, "CheckBox189");
+    EXPECT_EQ(Editor().RelayBox(2, 0, 0).Name, "CheckBox192");
+    EXPECT_EQ(Editor().RelayBox(0, 1, 0).Name, "CheckBox204");
+    EXPECT_EQ(Editor().RelayBox(7, 7, 1).Name, "CheckBox315");
+    EXPECT_EQ(Editor().RelayBox(4, 2, 1).Caption(), "1");
+    EXPECT_EQ(Editor().RelayBox(4, 2, 1).FieldKind, 14);
+    EXPECT_EQ(Editor().RelayBox(4, 2, 1).Tag, 4);
+    EXPECT_EQ(Editor().GridControls().size(), 224u);
+    EXPECT_FALSE(Stage(1).Enabled());
+    EXPECT_EQ(Editor().LenMes.RowCount(), 73);
+    EXPECT_EQ(Editor().LenMes.Key(72), "72");
+    EXPECT_EQ(Editor().LenMes.Value(0), "сек.");
+    // No computation has run yet.
+    EXPECT_EQ(Time(0), "");
+}
+
+TEST_F(AlgorithmEditor, StageTimeIsPlaysTimesLengthPlusPauses) {
+    Editor().LenMes.EditValue(5, "10");
+    Stage(0).Click();
+    Repeats(0).Select(3);
+    Message(0).Select(4);
+    Pause(0).Select(1);
+    EXPECT_EQ(Time(0), "40");
+    EXPECT_TRUE(Stage(1).Enabled());
+    EXPECT_EQ(Editor().TotalTime->Caption(), "40");
+    EXPECT_EQ(Byte(4), 0x88);
+    EXPECT_EQ(Byte(5), 3);
+    EXPECT_EQ(Byte(9), 5);
+    // Editing the length table recomputes; an emptied length becomes "0" at once.
+    Editor().LenMes.EditValue(5, "");
+    EXPECT_EQ(Editor().LenMes.Value(5), "0");
+    EXPECT_EQ(Time(0), "10");
+    for (int r = 1; r <= 72; ++r)
+        EXPECT_FALSE(Editor().LenMes.Value(r).empty());
+}
+
+TEST_F(AlgorithmEditor, UnlimitedRepeatsShowUnlimitedTimeOnlyForAMessageWithLength) {
+    Editor().LenMes.EditValue(2, "12");
+    Stage(0).Click();
+    EXPECT_EQ(Time(0), "0"); // no message chosen
+    Message(0).Select(1);
+    EXPECT_EQ(Time(0), "Без огр");
+    EXPECT_EQ(Editor().TotalTime->Caption(), "Без ограничения");
+    Editor().LenMes.EditValue(2, "0");
+    EXPECT_EQ(Time(0), "0");
+    EXPECT_EQ(Editor().TotalTime->Caption(), "0");
+}
+
+TEST_F(AlgorithmEditor, AStageWithoutMessageKeepsItsPreviousTime) {
+    Editor().LenMes.EditValue(1, "7");
+    Stage(0).Click();
+    Message(0).Select(0);
+    Repeats(0).Select(2);
+    EXPECT_EQ(Time(0), "14");
+    // Choosing no message is impossible by picking; an image without one shows it.
+    Main->Image[Layout::StageOffset(0, 0) + Layout::MessageNumber] = 0;
+    Message(0).SetItemIndex(-1);
+    Repeats(0).Select(3);
+    EXPECT_EQ(Time(0), "14");
+}
+
+TEST_F(AlgorithmEditor, UnlimitedRepeatsCutTheChainAfterTheStage) {
+    ProgramStages(4, 2);
+    for (int s = 0; s < 4; ++s)
+        ASSERT_TRUE(Stage(s).Checked());
+    Repeats(1).Select(0);
+    EXPECT_TRUE(Stage(1).Checked());
+    for (int s = 2; s < 8; ++s) {
+        EXPECT_FALSE(Stage(s).Checked()) << s;
+        EXPECT_EQ(Byte(Layout::StageOffset(0, s)) & 0x80, 0) << s;
+    }
+    EXPECT_FALSE(Stage(2).Enabled());
+    // The enabling pass judges by the repeat boxes alone: stage 3 still counts 2 plays.
+    EXPECT_TRUE(Stage(3).Enabled());
+    EXPECT_TRUE(Stage(4).Enabled());
+    EXPECT_FALSE(Stage(5).Enabled());
+    // Their other fields stay in the image.
+    EXPECT_EQ(Byte(Layout::StageOffset(0, 2) + Layout::RepeatCount), 2);
+}
+
+TEST_F(AlgorithmEditor, UncheckingStageOneWithCountedRepeatsLeavesStageTwoEnabled) {
+    ProgramStages(2, 2);
+    Stage(0).Click();
+    EXPECT_FALSE(Stage(1).Checked());
+    EXPECT_TRUE(Stage(1).Enabled());
+    EXPECT_EQ(Byte(Layout::StageOffset(0, 1)) & 0x80, 0);
+    EXPECT_FALSE(Message(0).Enabled());
+}
+
+TEST_F(AlgorithmEditor, PauseOfInputTwoStageThreeLandsInByte64) {
+    ShowInput(1);
+    ProgramStages(3, 1);
+    Pause(2).Select(3);
+    EXPECT_EQ(Byte(64), 0x98);
+}
+
+TEST_F(AlgorithmEditor, ZoneAndRelayBitsFollowTheirOwnBitOrders) {
+    Panel().ComboBox57.Select(2);
+    Panel().ComboBox56.Select(8);
+    Stage(0).Click();
+    Editor().ZoneButton(0, 0).Click();
+    EXPECT_EQ(Byte(6), 0x01);
+    EXPECT_EQ(Editor().ZoneButton(0, 0).ImageIndex(), TAlgorithmEditor::PictureDown);
+    Editor().RelayBox(0, 0, 0).Click();
+    EXPECT_EQ(Byte(7), 0x80);
+    Editor().RelayBox(0, 7, 1).Click();
+    EXPECT_EQ(Byte(8), 0x01);
+
+    ShowInput(2);
+    Stage(0).Click();
+    Editor().ZoneButton(0, 1).Click();
+    EXPECT_EQ(Byte(100), 0x80);
+    EXPECT_EQ(Byte(102), 0x02);
+}
+
+TEST_F(AlgorithmEditor, SwitchingInputsShowsEachAsItWasLeft) {
+    Panel().ComboBox57.Select(1);
+    Panel().ComboBox56.Select(2);
+    Editor().LenMes.EditValue(3, "9");
+    ProgramStages(2, 3);
+    Message(1).Select(2);
+    Pause(1).Select(4);
+    Editor().ZoneButton(1, 3).Click();
+    Editor().RelayBox(1, 1, 1).Click();
+    const ConfigImage before = Main->Image;
+    ShowInput(1);
+    EXPECT_FALSE(Stage(0).Checked());
+    EXPECT_FALSE(Editor().ZoneButton(1, 3).Down());
+    ShowInput(0);
+    EXPECT_EQ(Main->Image, before);
+    EXPECT_TRUE(Stage(1).Checked());
+    EXPECT_EQ(Message(1).Text(), "3");
+    EXPECT_EQ(Pause(1).Text(), "20");
+    EXPECT_TRUE(Editor().ZoneButton(1, 3).Down());
+    EXPECT_TRUE(Editor().RelayBox(1, 1, 1).Checked());
+    EXPECT_EQ(Time(1), "67"); // three plays of 9 s with two pauses of 20 s
+}
+
+TEST_F(AlgorithmEditor, ShowingABrokenChainClearsTheLaterStagesAndMarksModified) {
+    // The screen shows two stages switched on when input 4 arrives.
+    ProgramStages(2, 1);
+    const size_t s1 = Layout::StageOffset(3, 0), s2 = Layout::StageOffset(3, 1);
+    Main->Image[s2] = 0x80;
+    Main->Image[s2 + Layout::RepeatCount] = 4;
+    Main->Saved = true;
+    ShowInput(3);
+    EXPECT_EQ(Byte(s1), 0);
+    EXPECT_EQ(Byte(s2), 0x00);
+    EXPECT_EQ(Byte(s2 + Layout::RepeatCount), 4);
+    EXPECT_FALSE(Stage(1).Checked());
+    EXPECT_FALSE(Main->Saved);
+}
+
+TEST_F(AlgorithmEditor, DecodingAnInputRunsTheStageHandlerForChangedBoxes) {
+    ProgramStages(1, 2);
+    Main->Saved = true;
+    // Input 2 differs on screen only in stage 1's box: showing it reports a change.
+    ShowInput(1);
+    EXPECT_FALSE(Main->Saved);
+    Main->Saved = true;
+    ShowInput(2);
+    EXPECT_TRUE(Main->Saved);
+}

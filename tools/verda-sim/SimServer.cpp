@@ -1,0 +1,145 @@
+#include "SimServer.h"
+#include "LineSettings.h"
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <poll.h>
+#include <unistd.h>
+
+namespace {
+constexpr auto PieceGap = std::chrono::milliseconds(5);
+}
+
+TSimServer::TSimServer(TSimController& controller, TSimPty& pty, const TSimOptions& options)
+    : Controller(controller), Pty(pty), Options(options) {}
+
+void TSimServer::Run(int stopFd) {
+    StopFd = stopFd;
+    for (;;) {
+        pollfd fds[2] = {{StopFd, POLLIN, 0}, {Pty.MasterFd(), POLLIN, 0}};
+        // After a hang-up only the stop signal is left to wait for.
+        const nfds_t count = Pty.IsOpen() ? 2 : 1;
+        if (poll(fds, count, -1) < 0) {
+            if (errno == EINTR)
+                continue;
+            std::perror("verda-sim: poll");
+            return;
+        }
+        if (fds[0].revents != 0)
+            return;
+        if (count == 2 && fds[1].revents != 0 && !Receive())
+            return;
+    }
+}
+
+bool TSimServer::WaitUntil(TClock::time_point deadline) {
+    for (;;) {
+        const auto left = deadline - TClock::now();
+        if (left <= TClock::duration::zero())
+            return true;
+        const auto ns = std::chrono::duration_cast<std::chrono::nanoseconds>(left).count();
+        const timespec timeout{static_cast<time_t>(ns / 1'000'000'000), static_cast<long>(ns % 1'000'000'000)};
+        pollfd stop{StopFd, POLLIN, 0};
+        const int ready = ppoll(&stop, 1, &timeout, nullptr);
+        if (ready > 0)
+            return false;
+        if (ready < 0 && errno != EINTR) {
+            std::perror("verda-sim: ppoll");
+            return false;
+        }
+    }
+}
+
+std::chrono::nanoseconds TSimServer::ByteTimeNow() const {
+    // Read on every use: the editor may change the line settings at any time.
+    return CurrentByteTime(Pty.SlaveFd()).value_or(std::chrono::nanoseconds(0));
+}
+
+bool TSimServer::Receive() {
+    uint8_t buffer[4096];
+    const ssize_t n = read(Pty.MasterFd(), buffer, sizeof buffer);
+    if (n < 0) {
+        if (errno == EAGAIN || errno == EINTR)
+            return true;
+        // With our own slave descriptor open this does not happen; stop rather than spin.
+        std::perror("verda-sim: read");
+        Pty.Hangup();
+        return true;
+    }
+    if (Options.Pace) {
+        // The bytes arrive one after the other at line speed, from when the line was free.
+        RxFreeAt = std::max(RxFreeAt, TClock::now()) + ByteTimeNow() * n;
+        if (!WaitUntil(RxFreeAt))
+            return false;
+    }
+    for (const auto& reply : Controller.Feed(buffer, static_cast<size_t>(n))) {
+        if (!Send(reply))
+            return false;
+        ++Sent;
+        if (Options.Faults.HangupAfter && Sent >= *Options.Faults.HangupAfter) {
+            Pty.Hangup();
+            break;
+        }
+    }
+    return true;
+}
+
+bool TSimServer::Send(const TSimController::TBytes& reply) {
+    TClock::time_point pieceEnd{};
+    bool first = true;
+    for (const auto& piece : Controller.Pieces(reply)) {
+        if (!first && !WaitUntil(pieceEnd + PieceGap))
+            return false;
+        first = false;
+        if (!SendPiece(piece.data(), piece.size()))
+            return false;
+        pieceEnd = Options.Pace ? TxFreeAt : TClock::now();
+    }
+    return true;
+}
+
+bool TSimServer::SendPiece(const uint8_t* data, size_t n) {
+    const auto byteTime = Options.Pace ? ByteTimeNow() : std::chrono::nanoseconds(0);
+    if (byteTime.count() == 0)
+        return WriteAll(data, n);
+    // Byte i is due when it has fully crossed the line: start + (i + 1) byte times. The
+    // schedule is absolute, so late wake-ups send several bytes at once and the total stays exact.
+    const auto start = std::max(TxFreeAt, TClock::now());
+    size_t sent = 0;
+    while (sent < n) {
+        if (!WaitUntil(start + byteTime * (sent + 1)))
+            return false;
+        const auto due = std::min<size_t>(n, static_cast<size_t>((TClock::now() - start) / byteTime));
+        if (!WriteAll(data + sent, due - sent))
+            return false;
+        sent = due;
+    }
+    TxFreeAt = start + byteTime * n;
+    return true;
+}
+
+bool TSimServer::WriteAll(const uint8_t* data, size_t n) {
+    while (n > 0) {
+        const ssize_t written = write(Pty.MasterFd(), data, n);
+        if (written > 0) {
+            data += written;
+            n -= static_cast<size_t>(written);
+            continue;
+        }
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written < 0 && errno != EAGAIN) {
+            // The reply is lost, as on a line nobody listens to; serving goes on.
+            std::perror("verda-sim: write");
+            return true;
+        }
+        // The editor is not reading: wait for room, or for the stop signal.
+        pollfd fds[2] = {{StopFd, POLLIN, 0}, {Pty.MasterFd(), POLLOUT, 0}};
+        if (poll(fds, 2, -1) < 0 && errno != EINTR)
+            return false;
+        if (fds[0].revents != 0)
+            return false;
+    }
+    return true;
+}

@@ -1,0 +1,82 @@
+#include "SimController.h"
+#include "SimLink.h"
+#include "SimOptions.h"
+#include "SimPty.h"
+#include "SimServer.h"
+#include <csignal>
+#include <cstdio>
+#include <fstream>
+#include <string>
+#include <vector>
+#include <sys/signalfd.h>
+#include <unistd.h>
+
+namespace {
+int Fail(const std::string& message, int status) {
+    std::fprintf(stderr, "verda-sim: %s\n", message.c_str());
+    return status;
+}
+
+bool LoadImage(const std::string& path, TSimController& controller) {
+    std::ifstream file(path, std::ios::binary);
+    if (!file)
+        return false;
+    std::vector<uint8_t> bytes(TSimController::MemorySize);
+    file.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    if (file.bad())
+        return false;
+    controller.LoadImage(bytes.data(), static_cast<size_t>(file.gcount()));
+    return true;
+}
+
+bool SaveImage(const std::string& path, const TSimController& controller) {
+    std::ofstream file(path, std::ios::binary | std::ios::trunc);
+    const auto& memory = controller.Memory();
+    file.write(reinterpret_cast<const char*>(memory.data()), static_cast<std::streamsize>(memory.size()));
+    file.close();
+    return !file.fail();
+}
+} // namespace
+
+int main(int argc, char** argv) {
+    std::string error;
+    const auto options = ParseSimOptions(std::vector<std::string>(argv + 1, argv + argc), error);
+    if (!options) {
+        std::fprintf(stderr, "verda-sim: %s\n%s", error.c_str(), SimUsage);
+        return 2;
+    }
+
+    // The stop signals are blocked from the start and taken through a descriptor, so one
+    // that arrives at any moment, even before serving begins, is seen by the serving loop.
+    sigset_t stopSignals;
+    sigemptyset(&stopSignals);
+    sigaddset(&stopSignals, SIGINT);
+    sigaddset(&stopSignals, SIGTERM);
+    if (sigprocmask(SIG_BLOCK, &stopSignals, nullptr) != 0)
+        return Fail("cannot block signals", 1);
+    const int stopFd = signalfd(-1, &stopSignals, SFD_CLOEXEC);
+    if (stopFd < 0)
+        return Fail("signalfd failed", 1);
+    std::signal(SIGPIPE, SIG_IGN);
+
+    TSimController controller(options->Faults);
+    if (!options->ImagePath.empty() && !LoadImage(options->ImagePath, controller))
+        return Fail("cannot read image " + options->ImagePath, 2);
+
+    TSimPty pty;
+    if (!pty.Open(error))
+        return Fail(error, 1);
+    TSimLink link;
+    if (!link.Create(options->PortsDir + "/com" + std::to_string(options->ComNumber), pty.DeviceName(), error))
+        return Fail(error, 1);
+    std::printf("ready %s\n", pty.DeviceName().c_str());
+    std::fflush(stdout);
+
+    TSimServer(controller, pty, *options).Run(stopFd);
+
+    link.Remove();
+    close(stopFd);
+    if (!options->SavePath.empty() && !SaveImage(options->SavePath, controller))
+        return Fail("cannot write " + options->SavePath, 1);
+    return 0;
+}
