@@ -157,23 +157,26 @@ QIcon ToolPicture(const std::string& buttonName) {
 }
 
 QIcon ZonePicture(int imageIndex) {
+    // Drawn once: 64 buttons change pictures on every enabling pass.
+    static const QIcon up = Draw(ZoneSize, [](QPainter& p) {
+        // A silent grey speaker.
+        Speaker(p, QColor(200, 200, 200));
+        p.setPen(QPen(QColor(150, 150, 150), 1.5));
+        p.drawLine(QPointF(11, 5), QPointF(15, 11));
+        p.drawLine(QPointF(15, 5), QPointF(11, 11));
+    });
+    static const QIcon down = Draw(ZoneSize, [](QPainter& p) {
+        // A green speaker sending sound.
+        Speaker(p, QColor(60, 180, 70));
+        p.setPen(QPen(QColor(30, 120, 40), 1.5));
+        p.setBrush(Qt::NoBrush);
+        p.drawArc(QRectF(6, 4, 6, 8), -60 * 16, 120 * 16);
+        p.drawArc(QRectF(5, 1, 10, 14), -60 * 16, 120 * 16);
+    });
     if (imageIndex == 0)
-        // Up: a silent grey speaker.
-        return Draw(ZoneSize, [](QPainter& p) {
-            Speaker(p, QColor(200, 200, 200));
-            p.setPen(QPen(QColor(150, 150, 150), 1.5));
-            p.drawLine(QPointF(11, 5), QPointF(15, 11));
-            p.drawLine(QPointF(15, 5), QPointF(11, 11));
-        });
+        return up;
     if (imageIndex == 1)
-        // Down: a green speaker sending sound.
-        return Draw(ZoneSize, [](QPainter& p) {
-            Speaker(p, QColor(60, 180, 70));
-            p.setPen(QPen(QColor(30, 120, 40), 1.5));
-            p.setBrush(Qt::NoBrush);
-            p.drawArc(QRectF(6, 4, 6, 8), -60 * 16, 120 * 16);
-            p.drawArc(QRectF(5, 1, 10, 14), -60 * 16, 120 * 16);
-        });
+        return down;
     return QIcon();
 }
 

@@ -1,7 +1,11 @@
 #include "app/UnitMain.h"
+#include "project/FileUtil.h"
+#include "project/ProjectFile.h"
+#include "report/Report.h"
 
 TMain::TMain(TUi& ui, const std::string& commandLine)
-    : TForm("Main"), Ui(ui), Algorithms(Image, CurrentInput, Refilling), Composition(Image, Refilling, Algorithms) {
+    : TForm("Main"), Ui(ui), Algorithms(Image, CurrentInput, Refilling),
+      Composition(Image, Refilling, Algorithms) {
     SetCaption(CaptionBase);
     Width = 1008;
     SetHeight(761);
@@ -82,7 +86,9 @@ void TMain::BuildToolBar() {
     TBDebug.SetVisible(false);
 }
 
-void TMain::ShowProjectCaption() { SetCaption(CaptionBase + " - " + ProjectTitle); }
+void TMain::ShowProjectCaption() {
+    SetCaption(CaptionBase + " - " + ProjectTitle);
+}
 
 void TMain::NotifyImageChanged() {
     Saved = false;
@@ -95,7 +101,8 @@ bool TMain::FormClose() {
     if (!Saved) {
         switch (Ui.MessageBox(TBoxKind::Information, CaptionBase, SaveQuestion, TBoxButtons::YesNoCancel)) {
         case TModalResult::Yes:
-            TBSaveClick();
+            // A cancelled or failed save keeps the window open: closing would lose the work.
+            close = Save() == TSaveResult::Saved;
             break;
         case TModalResult::No:
             break;
@@ -111,12 +118,110 @@ bool TMain::FormClose() {
     return close;
 }
 
-void TMain::ToolButton1Click() { FormClose(); }
+void TMain::ToolButton1Click() {
+    FormClose();
+}
 
-void TMain::TBNewClick() {}
-void TMain::TBOpenClick() {}
-void TMain::TBSaveClick() {}
-void TMain::TBReportClick() {}
+void TMain::RefillEditor() {
+    Refilling = true;
+    ShowComposition();
+    SpeedButton1Click(*Algorithms.InputButtons[0]);
+    Refilling = false;
+}
+
+bool TMain::SaveQuestionAllowsContinuing() {
+    if (Saved)
+        return true;
+    if (Ui.MessageBox(TBoxKind::Information, CaptionBase, SaveQuestion, TBoxButtons::OkCancel) !=
+        TModalResult::Ok)
+        return true;
+    // Agreeing to save and then not saving ends the command with nothing changed.
+    return Save() == TSaveResult::Saved;
+}
+
+void TMain::TBNewClick() {
+    if (!SaveQuestionAllowsContinuing())
+        return;
+    if (Ui.ShowModal(FormProjectName) != TModalResult::Ok)
+        return;
+    if (FormProjectName.ProjectName.Text().empty()) {
+        Ui.MessageBox(TBoxKind::Error, CaptionBase, "Неверное имя проекта !", TBoxButtons::Ok);
+        return;
+    }
+    ProjectTitle = FormProjectName.ProjectName.Text();
+    ShowProjectCaption();
+    TBSave.SetEnabled(true);
+    TBReport.SetEnabled(true);
+    Image.Clear();
+    // Show the cleared image rather than the previous project's controls over it.
+    RefillEditor();
+}
+
+void TMain::TBOpenClick() {
+    if (!SaveQuestionAllowsContinuing())
+        return;
+    std::string fileName;
+    if (!Ui.OpenFileDialog({ProjectFile::Filter, ProjectFile::DefaultExt, {}}, fileName))
+        return;
+    // Read the file before touching anything, so a failure keeps the open project whole.
+    std::string bytes, error;
+    if (ReadFileBytes(fileName, bytes, error, Layout::ImageSize) != TReadStatus::Read) {
+        Ui.MessageBox(TBoxKind::Error, CaptionBase, "Не удалось открыть файл " + fileName, TBoxButtons::Ok);
+        return;
+    }
+    ProjectTitle = ProjectFile::WithoutExtension(fileName);
+    ShowProjectCaption();
+    const std::vector<std::string> lengths = ProjectFile::LoadLengths(ProjectFile::SideFileName(fileName));
+    for (int k = 1; k <= ProjectFile::Messages; ++k)
+        Algorithms.LenMes.SetValue(k, lengths[static_cast<size_t>(k - 1)]);
+    Image.Clear();
+    std::copy(bytes.begin(), bytes.end(), Image.Data());
+    RefillEditor();
+}
+
+TMain::TSaveResult TMain::Save() {
+    std::string fileName;
+    if (!Ui.SaveFileDialog({ProjectFile::Filter, ProjectFile::DefaultExt, ProjectTitle}, fileName))
+        return TSaveResult::Cancelled;
+    std::string error;
+    const std::string image(reinterpret_cast<const char*>(Image.Data()), Layout::ImageSize);
+    if (!WriteFileAtomically(fileName, image, error)) {
+        Ui.MessageBox(TBoxKind::Error, CaptionBase, "Cannot create file " + fileName + "\n" + error,
+                      TBoxButtons::Ok);
+        return TSaveResult::Failed;
+    }
+    std::vector<std::string> lengths;
+    for (int k = 1; k <= ProjectFile::Messages; ++k)
+        lengths.push_back(Algorithms.LenMes.Value(k));
+    const std::string sideFile = ProjectFile::SideFileName(fileName);
+    if (!ProjectFile::SaveLengths(sideFile, lengths, error)) {
+        Ui.MessageBox(TBoxKind::Error, CaptionBase, "Unable to write to " + sideFile + "\n" + error,
+                      TBoxButtons::Ok);
+        return TSaveResult::Failed;
+    }
+    Saved = true;
+    return TSaveResult::Saved;
+}
+
+void TMain::TBSaveClick() {
+    Save();
+}
+
+void TMain::TBReportClick() {
+    TReport report(Algorithms, Composition);
+    const std::string text = TReport::Render(report.Build());
+    std::string error;
+    if (!WriteFileAtomically(ReportFileName, text, error)) {
+        Ui.MessageBox(TBoxKind::Error, CaptionBase, "Cannot create file " + ReportFileName + "\n" + error,
+                      TBoxButtons::Ok);
+        TBReport.SetDown(false);
+        return;
+    }
+    TBReport.SetDown(false);
+    if (!Ui.OpenInTextEditor(ReportFileName))
+        Ui.MessageBox(TBoxKind::Error, CaptionBase, "Не найден файл!", TBoxButtons::Ok);
+    SpeedButton1Click(*Algorithms.InputButtons[0]);
+}
 void TMain::TBFindClick() {}
 void TMain::TBReadClick() {}
 void TMain::TBWriteClick() {}

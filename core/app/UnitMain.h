@@ -2,6 +2,7 @@
 #include "model/AlgorithmEditor.h"
 #include "model/CompositionRules.h"
 #include "model/ConfigImage.h"
+#include "project/Project.h"
 #include "ui/Button.h"
 #include "ui/Form.h"
 #include "ui/Panel.h"
@@ -61,6 +62,15 @@ public:
     // Set by a successful close; the GUI ends the program when it turns true.
     bool Closed = false;
 
+    // The new-project dialog, created once so it keeps its text.
+    TFormProjectName FormProjectName;
+    // Where the report goes: a bare name lands in the working directory.
+    std::string ReportFileName = "VarokConfig.txt";
+
+    enum class TSaveResult { Saved, Cancelled, Failed };
+    // Save: the dialog, then the project file and its side file.
+    TSaveResult Save();
+
     // Toolbar commands.
     void TBNewClick();
     void TBOpenClick();
@@ -85,5 +95,9 @@ public:
 
 private:
     void BuildToolBar();
+    // Asks whether to save unsaved work first; false when the command must end.
+    bool SaveQuestionAllowsContinuing();
+    // Fills the editor from the image, as after reading a project.
+    void RefillEditor();
     std::vector<std::unique_ptr<TButton>> Separators;
 };

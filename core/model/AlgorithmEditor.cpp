@@ -18,7 +18,9 @@ int RelayK1Number(int module, int stage) {
     return 204 + 16 * (module - 1) + 2 * stage;
 }
 
-std::string Numbered(const std::string& prefix, int n) { return prefix + std::to_string(n); }
+std::string Numbered(const std::string& prefix, int n) {
+    return prefix + std::to_string(n);
+}
 
 std::vector<std::string> NumberTexts(int from, int to) {
     std::vector<std::string> items;
@@ -117,7 +119,8 @@ std::vector<TControl*> TAlgorithmEditor::GridControls() const {
     std::vector<TControl*> all;
     for (int s = 0; s < Stages; ++s) {
         const auto i = static_cast<size_t>(s);
-        all.insert(all.end(), {StageBoxes[i].get(), MessageBoxes[i].get(), RepeatBoxes[i].get(), PauseBoxes[i].get()});
+        all.insert(all.end(),
+                   {StageBoxes[i].get(), MessageBoxes[i].get(), RepeatBoxes[i].get(), PauseBoxes[i].get()});
     }
     for (const auto& b : ZoneButtons)
         all.push_back(b.get());
@@ -164,7 +167,8 @@ void TAlgorithmEditor::CheckBox180Click(TControl& control) {
         break;
     }
     case KindMessage:
-        record[Layout::MessageNumber] = static_cast<uint8_t>(static_cast<TComboBox&>(control).ItemIndex() + 1);
+        record[Layout::MessageNumber] =
+            static_cast<uint8_t>(static_cast<TComboBox&>(control).ItemIndex() + 1);
         break;
     case KindRepeat: {
         const int index = static_cast<TComboBox&>(control).ItemIndex();
@@ -190,7 +194,8 @@ void TAlgorithmEditor::CheckBox180Click(TControl& control) {
         } else if (k >= KindModule1 && k < KindModule1 + Modules) {
             auto& box = static_cast<TCheckBox&>(control);
             const int relay = static_cast<int>(WholeNumberOr(box.Caption(), 0));
-            SetBit(record + Layout::Relays, Layout::RelayIndex(k - KindModule1, relay), box.Checked() ? 1 : 0);
+            SetBit(record + Layout::Relays, Layout::RelayIndex(k - KindModule1, relay),
+                   box.Checked() ? 1 : 0);
         }
         break;
     }

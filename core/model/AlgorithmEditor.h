@@ -64,7 +64,9 @@ public:
     TValueListEditor LenMes{"LenMes"};
     TStaticText StaticText268{"StaticText268", "Программирование алгоритмов оповещения"};
 
-    TButton& ZoneButton(int stage, int zone) { return *ZoneButtons[static_cast<size_t>(Zones * stage + zone)]; }
+    TButton& ZoneButton(int stage, int zone) {
+        return *ZoneButtons[static_cast<size_t>(Zones * stage + zone)];
+    }
     TCheckBox& RelayBox(int stage, int module, int relay) {
         return *RelayBoxes[static_cast<size_t>(RelaysPerStage * stage + 2 * module + relay)];
     }

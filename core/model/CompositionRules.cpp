@@ -43,17 +43,23 @@ TCompositionRules::TCompositionRules(ConfigImage& image, bool& refilling, TAlgor
 }
 
 const std::vector<std::string>& TCompositionRules::Labels() {
-    static const std::vector<std::string> labels = {
-        "Усилитель мощности QV-470AM",  "Разветвитель QV-SP",  "Модуль контроля и управления QV-CU4",
-        "Пожарный пульт микрофонный QV-5FD", "Пульт диктора микрофонный QV-5D",
-        "Сигнал привлечения внимания (ГОНГ)", "Приоритет входа AUX над авт. режимом",
-        "Зоны трансляции фоновой музыки:", "Серийный номер", "Дата", "Версия"};
+    static const std::vector<std::string> labels = {"Усилитель мощности QV-470AM",
+                                                    "Разветвитель QV-SP",
+                                                    "Модуль контроля и управления QV-CU4",
+                                                    "Пожарный пульт микрофонный QV-5FD",
+                                                    "Пульт диктора микрофонный QV-5D",
+                                                    "Сигнал привлечения внимания (ГОНГ)",
+                                                    "Приоритет входа AUX над авт. режимом",
+                                                    "Зоны трансляции фоновой музыки:",
+                                                    "Серийный номер",
+                                                    "Дата",
+                                                    "Версия"};
     return labels;
 }
 
 std::vector<TControl*> TCompositionRules::Controls() {
-    std::vector<TControl*> all{&ComboBox58, &ComboBox57, &ComboBox56, &ComboBox55, &ComboBox54,
-                               &CheckBox316, &CheckBox325};
+    std::vector<TControl*> all{&ComboBox58, &ComboBox57,  &ComboBox56, &ComboBox55,
+                               &ComboBox54, &CheckBox316, &CheckBox325};
     for (auto& box : CBMuz)
         all.push_back(box.get());
     all.insert(all.end(), {&Edit1, &Edit2, &Edit3, &Edit4, &Edit5});
@@ -205,7 +211,8 @@ void TCompositionRules::Relays() {
     for (int s = 0; s < TAlgorithmEditor::Stages; ++s) {
         const bool checked = Editor.StageBoxes[static_cast<size_t>(s)]->Checked();
         for (int i = 0; i < TAlgorithmEditor::RelaysPerStage; ++i) {
-            TCheckBox& relay = *Editor.RelayBoxes[static_cast<size_t>(TAlgorithmEditor::RelaysPerStage * s + i)];
+            TCheckBox& relay =
+                *Editor.RelayBoxes[static_cast<size_t>(TAlgorithmEditor::RelaysPerStage * s + i)];
             if (i < 2 * modules) {
                 relay.SetEnabled(checked);
             } else {

@@ -21,11 +21,11 @@ public:
     // The identity fields accept typing only in debug mode.
     void SetIdentityWritable(bool writable);
 
-    TComboBox ComboBox58{"ComboBox58"}; // amplifiers
-    TComboBox ComboBox57{"ComboBox57"}; // splitters
-    TComboBox ComboBox56{"ComboBox56"}; // control modules
-    TComboBox ComboBox55{"ComboBox55"}; // fire consoles
-    TComboBox ComboBox54{"ComboBox54"}; // announcer consoles
+    TComboBox ComboBox58{"ComboBox58"};   // amplifiers
+    TComboBox ComboBox57{"ComboBox57"};   // splitters
+    TComboBox ComboBox56{"ComboBox56"};   // control modules
+    TComboBox ComboBox55{"ComboBox55"};   // fire consoles
+    TComboBox ComboBox54{"ComboBox54"};   // announcer consoles
     TCheckBox CheckBox316{"CheckBox316"}; // gong
     TCheckBox CheckBox325{"CheckBox325"}; // AUX priority
     std::array<std::unique_ptr<TCheckBox>, 8> CBMuz;

@@ -18,12 +18,14 @@ constexpr int SplitterCountBit = 2;  // byte 0 bits 5-4
 constexpr int AnnouncerCountBit = 4; // byte 0 bits 3-2
 constexpr int FireCountBit = 6;      // byte 0 bits 1-0
 constexpr int CountWidth = 2;
-constexpr int GongBit = 16;          // byte 2 bit 7
-constexpr int AuxPriorityBit = 17;   // byte 2 bit 6
-constexpr int ModuleCountBit = 20;   // byte 2 bits 3-0
+constexpr int GongBit = 16;        // byte 2 bit 7
+constexpr int AuxPriorityBit = 17; // byte 2 bit 6
+constexpr int ModuleCountBit = 20; // byte 2 bits 3-0
 constexpr int ModuleCountWidth = 4;
 // Music zone z (1..8) is byte 1 bit z-1.
-constexpr int MusicZoneBit(int zone) { return 16 - zone; }
+constexpr int MusicZoneBit(int zone) {
+    return 16 - zone;
+}
 
 constexpr size_t AlgorithmTable = 4;
 constexpr int Inputs = 8;
@@ -31,7 +33,8 @@ constexpr int Stages = 8;
 constexpr size_t InputRecordSize = 48;
 constexpr size_t StageRecordSize = 6;
 constexpr size_t StageOffset(int input, int stage) {
-    return AlgorithmTable + InputRecordSize * static_cast<size_t>(input) + StageRecordSize * static_cast<size_t>(stage);
+    return AlgorithmTable + InputRecordSize * static_cast<size_t>(input) +
+           StageRecordSize * static_cast<size_t>(stage);
 }
 // Fields of a stage record, relative to its start.
 constexpr size_t StageFlags = 0;    // bit 7 enabled, bits 5-3 pause index
@@ -43,8 +46,10 @@ constexpr int StageEnabledBit = 0;  // running index inside the flags byte
 constexpr int PauseBit = 2;
 constexpr int PauseWidth = 3;
 constexpr int PauseStepSeconds = 5;
-constexpr int Zone1Bit = 7;         // zone z is running index 8 - z of the zones byte
-constexpr int RelayIndex(int module, int relay) { return 2 * module + relay; } // module 0..7, K1 = 0
+constexpr int Zone1Bit = 7; // zone z is running index 8 - z of the zones byte
+constexpr int RelayIndex(int module, int relay) {
+    return 2 * module + relay;
+} // module 0..7, K1 = 0
 
 constexpr size_t IdentityBlock = 480;
 constexpr size_t MarkerS = 480;

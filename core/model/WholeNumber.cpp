@@ -14,7 +14,8 @@ bool ParseWholeNumber(const std::string& text, int64_t& value, bool wide) {
     auto [end, error] = std::from_chars(first, last, parsed);
     if (first == last || error != std::errc() || end != last)
         return false;
-    if (!wide && (parsed < std::numeric_limits<int32_t>::min() || parsed > std::numeric_limits<int32_t>::max()))
+    if (!wide &&
+        (parsed < std::numeric_limits<int32_t>::min() || parsed > std::numeric_limits<int32_t>::max()))
         return false;
     value = parsed;
     return true;

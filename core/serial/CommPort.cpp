@@ -339,7 +339,7 @@ void TCommPort::BitsWarning() {
 }
 
 std::uint32_t TCommPort::PutBlock(const char* buffer, std::uint32_t count) {
-    if (!IsEnabled() || !FOpen)
+    if (!IsEnabled())
         return 0;
     std::uint32_t p, u;
     {
@@ -371,7 +371,7 @@ std::uint32_t TCommPort::PutBlock(const char* buffer, std::uint32_t count) {
 }
 
 std::uint32_t TCommPort::GetBlock(char* buffer, std::uint32_t count) {
-    if (!IsEnabled() || !FOpen || FIn.Used == 0)
+    if (!IsEnabled() || FIn.Used == 0)
         return 0;
     std::uint32_t p, u;
     {

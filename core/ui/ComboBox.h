@@ -7,7 +7,7 @@ class TComboBox : public TControl {
 public:
     using TControl::TControl;
     std::function<void(TComboBox&)> OnChange;
-    bool Editable = false;    // the user may type text as well as pick
+    bool Editable = false; // the user may type text as well as pick
     int DropDownCount = 8;
 
     const std::vector<std::string>& Items() const { return FItems; }

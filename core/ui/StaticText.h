@@ -5,7 +5,8 @@
 class TStaticText : public TControl {
 public:
     using TControl::TControl;
-    TStaticText(std::string name, std::string caption) : TControl(std::move(name)), FCaption(std::move(caption)) {}
+    TStaticText(std::string name, std::string caption)
+        : TControl(std::move(name)), FCaption(std::move(caption)) {}
     const std::string& Caption() const { return FCaption; }
     void SetCaption(std::string value) {
         if (value != FCaption) {

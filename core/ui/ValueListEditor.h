@@ -22,7 +22,9 @@ public:
     }
     int RowCount() const { return static_cast<int>(FRows.size()) + 1; }
     // Row 0 answers the titles.
-    const std::string& Key(int row) const { return row == 0 ? FTitleKey : FRows.at(static_cast<size_t>(row - 1)).first; }
+    const std::string& Key(int row) const {
+        return row == 0 ? FTitleKey : FRows.at(static_cast<size_t>(row - 1)).first;
+    }
     const std::string& Value(int row) const {
         return row == 0 ? FTitleValue : FRows.at(static_cast<size_t>(row - 1)).second;
     }

@@ -21,8 +21,9 @@ TEST_F(MainWindow, StartsUnchangedWithTheToolbarAndStatusOfAFreshProgram) {
     std::vector<std::string> captions;
     for (TButton* b : Main->ToolBar1)
         captions.push_back(b->IsSeparator ? "|" : b->Caption());
-    EXPECT_EQ(captions, (std::vector<std::string>{"Создать", "Открыть", "Сохранить", "|", "Отчет", "|",
-                                                  "Подключить", "Чтение", "Запись", "Отладка", "|", "Выход"}));
+    EXPECT_EQ(captions,
+              (std::vector<std::string>{"Создать", "Открыть", "Сохранить", "|", "Отчет", "|", "Подключить",
+                                        "Чтение", "Запись", "Отладка", "|", "Выход"}));
     EXPECT_TRUE(Main->TBNew.Enabled());
     EXPECT_FALSE(Main->TBSave.Enabled());
     EXPECT_FALSE(Main->TBRead.Enabled());

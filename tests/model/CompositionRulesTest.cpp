@@ -4,7 +4,9 @@
 using CompositionRules = MainFixture;
 
 namespace {
-std::vector<std::string> Items(const TComboBox& box) { return box.Items(); }
+std::vector<std::string> Items(const TComboBox& box) {
+    return box.Items();
+}
 } // namespace
 
 TEST_F(CompositionRules, UnitCountsPackIntoByteZero) {
@@ -181,7 +183,8 @@ TEST_F(CompositionRules, ConsistentImagesSurviveDecodingAndForeignBytesSurviveEd
                     r[1] = 1;
                 r[5] = static_cast<uint8_t>(1 + roll(72));
                 const uint16_t relays = static_cast<uint16_t>(r[3] << 8 | r[4]);
-                const uint16_t allowed = static_cast<uint16_t>(modules == 8 ? 0xFFFF : ~(0xFFFF >> (2 * modules)));
+                const uint16_t allowed =
+                    static_cast<uint16_t>(modules == 8 ? 0xFFFF : ~(0xFFFF >> (2 * modules)));
                 r[3] = static_cast<uint8_t>((relays & allowed) >> 8);
                 r[4] = static_cast<uint8_t>(relays & allowed);
             }
@@ -228,8 +231,9 @@ TEST_F(CompositionRules, ConsistentImagesSurviveDecodingAndForeignBytesSurviveEd
         }
         for (size_t i = 0; i < image.Size(); ++i) {
             const bool interpreted = i <= 2 || (i >= 4 && i <= 387) || i == 480 || i == 481 || i == 496 ||
-                                     (i >= 483 && i <= 486) || (i >= 488 && i <= 489) || (i >= 491 && i <= 492) ||
-                                     (i >= 494 && i <= 495) || (i >= 497 && i <= 498);
+                                     (i >= 483 && i <= 486) || (i >= 488 && i <= 489) ||
+                                     (i >= 491 && i <= 492) || (i >= 494 && i <= 495) ||
+                                     (i >= 497 && i <= 498);
             if (!interpreted) {
                 ASSERT_EQ(Main->Image[i], image[i]) << "offset " << i;
             }

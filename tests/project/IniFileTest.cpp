@@ -116,7 +116,8 @@ TEST(IniFile, ArbitraryBytesRoundTripUnchanged) {
     std::string junk;
     for (int i = 0; i < 4096; ++i)
         junk += static_cast<char>((i * 7919) % 256);
-    junk += std::string("\0[A]\0\n=\n[\n]\r\r\n[A\n\xEF\xBB\xBF", 24);
+    const char odd[] = "\0[A]\0\n=\n[\n]\r\r\n[A\n\xEF\xBB\xBF";
+    junk.append(odd, sizeof odd - 1);
     TIniFile ini = Parsed(junk);
     EXPECT_EQ(ini.Bytes(), junk);
     ASSERT_TRUE(ini.WriteString("A", "k", "v"));

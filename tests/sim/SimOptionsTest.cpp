@@ -23,10 +23,11 @@ TEST(SimOptions, AcceptedCommandLines) {
     EXPECT_FALSE(plain->Faults.StuckBlock || plain->Faults.ReplyAddress || plain->Faults.StopAfter ||
                  plain->Faults.HangupAfter);
 
-    auto all = ParseSimOptions(Words("--com 255 --ports d --image a.usr --save b.usr --pace --silent "
-                                     "--probe-answer 0x55 --split 10 --stuck-block 07E0 --reply-address 0xffff "
-                                     "--stop-after 0 --bad-crc --hangup-after 5"),
-                               error);
+    auto all =
+        ParseSimOptions(Words("--com 255 --ports d --image a.usr --save b.usr --pace --silent "
+                              "--probe-answer 0x55 --split 10 --stuck-block 07E0 --reply-address 0xffff "
+                              "--stop-after 0 --bad-crc --hangup-after 5"),
+                        error);
     ASSERT_TRUE(all) << error;
     EXPECT_EQ(all->ComNumber, 255);
     EXPECT_EQ(all->ImagePath, "a.usr");

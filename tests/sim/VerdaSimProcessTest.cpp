@@ -168,10 +168,12 @@ TBytes Sealed(TBytes bytes) {
 const TBytes Probe{0x00, 0x01, 0x04, 0x55, 0x74};
 const TBytes ProbeAnswer{0x00, 0x01, 0x04, 0xAA, 0x41};
 TBytes Read(uint16_t address) {
-    return Sealed({0x00, 0x01, 0x06, 0x33, static_cast<uint8_t>(address >> 8), static_cast<uint8_t>(address)});
+    return Sealed(
+        {0x00, 0x01, 0x06, 0x33, static_cast<uint8_t>(address >> 8), static_cast<uint8_t>(address)});
 }
 TBytes BlockReply(uint8_t command, uint16_t address, const uint8_t* data) {
-    TBytes reply{0x00, 0x01, 0x26, command, static_cast<uint8_t>(address >> 8), static_cast<uint8_t>(address)};
+    TBytes reply{
+        0x00, 0x01, 0x26, command, static_cast<uint8_t>(address >> 8), static_cast<uint8_t>(address)};
     reply.insert(reply.end(), data, data + 32);
     return Sealed(reply);
 }
@@ -189,7 +191,8 @@ TEST_F(VerdaSim, ServesReadAndWriteAndSavesItsMemoryOnStop) {
         image[i] = static_cast<uint8_t>(i * 13 + 5);
     std::ofstream(Dir / "in.usr", std::ios::binary).write(reinterpret_cast<const char*>(image.data()), 2100);
 
-    const std::string device = Start({"--image", (Dir / "in.usr").string(), "--save", (Dir / "out.usr").string()});
+    const std::string device =
+        Start({"--image", (Dir / "in.usr").string(), "--save", (Dir / "out.usr").string()});
     ASSERT_FALSE(device.empty());
     EXPECT_EQ(fs::read_symlink(Dir / "com3"), device);
 

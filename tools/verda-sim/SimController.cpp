@@ -38,8 +38,7 @@ std::vector<TSimController::TBytes> TSimController::Feed(const uint8_t* data, si
         const uint8_t* p = Pending.data() + pos;
         const size_t available = Pending.size() - pos;
         // Every request starts 00 01, then a length byte that fits its command.
-        if (p[0] != 0x00 || (available >= 2 && p[1] != 0x01) ||
-            (available >= 3 && !KnownLengthByte(p[2]))) {
+        if (p[0] != 0x00 || (available >= 2 && p[1] != 0x01) || (available >= 3 && !KnownLengthByte(p[2]))) {
             ++pos;
             continue;
         }
@@ -96,7 +95,11 @@ TSimController::TBytes TSimController::BlockReply(uint8_t command, uint16_t addr
     if (!BlockReplied && Faults.ReplyAddress)
         named = *Faults.ReplyAddress;
     BlockReplied = true;
-    TBytes reply{0x00, 0x01, WriteLength, command, static_cast<uint8_t>(named >> 8),
+    TBytes reply{0x00,
+                 0x01,
+                 WriteLength,
+                 command,
+                 static_cast<uint8_t>(named >> 8),
                  static_cast<uint8_t>(named & 0xFF)};
     reply.insert(reply.end(), Mem.begin() + address, Mem.begin() + address + BlockSize);
     Seal(reply);

@@ -11,7 +11,6 @@ class TSimController {
 public:
     static constexpr size_t MemorySize = 2048;
     static constexpr size_t BlockSize = 32;
-    static constexpr size_t BlockReplySize = 39;
     static constexpr uint8_t ProbeCommand = 0x55;
     static constexpr uint8_t ReadCommand = 0x33;
     static constexpr uint8_t WriteCommand = 0x44;
@@ -27,7 +26,6 @@ public:
 
     // Takes received bytes; returns the replies to every request they complete, in order.
     std::vector<TBytes> Feed(const uint8_t* data, size_t n);
-    uint64_t AnswerCount() const { return Answers; }
     // The pieces a reply goes out in: one, or pieces of the --split size.
     std::vector<TBytes> Pieces(const TBytes& reply) const;
 

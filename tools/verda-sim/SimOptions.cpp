@@ -4,9 +4,9 @@
 #include <limits>
 
 namespace {
-const std::string ValueOptions[] = {"--ports",      "--com",           "--image",       "--save",
+const std::string ValueOptions[] = {"--ports",        "--com",         "--image",       "--save",
                                     "--probe-answer", "--split",       "--stuck-block", "--reply-address",
-                                    "--stop-after", "--hangup-after"};
+                                    "--stop-after",   "--hangup-after"};
 
 // Parses the whole text as a number in [min, max]; hexadecimal may carry 0x.
 std::optional<uint64_t> ParseNumber(std::string text, int base, uint64_t min, uint64_t max) {
@@ -95,7 +95,7 @@ std::optional<TSimOptions> ParseSimOptions(const std::vector<std::string>& args,
             if (!(parsed = number(10, 0, Unlimited, "a count")))
                 return std::nullopt;
             options.Faults.StopAfter = *parsed;
-        } else {
+        } else { // --hangup-after
             if (!(parsed = number(10, 1, Unlimited, "a count of at least 1")))
                 return std::nullopt;
             options.Faults.HangupAfter = *parsed;

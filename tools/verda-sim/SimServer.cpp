@@ -5,11 +5,15 @@
 #include <cstdio>
 #include <cstring>
 #include <poll.h>
+#include <sys/ioctl.h>
 #include <unistd.h>
 
 namespace {
 constexpr auto PieceGap = std::chrono::milliseconds(5);
-}
+constexpr auto DeliveryPass = std::chrono::milliseconds(10);
+constexpr auto DeliveryPoll = std::chrono::milliseconds(1);
+constexpr auto DeliveryLimit = std::chrono::seconds(1);
+} // namespace
 
 TSimServer::TSimServer(TSimController& controller, TSimPty& pty, const TSimOptions& options)
     : Controller(controller), Pty(pty), Options(options) {}
@@ -39,7 +43,8 @@ bool TSimServer::WaitUntil(TClock::time_point deadline) {
         if (left <= TClock::duration::zero())
             return true;
         const auto ns = std::chrono::duration_cast<std::chrono::nanoseconds>(left).count();
-        const timespec timeout{static_cast<time_t>(ns / 1'000'000'000), static_cast<long>(ns % 1'000'000'000)};
+        const timespec timeout{static_cast<time_t>(ns / 1'000'000'000),
+                               static_cast<long>(ns % 1'000'000'000)};
         pollfd stop{StopFd, POLLIN, 0};
         const int ready = ppoll(&stop, 1, &timeout, nullptr);
         if (ready > 0)
@@ -62,7 +67,7 @@ bool TSimServer::Receive() {
     if (n < 0) {
         if (errno == EAGAIN || errno == EINTR)
             return true;
-        // With our own slave descriptor open this does not happen; stop rather than spin.
+        // With our own slave descriptor open this does not happen; close rather than spin.
         std::perror("verda-sim: read");
         Pty.Hangup();
         return true;
@@ -78,9 +83,27 @@ bool TSimServer::Receive() {
             return false;
         ++Sent;
         if (Options.Faults.HangupAfter && Sent >= *Options.Faults.HangupAfter) {
+            if (!AwaitDelivery())
+                return false;
             Pty.Hangup();
             break;
         }
+    }
+    return true;
+}
+
+bool TSimServer::AwaitDelivery() {
+    // A hang-up throws away what the editor has not read yet, yet the last answer should
+    // reach it, as it would before a real adapter is pulled. The bytes first pass the
+    // kernel's buffers into the editor's queue; then we wait until the editor has taken
+    // them, but not forever.
+    const auto giveUp = TClock::now() + DeliveryLimit;
+    if (!WaitUntil(TClock::now() + DeliveryPass))
+        return false;
+    int queued = 0;
+    while (ioctl(Pty.SlaveFd(), FIONREAD, &queued) == 0 && queued > 0 && TClock::now() < giveUp) {
+        if (!WaitUntil(TClock::now() + DeliveryPoll))
+            return false;
     }
     return true;
 }

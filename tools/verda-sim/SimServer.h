@@ -20,6 +20,8 @@ private:
     bool WaitUntil(TClock::time_point deadline);
     // False when the server must stop.
     bool Receive();
+    // Waits until the editor has read what was sent; false if a stop was asked for.
+    bool AwaitDelivery();
     bool Send(const TSimController::TBytes& reply);
     bool SendPiece(const uint8_t* data, size_t n);
     bool WriteAll(const uint8_t* data, size_t n);

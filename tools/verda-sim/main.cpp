@@ -7,9 +7,9 @@
 #include <cstdio>
 #include <fstream>
 #include <string>
-#include <vector>
 #include <sys/signalfd.h>
 #include <unistd.h>
+#include <vector>
 
 namespace {
 int Fail(const std::string& message, int status) {
@@ -67,7 +67,8 @@ int main(int argc, char** argv) {
     if (!pty.Open(error))
         return Fail(error, 1);
     TSimLink link;
-    if (!link.Create(options->PortsDir + "/com" + std::to_string(options->ComNumber), pty.DeviceName(), error))
+    if (!link.Create(options->PortsDir + "/com" + std::to_string(options->ComNumber), pty.DeviceName(),
+                     error))
         return Fail(error, 1);
     std::printf("ready %s\n", pty.DeviceName().c_str());
     std::fflush(stdout);

@@ -1,0 +1,36 @@
+#include "BatchUi.h"
+#include <ostream>
+
+TModalResult TBatchUi::MessageBox(TBoxKind kind, const std::string&, const std::string& text,
+                                  TBoxButtons buttons) {
+    Messages.push_back(text);
+    if (kind == TBoxKind::Error)
+        Errors.push_back(text);
+    if (buttons == TBoxButtons::Ok || PrintConfirmations)
+        Out << text << std::endl;
+    return buttons == TBoxButtons::YesNoCancel ? TModalResult::Yes : TModalResult::Ok;
+}
+
+bool TBatchUi::NextFile(std::string& fileName) {
+    if (FileNames.empty())
+        return false;
+    fileName = FileNames.front();
+    FileNames.pop_front();
+    return true;
+}
+
+bool TBatchUi::OpenFileDialog(const TFileDialog&, std::string& fileName) {
+    return NextFile(fileName);
+}
+
+bool TBatchUi::SaveFileDialog(const TFileDialog&, std::string& fileName) {
+    return NextFile(fileName);
+}
+
+TModalResult TBatchUi::ShowModal(TForm&) {
+    return TModalResult::Ok;
+}
+
+bool TBatchUi::OpenInTextEditor(const std::string&) {
+    return true;
+}

@@ -1,0 +1,30 @@
+#pragma once
+#include "ui/Ui.h"
+#include <deque>
+#include <iosfwd>
+#include <string>
+#include <vector>
+
+// The command-line tool's Ui: nobody to ask, so boxes are printed and answered with
+// OK (Yes), file dialogs take the names the command was given, and no editor starts.
+class TBatchUi : public TUi {
+public:
+    explicit TBatchUi(std::ostream& out) : Out(out) {}
+
+    std::deque<std::string> FileNames;
+    std::vector<std::string> Errors;   // texts of the error boxes shown
+    std::vector<std::string> Messages; // texts of every box shown
+    // Only error, warning and plain boxes are printed; confirmations are not.
+    bool PrintConfirmations = false;
+
+    TModalResult MessageBox(TBoxKind kind, const std::string& caption, const std::string& text,
+                            TBoxButtons buttons) override;
+    bool OpenFileDialog(const TFileDialog& dialog, std::string& fileName) override;
+    bool SaveFileDialog(const TFileDialog& dialog, std::string& fileName) override;
+    TModalResult ShowModal(TForm& form) override;
+    bool OpenInTextEditor(const std::string& path) override;
+
+private:
+    bool NextFile(std::string& fileName);
+    std::ostream& Out;
+};

@@ -1,0 +1,16 @@
+#pragma once
+#include "ui/Edit.h"
+#include "ui/Form.h"
+#include "ui/StaticText.h"
+
+// The new-project dialog: one name field. Created once, so it keeps its last text.
+class TFormProjectName : public TForm {
+public:
+    TFormProjectName() : TForm("FormProjectName") {
+        SetCaption("Создание проета");
+        Width = 233;
+        SetHeight(125);
+    }
+    TStaticText Label1{"Label1", "Задайте имя нового проекта"};
+    TEdit ProjectName{"ProjectName"};
+};

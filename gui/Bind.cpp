@@ -1,0 +1,245 @@
+#include "Bind.h"
+#include <QAbstractButton>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPointer>
+#include <QProgressBar>
+#include <QSignalBlocker>
+#include <QStatusBar>
+#include <QTableWidget>
+#include <QTimer>
+#include <QToolButton>
+#include <memory>
+#include <vector>
+
+namespace {
+QString Q(const std::string& text) { return QString::fromStdString(text); }
+
+// Registers show() as the widget's mirror of the control, runs it once and returns it so
+// a binder can run it again after forwarding a user action the control may have refused.
+// Signals stay blocked while mirroring, so nothing shown is taken for the user's doing.
+template <class TWidget, class TShow>
+std::function<void()> Mirror(TControl& control, TWidget& widget, TShow show) {
+    widget.setObjectName(Q(control.Name));
+    QPointer<TWidget> guard(&widget);
+    std::function<void()> mirror = [&control, guard, show] {
+        if (!guard)
+            return;
+        const QSignalBlocker blocker(guard.data());
+        guard->setEnabled(control.Enabled());
+        if (guard->isHidden() == control.Visible())
+            guard->setHidden(!control.Visible());
+        show(*guard);
+    };
+    control.Watch(mirror);
+    mirror();
+    return mirror;
+}
+
+Qt::Alignment ToQt(TAlignment alignment) {
+    switch (alignment) {
+    case TAlignment::Center:
+        return Qt::AlignCenter;
+    case TAlignment::Right:
+        return Qt::AlignRight | Qt::AlignVCenter;
+    case TAlignment::Left:
+        break;
+    }
+    return Qt::AlignLeft | Qt::AlignVCenter;
+}
+} // namespace
+
+void Bind(TCheckBox& control, QCheckBox& widget, bool showCaption) {
+    const auto mirror = Mirror(control, widget, [&control, showCaption](QCheckBox& w) {
+        w.setChecked(control.Checked());
+        if (showCaption)
+            w.setText(Q(control.Caption()));
+    });
+    QObject::connect(&widget, &QCheckBox::clicked, [&control, mirror] {
+        control.Click();
+        mirror();
+    });
+}
+
+void Bind(TComboBox& control, QComboBox& widget) {
+    widget.setEditable(false);
+    auto shownItems = std::make_shared<std::vector<std::string>>();
+    const auto mirror = Mirror(control, widget, [&control, shownItems](QComboBox& w) {
+        // Most changes only move the selection; refill the list only when it differs.
+        if (*shownItems != control.Items()) {
+            *shownItems = control.Items();
+            w.clear();
+            for (const std::string& item : control.Items())
+                w.addItem(Q(item));
+        }
+        w.setMaxVisibleItems(control.DropDownCount);
+        w.setCurrentIndex(control.ItemIndex());
+    });
+    QObject::connect(&widget, &QComboBox::activated, [&control, mirror](int index) {
+        control.Select(index);
+        mirror();
+    });
+}
+
+void Bind(TButton& control, QAbstractButton& widget, std::function<QIcon(int)> pictures) {
+    widget.setCheckable(control.Kind == TButtonKind::Toggle);
+    auto shownPicture = std::make_shared<int>(-2);
+    const auto mirror =
+        Mirror(control, widget, [&control, pictures = std::move(pictures), shownPicture](QAbstractButton& w) {
+            w.setText(Q(control.Caption()));
+            if (w.isCheckable())
+                w.setChecked(control.Down());
+            if (pictures && *shownPicture != control.ImageIndex()) {
+                *shownPicture = control.ImageIndex();
+                w.setIcon(pictures(control.ImageIndex()));
+            }
+        });
+    QObject::connect(&widget, &QAbstractButton::clicked, [&control, mirror] {
+        control.Click();
+        mirror();
+    });
+}
+
+void Bind(TEdit& control, QLineEdit& widget) {
+    const auto mirror = Mirror(control, widget, [&control](QLineEdit& w) {
+        w.setReadOnly(control.ReadOnly());
+        w.setMaxLength(control.MaxLength > 0 ? control.MaxLength : 32767);
+        // Rewriting an equal text would put the cursor at the end while the user types.
+        if (w.text() != Q(control.Text()))
+            w.setText(Q(control.Text()));
+    });
+    QObject::connect(&widget, &QLineEdit::textEdited, [&control, mirror](const QString& text) {
+        control.Type(text.toStdString());
+        mirror();
+    });
+}
+
+void Bind(TStaticText& control, QLabel& widget) {
+    Mirror(control, widget, [&control](QLabel& w) { w.setText(Q(control.Caption())); });
+}
+
+void Bind(TValueListEditor& control, QTableWidget& widget) {
+    widget.setColumnCount(2);
+    widget.verticalHeader()->hide();
+    const auto mirror = Mirror(control, widget, [&control](QTableWidget& w) {
+        w.setHorizontalHeaderLabels({Q(control.Key(0)), Q(control.Value(0))});
+        const int rows = control.RowCount() - 1;
+        if (w.rowCount() != rows)
+            w.setRowCount(rows);
+        for (int r = 0; r < rows; ++r)
+            for (int column = 0; column < 2; ++column) {
+                const QString text = Q(column == 0 ? control.Key(r + 1) : control.Value(r + 1));
+                QTableWidgetItem* item = w.item(r, column);
+                if (!item) {
+                    item = new QTableWidgetItem;
+                    if (column == 0)
+                        item->setFlags(item->flags() & ~Qt::ItemIsEditable);
+                    w.setItem(r, column, item);
+                }
+                if (item->text() != text)
+                    item->setText(text);
+            }
+    });
+    QObject::connect(&widget, &QTableWidget::itemChanged, [&control, mirror](QTableWidgetItem* item) {
+        if (item->column() == 1)
+            control.EditValue(item->row() + 1, item->text().toStdString());
+        mirror();
+    });
+}
+
+void Bind(TStatusBar& control, QStatusBar& widget) {
+    widget.setSizeGripEnabled(false);
+    auto labels = std::make_shared<std::vector<QPointer<QLabel>>>();
+    for (const TStatusPanel& panel : control.Panels()) {
+        auto* label = new QLabel(&widget);
+        label->setFixedWidth(panel.Width);
+        label->setAlignment(ToQt(panel.Alignment));
+        label->setFrameShape(QFrame::Panel);
+        label->setFrameShadow(QFrame::Sunken);
+        widget.addWidget(label);
+        labels->push_back(label);
+    }
+    Mirror(control, widget, [&control, labels](QStatusBar&) {
+        for (size_t i = 0; i < labels->size() && i < control.Panels().size(); ++i)
+            if ((*labels)[i])
+                (*labels)[i]->setText(Q(control.PanelText(i)));
+    });
+}
+
+void Bind(TProgressBar& control, QProgressBar& widget) {
+    widget.setTextVisible(false);
+    Mirror(control, widget, [&control](QProgressBar& w) {
+        w.setRange(control.Min, control.Max);
+        w.setValue(control.Position());
+    });
+}
+
+void Bind(TPanel& control, QWidget& panel, QLabel& caption) {
+    Mirror(control, panel, [&control, label = QPointer<QLabel>(&caption)](QWidget& w) {
+        if (label)
+            label->setText(Q(control.Caption()));
+        if (control.Visible())
+            w.raise();
+    });
+}
+
+void Bind(TTimer& control, QTimer& timer) {
+    timer.setObjectName(Q(control.Name));
+    QPointer<QTimer> guard(&timer);
+    const std::function<void()> mirror = [&control, guard] {
+        if (!guard)
+            return;
+        if (control.Running() && !guard->isActive())
+            guard->start(control.Interval);
+        else if (!control.Running())
+            guard->stop();
+    };
+    control.Watch(mirror);
+    mirror();
+    QObject::connect(&timer, &QTimer::timeout, [&control] { control.Tick(); });
+}
+
+void Bind(TForm& control, QWidget& window) {
+    window.setObjectName(Q(control.Name));
+    QPointer<QWidget> guard(&window);
+    const std::function<void()> mirror = [&control, guard] {
+        if (!guard)
+            return;
+        guard->setWindowTitle(Q(control.Caption()));
+        guard->setEnabled(control.Enabled());
+    };
+    control.Watch(mirror);
+    mirror();
+}
+
+QWidget* MakeBound(TControl& control, QWidget* parent) {
+    if (auto* box = dynamic_cast<TCheckBox*>(&control)) {
+        auto* w = new QCheckBox(parent);
+        Bind(*box, *w);
+        return w;
+    }
+    if (auto* box = dynamic_cast<TComboBox*>(&control)) {
+        auto* w = new QComboBox(parent);
+        Bind(*box, *w);
+        return w;
+    }
+    if (auto* edit = dynamic_cast<TEdit*>(&control)) {
+        auto* w = new QLineEdit(parent);
+        Bind(*edit, *w);
+        return w;
+    }
+    if (auto* button = dynamic_cast<TButton*>(&control)) {
+        auto* w = new QToolButton(parent);
+        Bind(*button, *w);
+        return w;
+    }
+    if (auto* text = dynamic_cast<TStaticText*>(&control)) {
+        auto* w = new QLabel(parent);
+        Bind(*text, *w);
+        return w;
+    }
+    return nullptr;
+}

@@ -1,0 +1,114 @@
+#include "QtUi.h"
+#include "FileFilter.h"
+#include <QDesktopServices>
+#include <QDialog>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QUrl>
+
+QtUi::~QtUi() {
+    // Dialogs whose parent window is already gone were deleted with it.
+    for (auto& [form, modal] : Modals)
+        delete modal.Dialog.data();
+}
+
+void QtUi::RegisterModal(TForm* form, TModalFactory factory) {
+    TModal& modal = Modals[form];
+    delete modal.Dialog.data();
+    modal.Factory = std::move(factory);
+}
+
+TModalResult QtUi::MessageBox(TBoxKind kind, const std::string& caption, const std::string& text,
+                              TBoxButtons buttons) {
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
+    switch (kind) {
+    case TBoxKind::Information:
+        icon = QMessageBox::Information;
+        break;
+    case TBoxKind::Error:
+        icon = QMessageBox::Critical;
+        break;
+    case TBoxKind::Warning:
+        icon = QMessageBox::Warning;
+        break;
+    case TBoxKind::Plain:
+        break;
+    }
+    QMessageBox::StandardButtons shown = QMessageBox::Ok;
+    if (buttons == TBoxButtons::OkCancel)
+        shown = QMessageBox::Ok | QMessageBox::Cancel;
+    else if (buttons == TBoxButtons::YesNoCancel)
+        shown = QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
+
+    QMessageBox box(icon, QString::fromStdString(caption), QString::fromStdString(text), shown, Parent);
+    // A box with OK alone answers OK to the close box too.
+    if (buttons == TBoxButtons::Ok)
+        box.setEscapeButton(QMessageBox::Ok);
+    box.exec();
+    switch (box.standardButton(box.clickedButton())) {
+    case QMessageBox::Ok:
+        return TModalResult::Ok;
+    case QMessageBox::Yes:
+        return TModalResult::Yes;
+    case QMessageBox::No:
+        return TModalResult::No;
+    default:
+        return TModalResult::Cancel;
+    }
+}
+
+bool QtUi::FileDialog(const TFileDialog& dialog, std::string& fileName, bool save) {
+    QFileDialog files(Parent);
+    files.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    // Neither dialog insists on an existing file nor asks before overwriting one.
+    files.setFileMode(QFileDialog::AnyFile);
+    files.setOption(QFileDialog::DontConfirmOverwrite);
+    const QString filter = QtFileFilter(dialog.Filter);
+    if (!filter.isEmpty())
+        files.setNameFilters(filter.split(QStringLiteral(";;")));
+    if (!dialog.FileName.empty())
+        files.selectFile(QString::fromStdString(dialog.FileName));
+    if (files.exec() != QDialog::Accepted || files.selectedFiles().isEmpty())
+        return false;
+    fileName = WithDefaultExt(files.selectedFiles().constFirst().toStdString(), dialog.DefaultExt);
+    return true;
+}
+
+bool QtUi::OpenFileDialog(const TFileDialog& dialog, std::string& fileName) {
+    return FileDialog(dialog, fileName, false);
+}
+
+bool QtUi::SaveFileDialog(const TFileDialog& dialog, std::string& fileName) {
+    return FileDialog(dialog, fileName, true);
+}
+
+TModalResult QtUi::ShowModal(TForm& form) {
+    const auto it = Modals.find(&form);
+    if (it == Modals.end() || !it->second.Factory)
+        return TModalResult::Cancel;
+    TModal& modal = it->second;
+    if (!modal.Dialog) {
+        modal.Dialog = modal.Factory(Parent);
+        if (!modal.Dialog)
+            return TModalResult::Cancel;
+        // The form ends the dialog by hiding itself (its buttons set ModalResult first).
+        form.Watch([dialog = modal.Dialog, &form] {
+            if (dialog && !form.Visible() && dialog->isVisible())
+                dialog->done(QDialog::Rejected);
+        });
+    }
+    form.ModalResult = TModalResult::None;
+    form.Show();
+    modal.Dialog->exec();
+    // Closed by the close box or Escape: that is Cancel.
+    if (form.Visible() || form.ModalResult == TModalResult::None) {
+        form.ModalResult = TModalResult::Cancel;
+        form.Hide();
+    }
+    return form.ModalResult;
+}
+
+bool QtUi::OpenInTextEditor(const std::string& path) {
+    return QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(path)));
+}

@@ -1,0 +1,44 @@
+#pragma once
+#include "ui/Ui.h"
+#include <QPointer>
+#include <QWidget>
+#include <functional>
+#include <map>
+
+class QDialog;
+
+// Everything modal, with Qt: message boxes, file dialogs, the editor's modal forms
+// and handing a file to the desktop's text editor.
+class QtUi : public TUi {
+public:
+    // Builds the dialog that shows a form. It is called on the form's first ShowModal,
+    // and the dialog is kept for later ones, as the forms keep their contents between uses.
+    using TModalFactory = std::function<QDialog*(QWidget* parent)>;
+
+    QtUi() = default;
+    ~QtUi() override;
+    QtUi(const QtUi&) = delete;
+    QtUi& operator=(const QtUi&) = delete;
+
+    // The window the boxes and dialogs belong to; the main window once it exists.
+    void SetParentWindow(QWidget* window) { Parent = window; }
+    void RegisterModal(TForm* form, TModalFactory factory);
+
+    TModalResult MessageBox(TBoxKind kind, const std::string& caption, const std::string& text,
+                            TBoxButtons buttons) override;
+    bool OpenFileDialog(const TFileDialog& dialog, std::string& fileName) override;
+    bool SaveFileDialog(const TFileDialog& dialog, std::string& fileName) override;
+    // A form nobody registered a view for cannot be shown: it answers Cancel.
+    TModalResult ShowModal(TForm& form) override;
+    bool OpenInTextEditor(const std::string& path) override;
+
+private:
+    struct TModal {
+        TModalFactory Factory;
+        QPointer<QDialog> Dialog;
+    };
+    bool FileDialog(const TFileDialog& dialog, std::string& fileName, bool save);
+
+    QPointer<QWidget> Parent;
+    std::map<TForm*, TModal> Modals;
+};

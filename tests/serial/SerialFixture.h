@@ -1,0 +1,37 @@
+#pragma once
+#include "serial/CommPort.h"
+#include "support/FakeSerialDevice.h"
+#include "support/FakeUi.h"
+#include "ui/HandOver.h"
+
+#include <chrono>
+#include <functional>
+
+// A port on the fake device, with the test thread as the UI thread.
+struct TSerialFixture {
+    FakeUi Ui;
+    THandOver HandOver;
+    TFakeSerialDevice Fake;
+    TCommPort Port{Ui, HandOver};
+    int LastComNumber = 0;
+
+    TSerialFixture() {
+        Port.DeviceFactory = [this](int n) {
+            LastComNumber = n;
+            return Fake.Connect();
+        };
+    }
+    // Handlers of a test capture its locals: the port closes without them.
+    ~TSerialFixture() {
+        Port.OnOpen = nullptr;
+        Port.OnClose = nullptr;
+        Port.OnDataReceived = nullptr;
+        Port.SetOpen(false);
+    }
+    bool Pump(const std::function<bool()>& cond, std::chrono::milliseconds timeout = std::chrono::seconds(10)) {
+        return PumpUntil(HandOver, cond, timeout);
+    }
+    static std::chrono::steady_clock::time_point Soon() {
+        return std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    }
+};
