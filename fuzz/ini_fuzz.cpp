@@ -16,7 +16,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
     // Names and a value taken from the input itself, so they can match what is in it.
     const std::string_view tail = bytes.substr(size / 2);
-    const std::string_view name = tail.substr(0, tail.find('\n') == std::string_view::npos ? 8 : tail.find('\n'));
+    const std::string_view name =
+        tail.substr(0, tail.find('\n') == std::string_view::npos ? 8 : tail.find('\n'));
     ini.ReadString(name, name, "");
     const bool wrote = ini.WriteString(name, "1", name);
     ini.WriteString("MessageLength", "7", "12");

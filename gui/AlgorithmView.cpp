@@ -36,7 +36,7 @@ AlgorithmView::AlgorithmView(TAlgorithmEditor& editor, QWidget* parent) : QWidge
     auto* grid = new QGridLayout(this);
     grid->setContentsMargins(6, 4, 6, 4);
     grid->setHorizontalSpacing(3);
-    grid->setVerticalSpacing(2);
+    grid->setVerticalSpacing(4);
     grid->setColumnMinimumWidth(0, LabelColumnWidth);
     for (int c = 1; c < GridColumns; ++c)
         grid->setColumnStretch(c, 1);
@@ -106,7 +106,7 @@ AlgorithmView::AlgorithmView(TAlgorithmEditor& editor, QWidget* parent) : QWidge
         for (int s = 0; s < TAlgorithmEditor::Stages; ++s) {
             auto* button = new QToolButton(this);
             button->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
-            button->setFixedHeight(20);
+            button->setFixedHeight(22);
             button->setIconSize(QSize(16, 16));
             Bind(editor.ZoneButton(s, z), *button, ZonePicture);
             grid->addWidget(button, row, stageColumn(s), 1, Halves);

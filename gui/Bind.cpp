@@ -16,7 +16,9 @@
 #include <vector>
 
 namespace {
-QString Q(const std::string& text) { return QString::fromStdString(text); }
+QString Q(const std::string& text) {
+    return QString::fromStdString(text);
+}
 
 // Registers show() as the widget's mirror of the control, runs it once and returns it so
 // a binder can run it again after forwarding a user action the control may have refused.

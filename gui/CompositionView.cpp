@@ -11,9 +11,9 @@
 
 namespace {
 // Positions in TCompositionRules::Controls() and Labels().
-constexpr size_t UnitCounts = 5;         // the five count boxes, one label each
-constexpr size_t LabelledBoxes = 2;      // gong and AUX priority, one label each
-constexpr size_t MusicZones = 8;         // under one label, in two columns
+constexpr size_t UnitCounts = 5;    // the five count boxes, one label each
+constexpr size_t LabelledBoxes = 2; // gong and AUX priority, one label each
+constexpr size_t MusicZones = 8;    // under one label, in two columns
 constexpr size_t MusicLabel = UnitCounts + LabelledBoxes;
 constexpr size_t SerialLabel = MusicLabel + 1;
 constexpr size_t DateLabel = SerialLabel + 1;

@@ -30,7 +30,7 @@ QFrame* Line(QFrame::Shape shape, QWidget* parent) {
 }
 } // namespace
 
-MainView::MainView(TMain& main, QWidget* parent) : QWidget(parent), Main(main) {
+MainView::MainView(TMain& main, QWidget* parent) : QWidget(parent), Main(main), Timer(this) {
     // A fixed window: minimise, but no maximise.
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
@@ -108,14 +108,15 @@ QWidget* MainView::MakePanelScan() {
     panel->setFrameShape(QFrame::Panel);
     panel->setFrameShadow(QFrame::Raised);
     panel->setAutoFillBackground(true);
-    panel->setGeometry(QRect(QPoint((ClientWidth - PanelScanSize.width()) / 2,
-                                    (ClientHeight - PanelScanSize.height()) / 2),
-                             PanelScanSize));
+    panel->setGeometry(
+        QRect(QPoint((ClientWidth - PanelScanSize.width()) / 2, (ClientHeight - PanelScanSize.height()) / 2),
+              PanelScanSize));
     auto* caption = new QLabel(panel);
     caption->setAlignment(Qt::AlignCenter);
     caption->setGeometry(0, 12, PanelScanSize.width(), 20);
     auto* progress = new QProgressBar(panel);
-    progress->setGeometry(QRect(QPoint((PanelScanSize.width() - ProgressSize.width()) / 2, 44), ProgressSize));
+    progress->setGeometry(
+        QRect(QPoint((PanelScanSize.width() - ProgressSize.width()) / 2, 44), ProgressSize));
     Bind(Main.PanelScan, *panel, *caption);
     Bind(Main.ProgressBar, *progress);
     return panel;

@@ -66,8 +66,8 @@ void NewPicture(QPainter& p) {
 void OpenPicture(QPainter& p) {
     p.setPen(QPen(QColor(150, 110, 20), 1));
     p.setBrush(QColor(235, 190, 80));
-    p.drawPolygon(QPolygonF({QPointF(2, 5), QPointF(9, 5), QPointF(11, 7), QPointF(20, 7), QPointF(20, 20),
-                             QPointF(2, 20)}));
+    p.drawPolygon(QPolygonF(
+        {QPointF(2, 5), QPointF(9, 5), QPointF(11, 7), QPointF(20, 7), QPointF(20, 20), QPointF(2, 20)}));
     p.setBrush(QColor(250, 215, 120));
     p.drawPolygon(QPolygonF({QPointF(5, 11), QPointF(23, 11), QPointF(20, 20), QPointF(2, 20)}));
 }
@@ -149,9 +149,9 @@ void Speaker(QPainter& p, const QColor& body) {
 
 QIcon ToolPicture(const std::string& buttonName) {
     static const std::map<std::string, void (*)(QPainter&)> painters = {
-        {"TBNew", NewPicture},     {"TBOpen", OpenPicture},   {"TBSave", SavePicture},
-        {"TBReport", ReportPicture}, {"TBFind", FindPicture}, {"TBRead", ReadPicture},
-        {"TBWrite", WritePicture}, {"TBDebug", DebugPicture}, {"ToolButton1", ExitPicture}};
+        {"TBNew", NewPicture},       {"TBOpen", OpenPicture},   {"TBSave", SavePicture},
+        {"TBReport", ReportPicture}, {"TBFind", FindPicture},   {"TBRead", ReadPicture},
+        {"TBWrite", WritePicture},   {"TBDebug", DebugPicture}, {"ToolButton1", ExitPicture}};
     const auto it = painters.find(buttonName);
     return it == painters.end() ? QIcon() : Draw(ToolSize, it->second);
 }

@@ -46,6 +46,9 @@ TModalResult QtUi::MessageBox(TBoxKind kind, const std::string& caption, const s
     if (buttons == TBoxButtons::Ok)
         box.setEscapeButton(QMessageBox::Ok);
     box.exec();
+    // Closed without a button (close box): a box with OK alone has said OK, a question Cancel.
+    if (!box.clickedButton())
+        return buttons == TBoxButtons::Ok ? TModalResult::Ok : TModalResult::Cancel;
     switch (box.standardButton(box.clickedButton())) {
     case QMessageBox::Ok:
         return TModalResult::Ok;

@@ -1,7 +1,10 @@
 #include "app/UnitMain.h"
+#include "link/Crc8.h"
 #include "project/FileUtil.h"
 #include "project/ProjectFile.h"
 #include "report/Report.h"
+#include <algorithm>
+#include <cstdio>
 
 TMain::TMain(TUi& ui, const std::string& commandLine)
     : TForm("Main"), Ui(ui), Algorithms(Image, CurrentInput, Refilling),
@@ -18,6 +21,13 @@ TMain::TMain(TUi& ui, const std::string& commandLine)
     ProgressBar.Min = 0;
     ProgressBar.Max = static_cast<int>(Layout::ImageSize);
     Timer.Interval = 1000;
+    Timer.OnTimer = [this](TTimer&) { TimerTimer(); };
+
+    CommPort.SetComNumber(1);
+    CommPort.MonitorEvents = EventBit(evRxChar) | EventBit(evTxEmpty) | EventBit(evCTS) | EventBit(evDSR) |
+                             EventBit(evRlsd) | EventBit(evBreak) | EventBit(evRing);
+    CommPort.OnDataReceived = [this](TCommPort& sender, uint32_t count) { CommPortDataReceived(sender, count); };
+    PortTest = TestOpenDevice;
 
     Algorithms.NotifyImageChanged = [this] { NotifyImageChanged(); };
     Algorithms.ApplyRules = [this](const std::string& selector) { ApplyRules(selector); };
@@ -45,7 +55,11 @@ TMain::TMain(TUi& ui, const std::string& commandLine)
     SetVisible(true);
 }
 
-TMain::~TMain() = default;
+TMain::~TMain() {
+    // Close while every window the handlers reach still exists.
+    CommPort.OnDataReceived = nullptr;
+    CommPort.SetOpen(false);
+}
 
 void TMain::BuildToolBar() {
     struct Entry {
@@ -93,10 +107,13 @@ void TMain::ShowProjectCaption() {
 void TMain::NotifyImageChanged() {
     Saved = false;
     TBSave.SetEnabled(true);
+    if (Dbg.Visible())
+        Dbg.RefillImageView(Image);
 }
 
 bool TMain::FormClose() {
     LinkMode = 0;
+    CommPort.SetOpen(false);
     bool close = true;
     if (!Saved) {
         switch (Ui.MessageBox(TBoxKind::Information, CaptionBase, SaveQuestion, TBoxButtons::YesNoCancel)) {
@@ -111,6 +128,8 @@ bool TMain::FormClose() {
             break;
         }
     }
+    Dbg.Hide();
+    FormPort.Hide();
     if (close) {
         Closed = true;
         SetVisible(false);
@@ -222,7 +241,223 @@ void TMain::TBReportClick() {
         Ui.MessageBox(TBoxKind::Error, CaptionBase, "Не найден файл!", TBoxButtons::Ok);
     SpeedButton1Click(*Algorithms.InputButtons[0]);
 }
-void TMain::TBFindClick() {}
-void TMain::TBReadClick() {}
-void TMain::TBWriteClick() {}
-void TMain::TBDebugClick() {}
+void TMain::TBDebugClick() {
+    Dbg.Show();
+    FormPort.Show();
+    NotifyImageChanged();
+}
+
+namespace {
+std::string Hex4(unsigned value) {
+    char text[8];
+    std::snprintf(text, sizeof text, "%04X", value & 0xFFFF);
+    return text;
+}
+} // namespace
+
+void TMain::UpdateChecksum(uint8_t byte) { Checksum = Crc8Update(Checksum, byte); }
+
+void TMain::SendPacket(const uint8_t* data, size_t length) {
+    FormPort.LogPacket(data, length, false, PortNumber);
+    CommPort.PutBlock(reinterpret_cast<const char*>(data), static_cast<uint32_t>(length));
+}
+
+void TMain::SendBlockRequest(uint16_t address) {
+    auto fill = [this, address](uint8_t* packet, size_t length) {
+        packet[4] = static_cast<uint8_t>(address >> 8);
+        packet[5] = static_cast<uint8_t>(address & 0xFF);
+        Checksum = 0;
+        for (size_t i = 0; i + 1 < length; ++i)
+            UpdateChecksum(packet[i]);
+        packet[length - 1] = Checksum;
+        SendPacket(packet, length);
+    };
+    if (LinkMode == 3) {
+        fill(ReadRequest, sizeof ReadRequest);
+    } else {
+        std::copy(Image.Data() + address, Image.Data() + address + BlockSize, WritePacket + 6);
+        fill(WritePacket, sizeof WritePacket);
+    }
+}
+
+void TMain::TBReadClick() {
+    if (!Saved && Ui.MessageBox(TBoxKind::Information, CaptionBase,
+                                "Текущий проект конфигурации будет изменен!\n\tПродолжить?",
+                                TBoxButtons::OkCancel) != TModalResult::Ok)
+        return;
+    PanelScan.SetCaption("Чтение данных ...");
+    PanelScan.SetVisible(true);
+    ProgressBar.SetPosition(0);
+    LinkMode = 3;
+    ReplyCount = 0;
+    // Bytes left from an earlier exchange would shift every reply of this one.
+    CommPort.FlushInBuffer();
+    SendBlockRequest(0);
+}
+
+void TMain::TBWriteClick() {
+    if (Ui.MessageBox(TBoxKind::Information, CaptionBase,
+                      "Текущие настройки конфигурации контроллера будут изменены!\n\tПродолжить?",
+                      TBoxButtons::OkCancel) != TModalResult::Ok)
+        return;
+    PanelScan.SetCaption("Запись данных ...");
+    PanelScan.SetVisible(true);
+    ProgressBar.SetPosition(0);
+    LinkMode = 2;
+    ReplyCount = 0;
+    CompareFailures.clear();
+    CommPort.FlushInBuffer();
+    SendBlockRequest(0);
+}
+
+void TMain::CommPortDataReceived(TCommPort&, uint32_t) {
+    Timer.SetRunning(false);
+    if (LinkMode == 0)
+        return;
+    // Cleared for every delivery: a short probe reply reads as zeros past its end.
+    uint8_t work[Layout::ImageSize] = {};
+    const uint32_t size = CommPort.GetBlock(reinterpret_cast<char*>(work), sizeof work);
+    if (size == 0)
+        return;
+    if (LinkMode == 1)
+        ProbeReply(work, size);
+    else if (LinkMode == 2 || LinkMode == 3)
+        BlockReply(work, size);
+}
+
+void TMain::ProbeReply(const uint8_t* data, size_t length) {
+    PanelScan.SetVisible(false);
+    FormPort.LogPacket(data, length, true, PortNumber);
+    if (data[3] == 0xAA) {
+        const std::string text = "Подключено на COM " + std::to_string(PortNumber);
+        Ui.MessageBox(TBoxKind::Information, CaptionBase, text, TBoxButtons::Ok);
+        StatusBar1.SetPanelText(0, text);
+        TBRead.SetEnabled(true);
+        TBWrite.SetEnabled(true);
+    } else {
+        Ui.MessageBox(TBoxKind::Error, CaptionBase, "Ошибка подключения !", TBoxButtons::Ok);
+    }
+    LinkMode = 0;
+}
+
+void TMain::BlockReply(const uint8_t* data, size_t length) {
+    FormPort.LogPacket(data, length, true, PortNumber);
+    FormPort.AddLine("byte=" + Hex4(static_cast<unsigned>(length)));
+    if (static_cast<size_t>(ReplyCount) < ReplySize) {
+        const size_t room = ReplySize - static_cast<size_t>(ReplyCount);
+        std::copy(data, data + std::min(length, room), ReplyBuffer + ReplyCount);
+    }
+    ReplyCount += static_cast<int32_t>(length);
+    if (static_cast<size_t>(ReplyCount) < ReplySize)
+        return;
+    ProgressBar.SetPosition(ProgressBar.Position() + static_cast<int>(BlockSize));
+    uint16_t address = static_cast<uint16_t>(ReplyBuffer[4] << 8 | ReplyBuffer[5]);
+    FormPort.AddLine("------------");
+    FormPort.AddLine("copy to" + Hex4(address));
+    // The controller's checksum decides nothing, but a wrong one is worth seeing.
+    const uint8_t crc = Crc8(ReplyBuffer, ReplySize - 1);
+    if (crc != ReplyBuffer[ReplySize - 1])
+        FormPort.AddLine("crc=" + Hex4(ReplyBuffer[ReplySize - 1]).substr(2) + " expected " + Hex4(crc).substr(2));
+    // A block that would reach past the image is never stored or compared.
+    if (address > Layout::ImageSize - BlockSize) {
+        EndTransfer();
+        ReplyCount = 0;
+        Ui.MessageBox(TBoxKind::Error, CaptionBase,
+                      "Контроллер ответил блоком с адресом " + Hex4(address) +
+                          " за пределами конфигурации. Операция прервана.",
+                      TBoxButtons::Ok);
+        return;
+    }
+    const uint8_t mode = LinkMode;
+    if (mode == 3) {
+        std::copy(ReplyBuffer + 6, ReplyBuffer + 6 + BlockSize, Image.Data() + address);
+    } else if (!std::equal(ReplyBuffer + 6, ReplyBuffer + 6 + BlockSize, Image.Data() + address)) {
+        CompareFailures.push_back(address);
+        Ui.MessageBox(TBoxKind::Plain, CaptionBase, "Compare Erorr !!!", TBoxButtons::Ok);
+    }
+    address = static_cast<uint16_t>(address + BlockSize);
+    ReplyCount = 0;
+    if (mode == 3)
+        NotifyImageChanged();
+    if (address >= Layout::ImageSize)
+        CompleteTransfer();
+    else
+        SendBlockRequest(address);
+}
+
+void TMain::EndTransfer() {
+    PanelScan.SetVisible(false);
+    LinkMode = 0;
+}
+
+void TMain::CompleteTransfer() {
+    const bool read = LinkMode == 3;
+    EndTransfer();
+    TBSave.SetEnabled(true);
+    TBReport.SetEnabled(true);
+    if (!read)
+        return;
+    ProjectTitle.clear();
+    ShowProjectCaption();
+    ShowComposition();
+    SpeedButton1Click(*Algorithms.InputButtons[0]);
+    for (int s = 0; s < 7; ++s) {
+        TCheckBox& stage = *Algorithms.StageBoxes[static_cast<size_t>(s)];
+        if (stage.Enabled())
+            CheckBox180Click(stage);
+    }
+}
+
+void TMain::TBFindClick() {
+    if (TBFind.Down()) {
+        if (Ui.ShowModal(SetComPort) == TModalResult::Ok) {
+            PanelScan.SetVisible(true);
+            ProbePort();
+        } else {
+            TBFind.SetDown(false);
+        }
+        return;
+    }
+    Timer.SetRunning(false);
+    CommPort.SetOpen(false);
+    StatusBar1.SetPanelText(0, NotConnected);
+    TBRead.SetEnabled(false);
+    TBWrite.SetEnabled(false);
+    PanelScan.SetVisible(false);
+}
+
+void TMain::ProbePort() {
+    PanelScan.SetCaption("Сканирование порта COM" + std::to_string(PortNumber));
+    LinkMode = 1;
+    uint8_t probe[5] = {0x00, 0x01, 0x04, 0x55, 0x00};
+    Checksum = 0;
+    for (size_t i = 0; i < 4; ++i)
+        UpdateChecksum(probe[i]);
+    probe[4] = Checksum;
+    if (TestOpenPort(PortNumber)) {
+        CommPort.SetComNumber(PortNumber);
+        CommPort.SetOpen(true);
+        CommPort.FlushInBuffer();
+        SendPacket(probe, sizeof probe);
+    } else if (!SetComPort.CheckBox1.Checked()) {
+        PanelScan.SetVisible(false);
+        Timer.SetRunning(false);
+        Ui.MessageBox(TBoxKind::Plain, CaptionBase, "Ошибка открытия COM " + std::to_string(PortNumber) + " !",
+                      TBoxButtons::Ok);
+        TBFind.SetDown(false);
+        return;
+    }
+    Timer.SetRunning(true);
+}
+
+void TMain::TimerTimer() {
+    if (LinkMode == 1 && SetComPort.CheckBox1.Checked()) {
+        ++PortNumber;
+        if (PortNumber > 255)
+            Timer.SetRunning(false);
+        else
+            ProbePort();
+        return;
+    }
+    Timer.SetRunning(false);
+}

@@ -1,9 +1,14 @@
 #pragma once
+#include "link/Debug.h"
+#include "link/Port.h"
+#include "link/UnitPort.h"
 #include "model/AlgorithmEditor.h"
 #include "model/CompositionRules.h"
 #include "model/ConfigImage.h"
 #include "project/Project.h"
+#include "serial/CommPort.h"
 #include "ui/Button.h"
+#include "ui/HandOver.h"
 #include "ui/Form.h"
 #include "ui/Panel.h"
 #include "ui/ProgressBar.h"
@@ -41,6 +46,19 @@ public:
 
     TUi& Ui;
     bool DebugMode = false;
+    // Link state beside the table: the reply being collected and the two request packets,
+    // kept between requests and rewritten in place.
+    static constexpr size_t ReplySize = 39;
+    static constexpr size_t BlockSize = 32;
+    uint8_t ReplyBuffer[ReplySize] = {};
+    uint8_t ReadRequest[7] = {0x00, 0x01, 0x06, 0x33, 0x00, 0x00, 0x00};
+    uint8_t WritePacket[ReplySize] = {0x00, 0x01, 0x26, 0x44};
+    // Addresses of the blocks the controller reported differently during the last write.
+    std::vector<uint16_t> CompareFailures;
+
+    // Worker threads hand their calls to this thread through here; the GUI pumps it.
+    THandOver HandOver;
+    TCommPort CommPort{Ui, HandOver};
 
     // Editor panels.
     TAlgorithmEditor Algorithms;
@@ -62,8 +80,13 @@ public:
     // Set by a successful close; the GUI ends the program when it turns true.
     bool Closed = false;
 
-    // The new-project dialog, created once so it keeps its text.
+    // The other windows, created once in this order and hidden between uses.
+    TSetComPort SetComPort{CommPort, PortNumber};
     TFormProjectName FormProjectName;
+    TDbg Dbg;
+    TFormPort FormPort;
+    // Whether port n exists and can be opened exclusively now; tests may replace it.
+    std::function<bool(int)> PortTest;
     // Where the report goes: a bare name lands in the working directory.
     std::string ReportFileName = "VarokConfig.txt";
 
@@ -80,6 +103,13 @@ public:
     void TBReadClick();
     void TBWriteClick();
     void TBDebugClick();
+
+    // The link.
+    void UpdateChecksum(uint8_t byte);
+    void CommPortDataReceived(TCommPort& sender, uint32_t count);
+    void ProbePort();
+    bool TestOpenPort(int n) { return PortTest(n); }
+    void TimerTimer();
 
     // Editor entry points (the panels do the work).
     void CheckBox180Click(TControl& control) { Algorithms.CheckBox180Click(control); }
@@ -99,5 +129,11 @@ private:
     bool SaveQuestionAllowsContinuing();
     // Fills the editor from the image, as after reading a project.
     void RefillEditor();
+    void SendPacket(const uint8_t* data, size_t length);
+    void SendBlockRequest(uint16_t address);
+    void ProbeReply(const uint8_t* data, size_t length);
+    void BlockReply(const uint8_t* data, size_t length);
+    void CompleteTransfer();
+    void EndTransfer();
     std::vector<std::unique_ptr<TButton>> Separators;
 };

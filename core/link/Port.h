@@ -1,0 +1,45 @@
+#pragma once
+#include "serial/CommPort.h"
+#include "ui/Button.h"
+#include "ui/CheckBox.h"
+#include "ui/ComboBox.h"
+#include "ui/Form.h"
+#include "ui/Panel.h"
+#include "ui/RadioGroup.h"
+#include "ui/StaticText.h"
+#include <cstdint>
+
+// The connection dialog: automatic search or a fixed port, and the line parameters.
+// Created once, so the choices last as long as the program runs.
+class TSetComPort : public TForm {
+public:
+    static constexpr int CollapsedHeight = 190;
+    static constexpr int GroupHeight = 193;
+
+    TSetComPort(TCommPort& commPort, int32_t& portNumber);
+
+    // In tab order. ButtonOk is the Cancel button, Button1 the OK button.
+    TButton ButtonOk{"ButtonOk"};
+    TCheckBox CheckBox1{"CheckBox1"};
+    TButton Button1{"Button1"};
+    TComboBox ComboBoxPort{"ComboBoxPort"};
+    TStaticText Label1{"Label1", "Выбор номера порта вручную"};
+    TButton ButtonParam{"ButtonParam"};
+    TPanel GroupBox1{"GroupBox1"};
+    TComboBox ComboBoxSpeed{"ComboBoxSpeed"};
+    TComboBox ComboBoxControl{"ComboBoxControl"};
+    TRadioGroup RadioGroupParity{"RadioGroupParity", "Parity", {"None", "Odd", "Even", "Mark", "Space"}, 0};
+    TRadioGroup RadioGroupData{"RadioGroupData", "Data width", {"5 bits", "6 bits", "7 bits", "8 bits"}, 3};
+    TRadioGroup RadioGroupStop{"RadioGroupStop", "Stop bits", {"1", "1.5", "2"}, 0};
+    TCheckBox CheckBoxDTR{"CheckBoxDTR"};
+    TCheckBox CheckBoxRTS{"CheckBoxRTS"};
+
+    // Applies the choices to the port; both buttons run it before the dialog closes.
+    void ButtonOkClick();
+    void CheckBox1Click();
+    void ButtonParamClick();
+
+private:
+    TCommPort& CommPort;
+    int32_t& PortNumber;
+};

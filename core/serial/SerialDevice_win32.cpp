@@ -1,0 +1,243 @@
+// The serial device on Windows: the communications functions with overlapped I/O.
+#define WIN32_LEAN_AND_MEAN
+#include <windows.h>
+
+#include "serial/SerialDevice.h"
+
+#include <atomic>
+#include <cstddef>
+#include <cstdlib>
+#include <cstring>
+#include <mutex>
+
+namespace {
+
+TSerialError MapError(DWORD code) {
+    switch (code) {
+    case ERROR_SUCCESS:
+        return TSerialError::None;
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_PATH_NOT_FOUND:
+        return TSerialError::NotFound;
+    case ERROR_ACCESS_DENIED:
+    case ERROR_SHARING_VIOLATION:
+        return TSerialError::Busy;
+    case ERROR_BAD_COMMAND:
+    case ERROR_DEVICE_REMOVED:
+    case ERROR_GEN_FAILURE:
+    case ERROR_INVALID_HANDLE:
+    case ERROR_DEVICE_NOT_CONNECTED:
+        return TSerialError::Gone;
+    case ERROR_OPERATION_ABORTED:
+        return TSerialError::Cancelled;
+    case ERROR_NOT_SUPPORTED:
+    case ERROR_INVALID_FUNCTION:
+        return TSerialError::Unsupported;
+    default:
+        return TSerialError::Io;
+    }
+}
+
+// The control-flags word sits in the DWORD right behind the rate in the settings record.
+constexpr std::size_t FlagsOffset = offsetof(DCB, BaudRate) + sizeof(DWORD);
+
+class TWin32SerialDevice final : public TSerialDevice {
+public:
+    explicit TWin32SerialDevice(std::string name) : FName(std::move(name)) {}
+    ~TWin32SerialDevice() override { Close(); }
+
+    TSerialError Open() override {
+        if (FName.empty())
+            return TSerialError::NotFound;
+        FHandle = ::CreateFileA(FName.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                                FILE_FLAG_OVERLAPPED | FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (FHandle == INVALID_HANDLE_VALUE)
+            return MapError(::GetLastError());
+        for (OVERLAPPED* ov : {&FReadOv, &FWriteOv, &FWaitOv}) {
+            std::memset(ov, 0, sizeof *ov);
+            ov->hEvent = ::CreateEventA(nullptr, TRUE, FALSE, nullptr);
+        }
+        FMaskChanged = ::CreateEventA(nullptr, TRUE, FALSE, nullptr);
+        FGone = false;
+        return TSerialError::None;
+    }
+    void Close() override {
+        if (FHandle != INVALID_HANDLE_VALUE)
+            ::CloseHandle(FHandle);
+        FHandle = INVALID_HANDLE_VALUE;
+        for (HANDLE* event : {&FReadOv.hEvent, &FWriteOv.hEvent, &FWaitOv.hEvent, &FMaskChanged}) {
+            if (*event)
+                ::CloseHandle(*event);
+            *event = nullptr;
+        }
+    }
+    bool IsOpen() const override { return FHandle != INVALID_HANDLE_VALUE; }
+    bool IsGone() const override { return FGone.load(); }
+
+    bool SetQueueSizes(std::uint32_t inSize, std::uint32_t outSize) override {
+        return ::SetupComm(FHandle, inSize, outSize) != 0;
+    }
+    bool SetNoTimeouts() override {
+        COMMTIMEOUTS timeouts{};
+        return ::SetCommTimeouts(FHandle, &timeouts) != 0;
+    }
+    bool GetSettings(TLineSettings& s) override {
+        std::lock_guard lock(FDcbLock);
+        FDcb.DCBlength = sizeof FDcb;
+        const bool ok = ::GetCommState(FHandle, &FDcb) != 0;
+        s.Rate = FDcb.BaudRate;
+        std::memcpy(&s.Flags, reinterpret_cast<const char*>(&FDcb) + FlagsOffset, sizeof s.Flags);
+        s.XonLim = FDcb.XonLim;
+        s.XoffLim = FDcb.XoffLim;
+        s.ByteSize = FDcb.ByteSize;
+        s.Parity = FDcb.Parity;
+        s.StopBits = FDcb.StopBits;
+        s.XonChar = FDcb.XonChar;
+        s.XoffChar = FDcb.XoffChar;
+        s.EventChar = FDcb.EvtChar;
+        return ok;
+    }
+    bool SetSettings(const TLineSettings& s) override {
+        std::lock_guard lock(FDcbLock);
+        FDcb.DCBlength = sizeof FDcb;
+        FDcb.BaudRate = s.Rate;
+        std::memcpy(reinterpret_cast<char*>(&FDcb) + FlagsOffset, &s.Flags, sizeof s.Flags);
+        FDcb.XonLim = s.XonLim;
+        FDcb.XoffLim = s.XoffLim;
+        FDcb.ByteSize = s.ByteSize;
+        FDcb.Parity = s.Parity;
+        FDcb.StopBits = s.StopBits;
+        FDcb.XonChar = s.XonChar;
+        FDcb.XoffChar = s.XoffChar;
+        FDcb.EvtChar = s.EventChar;
+        return ::SetCommState(FHandle, &FDcb) != 0;
+    }
+    bool Escape(TEscape function) override {
+        return ::EscapeCommFunction(FHandle, static_cast<DWORD>(function)) != 0;
+    }
+    bool GetModemStatus(std::uint32_t& status) override {
+        DWORD bits = 0;
+        if (!::GetCommModemStatus(FHandle, &bits))
+            return false;
+        status = bits;
+        return true;
+    }
+    bool QueueCounts(std::uint32_t& inQueue, std::uint32_t& outQueue) override {
+        DWORD errors = 0;
+        COMSTAT stat{};
+        if (!::ClearCommError(FHandle, &errors, &stat)) {
+            Fail(::GetLastError());
+            return false;
+        }
+        inQueue = stat.cbInQue;
+        outQueue = stat.cbOutQue;
+        return true;
+    }
+    bool Purge(std::uint32_t flags) override { return ::PurgeComm(FHandle, flags) != 0; }
+    bool SetEventMask(std::uint32_t mask) override {
+        ::SetEvent(FMaskChanged);
+        return ::SetCommMask(FHandle, mask) != 0;
+    }
+
+    TWaitStart StartWaitEvent(std::uint32_t& mask) override {
+        ::ResetEvent(FMaskChanged);
+        if (FGone)
+            return TWaitStart::Pending;
+        FWaitMask = 0;
+        if (::WaitCommEvent(FHandle, &FWaitMask, &FWaitOv)) {
+            mask = FWaitMask;
+            return TWaitStart::Done;
+        }
+        const DWORD code = ::GetLastError();
+        if (code == ERROR_IO_PENDING)
+            return TWaitStart::Pending;
+        // A lost device is not waited on again; the close's mask change ends the next wait.
+        return Fail(code) == TSerialError::Gone ? TWaitStart::Pending : TWaitStart::Failed;
+    }
+    bool FinishWaitEvent(std::uint32_t& mask) override {
+        if (FGone) {
+            ::WaitForSingleObject(FMaskChanged, INFINITE);
+            mask = 0;
+            return true;
+        }
+        DWORD unused = 0;
+        if (!::GetOverlappedResult(FHandle, &FWaitOv, &unused, TRUE)) {
+            Fail(::GetLastError());
+            return false;
+        }
+        ::ResetEvent(FWaitOv.hEvent);
+        mask = FWaitMask;
+        return true;
+    }
+    TSerialError Read(char* buffer, std::uint32_t count, std::uint32_t& done) override {
+        return Transfer(::ReadFile, buffer, count, done, FReadOv);
+    }
+    TSerialError Write(const char* buffer, std::uint32_t count, std::uint32_t& done) override {
+        return Transfer(::WriteFile, const_cast<char*>(buffer), count, done, FWriteOv);
+    }
+
+private:
+    TSerialError Fail(DWORD code) {
+        const TSerialError error = MapError(code);
+        if (error == TSerialError::Gone)
+            FGone = true;
+        return error;
+    }
+    template <class TCall>
+    TSerialError Transfer(TCall call, char* buffer, std::uint32_t count, std::uint32_t& done, OVERLAPPED& ov) {
+        done = 0;
+        if (FGone)
+            return TSerialError::Gone;
+        DWORD n = 0;
+        if (!call(FHandle, buffer, count, &n, &ov)) {
+            const DWORD code = ::GetLastError();
+            if (code != ERROR_IO_PENDING)
+                return Fail(code);
+            if (!::GetOverlappedResult(FHandle, &ov, &n, TRUE))
+                return Fail(::GetLastError());
+            ::ResetEvent(ov.hEvent);
+        }
+        done = n;
+        return TSerialError::None;
+    }
+
+    std::string FName;
+    HANDLE FHandle = INVALID_HANDLE_VALUE;
+    OVERLAPPED FReadOv{};
+    OVERLAPPED FWriteOv{};
+    OVERLAPPED FWaitOv{};
+    DWORD FWaitMask = 0;
+    HANDLE FMaskChanged = nullptr;
+    std::atomic<bool> FGone{false};
+    std::mutex FDcbLock;
+    DCB FDcb{};
+};
+
+} // namespace
+
+std::string SerialDeviceName(int comNumber) {
+    if (comNumber < 1 || comNumber > 255)
+        return {};
+    if (const char* dir = std::getenv("VAROKCONFIG_PORTS"))
+        return std::string(dir) + "/com" + std::to_string(comNumber);
+    return "\\\\.\\COM" + std::to_string(comNumber);
+}
+
+std::unique_ptr<TSerialDevice> MakeSerialDevice(int comNumber) {
+    return std::make_unique<TWin32SerialDevice>(SerialDeviceName(comNumber));
+}
+
+bool TestOpenDevice(int comNumber) {
+    const std::string name = SerialDeviceName(comNumber);
+    if (name.empty())
+        return false;
+    const HANDLE handle = ::CreateFileA(name.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (handle == INVALID_HANDLE_VALUE)
+        return false;
+    ::CloseHandle(handle);
+    return true;
+}
+
+int LastSystemError() { return static_cast<int>(::GetLastError()); }
+
+void ClearLastSystemError() { ::SetLastError(0); }

@@ -1,0 +1,13 @@
+#pragma once
+#include "ui/ComboBox.h"
+
+// A captioned group of radio buttons: a fixed list of items with one chosen.
+class TRadioGroup : public TComboBox {
+public:
+    TRadioGroup(std::string name, std::string caption, std::vector<std::string> items, int chosen)
+        : TComboBox(std::move(name)), Caption(std::move(caption)) {
+        SetItems(std::move(items));
+        SetItemIndex(chosen);
+    }
+    std::string Caption;
+};

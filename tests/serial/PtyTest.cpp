@@ -1,0 +1,282 @@
+// The port on a real pseudo-terminal: the test talks from the master side.
+#include "serial/CommPort.h"
+#include "support/FakeUi.h"
+#include "ui/HandOver.h"
+
+#include <atomic>
+#include <cerrno>
+#include <csignal>
+#include <cstdlib>
+#include <ctime>
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <poll.h>
+#include <pty.h>
+#include <string>
+#include <sys/file.h>
+#include <sys/ioctl.h>
+#include <termios.h>
+#include <thread>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+using namespace std::chrono_literals;
+
+struct TTermios2 {
+    tcflag_t c_iflag, c_oflag, c_cflag, c_lflag;
+    cc_t c_line;
+    cc_t c_cc[19];
+    speed_t c_ispeed, c_ospeed;
+};
+
+std::string Pattern(std::size_t size, unsigned seed) {
+    std::string s(size, '\0');
+    for (std::size_t i = 0; i < size; ++i)
+        s[i] = static_cast<char>((i * 31 + seed + i / 251) & 0xFF);
+    return s;
+}
+
+// Writes everything to a blocking fd; false when the other side went away.
+bool WriteAll(int fd, const char* data, std::size_t size) {
+    while (size > 0) {
+        const ssize_t n = ::write(fd, data, size);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        data += n;
+        size -= static_cast<std::size_t>(n);
+    }
+    return true;
+}
+
+struct PtyTest : ::testing::Test {
+    FakeUi Ui;
+    THandOver HandOver;
+    int Master = -1, Slave = -1;
+    std::string Dir;
+    std::unique_ptr<TCommPort> Port;
+
+    void SetUp() override {
+        ::signal(SIGPIPE, SIG_IGN);
+        ASSERT_EQ(::openpty(&Master, &Slave, nullptr, nullptr, nullptr), 0);
+        char dir[] = "/tmp/varok-serial-XXXXXX";
+        ASSERT_NE(::mkdtemp(dir), nullptr);
+        Dir = dir;
+        ASSERT_EQ(::symlink(::ttyname(Slave), (Dir + "/com7").c_str()), 0);
+        ::setenv("VAROKCONFIG_PORTS", Dir.c_str(), 1);
+        Port = std::make_unique<TCommPort>(Ui, HandOver);
+        Port->SetComNumber(7);
+    }
+    void TearDown() override {
+        Port->OnDataReceived = nullptr;
+        Port->OnClose = nullptr;
+        Port.reset();
+        ::unsetenv("VAROKCONFIG_PORTS");
+        ::unlink((Dir + "/com7").c_str());
+        ::rmdir(Dir.c_str());
+        if (Master >= 0)
+            ::close(Master);
+        ::close(Slave);
+    }
+    bool Pump(const std::function<bool()>& cond, std::chrono::milliseconds timeout = 20s) {
+        return PumpUntil(HandOver, cond, timeout);
+    }
+    // Reads from the master until count bytes came or the deadline passed.
+    std::string ReadMaster(std::size_t count, std::chrono::seconds timeout = 20s) {
+        std::string got;
+        const auto deadline = std::chrono::steady_clock::now() + timeout;
+        char buffer[65536];
+        while (got.size() < count && std::chrono::steady_clock::now() < deadline) {
+            pollfd fd{Master, POLLIN, 0};
+            if (::poll(&fd, 1, 100) <= 0)
+                continue;
+            const ssize_t n = ::read(Master, buffer, std::min(sizeof buffer, count - got.size()));
+            if (n <= 0)
+                break;
+            got.append(buffer, static_cast<std::size_t>(n));
+        }
+        return got;
+    }
+};
+
+TEST(PortNamingTest, DevicesOfThePortNumbers) {
+    ::unsetenv("VAROKCONFIG_PORTS");
+    EXPECT_EQ(SerialDeviceName(1), "/dev/ttyS0");
+    EXPECT_EQ(SerialDeviceName(32), "/dev/ttyS31");
+    EXPECT_EQ(SerialDeviceName(33), "/dev/ttyUSB0");
+    EXPECT_EQ(SerialDeviceName(65), "/dev/ttyACM0");
+    EXPECT_EQ(SerialDeviceName(96), "/dev/ttyACM31");
+    EXPECT_EQ(SerialDeviceName(97), "");
+    EXPECT_EQ(SerialDeviceName(0), "");
+    ::setenv("VAROKCONFIG_PORTS", "/some/dir", 1);
+    EXPECT_EQ(SerialDeviceName(12), "/some/dir/com12");
+    EXPECT_EQ(SerialDeviceName(255), "/some/dir/com255");
+    ::unsetenv("VAROKCONFIG_PORTS");
+}
+
+TEST_F(PtyTest, PortTestAndOpenAreExclusive) {
+    EXPECT_TRUE(TestOpenDevice(7));
+    EXPECT_FALSE(TestOpenDevice(8));
+    Port->SetOpen(true);
+    ASSERT_TRUE(Port->GetOpen());
+    EXPECT_FALSE(TestOpenDevice(7));
+    TCommPort second(Ui, HandOver);
+    second.SetComNumber(7);
+    second.SetOpen(true);
+    EXPECT_FALSE(second.GetOpen());
+    EXPECT_EQ(Ui.CountText("Can't open COM port"), 1);
+    Port->SetOpen(false);
+    EXPECT_TRUE(TestOpenDevice(7));
+}
+
+TEST_F(PtyTest, LineSettingsReachTheTerminal) {
+    Port->SetOpen(true);
+    ASSERT_TRUE(Port->GetOpen());
+    for (int rate : {110, 300, 600, 1200, 2400, 4800, 9600, 14400, 19200, 38400, 56000, 57600, 115200, 128000,
+                     256000}) {
+        Port->SetBaud(rate);
+        TTermios2 t2{};
+        ASSERT_EQ(::ioctl(Slave, _IOR('T', 0x2A, TTermios2), &t2), 0);
+        EXPECT_EQ(t2.c_ospeed, static_cast<speed_t>(rate)) << rate;
+    }
+    termios t{};
+    Port->SetParity(paMark);
+    Port->SetDataBits(5);
+    Port->SetStopBits(sb1_5);
+    // A pseudo-terminal keeps neither PARENB nor the byte size; the rest it keeps.
+    ASSERT_EQ(::tcgetattr(Slave, &t), 0);
+    EXPECT_EQ(t.c_cflag & (CMSPAR | PARODD), tcflag_t(CMSPAR | PARODD));
+    EXPECT_TRUE(t.c_cflag & CSTOPB);
+    Port->SetParity(paSpace);
+    Port->SetComControl(ccHard);
+    ASSERT_EQ(::tcgetattr(Slave, &t), 0);
+    EXPECT_EQ(t.c_cflag & (CMSPAR | PARODD), tcflag_t(CMSPAR));
+    EXPECT_TRUE(t.c_cflag & CRTSCTS);
+    Port->SetXonChar(0x01);
+    Port->SetXoffChar(0x02);
+    Port->SetComControl(ccSoft);
+    ASSERT_EQ(::tcgetattr(Slave, &t), 0);
+    EXPECT_FALSE(t.c_cflag & CRTSCTS);
+    EXPECT_EQ(t.c_iflag & (IXON | IXOFF), tcflag_t(IXON | IXOFF));
+    EXPECT_EQ(t.c_cc[VSTART], 0x01);
+    EXPECT_EQ(t.c_cc[VSTOP], 0x02);
+    // A pseudo-terminal has no modem lines: they cannot be set or read.
+    EXPECT_FALSE(Port->GetModemState(1));
+}
+
+TEST_F(PtyTest, MegabyteBothWaysInOrder) {
+    const std::size_t size = 1 << 20;
+    const std::string toPort = Pattern(size, 1), fromPort = Pattern(size, 2);
+    std::string received;
+    Port->OnDataReceived = [&](TCommPort& sender, std::uint32_t) {
+        char buffer[2048];
+        received.append(buffer, sender.GetBlock(buffer, sizeof buffer));
+    };
+    Port->SetOpen(true);
+    ASSERT_TRUE(Port->GetOpen());
+    std::thread writer([&] { WriteAll(Master, toPort.data(), toPort.size()); });
+    std::string peerGot;
+    std::thread reader([&] { peerGot = ReadMaster(size); });
+    std::size_t sent = 0;
+    const bool done = Pump([&] {
+        sent += Port->PutBlock(fromPort.data() + sent, static_cast<std::uint32_t>(size - sent));
+        return received.size() >= size && sent == size;
+    });
+    reader.join();
+    writer.join();
+    EXPECT_TRUE(done);
+    EXPECT_TRUE(received == toPort);
+    EXPECT_TRUE(peerGot == fromPort);
+}
+
+TEST_F(PtyTest, ReplyInPiecesGivesDeliveriesWithTheWaitingCount) {
+    std::vector<std::uint32_t> counts;
+    Port->OnDataReceived = [&](TCommPort& sender, std::uint32_t count) {
+        EXPECT_EQ(count, sender.GetInBuffUsed());
+        counts.push_back(count);
+    };
+    Port->SetOpen(true);
+    const std::string reply = Pattern(39, 3);
+    for (std::size_t at = 0; at < reply.size(); at += 10) {
+        const std::size_t piece = std::min<std::size_t>(10, reply.size() - at);
+        ASSERT_TRUE(WriteAll(Master, reply.data() + at, piece));
+        ASSERT_TRUE(Pump([&] { return !counts.empty() && counts.back() == at + piece; }));
+    }
+    EXPECT_EQ(counts.back(), 39u);
+    EXPECT_TRUE(std::is_sorted(counts.begin(), counts.end()));
+    char buffer[64];
+    ASSERT_EQ(Port->GetBlock(buffer, sizeof buffer), 39u);
+    EXPECT_EQ(std::string(buffer, 39), reply);
+}
+
+TEST_F(PtyTest, FullInputRingStopsTheReaderUntilTheNextTake) {
+    Port->SetIBuffSize(64);
+    Port->SetOpen(true);
+    const std::string data = Pattern(1000, 4);
+    ASSERT_TRUE(WriteAll(Master, data.data(), data.size()));
+    ASSERT_TRUE(Pump([&] { return Port->GetInBuffUsed() == 64; }));
+    int waiting = 0;
+    ASSERT_EQ(::ioctl(Slave, FIONREAD, &waiting), 0);
+    EXPECT_GT(waiting, 0); // the rest waits in the device
+    std::string got;
+    char buffer[64];
+    ASSERT_TRUE(Pump([&] {
+        got.append(buffer, Port->GetBlock(buffer, sizeof buffer));
+        return got.size() >= data.size();
+    }));
+    EXPECT_TRUE(got == data);
+}
+
+TEST_F(PtyTest, CloseWhilePeerStillSends) {
+    std::string received;
+    Port->OnDataReceived = [&](TCommPort& sender, std::uint32_t) {
+        char buffer[2048];
+        received.append(buffer, sender.GetBlock(buffer, sizeof buffer));
+    };
+    Port->SetOpen(true);
+    std::atomic<bool> stop{false};
+    const std::string data = Pattern(1 << 16, 5);
+    std::thread peer([&] {
+        ::fcntl(Master, F_SETFL, O_NONBLOCK);
+        std::size_t at = 0;
+        while (!stop) {
+            const ssize_t n = ::write(Master, data.data() + at, std::min<std::size_t>(512, data.size() - at));
+            if (n > 0)
+                at = (at + static_cast<std::size_t>(n)) % data.size();
+            else
+                std::this_thread::yield();
+        }
+    });
+    ASSERT_TRUE(Pump([&] { return received.size() > 20000; }));
+    Port->SetOpen(false);
+    EXPECT_FALSE(Port->GetOpen());
+    stop = true;
+    peer.join();
+    const std::string cycle = data + data;
+    EXPECT_EQ(received.substr(0, 20000), cycle.substr(0, 20000));
+}
+
+// The peer hanging up is an unplugged adapter: nothing spins, the close completes at once.
+TEST_F(PtyTest, PeerHangingUpLeavesNoWorkerSpinning) {
+    int closes = 0;
+    Port->OnClose = [&](TCommPort&) { ++closes; };
+    Port->SetOpen(true);
+    Port->PutString("hello");
+    ASSERT_EQ(ReadMaster(5), "hello");
+    ::close(Master);
+    Master = -1;
+    Port->PutString("into the void");
+    const std::clock_t before = std::clock();
+    Pump([] { return false; }, 300ms);
+    const double cpuMs = 1000.0 * double(std::clock() - before) / CLOCKS_PER_SEC;
+    EXPECT_LT(cpuMs, 150.0);
+    EXPECT_EQ(Port->GetOutBuffUsed(), 0u);
+    Port->SetOpen(false);
+    EXPECT_EQ(closes, 1);
+    Port->OnClose = nullptr;
+}
+
+} // namespace
