@@ -1,13 +1,33 @@
 #!/usr/bin/env bash
-# Builds the editor and starts it (on the simulated controller once it exists).
+# Builds the editor and the simulated controller, starts the controller on COM3 of a
+# private ports folder loaded with the example project, and runs the editor on it.
+# Both stop together. Extra arguments go to the editor (e.g. ./run.sh -debug).
 set -euo pipefail
 cd "$(dirname "$0")"
 . scripts/deps.sh
 varok_need_packages "${VAROK_BUILD_PACKAGES[@]}"
-cmake -S . -B build -DVAROK_TESTS=OFF >/dev/null
-cmake --build build -j"$(nproc)" --target varokconfig
-if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ] && [ -z "${QT_QPA_PLATFORM:-}" ]; then
-    echo "No display: set DISPLAY (or run under xvfb-run ./run.sh) to see the editor." >&2
+if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ] && [ "${QT_QPA_PLATFORM:-}" != offscreen ]; then
+    echo "No display found: the editor needs a desktop session (DISPLAY or WAYLAND_DISPLAY)." >&2
+    echo "Without one, try: xvfb-run -a ./run.sh" >&2
     exit 1
 fi
-exec build/bin/varokconfig "$@"
+cmake -S . -B build -DVAROK_TESTS=OFF >/dev/null
+cmake --build build -j"$(nproc)" --target varokconfig verda-sim
+
+ports="$(mktemp -d "${TMPDIR:-/tmp}/varok-ports.XXXXXX")"
+sim_out="$ports/sim.out"
+build/bin/verda-sim --ports "$ports" --com 3 --image examples/Office-Building.usr --pace >"$sim_out" &
+sim=$!
+cleanup() {
+    kill "$sim" 2>/dev/null || true
+    wait "$sim" 2>/dev/null || true
+    rm -rf "$ports"
+}
+trap cleanup EXIT INT TERM
+for _ in $(seq 100); do
+    grep -q '^ready ' "$sim_out" 2>/dev/null && break
+    kill -0 "$sim" 2>/dev/null || { echo "The simulated controller did not start." >&2; exit 1; }
+    sleep 0.1
+done
+echo "Simulated controller on COM3 ($(cut -d' ' -f2 "$sim_out")); ports folder $ports"
+VAROKCONFIG_PORTS="$ports" build/bin/varokconfig "$@"

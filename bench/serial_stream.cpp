@@ -21,7 +21,8 @@ constexpr std::size_t Total = 4u << 20;
 
 class TQuietUi : public TUi {
 public:
-    TModalResult MessageBox(TBoxKind, const std::string& caption, const std::string& text, TBoxButtons) override {
+    TModalResult MessageBox(TBoxKind, const std::string& caption, const std::string& text,
+                            TBoxButtons) override {
         std::fprintf(stderr, "%s: %s\n", caption.c_str(), text.c_str());
         return TModalResult::Ok;
     }

@@ -7,7 +7,7 @@ TModalResult TBatchUi::MessageBox(TBoxKind kind, const std::string&, const std::
     if (kind == TBoxKind::Error)
         Errors.push_back(text);
     if (buttons == TBoxButtons::Ok || PrintConfirmations)
-        Out << text << std::endl;
+        (kind == TBoxKind::Error ? ErrorOut : Out) << text << std::endl;
     return buttons == TBoxButtons::YesNoCancel ? TModalResult::Yes : TModalResult::Ok;
 }
 
@@ -27,8 +27,8 @@ bool TBatchUi::SaveFileDialog(const TFileDialog&, std::string& fileName) {
     return NextFile(fileName);
 }
 
-TModalResult TBatchUi::ShowModal(TForm&) {
-    return TModalResult::Ok;
+TModalResult TBatchUi::ShowModal(TForm& form) {
+    return OnShowModal ? OnShowModal(form) : TModalResult::Ok;
 }
 
 bool TBatchUi::OpenInTextEditor(const std::string&) {

@@ -1,6 +1,7 @@
 #pragma once
 #include "ui/Ui.h"
 #include <deque>
+#include <functional>
 #include <iosfwd>
 #include <string>
 #include <vector>
@@ -9,13 +10,17 @@
 // OK (Yes), file dialogs take the names the command was given, and no editor starts.
 class TBatchUi : public TUi {
 public:
-    explicit TBatchUi(std::ostream& out) : Out(out) {}
+    explicit TBatchUi(std::ostream& out) : Out(out), ErrorOut(out) {}
+    // Error boxes go to errorOut, the other printed boxes to out.
+    TBatchUi(std::ostream& out, std::ostream& errorOut) : Out(out), ErrorOut(errorOut) {}
 
     std::deque<std::string> FileNames;
     std::vector<std::string> Errors;   // texts of the error boxes shown
     std::vector<std::string> Messages; // texts of every box shown
     // Only error, warning and plain boxes are printed; confirmations are not.
     bool PrintConfirmations = false;
+    // Plays the user's part in a modal form (clicks its OK button); without it forms close with OK.
+    std::function<TModalResult(TForm&)> OnShowModal;
 
     TModalResult MessageBox(TBoxKind kind, const std::string& caption, const std::string& text,
                             TBoxButtons buttons) override;
@@ -27,4 +32,5 @@ public:
 private:
     bool NextFile(std::string& fileName);
     std::ostream& Out;
+    std::ostream& ErrorOut;
 };

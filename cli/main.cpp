@@ -1,5 +1,7 @@
 // varokconfig-cli: the editor's core for batch use.
 #include "BatchUi.h"
+#include "LinkOptions.h"
+#include "LinkSession.h"
 #include "app/UnitMain.h"
 #include <cstring>
 #include <functional>
@@ -57,6 +59,19 @@ int Report(const std::vector<std::string>& args) {
     main.TBReportClick();
     return ui.Errors.empty() ? 0 : ExitUsage;
 }
+
+// probe, read and write: the options, then the session.
+std::function<int(const std::vector<std::string>&)> LinkCommand(TLinkCommand command,
+                                                                int (TLinkSession::*run)()) {
+    return [command, run](const std::vector<std::string>& args) {
+        std::string error;
+        const auto options = ParseLinkOptions(command, args, error);
+        if (!options)
+            return UsageError(error);
+        TLinkSession session(*options, std::cout, std::cerr);
+        return (session.*run)();
+    };
+}
 } // namespace
 
 int main(int argc, char** argv) {
@@ -69,6 +84,9 @@ int main(int argc, char** argv) {
     }
     const std::map<std::string, std::function<int(const std::vector<std::string>&)>> commands = {
         {"report", Report},
+        {"probe", LinkCommand(TLinkCommand::Probe, &TLinkSession::Probe)},
+        {"read", LinkCommand(TLinkCommand::Read, &TLinkSession::Read)},
+        {"write", LinkCommand(TLinkCommand::Write, &TLinkSession::Write)},
     };
     auto command = commands.find(args[0]);
     if (command == commands.end())

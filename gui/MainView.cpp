@@ -8,6 +8,7 @@
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QPointer>
 #include <QProgressBar>
 #include <QScreen>
 #include <QStatusBar>
@@ -64,9 +65,9 @@ MainView::MainView(TMain& main, QWidget* parent) : QWidget(parent), Main(main), 
     Bind(Main.Timer, Timer);
 
     // TMain hides itself when its close handling lets the window go ("Выход").
-    Main.Watch([this] {
-        if (Main.Closed && !Main.Visible() && !Closing && isVisible())
-            close();
+    Main.Watch([view = QPointer<MainView>(this)] {
+        if (view && view->Main.Closed && !view->Main.Visible() && !view->Closing && view->isVisible())
+            view->close();
     });
 
     if (const QScreen* screen = QGuiApplication::primaryScreen())

@@ -317,18 +317,23 @@ void TMain::CommPortDataReceived(TCommPort&, uint32_t) {
     // Cleared for every delivery: a short probe reply reads as zeros past its end.
     uint8_t work[Layout::ImageSize] = {};
     const uint32_t size = CommPort.GetBlock(reinterpret_cast<char*>(work), sizeof work);
+    HandleDelivery(work, size);
+}
+
+void TMain::HandleDelivery(const uint8_t* data, size_t size) {
     if (size == 0)
         return;
     if (LinkMode == 1)
-        ProbeReply(work, size);
+        ProbeReply(data, size);
     else if (LinkMode == 2 || LinkMode == 3)
-        BlockReply(work, size);
+        BlockReply(data, size);
 }
 
 void TMain::ProbeReply(const uint8_t* data, size_t length) {
     PanelScan.SetVisible(false);
     FormPort.LogPacket(data, length, true, PortNumber);
-    if (data[3] == 0xAA) {
+    // A delivery shorter than four bytes answers 0, as the cleared work buffer would read.
+    if (length > 3 && data[3] == 0xAA) {
         const std::string text = "Подключено на COM " + std::to_string(PortNumber);
         Ui.MessageBox(TBoxKind::Information, CaptionBase, text, TBoxButtons::Ok);
         StatusBar1.SetPanelText(0, text);
@@ -375,6 +380,8 @@ void TMain::BlockReply(const uint8_t* data, size_t length) {
         CompareFailures.push_back(address);
         Ui.MessageBox(TBoxKind::Plain, CaptionBase, "Compare Erorr !!!", TBoxButtons::Ok);
     }
+    if (OnBlockReply)
+        OnBlockReply(address);
     address = static_cast<uint16_t>(address + BlockSize);
     ReplyCount = 0;
     if (mode == 3)

@@ -55,6 +55,10 @@ public:
     uint8_t WritePacket[ReplySize] = {0x00, 0x01, 0x26, 0x44};
     // Addresses of the blocks the controller reported differently during the last write.
     std::vector<uint16_t> CompareFailures;
+    // Runs after each block reply has been stored or compared, before a completed read
+    // refills the editor (which may rewrite image bytes): the command-line tool takes the
+    // image as received here.
+    std::function<void(uint16_t address)> OnBlockReply;
 
     // Worker threads hand their calls to this thread through here; the GUI pumps it.
     THandOver HandOver;
@@ -107,6 +111,8 @@ public:
     // The link.
     void UpdateChecksum(uint8_t byte);
     void CommPortDataReceived(TCommPort& sender, uint32_t count);
+    // What the receive handler does with one delivery once it has taken the bytes.
+    void HandleDelivery(const uint8_t* data, size_t size);
     void ProbePort();
     bool TestOpenPort(int n) { return PortTest(n); }
     void TimerTimer();

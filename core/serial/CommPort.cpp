@@ -204,8 +204,9 @@ void TCommPort::DeliverData() {
 void TCommPort::DeliverStatus() {
     const std::uint32_t m = FLastEvents;
     const std::pair<std::uint32_t, std::function<void(TCommPort&)>*> order[] = {
-        {CommEvent::Cts, &OnCTSSignal},   {CommEvent::Rlsd, &OnDCDSignal},     {CommEvent::Dsr, &OnDSRSignal},
-        {CommEvent::Ring, &OnRingSignal}, {CommEvent::RxChar, &OnRxDSignal},   {CommEvent::RxFlag, &OnRxEventSignal},
+        {CommEvent::Cts, &OnCTSSignal},     {CommEvent::Rlsd, &OnDCDSignal},
+        {CommEvent::Dsr, &OnDSRSignal},     {CommEvent::Ring, &OnRingSignal},
+        {CommEvent::RxChar, &OnRxDSignal},  {CommEvent::RxFlag, &OnRxEventSignal},
         {CommEvent::TxEmpty, &OnTxDSignal}, {CommEvent::Break, &OnBreakSignal}};
     const bool any = std::any_of(std::begin(order), std::end(order),
                                  [&](const auto& e) { return (m & e.first) && *e.second; }) ||
@@ -268,7 +269,9 @@ void TCommPort::SetOBuffSize(std::uint32_t value) {
         SetOpen(true);
 }
 
-int TCommPort::GetBaud() const { return Rates[FBaudRate]; }
+int TCommPort::GetBaud() const {
+    return Rates[FBaudRate];
+}
 
 void TCommPort::SetBaud(int value) {
     const auto found = std::find(std::begin(Rates), std::end(Rates), value);

@@ -26,7 +26,9 @@ enum TEventState { evRxChar, evRxEventChar, evTxEmpty, evCTS, evDSR, evRlsd, evB
 
 // A set of TEventState: bit i stands for member i.
 using TEventStates = std::uint16_t;
-constexpr TEventStates EventBit(TEventState e) { return static_cast<TEventStates>(1u << e); }
+constexpr TEventStates EventBit(TEventState e) {
+    return static_cast<TEventStates>(1u << e);
+}
 
 // Line-event bits as the device reports them.
 namespace CommEvent {

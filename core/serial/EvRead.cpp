@@ -1,7 +1,9 @@
 #include "serial/EvRead.h"
 #include "serial/CommPort.h"
 
-TReadEventThread::TReadEventThread(TCommPort& owner) : TThread(owner.FHandOver), FOwner(owner) { Start(); }
+TReadEventThread::TReadEventThread(TCommPort& owner) : TThread(owner.FHandOver), FOwner(owner) {
+    Start();
+}
 
 void TReadEventThread::Execute() {
     while (!StopRequested()) {

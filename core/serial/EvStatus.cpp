@@ -1,7 +1,9 @@
 #include "serial/EvStatus.h"
 #include "serial/CommPort.h"
 
-TStatusEventThread::TStatusEventThread(TCommPort& owner) : TThread(owner.FHandOver), FOwner(owner) { Start(); }
+TStatusEventThread::TStatusEventThread(TCommPort& owner) : TThread(owner.FHandOver), FOwner(owner) {
+    Start();
+}
 
 void TStatusEventThread::Execute() {
     while (!StopRequested()) {

@@ -550,6 +550,10 @@ bool TestOpenDevice(int comNumber) {
     return free;
 }
 
-int LastSystemError() { return errno; }
+int LastSystemError() {
+    return errno;
+}
 
-void ClearLastSystemError() { errno = 0; }
+void ClearLastSystemError() {
+    errno = 0;
+}

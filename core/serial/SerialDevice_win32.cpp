@@ -184,7 +184,8 @@ private:
         return error;
     }
     template <class TCall>
-    TSerialError Transfer(TCall call, char* buffer, std::uint32_t count, std::uint32_t& done, OVERLAPPED& ov) {
+    TSerialError Transfer(TCall call, char* buffer, std::uint32_t count, std::uint32_t& done,
+                          OVERLAPPED& ov) {
         done = 0;
         if (FGone)
             return TSerialError::Gone;
@@ -238,6 +239,10 @@ bool TestOpenDevice(int comNumber) {
     return true;
 }
 
-int LastSystemError() { return static_cast<int>(::GetLastError()); }
+int LastSystemError() {
+    return static_cast<int>(::GetLastError());
+}
 
-void ClearLastSystemError() { ::SetLastError(0); }
+void ClearLastSystemError() {
+    ::SetLastError(0);
+}

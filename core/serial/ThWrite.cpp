@@ -1,7 +1,8 @@
 #include "serial/ThWrite.h"
 #include "serial/CommPort.h"
 
-TWriteThread::TWriteThread(TCommPort& owner) : TThread(owner.FHandOver), FDevice(*owner.FDevice), FOwner(owner) {
+TWriteThread::TWriteThread(TCommPort& owner)
+    : TThread(owner.FHandOver), FDevice(*owner.FDevice), FOwner(owner) {
     Start();
 }
 

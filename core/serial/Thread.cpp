@@ -4,7 +4,8 @@
 #include <algorithm>
 #include <limits>
 
-TReadThread::TReadThread(TCommPort& owner) : TThread(owner.FHandOver), FOwner(owner), FDevice(*owner.FDevice) {
+TReadThread::TReadThread(TCommPort& owner)
+    : TThread(owner.FHandOver), FOwner(owner), FDevice(*owner.FDevice) {
     Start();
 }
 

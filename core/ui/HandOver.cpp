@@ -2,7 +2,9 @@
 
 THandOver::THandOver() : FUiThread(std::this_thread::get_id()) {}
 
-bool THandOver::InUiThread() const { return std::this_thread::get_id() == FUiThread; }
+bool THandOver::InUiThread() const {
+    return std::this_thread::get_id() == FUiThread;
+}
 
 void THandOver::SetWakeHook(std::function<void()> hook) {
     std::lock_guard lock(FLock);
@@ -100,7 +102,8 @@ bool PumpUntil(THandOver& handOver, const std::function<bool()>& cond, std::chro
         if (std::chrono::steady_clock::now() >= deadline)
             return cond();
         // Short slices: cond() may turn true without anybody posting or waking.
-        handOver.WaitAndRun(std::min(deadline, std::chrono::steady_clock::now() + std::chrono::milliseconds(5)));
+        handOver.WaitAndRun(
+            std::min(deadline, std::chrono::steady_clock::now() + std::chrono::milliseconds(5)));
     }
     return true;
 }

@@ -7,7 +7,9 @@ TThread::~TThread() {
         FThread.join();
 }
 
-void TThread::Start() { FThread = std::thread([this] { Run(); }); }
+void TThread::Start() {
+    FThread = std::thread([this] { Run(); });
+}
 
 void TThread::Run() {
     try {

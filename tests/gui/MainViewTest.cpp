@@ -14,21 +14,15 @@
 #include <QTimer>
 #include <QToolButton>
 #include <gtest/gtest.h>
-#include <memory>
 
 namespace {
-// The real main window over a headless TMain with a scripted Ui. The form lives on
-// the heap: it is too big for a test's stack.
+// The real main window over a headless TMain with a scripted Ui.
 struct Editor {
     FakeUi Ui;
-    std::unique_ptr<TMain> Form;
-    std::unique_ptr<MainView> Window;
-    TMain& Main;
-    MainView& View;
+    TMain Main;
+    MainView View;
 
-    explicit Editor(const std::string& commandLine = {})
-        : Form(std::make_unique<TMain>(Ui, commandLine)), Window(std::make_unique<MainView>(*Form)),
-          Main(*Form), View(*Window) {}
+    explicit Editor(const std::string& commandLine = {}) : Main(Ui, commandLine), View(Main) {}
 
     template <class TWidget> TWidget& Get(const char* name) {
         auto* widget = View.findChild<TWidget*>(QString::fromLatin1(name));

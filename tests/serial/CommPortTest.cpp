@@ -103,7 +103,8 @@ TEST_F(CommPortTest, OpenAndCloseRaiseTheirEventsAtTheEnd) {
     std::vector<std::string> seen;
     Port.SetDTR(true);
     Port.OnOpen = [&](TCommPort& sender, int) {
-        seen.push_back(std::string("open ") + (sender.GetOpen() ? "open" : "closed") + (Fake.Dtr() ? " dtr" : ""));
+        seen.push_back(std::string("open ") + (sender.GetOpen() ? "open" : "closed") +
+                       (Fake.Dtr() ? " dtr" : ""));
     };
     Port.OnClose = [&](TCommPort& sender) {
         seen.push_back(std::string("close ") + (sender.GetOpen() ? "open" : "closed") +

@@ -135,8 +135,8 @@ TEST_F(PtyTest, PortTestAndOpenAreExclusive) {
 TEST_F(PtyTest, LineSettingsReachTheTerminal) {
     Port->SetOpen(true);
     ASSERT_TRUE(Port->GetOpen());
-    for (int rate : {110, 300, 600, 1200, 2400, 4800, 9600, 14400, 19200, 38400, 56000, 57600, 115200, 128000,
-                     256000}) {
+    for (int rate :
+         {110, 300, 600, 1200, 2400, 4800, 9600, 14400, 19200, 38400, 56000, 57600, 115200, 128000, 256000}) {
         Port->SetBaud(rate);
         TTermios2 t2{};
         ASSERT_EQ(::ioctl(Slave, _IOR('T', 0x2A, TTermios2), &t2), 0);

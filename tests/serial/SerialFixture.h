@@ -28,7 +28,8 @@ struct TSerialFixture {
         Port.OnDataReceived = nullptr;
         Port.SetOpen(false);
     }
-    bool Pump(const std::function<bool()>& cond, std::chrono::milliseconds timeout = std::chrono::seconds(10)) {
+    bool Pump(const std::function<bool()>& cond,
+              std::chrono::milliseconds timeout = std::chrono::seconds(10)) {
         return PumpUntil(HandOver, cond, timeout);
     }
     static std::chrono::steady_clock::time_point Soon() {

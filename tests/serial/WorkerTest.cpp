@@ -23,13 +23,15 @@ TEST(HandOverTest, RunsWorkerCallsInTheUiThreadAndSurvivesAThrowingCall) {
             ++ran;
         });
     });
-    EXPECT_TRUE(PumpUntil(handOver, [&] { return ran == 1; }, std::chrono::seconds(10)));
+    EXPECT_TRUE(PumpUntil(
+        handOver, [&] { return ran == 1; }, std::chrono::seconds(10)));
     worker.join();
     EXPECT_EQ(where, std::this_thread::get_id());
     int inline_ = 0;
     handOver.Synchronize([&] { ++inline_; }); // from the UI thread: at once
     EXPECT_EQ(inline_, 1);
-    EXPECT_FALSE(PumpUntil(handOver, [] { return false; }, std::chrono::milliseconds(1)));
+    EXPECT_FALSE(PumpUntil(
+        handOver, [] { return false; }, std::chrono::milliseconds(1)));
 }
 
 TEST_F(WorkerTest, LineEventsRaiseTheirHandlersInTheFixedOrderInOneHandOver) {
@@ -57,7 +59,8 @@ TEST_F(WorkerTest, LineEventsRaiseTheirHandlersInTheFixedOrderInOneHandOver) {
     Fake.RaiseEvents(0x01FF);
     while (order.size() < 9 && runs < 10)
         runs += HandOver.WaitAndRun(Soon());
-    EXPECT_EQ(order, (std::vector<std::string>{"CTS", "DCD", "DSR", "Ring", "RxD", "RxEvent", "TxD", "Break", "Error"}));
+    EXPECT_EQ(order, (std::vector<std::string>{"CTS", "DCD", "DSR", "Ring", "RxD", "RxEvent", "TxD", "Break",
+                                               "Error"}));
     EXPECT_EQ(runs, 1);
     EXPECT_TRUE(ctsSeen);
     EXPECT_EQ(Port.GetLastEvents(), 0x01FFu);

@@ -120,7 +120,8 @@ public:
     }
     bool FinishWaitEvent(std::uint32_t& mask) override {
         std::unique_lock lock(S->Lock);
-        S->Changed.wait(lock, [&] { return S->MaskChanges != FWaitMaskChanges || (S->Pending && !S->Removed); });
+        S->Changed.wait(lock,
+                        [&] { return S->MaskChanges != FWaitMaskChanges || (S->Pending && !S->Removed); });
         mask = S->MaskChanges != FWaitMaskChanges ? 0 : S->Pending;
         S->Pending = 0;
         return true;
@@ -185,7 +186,9 @@ bool TState::WritesHeld() const {
 
 TFakeSerialDevice::TFakeSerialDevice() : FState(std::make_shared<TState>()) {}
 
-std::unique_ptr<TSerialDevice> TFakeSerialDevice::Connect() { return std::make_unique<TFakeConnection>(FState); }
+std::unique_ptr<TSerialDevice> TFakeSerialDevice::Connect() {
+    return std::make_unique<TFakeConnection>(FState);
+}
 
 void TFakeSerialDevice::Feed(const std::string& bytes) {
     std::lock_guard lock(FState->Lock);
@@ -227,10 +230,18 @@ void TFakeSerialDevice::SetLine(std::uint32_t bit, std::uint32_t event, bool on)
     FState->Post(event);
 }
 
-void TFakeSerialDevice::SetCts(bool on) { SetLine(ModemStatus::Cts, CommEvent::Cts, on); }
-void TFakeSerialDevice::SetDsr(bool on) { SetLine(ModemStatus::Dsr, CommEvent::Dsr, on); }
-void TFakeSerialDevice::SetDcd(bool on) { SetLine(ModemStatus::Rlsd, CommEvent::Rlsd, on); }
-void TFakeSerialDevice::SetRing(bool on) { SetLine(ModemStatus::Ring, CommEvent::Ring, on); }
+void TFakeSerialDevice::SetCts(bool on) {
+    SetLine(ModemStatus::Cts, CommEvent::Cts, on);
+}
+void TFakeSerialDevice::SetDsr(bool on) {
+    SetLine(ModemStatus::Dsr, CommEvent::Dsr, on);
+}
+void TFakeSerialDevice::SetDcd(bool on) {
+    SetLine(ModemStatus::Rlsd, CommEvent::Rlsd, on);
+}
+void TFakeSerialDevice::SetRing(bool on) {
+    SetLine(ModemStatus::Ring, CommEvent::Ring, on);
+}
 
 void TFakeSerialDevice::RaiseEvents(std::uint32_t bits) {
     std::lock_guard lock(FState->Lock);

@@ -1,0 +1,24 @@
+#pragma once
+#include <optional>
+#include <string>
+#include <vector>
+
+// The options of the link commands (probe, read, write), as the connection dialog's choices:
+// the indexes are those of its choice boxes and radio groups.
+struct TLinkOptions {
+    int Port = 0; // 0: search ports 1 … 255
+    std::string Baud = "9600";
+    int Parity = 0; // None, Odd, Even, Mark, Space
+    int Data = 3;   // 5, 6, 7, 8 bits
+    int Stop = 0;   // 1, 1.5, 2
+    int Flow = 0;   // None, Soft, Hard
+    double TimeoutSeconds = 2;
+    std::string Output;
+    std::string Project;
+};
+
+enum class TLinkCommand { Probe, Read, Write };
+
+// Parses the arguments after the command name; on a usage error returns nothing and sets error.
+std::optional<TLinkOptions> ParseLinkOptions(TLinkCommand command, const std::vector<std::string>& args,
+                                             std::string& error);

@@ -1,0 +1,125 @@
+#include "LinkSession.h"
+#include "project/FileUtil.h"
+#include <algorithm>
+#include <cstdio>
+#include <ostream>
+#include <unistd.h>
+
+TLinkSession::TLinkSession(const TLinkOptions& options, std::ostream& out, std::ostream& err)
+    : Options(options), Err(err),
+      Timeout(std::chrono::milliseconds(static_cast<long long>(options.TimeoutSeconds * 1000 + 0.5))),
+      ProgressOnTerminal(isatty(STDERR_FILENO) == 1), Ui(out, err), Main(Ui, "") {
+    // The user's part in the connection dialog: the choices, then OK.
+    TSetComPort& dialog = Main.SetComPort;
+    Ui.OnShowModal = [&dialog](TForm&) {
+        dialog.Button1.Click();
+        return dialog.ModalResult;
+    };
+    if (options.Port != 0) {
+        dialog.CheckBox1.SetChecked(false);
+        dialog.ComboBoxPort.SetItemIndex(options.Port - 1);
+    }
+    dialog.ComboBoxSpeed.Type(options.Baud);
+    dialog.ComboBoxControl.SetItemIndex(options.Flow);
+    dialog.RadioGroupParity.SetItemIndex(options.Parity);
+    dialog.RadioGroupData.SetItemIndex(options.Data);
+    dialog.RadioGroupStop.SetItemIndex(options.Stop);
+}
+
+int TLinkSession::Probe() {
+    Main.TBFind.Click();
+    if (!Main.TBFind.Down())
+        return ExitLink; // the port failed the port test; the message is out
+    const bool answered = Options.Port != 0 ? AwaitProbeReply() : SearchPorts();
+    if (!answered) {
+        Err << (Options.Port != 0 ? "Нет ответа от контроллера на COM " + std::to_string(Main.PortNumber)
+                                  : std::string("Контроллер не найден на COM 1 … 255"))
+            << std::endl;
+        return ExitLink;
+    }
+    // The reply handler has shown "Подключено на COM N" or "Ошибка подключения !".
+    return Main.TBRead.Enabled() ? ExitDone : ExitLink;
+}
+
+bool TLinkSession::AwaitProbeReply() {
+    // A port the component could not open has said so; nothing was sent that could be answered.
+    if (!Main.CommPort.GetOpen() || Main.CommPort.GetComNumber() != Main.PortNumber)
+        return false;
+    return PumpUntil(Main.HandOver, [this] { return Main.LinkMode != 1; }, Timeout);
+}
+
+bool TLinkSession::SearchPorts() {
+    for (;;) {
+        if (AwaitProbeReply())
+            return true;
+        if (!Main.Timer.Running())
+            return false; // past port 255
+        // The timer's tick moves on to the next port; a port that failed the test does not wait for it.
+        Main.Timer.Tick();
+        if (Main.LinkMode != 1)
+            return true;
+    }
+}
+
+void TLinkSession::ShowProgress(bool last) {
+    if (!ProgressOnTerminal && !last)
+        return;
+    char text[64];
+    std::snprintf(text, sizeof text, "%d/%d", Main.ProgressBar.Position(), Main.ProgressBar.Max);
+    Err << (ProgressOnTerminal ? "\r" : "") << Main.PanelScan.Caption() << " " << text << (last ? "\n" : "") << std::flush;
+}
+
+bool TLinkSession::AwaitTransfer() {
+    while (Main.LinkMode != 0) {
+        const int position = Main.ProgressBar.Position();
+        const bool moved = PumpUntil(
+            Main.HandOver, [&] { return Main.LinkMode == 0 || Main.ProgressBar.Position() != position; }, Timeout);
+        ShowProgress(Main.LinkMode == 0 || !moved);
+        if (!moved) {
+            Err << "Нет ответа от контроллера" << std::endl;
+            return false;
+        }
+    }
+    return true;
+}
+
+int TLinkSession::Read() {
+    if (const int status = Probe(); status != ExitDone)
+        return status;
+    // The image as received: the editor's refill after the last block may rewrite some bytes.
+    std::string bytes(Layout::ImageSize, '\0');
+    Main.OnBlockReply = [&](uint16_t) {
+        std::copy_n(reinterpret_cast<const char*>(Main.Image.Data()), Layout::ImageSize, bytes.begin());
+    };
+    Main.TBRead.Click();
+    if (!AwaitTransfer() || !Ui.Errors.empty())
+        return ExitLink;
+    std::string error;
+    if (!WriteFileAtomically(Options.Output, bytes, error)) {
+        Err << error << std::endl;
+        return ExitFile;
+    }
+    return ExitDone;
+}
+
+int TLinkSession::Write() {
+    std::string bytes, error;
+    if (ReadFileBytes(Options.Project, bytes, error, Layout::ImageSize) != TReadStatus::Read) {
+        Err << (error.empty() ? "Не найден файл " + Options.Project : error) << std::endl;
+        return ExitFile;
+    }
+    // The file's bytes as they are, not decoded into the editor; a short file is zero-filled.
+    bytes.resize(Layout::ImageSize, '\0');
+    std::copy(bytes.begin(), bytes.end(), reinterpret_cast<char*>(Main.Image.Data()));
+    if (const int status = Probe(); status != ExitDone)
+        return status;
+    Main.TBWrite.Click();
+    if (!AwaitTransfer() || !Ui.Errors.empty())
+        return ExitLink;
+    for (const uint16_t address : Main.CompareFailures) {
+        char text[64];
+        std::snprintf(text, sizeof text, "block %04X compared differently", address);
+        Err << text << std::endl;
+    }
+    return Main.CompareFailures.empty() ? ExitDone : ExitCompare;
+}

@@ -1,0 +1,42 @@
+#pragma once
+#include "BatchUi.h"
+#include "LinkOptions.h"
+#include "app/UnitMain.h"
+#include <chrono>
+#include <iosfwd>
+
+// One link command on a headless main window: the connection dialog filled in from the
+// options, then Connect, Read or Write exactly as the editor runs them, with a limit on
+// the wait for each reply because nobody is there to disconnect.
+class TLinkSession {
+public:
+    static constexpr int ExitDone = 0;
+    static constexpr int ExitLink = 1;
+    static constexpr int ExitFile = 2;
+    static constexpr int ExitCompare = 3;
+
+    TLinkSession(const TLinkOptions& options, std::ostream& out, std::ostream& err);
+
+    // Connect; ExitDone once a controller answered 0xAA.
+    int Probe();
+    // Connect, Read, and the 2048 bytes as received into options.Output.
+    int Read();
+    // The project file's bytes as they are, then Connect and Write.
+    int Write();
+
+private:
+    // Pumps the port's hand-overs until the probe is answered; false when no reply came.
+    bool AwaitProbeReply();
+    bool SearchPorts();
+    // Pumps until the transfer ends; false when a reply took longer than the timeout.
+    bool AwaitTransfer();
+    // "Чтение данных ... 1024/2048" on standard error: redrawn on a terminal, else once at the end.
+    void ShowProgress(bool last);
+
+    const TLinkOptions& Options;
+    std::ostream& Err;
+    std::chrono::milliseconds Timeout;
+    bool ProgressOnTerminal;
+    TBatchUi Ui;
+    TMain Main;
+};

@@ -1,0 +1,171 @@
+#pragma once
+// A main window on a scripted Ui, linked to a simulated controller either through the fake
+// device (the controller's engine answers in the test thread) or through a pseudo-terminal
+// served by the real verda-sim. Everything runs in the test thread; waits pump the
+// hand-overs of the serial workers.
+#include "SimController.h"
+#include "SimOptions.h"
+#include "app/UnitMain.h"
+#include "support/ChildProcess.h"
+#include "support/FakeSerialDevice.h"
+#include "support/FakeUi.h"
+#include "support/TempDir.h"
+#include <array>
+#include <cstdlib>
+#include <deque>
+#include <gtest/gtest.h>
+#include <memory>
+
+enum class TTransport { Fake, Pty };
+
+inline std::string TransportName(const ::testing::TestParamInfo<TTransport>& info) {
+    return info.param == TTransport::Fake ? "FakeDevice" : "PseudoTerminal";
+}
+
+using TImage = std::array<uint8_t, Layout::ImageSize>;
+
+inline TImage PatternImage(uint8_t seed) {
+    TImage image{};
+    for (size_t i = 0; i < image.size(); ++i)
+        image[i] = static_cast<uint8_t>(i * 7 + seed + (i >> 8));
+    return image;
+}
+
+class LinkRig {
+public:
+    static constexpr int Port = 3;
+    static constexpr auto Wait = std::chrono::seconds(20);
+
+    explicit LinkRig(TTransport transport) : Transport(transport) {}
+    ~LinkRig() {
+        Main.reset(); // closes the port before the controller goes
+        if (Transport == TTransport::Pty)
+            unsetenv("VAROKCONFIG_PORTS");
+    }
+
+    // The controller with this memory and these verda-sim fault options, and a main window.
+    void Start(const TImage& memory, const std::vector<std::string>& faults = {}) {
+        std::string error;
+        std::vector<std::string> args{"--ports", Dir.Path.string(), "--com", std::to_string(Port)};
+        args.insert(args.end(), faults.begin(), faults.end());
+        const auto options = ParseSimOptions(args, error);
+        ASSERT_TRUE(options) << error;
+        Options = *options;
+        if (Transport == TTransport::Fake) {
+            Controller = std::make_unique<TSimController>(Options.Faults);
+            Controller->LoadImage(memory.data(), memory.size());
+        } else {
+            TempDir::Write(Dir.File("memory.usr"), std::string(memory.begin(), memory.end()));
+            args.insert(args.end(), {"--image", Dir.File("memory.usr"), "--save", Dir.File("saved.usr")});
+            args.insert(args.begin(), VAROK_BIN_DIR "/verda-sim");
+            ASSERT_TRUE(Sim.Start(args));
+            ASSERT_EQ(Sim.ReadLine().rfind("ready ", 0), 0u);
+            setenv("VAROKCONFIG_PORTS", Dir.Path.c_str(), 1);
+        }
+        Main = std::make_unique<TMain>(Ui, "");
+        if (Transport == TTransport::Fake) {
+            Main->CommPort.DeviceFactory = [this](int) { return Device.Connect(); };
+            Main->PortTest = [this](int n) { return n == Port && !Device.IsOpen(); };
+        }
+    }
+
+    // Connect to the fixed port 3 through the dialog.
+    void Connect() {
+        Ui.FormScripts.push_back([](TForm& form) {
+            auto& dialog = static_cast<TSetComPort&>(form);
+            dialog.CheckBox1.Click();
+            dialog.ComboBoxPort.Select(Port - 1);
+            dialog.Button1.Click();
+            return dialog.ModalResult;
+        });
+        Main->TBFind.Click();
+        ASSERT_TRUE(Pump([this] { return Main->LinkMode == 0; }));
+    }
+
+    // Pumps (and, with the fake device, lets the controller answer) until cond() holds.
+    bool Pump(const std::function<bool()>& cond, std::chrono::milliseconds timeout = Wait) {
+        return PumpUntil(
+            Main->HandOver,
+            [&] {
+                Serve();
+                return cond();
+            },
+            timeout);
+    }
+    // Pumps for a while when nothing is expected to happen.
+    void PumpQuietly(std::chrono::milliseconds time = std::chrono::milliseconds(250)) {
+        Pump([] { return false; }, time);
+    }
+
+    bool Transfer() {
+        return Pump([this] { return Main->LinkMode == 0; });
+    }
+
+    // The controller's memory (with verda-sim: what it saves when stopped).
+    TImage Memory() {
+        TImage memory{};
+        if (Transport == TTransport::Fake) {
+            memory = Controller->Memory();
+        } else {
+            EXPECT_EQ(Sim.Finish(SIGTERM), 0);
+            const std::string saved = TempDir::Read(Dir.File("saved.usr"));
+            EXPECT_EQ(saved.size(), memory.size());
+            std::copy_n(saved.begin(), std::min(saved.size(), memory.size()), memory.begin());
+        }
+        return memory;
+    }
+
+    TImage Image() const {
+        TImage image{};
+        std::copy_n(Main->Image.Data(), image.size(), image.begin());
+        return image;
+    }
+    int CountLines(const std::string& prefix) const {
+        int n = 0;
+        for (const auto& line : Main->FormPort.Memo1.Lines())
+            n += line.rfind(prefix, 0) == 0;
+        return n;
+    }
+
+    TTransport Transport;
+    TempDir Dir;
+    FakeUi Ui;
+    TFakeSerialDevice Device;
+    std::unique_ptr<TMain> Main;
+    // Fake device only: every piece is fed when the one before has been taken by the handler.
+    bool PiecesOneByOne = true;
+    uint64_t Answers = 0;
+
+private:
+    void Serve() {
+        if (Transport != TTransport::Fake || !Controller)
+            return;
+        const std::string written = Device.Written();
+        if (written.size() > Consumed) {
+            const auto* data = reinterpret_cast<const uint8_t*>(written.data()) + Consumed;
+            for (const auto& reply : Controller->Feed(data, written.size() - Consumed)) {
+                for (const auto& piece : Controller->Pieces(reply))
+                    Pieces.emplace_back(piece.begin(), piece.end());
+                if (Options.Faults.HangupAfter && ++Answers == *Options.Faults.HangupAfter)
+                    Pieces.emplace_back(); // an empty piece: the line goes
+            }
+            Consumed = written.size();
+        }
+        const bool taken = Device.Waiting() == 0 && Main->CommPort.GetInBuffUsed() == 0;
+        while (!Pieces.empty() && (taken || !PiecesOneByOne)) {
+            if (Pieces.front().empty())
+                Device.Remove();
+            else
+                Device.Feed(Pieces.front());
+            Pieces.pop_front();
+            if (PiecesOneByOne)
+                break;
+        }
+    }
+
+    TSimOptions Options;
+    std::unique_ptr<TSimController> Controller;
+    TChildProcess Sim;
+    size_t Consumed = 0;
+    std::deque<std::string> Pieces;
+};

@@ -1,0 +1,173 @@
+// Connect, Read and Write against the simulated controller, through the fake device and
+// through a pseudo-terminal served by verda-sim.
+#include "LinkRig.h"
+
+namespace {
+
+class LinkTransfer : public ::testing::TestWithParam<TTransport> {
+protected:
+    LinkRig Rig{GetParam()};
+    TMain& Main() { return *Rig.Main; }
+    // Requests the editor sent since connecting, as the controller saw them (fake device only).
+    int RequestsFor(uint8_t command) {
+        const std::string written = Rig.Device.Written();
+        int n = 0;
+        for (size_t i = 0; i + 3 < written.size(); ++i)
+            n += written.compare(i, 3, std::string("\x00\x01", 2) + (command == 0x33 ? '\x06' : '\x26')) == 0 &&
+                 static_cast<uint8_t>(written[i + 3]) == command;
+        return n;
+    }
+};
+
+TEST_P(LinkTransfer, ProbeAnswerDecidesTheConnection) {
+    Rig.Start(PatternImage(1));
+    Rig.Connect();
+    EXPECT_EQ(Rig.Ui.CountText("Подключено на COM 3"), 1);
+    EXPECT_EQ(Main().StatusBar1.PanelText(0), "Подключено на COM 3");
+    EXPECT_TRUE(Main().TBRead.Enabled());
+    EXPECT_TRUE(Main().TBWrite.Enabled());
+    EXPECT_FALSE(Main().PanelScan.Visible());
+    EXPECT_TRUE(Main().CommPort.GetOpen());
+
+    // Disconnecting closes the port and returns to "not connected".
+    Main().TBFind.Click();
+    EXPECT_FALSE(Main().CommPort.GetOpen());
+    EXPECT_EQ(Main().StatusBar1.PanelText(0), TMain::NotConnected);
+    EXPECT_FALSE(Main().TBRead.Enabled());
+    EXPECT_FALSE(Main().TBWrite.Enabled());
+}
+
+TEST_P(LinkTransfer, WrongProbeAnswerIsAConnectionError) {
+    Rig.Start(PatternImage(1), {"--probe-answer", "55"});
+    Rig.Connect();
+    ASSERT_EQ(Rig.Ui.Boxes.size(), 1u);
+    EXPECT_EQ(Rig.Ui.Boxes[0].Kind, TBoxKind::Error);
+    EXPECT_EQ(Rig.Ui.Boxes[0].Text, "Ошибка подключения !");
+    EXPECT_FALSE(Main().TBRead.Enabled());
+    EXPECT_TRUE(Main().TBFind.Down());
+    EXPECT_TRUE(Main().CommPort.GetOpen()) << "the port stays open after a wrong answer";
+}
+
+TEST_P(LinkTransfer, FullReadFillsTheImageAndTheEditor) {
+    const TImage memory = PatternImage(3);
+    Rig.Start(memory);
+    Rig.Connect();
+    Main().TBReadClick();
+    EXPECT_EQ(Main().PanelScan.Caption(), "Чтение данных ...");
+    ASSERT_TRUE(Rig.Transfer());
+
+    EXPECT_EQ(Main().ProgressBar.Position(), 2048);
+    EXPECT_FALSE(Main().PanelScan.Visible());
+    EXPECT_EQ(Main().Caption(), "Конфигурация - ");
+    EXPECT_TRUE(Main().TBSave.Enabled());
+    EXPECT_TRUE(Main().TBReport.Enabled());
+    EXPECT_FALSE(Main().Saved);
+    EXPECT_EQ(Rig.CountLines("copy to"), 64);
+    EXPECT_EQ(Main().FormPort.Memo1.Lines().back(), "copy to07E0");
+    if (GetParam() == TTransport::Fake) {
+        EXPECT_EQ(RequestsFor(0x33), 64);
+        // The last request asks for 0x07E0.
+        EXPECT_EQ(Rig.Device.Written().substr(Rig.Device.Written().size() - 7, 6),
+                  std::string("\x00\x01\x06\x33\x07\xE0", 6));
+    }
+    // Bytes the editor does not interpret arrive unchanged; the image's first block too.
+    const TImage image = Rig.Image();
+    EXPECT_TRUE(std::equal(image.begin(), image.begin() + 32, memory.begin()));
+    EXPECT_TRUE(std::equal(image.begin() + 0x0700, image.end(), memory.begin() + 0x0700));
+}
+
+TEST_P(LinkTransfer, FullWriteReportsAStuckBlockOnceAndCompletes) {
+    Rig.Start(TImage{}, {"--stuck-block", "0100"});
+    Rig.Connect();
+    const TImage image = PatternImage(9);
+    std::copy(image.begin(), image.end(), Main().Image.Data());
+    Main().TBWriteClick();
+    ASSERT_EQ(Rig.Ui.Boxes.back().Text, "Текущие настройки конфигурации контроллера будут изменены!\n\tПродолжить?");
+    ASSERT_TRUE(Rig.Transfer());
+
+    EXPECT_EQ(Rig.Ui.CountText("Compare Erorr !!!"), 1);
+    EXPECT_EQ(Main().CompareFailures, std::vector<uint16_t>{0x0100});
+    EXPECT_EQ(Main().ProgressBar.Position(), 2048);
+    EXPECT_FALSE(Main().PanelScan.Visible());
+    EXPECT_TRUE(Main().TBReport.Enabled());
+    EXPECT_EQ(Rig.Image(), image) << "a write never changes the image";
+    TImage expected = image;
+    std::fill_n(expected.begin() + 0x0100, 32, 0);
+    EXPECT_EQ(Rig.Memory(), expected);
+}
+
+TEST_P(LinkTransfer, RepliesInPiecesAreCollectedToOneReply) {
+    const TImage memory = PatternImage(5);
+    Rig.Start(memory, {"--split", "10"});
+    Rig.Connect();
+    Main().TBReadClick();
+    ASSERT_TRUE(Rig.Transfer());
+    EXPECT_EQ(Rig.CountLines("copy to"), 64);
+    EXPECT_TRUE(std::equal(memory.begin() + 0x0700, memory.end(), Rig.Image().begin() + 0x0700));
+    if (GetParam() == TTransport::Fake) {
+        // 10 + 10 + 10 + 9 bytes, a "byte=" line for each delivery.
+        EXPECT_EQ(Rig.CountLines("byte=000A"), 3 * 64);
+        EXPECT_EQ(Rig.CountLines("byte=0009"), 64);
+    }
+}
+
+TEST_P(LinkTransfer, FirstReplyCarrying07E0CompletesTheRead) {
+    const TImage memory = PatternImage(7);
+    Rig.Start(memory, {"--reply-address", "07E0"});
+    Rig.Connect();
+    Main().TBReadClick();
+    ASSERT_TRUE(Rig.Transfer());
+    EXPECT_EQ(Rig.CountLines("copy to"), 1);
+    EXPECT_EQ(Main().ProgressBar.Position(), 32);
+    EXPECT_EQ(Main().Caption(), "Конфигурация - ");
+    // The controller answered with block 0 under the address 0x07E0.
+    EXPECT_TRUE(std::equal(memory.begin(), memory.begin() + 32, Rig.Image().begin() + 0x07E0));
+}
+
+TEST_P(LinkTransfer, ReplyAddressPastTheImageEndsTheOperation) {
+    Rig.Start(PatternImage(7), {"--reply-address", "07F0"});
+    Rig.Connect();
+    Main().TBReadClick();
+    ASSERT_TRUE(Rig.Transfer());
+    EXPECT_EQ(Rig.Image(), TImage{}) << "nothing stored";
+    EXPECT_FALSE(Main().PanelScan.Visible());
+    ASSERT_EQ(Rig.Ui.Boxes.back().Kind, TBoxKind::Error);
+    EXPECT_NE(Rig.Ui.Boxes.back().Text.find("07F0"), std::string::npos);
+    EXPECT_NE(Main().Caption(), "Конфигурация - ") << "no completion";
+}
+
+TEST_P(LinkTransfer, SilentControllerKeepsTheOperationWaitingUntilDisconnect) {
+    Rig.Start(PatternImage(2), {"--stop-after", "3"});
+    Rig.Connect();
+    Main().TBReadClick();
+    ASSERT_TRUE(Rig.Pump([&] { return Main().ProgressBar.Position() == 64; }));
+    Rig.PumpQuietly();
+    EXPECT_EQ(Main().LinkMode, 3);
+    EXPECT_TRUE(Main().PanelScan.Visible());
+    EXPECT_EQ(Main().ProgressBar.Position(), 64);
+
+    Main().TBFind.Click();
+    EXPECT_FALSE(Main().PanelScan.Visible());
+    EXPECT_FALSE(Main().CommPort.GetOpen());
+    EXPECT_EQ(Main().StatusBar1.PanelText(0), TMain::NotConnected);
+}
+
+TEST_P(LinkTransfer, ControllerHangingUpMidReadLeavesTheReadWaiting) {
+    Rig.Start(PatternImage(4), {"--hangup-after", "5"});
+    Rig.Connect();
+    Main().TBReadClick();
+    ASSERT_TRUE(Rig.Pump([&] { return Main().ProgressBar.Position() == 128; }));
+    Rig.PumpQuietly();
+    EXPECT_EQ(Main().LinkMode, 3);
+    EXPECT_EQ(Main().ProgressBar.Position(), 128);
+    EXPECT_TRUE(Rig.Ui.Texts().size() == 1u) << "only the connect message";
+
+    Main().TBFind.Click();
+    EXPECT_FALSE(Main().CommPort.GetOpen());
+    EXPECT_FALSE(Main().PanelScan.Visible());
+}
+
+INSTANTIATE_TEST_SUITE_P(Both, LinkTransfer, ::testing::Values(TTransport::Fake, TTransport::Pty),
+                         TransportName);
+
+} // namespace
