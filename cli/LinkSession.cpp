@@ -45,7 +45,8 @@ bool TLinkSession::AwaitProbeReply() {
     // A port the component could not open has said so; nothing was sent that could be answered.
     if (!Main.CommPort.GetOpen() || Main.CommPort.GetComNumber() != Main.PortNumber)
         return false;
-    return PumpUntil(Main.HandOver, [this] { return Main.LinkMode != 1; }, Timeout);
+    return PumpUntil(
+        Main.HandOver, [this] { return Main.LinkMode != 1; }, Timeout);
 }
 
 bool TLinkSession::SearchPorts() {
@@ -66,14 +67,16 @@ void TLinkSession::ShowProgress(bool last) {
         return;
     char text[64];
     std::snprintf(text, sizeof text, "%d/%d", Main.ProgressBar.Position(), Main.ProgressBar.Max);
-    Err << (ProgressOnTerminal ? "\r" : "") << Main.PanelScan.Caption() << " " << text << (last ? "\n" : "") << std::flush;
+    Err << (ProgressOnTerminal ? "\r" : "") << Main.PanelScan.Caption() << " " << text << (last ? "\n" : "")
+        << std::flush;
 }
 
 bool TLinkSession::AwaitTransfer() {
     while (Main.LinkMode != 0) {
         const int position = Main.ProgressBar.Position();
         const bool moved = PumpUntil(
-            Main.HandOver, [&] { return Main.LinkMode == 0 || Main.ProgressBar.Position() != position; }, Timeout);
+            Main.HandOver, [&] { return Main.LinkMode == 0 || Main.ProgressBar.Position() != position; },
+            Timeout);
         ShowProgress(Main.LinkMode == 0 || !moved);
         if (!moved) {
             Err << "Нет ответа от контроллера" << std::endl;

@@ -1,17 +1,22 @@
 #include "Bind.h"
 #include <QAbstractButton>
+#include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QCompleter>
+#include <QGroupBox>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPointer>
 #include <QProgressBar>
+#include <QRadioButton>
 #include <QSignalBlocker>
 #include <QStatusBar>
 #include <QTableWidget>
 #include <QTimer>
 #include <QToolButton>
+#include <QVBoxLayout>
 #include <memory>
 #include <vector>
 
@@ -67,7 +72,16 @@ void Bind(TCheckBox& control, QCheckBox& widget, bool showCaption) {
 }
 
 void Bind(TComboBox& control, QComboBox& widget) {
-    widget.setEditable(false);
+    widget.setEditable(control.Editable);
+    if (control.Editable) {
+        // What the user types goes to the control as typed: a completer that completes
+        // nothing (so no item the user did not choose is filled in) and matches case-
+        // sensitively (so leaving the box on "none" does not pick "None"); Enter adds nothing.
+        auto* completer = new QCompleter(QStringList(), &widget);
+        completer->setCaseSensitivity(Qt::CaseSensitive);
+        widget.setCompleter(completer);
+        widget.setInsertPolicy(QComboBox::NoInsert);
+    }
     auto shownItems = std::make_shared<std::vector<std::string>>();
     const auto mirror = Mirror(control, widget, [&control, shownItems](QComboBox& w) {
         // Most changes only move the selection; refill the list only when it differs.
@@ -78,9 +92,48 @@ void Bind(TComboBox& control, QComboBox& widget) {
                 w.addItem(Q(item));
         }
         w.setMaxVisibleItems(control.DropDownCount);
-        w.setCurrentIndex(control.ItemIndex());
+        QLineEdit* line = w.lineEdit();
+        const int cursor = line ? line->cursorPosition() : 0;
+        if (w.currentIndex() != control.ItemIndex())
+            w.setCurrentIndex(control.ItemIndex());
+        // A typed text that names no item: the selection is gone but the text stays, and
+        // the cursor stays where the user is typing.
+        if (line && line->text() != Q(control.Text())) {
+            line->setText(Q(control.Text()));
+            line->setCursorPosition(cursor);
+        }
     });
     QObject::connect(&widget, &QComboBox::activated, [&control, mirror](int index) {
+        control.Select(index);
+        mirror();
+    });
+    if (QLineEdit* line = widget.lineEdit())
+        QObject::connect(line, &QLineEdit::textEdited, [&control, mirror](const QString& text) {
+            control.Type(text.toStdString());
+            mirror();
+        });
+}
+
+void Bind(TRadioGroup& control, QGroupBox& widget) {
+    widget.setTitle(Q(control.Caption));
+    auto* column = new QVBoxLayout(&widget);
+    column->setContentsMargins(8, 2, 4, 2);
+    column->setSpacing(0);
+    auto* group = new QButtonGroup(&widget);
+    for (int i = 0; i < control.Count(); ++i) {
+        auto* radio = new QRadioButton(Q(control.Items()[static_cast<size_t>(i)]), &widget);
+        group->addButton(radio, i);
+        column->addWidget(radio);
+    }
+    column->addStretch();
+    const auto mirror = Mirror(control, widget, [&control, group](QGroupBox&) {
+        // An exclusive group cannot show "none chosen"; drop exclusiveness to clear it.
+        group->setExclusive(false);
+        for (QAbstractButton* radio : group->buttons())
+            radio->setChecked(group->id(radio) == control.ItemIndex());
+        group->setExclusive(true);
+    });
+    QObject::connect(group, &QButtonGroup::idClicked, [&control, mirror](int index) {
         control.Select(index);
         mirror();
     });
@@ -186,6 +239,10 @@ void Bind(TPanel& control, QWidget& panel, QLabel& caption) {
         if (control.Visible())
             w.raise();
     });
+}
+
+void Bind(TControl& control, QWidget& widget) {
+    Mirror(control, widget, [](QWidget&) {});
 }
 
 void Bind(TTimer& control, QTimer& timer) {

@@ -6,6 +6,7 @@
 #include "ui/Form.h"
 #include "ui/Panel.h"
 #include "ui/ProgressBar.h"
+#include "ui/RadioGroup.h"
 #include "ui/StaticText.h"
 #include "ui/StatusBar.h"
 #include "ui/Timer.h"
@@ -16,6 +17,7 @@
 class QAbstractButton;
 class QCheckBox;
 class QComboBox;
+class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QProgressBar;
@@ -32,8 +34,10 @@ class QWidget;
 
 // showCaption false: the caption stays off the screen (a label or a column head says it).
 void Bind(TCheckBox& control, QCheckBox& widget, bool showCaption = true);
-// A pick-only list: the user picks, never types.
+// The user picks from the list; an Editable control lets the user type a text as well.
 void Bind(TComboBox& control, QComboBox& widget);
+// One radio button per item under the control's caption; the user picks one.
+void Bind(TRadioGroup& control, QGroupBox& widget);
 // pictures gives the picture for the control's ImageIndex; without it the widget keeps its own.
 void Bind(TButton& control, QAbstractButton& widget, std::function<QIcon(int)> pictures = {});
 void Bind(TEdit& control, QLineEdit& widget);
@@ -44,6 +48,8 @@ void Bind(TValueListEditor& control, QTableWidget& widget);
 void Bind(TStatusBar& control, QStatusBar& widget);
 void Bind(TProgressBar& control, QProgressBar& widget);
 void Bind(TPanel& control, QWidget& panel, QLabel& caption);
+// A widget that shows only the control's enabled and visible state (a plain group).
+void Bind(TControl& control, QWidget& widget);
 // The timer runs while the control says so and ticks it every period.
 void Bind(TTimer& control, QTimer& timer);
 // A window's caption and enabled state; showing and closing stay with the window's view.

@@ -280,19 +280,24 @@ void TMain::SendBlockRequest(uint16_t address) {
     }
 }
 
+void TMain::StartTransfer(const std::string& caption, uint8_t mode) {
+    PanelScan.SetCaption(caption);
+    PanelScan.SetVisible(true);
+    ProgressBar.SetPosition(0);
+    LinkMode = mode;
+    ReplyCount = 0;
+    CompareFailures.clear();
+    // Bytes left from an earlier exchange would shift every reply of this one.
+    CommPort.FlushInBuffer();
+    SendBlockRequest(0);
+}
+
 void TMain::TBReadClick() {
     if (!Saved && Ui.MessageBox(TBoxKind::Information, CaptionBase,
                                 "Текущий проект конфигурации будет изменен!\n\tПродолжить?",
                                 TBoxButtons::OkCancel) != TModalResult::Ok)
         return;
-    PanelScan.SetCaption("Чтение данных ...");
-    PanelScan.SetVisible(true);
-    ProgressBar.SetPosition(0);
-    LinkMode = 3;
-    ReplyCount = 0;
-    // Bytes left from an earlier exchange would shift every reply of this one.
-    CommPort.FlushInBuffer();
-    SendBlockRequest(0);
+    StartTransfer("Чтение данных ...", 3);
 }
 
 void TMain::TBWriteClick() {
@@ -300,14 +305,7 @@ void TMain::TBWriteClick() {
                       "Текущие настройки конфигурации контроллера будут изменены!\n\tПродолжить?",
                       TBoxButtons::OkCancel) != TModalResult::Ok)
         return;
-    PanelScan.SetCaption("Запись данных ...");
-    PanelScan.SetVisible(true);
-    ProgressBar.SetPosition(0);
-    LinkMode = 2;
-    ReplyCount = 0;
-    CompareFailures.clear();
-    CommPort.FlushInBuffer();
-    SendBlockRequest(0);
+    StartTransfer("Запись данных ...", 2);
 }
 
 void TMain::CommPortDataReceived(TCommPort&, uint32_t) {

@@ -135,6 +135,7 @@ private:
     bool SaveQuestionAllowsContinuing();
     // Fills the editor from the image, as after reading a project.
     void RefillEditor();
+    void StartTransfer(const std::string& caption, uint8_t mode);
     void SendPacket(const uint8_t* data, size_t length);
     void SendBlockRequest(uint16_t address);
     void ProbeReply(const uint8_t* data, size_t length);

@@ -1,18 +1,8 @@
 #pragma once
-#include "ui/Control.h"
+#include "ui/StaticText.h"
 
 // A panel with a caption (the progress panel over the window).
-class TPanel : public TControl {
+class TPanel : public TStaticText {
 public:
-    using TControl::TControl;
-    const std::string& Caption() const { return FCaption; }
-    void SetCaption(std::string value) {
-        if (value != FCaption) {
-            FCaption = std::move(value);
-            Changed();
-        }
-    }
-
-private:
-    std::string FCaption;
+    using TStaticText::TStaticText;
 };

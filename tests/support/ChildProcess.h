@@ -108,7 +108,8 @@ public:
 
 private:
     static int MsLeft(TClock::time_point deadline) {
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - TClock::now()).count();
+        const auto left =
+            std::chrono::duration_cast<std::chrono::milliseconds>(deadline - TClock::now()).count();
         return left > 0 ? static_cast<int>(left) : 0;
     }
     static void Drain(pollfd& fd, std::string& into) {

@@ -1,0 +1,27 @@
+#include "PortView.h"
+#include "link/UnitPort.h"
+#include <QPlainTextEdit>
+#include <QPointer>
+#include <QVBoxLayout>
+
+PortView::PortView(TFormPort& form, QWidget* parent)
+    : FormWindow(form, QPoint(form.Left, form.Top), parent), Log(form), Memo(new QPlainTextEdit(this)) {
+    auto* column = new QVBoxLayout(this);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->addWidget(Memo);
+    Memo->setObjectName(QString::fromStdString(Log.Memo1.Name));
+    Memo->setReadOnly(true);
+    Memo->setLineWrapMode(QPlainTextEdit::NoWrap);
+    Memo->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    Memo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+
+    const auto mirror = [view = QPointer<PortView>(this)] {
+        if (!view)
+            return;
+        const auto& lines = view->Log.Memo1.Lines();
+        for (; view->Shown < lines.size(); ++view->Shown)
+            view->Memo->appendPlainText(QString::fromStdString(lines[view->Shown]));
+    };
+    Log.Memo1.Watch(mirror);
+    mirror();
+}

@@ -1,0 +1,102 @@
+// varokconfig-cli probe, read and write against verda-sim: round trips and exit codes.
+#include "support/ChildProcess.h"
+#include "support/TempDir.h"
+#include <gtest/gtest.h>
+
+namespace {
+
+class CliLink : public ::testing::Test {
+protected:
+    // verda-sim on DIR/com3 with its memory from memory.usr and saved to saved.usr when stopped.
+    void StartSim(const std::string& memory, std::vector<std::string> faults = {}) {
+        TempDir::Write(Dir.File("memory.usr"), memory);
+        std::vector<std::string> args{
+            VAROK_BIN_DIR "/verda-sim", "--ports", Dir.Path.string(),    "--com", "3", "--image",
+            Dir.File("memory.usr"),     "--save",  Dir.File("saved.usr")};
+        args.insert(args.end(), faults.begin(), faults.end());
+        ASSERT_TRUE(Sim.Start(args));
+        ASSERT_EQ(Sim.ReadLine().rfind("ready ", 0), 0u);
+    }
+    int Cli(std::vector<std::string> args) {
+        args.insert(args.begin(), VAROK_BIN_DIR "/varokconfig-cli");
+        Run = std::make_unique<TChildProcess>();
+        if (!Run->Start(args, {"VAROKCONFIG_PORTS=" + Dir.Path.string()}))
+            return -1;
+        return Run->Finish();
+    }
+    std::string Saved() {
+        EXPECT_EQ(Sim.Finish(SIGTERM), 0);
+        return TempDir::Read(Dir.File("saved.usr"));
+    }
+
+    TempDir Dir;
+    TChildProcess Sim;
+    std::unique_ptr<TChildProcess> Run;
+};
+
+std::string Pattern(size_t size, int seed) {
+    std::string bytes(size, '\0');
+    for (size_t i = 0; i < size; ++i)
+        bytes[i] = static_cast<char>(i * 31 + seed + (i >> 7));
+    return bytes;
+}
+
+TEST_F(CliLink, ReadAndWriteRoundTripTheImageByteForByte) {
+    const std::string memory = Pattern(2048, 1);
+    StartSim(memory);
+    ASSERT_EQ(Cli({"read", "--port", "3", "-o", Dir.File("out.usr")}), 0) << Run->StdErr;
+    EXPECT_EQ(Run->StdOut, "Подключено на COM 3\n");
+    EXPECT_NE(Run->StdErr.find("Чтение данных ... 2048/2048"), std::string::npos);
+    EXPECT_EQ(TempDir::Read(Dir.File("out.usr")), memory);
+
+    // A shorter project is written zero-filled, exactly as its bytes are.
+    const std::string project = Pattern(1000, 9);
+    TempDir::Write(Dir.File("project.usr"), project);
+    ASSERT_EQ(Cli({"write", "--port", "3", "--baud", "9600", Dir.File("project.usr")}), 0) << Run->StdErr;
+    std::string expected = project;
+    expected.resize(2048, '\0');
+    EXPECT_EQ(Saved(), expected);
+}
+
+TEST_F(CliLink, ProbeSearchesThePorts) {
+    StartSim(std::string(2048, '\0'));
+    EXPECT_EQ(Cli({"probe", "--timeout", "1"}), 0) << Run->StdErr;
+    EXPECT_EQ(Run->StdOut, "Подключено на COM 3\n");
+}
+
+TEST_F(CliLink, StuckBlockIsNamedAndExitsWithThree) {
+    StartSim(std::string(2048, '\0'), {"--stuck-block", "0040"});
+    TempDir::Write(Dir.File("project.usr"), Pattern(2048, 3));
+    EXPECT_EQ(Cli({"write", "--port", "3", Dir.File("project.usr")}), 3);
+    EXPECT_NE(Run->StdOut.find("Compare Erorr !!!"), std::string::npos);
+    EXPECT_NE(Run->StdErr.find("block 0040 compared differently"), std::string::npos) << Run->StdErr;
+    EXPECT_EQ(Run->StdErr.find("block 0060"), std::string::npos);
+}
+
+TEST_F(CliLink, LinkFailuresExitWithOne) {
+    StartSim(std::string(2048, '\0'), {"--probe-answer", "55", "--stop-after", "1"});
+    EXPECT_EQ(Cli({"probe", "--port", "7"}), 1);
+    EXPECT_EQ(Run->StdOut, "Ошибка открытия COM 7 !\n");
+    EXPECT_EQ(Cli({"probe", "--port", "3"}), 1);
+    EXPECT_NE(Run->StdErr.find("Ошибка подключения !"), std::string::npos);
+    // Past --stop-after the controller is silent: the timeout ends the wait.
+    EXPECT_EQ(Cli({"read", "--port", "3", "--timeout", "0.3", "-o", Dir.File("out.usr")}), 1);
+    EXPECT_FALSE(std::filesystem::exists(Dir.File("out.usr")));
+}
+
+TEST_F(CliLink, UsageAndFileErrorsExitWithTwo) {
+    const std::vector<std::vector<std::string>> usage = {
+        {"read", "-o", "x.usr"},      {"read", "--port", "3"},
+        {"write", "--port", "3"},     {"probe", "--port", "256"},
+        {"probe", "--baud", "12345"}, {"probe", "--parity", "weird"},
+        {"probe", "--timeout", "0"},  {"probe", "--stop", "3"},
+        {"probe", "stray"},           {"frobnicate"},
+    };
+    for (const auto& args : usage) {
+        SCOPED_TRACE(args[0] + " " + (args.size() > 1 ? args[1] : ""));
+        EXPECT_EQ(Cli(args), 2);
+    }
+    EXPECT_EQ(Cli({"write", "--port", "3", Dir.File("missing.usr")}), 2);
+}
+
+} // namespace

@@ -1,0 +1,172 @@
+// Connect: the dialog, the search stepped by a hand-ticked timer over real pseudo-terminals,
+// a fixed port, and disconnecting.
+#include "LinkRig.h"
+#include <fcntl.h>
+#include <poll.h>
+#include <pty.h>
+#include <unistd.h>
+
+namespace {
+
+// A silent device on DIR/comN: a pseudo-terminal whose other side only listens.
+class TSilentPort {
+public:
+    TSilentPort(const std::filesystem::path& dir, int n) {
+        int slave = -1;
+        EXPECT_EQ(openpty(&Master, &slave, nullptr, nullptr, nullptr), 0);
+        std::filesystem::create_symlink(ttyname(slave), dir / ("com" + std::to_string(n)));
+        close(slave);
+    }
+    ~TSilentPort() { close(Master); }
+    // What the editor sent, waiting until `count` bytes came.
+    std::string Received(size_t count) {
+        std::string bytes;
+        char buffer[64];
+        while (bytes.size() < count) {
+            pollfd ready{Master, POLLIN, 0};
+            if (poll(&ready, 1, 10000) != 1)
+                break;
+            const ssize_t n = read(Master, buffer, sizeof buffer);
+            if (n <= 0)
+                break;
+            bytes.append(buffer, static_cast<size_t>(n));
+        }
+        return bytes;
+    }
+    int Master = -1;
+};
+
+const std::string Probe("\x00\x01\x04\x55\x74", 5);
+
+class PortSearch : public ::testing::Test {
+protected:
+    TMain& Main() { return *Rig.Main; }
+    // The dialog closed with OK (automatic search as it starts) or with a script of the test's.
+    void Connect(std::function<void(TSetComPort&)> choose = nullptr, bool ok = true) {
+        Rig.Ui.FormScripts.push_back([choose, ok](TForm& form) {
+            auto& dialog = static_cast<TSetComPort&>(form);
+            if (choose)
+                choose(dialog);
+            (ok ? dialog.Button1 : dialog.ButtonOk).Click();
+            return dialog.ModalResult;
+        });
+        Main().TBFind.Click();
+    }
+    LinkRig Rig{TTransport::Pty};
+};
+
+TEST_F(PortSearch, FindsTheControllerOnPort3OneTickAfterAnother) {
+    Rig.Start(TImage{});
+    TSilentPort com1(Rig.Dir.Path, 1), com2(Rig.Dir.Path, 2);
+    Connect();
+    EXPECT_EQ(Main().PanelScan.Caption(), "Сканирование порта COM1");
+    EXPECT_TRUE(Main().PanelScan.Visible());
+    EXPECT_EQ(com1.Received(5), Probe);
+    EXPECT_TRUE(Main().Timer.Running());
+
+    Main().Timer.Tick();
+    EXPECT_EQ(Main().PanelScan.Caption(), "Сканирование порта COM2");
+    EXPECT_EQ(com2.Received(5), Probe);
+    EXPECT_EQ(Main().LinkMode, 1);
+
+    Main().Timer.Tick();
+    EXPECT_EQ(Main().PanelScan.Caption(), "Сканирование порта COM3");
+    ASSERT_TRUE(Rig.Pump([&] { return Main().LinkMode == 0; }));
+    EXPECT_EQ(Rig.Ui.Texts(), std::vector<std::string>{"Подключено на COM 3"});
+    EXPECT_EQ(Main().StatusBar1.PanelText(0), "Подключено на COM 3");
+    EXPECT_FALSE(Main().Timer.Running()) << "the reply stops the search";
+    EXPECT_FALSE(Main().PanelScan.Visible());
+    EXPECT_TRUE(Main().TBRead.Enabled());
+
+    Main().TBFind.Click();
+    EXPECT_EQ(Main().StatusBar1.PanelText(0), "Нет подключения");
+    EXPECT_FALSE(Main().TBRead.Enabled());
+    EXPECT_FALSE(Main().TBWrite.Enabled());
+    EXPECT_FALSE(Main().CommPort.GetOpen());
+}
+
+TEST_F(PortSearch, WithoutAControllerStopsAfterPort255) {
+    Rig.Start(TImage{});
+    std::filesystem::remove(Rig.Dir.Path / "com3");
+    std::vector<std::string> captions;
+    Main().PanelScan.Watch([&] {
+        const std::string& caption = Main().PanelScan.Caption();
+        if (!caption.empty() && (captions.empty() || captions.back() != caption))
+            captions.push_back(caption);
+    });
+    Connect();
+    int ticks = 0;
+    while (Main().Timer.Running() && ticks < 1000) {
+        Main().Timer.Tick();
+        ++ticks;
+    }
+    EXPECT_EQ(ticks, 255);
+    ASSERT_EQ(captions.size(), 255u);
+    EXPECT_EQ(captions.front(), "Сканирование порта COM1");
+    EXPECT_EQ(captions.back(), "Сканирование порта COM255");
+    EXPECT_TRUE(Main().PanelScan.Visible());
+    EXPECT_TRUE(Main().TBFind.Down());
+    EXPECT_EQ(Main().LinkMode, 1);
+    EXPECT_TRUE(Rig.Ui.Boxes.empty());
+
+    Main().TBFind.Click();
+    EXPECT_EQ(Main().StatusBar1.PanelText(0), "Нет подключения");
+    EXPECT_FALSE(Main().PanelScan.Visible());
+}
+
+TEST_F(PortSearch, MissingFixedPortIsReportedAndReleasesConnect) {
+    Rig.Start(TImage{});
+    Connect([](TSetComPort& dialog) {
+        dialog.CheckBox1.Click();
+        dialog.ComboBoxPort.Select(6);
+    });
+    ASSERT_EQ(Rig.Ui.Boxes.size(), 1u);
+    EXPECT_EQ(Rig.Ui.Boxes[0].Kind, TBoxKind::Plain);
+    EXPECT_EQ(Rig.Ui.Boxes[0].Text, "Ошибка открытия COM 7 !");
+    EXPECT_FALSE(Main().TBFind.Down());
+    EXPECT_FALSE(Main().PanelScan.Visible());
+    EXPECT_FALSE(Main().Timer.Running());
+}
+
+TEST_F(PortSearch, CancelAppliesTheChoicesWithTheComponentsWarning) {
+    Rig.Start(TImage{});
+    Connect(
+        [](TSetComPort& dialog) {
+            dialog.RadioGroupData.Select(0);
+            dialog.RadioGroupStop.Select(2);
+        },
+        false);
+    EXPECT_EQ(Rig.Ui.CountText("Invalid combination (5 data bits with 2 stop bits)"), 1);
+    EXPECT_EQ(Rig.Ui.Boxes[0].Caption, "COM port warning");
+    EXPECT_EQ(Main().CommPort.GetDataBits(), 5);
+    EXPECT_FALSE(Main().TBFind.Down());
+    EXPECT_EQ(Main().LinkMode, 0) << "no search";
+    EXPECT_FALSE(Main().CommPort.GetOpen());
+}
+
+TEST_F(PortSearch, DialogPortChoiceAndHeight) {
+    Rig.Start(TImage{});
+    TSetComPort& dialog = Main().SetComPort;
+    EXPECT_TRUE(dialog.CheckBox1.Checked());
+    EXPECT_FALSE(dialog.ComboBoxPort.Enabled());
+    EXPECT_EQ(dialog.ComboBoxPort.Text(), "");
+
+    dialog.CheckBox1.Click();
+    EXPECT_TRUE(dialog.ComboBoxPort.Enabled());
+    EXPECT_EQ(dialog.ComboBoxPort.Text(), "1");
+    dialog.ComboBoxPort.Type("12x");
+    dialog.Button1.Click();
+    EXPECT_EQ(Main().PortNumber, 1) << "a port text that is no number selects port 1";
+    dialog.CheckBox1.Click();
+    EXPECT_FALSE(dialog.ComboBoxPort.Enabled());
+    EXPECT_EQ(dialog.ComboBoxPort.Text(), "");
+
+    EXPECT_EQ(dialog.Height(), 190);
+    dialog.ButtonParam.Click();
+    EXPECT_TRUE(dialog.GroupBox1.Visible());
+    EXPECT_EQ(dialog.Height(), 383);
+    dialog.ButtonParam.Click();
+    EXPECT_EQ(dialog.Height(), 190);
+}
+
+} // namespace
