@@ -2,9 +2,12 @@
 #include "AlgorithmView.h"
 #include "Bind.h"
 #include "CompositionView.h"
+#include "DbgView.h"
 #include "Pictures.h"
+#include "PortView.h"
 #include "app/UnitMain.h"
 #include <QCloseEvent>
+#include <QCoreApplication>
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -63,6 +66,10 @@ MainView::MainView(TMain& main, QWidget* parent) : QWidget(parent), Main(main), 
 
     MakePanelScan();
     Bind(Main.Timer, Timer);
+    // Shown by the Debug command, before the traffic log so that the log comes in front.
+    new DbgView(Main.Dbg, this);
+    new PortView(Main.FormPort, this);
+    PumpHandOvers();
 
     // TMain hides itself when its close handling lets the window go ("Выход").
     Main.Watch([view = QPointer<MainView>(this)] {
@@ -72,6 +79,26 @@ MainView::MainView(TMain& main, QWidget* parent) : QWidget(parent), Main(main), 
 
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());
+}
+
+MainView::~MainView() {
+    Main.HandOver.SetWakeHook({});
+}
+
+void MainView::PumpHandOvers() {
+    // The hook runs in the posting worker thread: it only queues a call to the
+    // application object (which outlives this window); the call runs in this thread and
+    // checks that the window, and so TMain, is still there.
+    THandOver* handOver = &Main.HandOver;
+    Main.HandOver.SetWakeHook([handOver, view = QPointer<MainView>(this)] {
+        QMetaObject::invokeMethod(
+            QCoreApplication::instance(),
+            [handOver, view] {
+                if (view)
+                    handOver->RunPending();
+            },
+            Qt::QueuedConnection);
+    });
 }
 
 QWidget* MainView::MakeToolBar() {

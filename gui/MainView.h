@@ -5,18 +5,25 @@
 class TMain;
 
 // The main window: toolbar, the two editor panels, the status bar and the progress
-// panel, all mirroring TMain. Closing asks TMain, which may keep the window open.
+// panel, all mirroring TMain, and the two diagnostic windows it owns. Closing asks TMain,
+// which may keep the window open. While it exists, calls that the serial port's workers
+// hand over to this thread run from Qt's event loop, whichever loop (a modal dialog's
+// or a message box's too) is running.
 class MainView : public QWidget {
 public:
     static constexpr int ClientWidth = 1008;
     static constexpr int ClientHeight = 761;
 
     explicit MainView(TMain& main, QWidget* parent = nullptr);
+    ~MainView() override;
+    MainView(const MainView&) = delete;
+    MainView& operator=(const MainView&) = delete;
 
 protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    void PumpHandOvers();
     QWidget* MakeToolBar();
     QWidget* MakePanelScan();
 

@@ -1,10 +1,16 @@
 #include "QtUi.h"
 #include "FileFilter.h"
+#include "ui/Cp1251.h"
 #include <QDesktopServices>
 #include <QDialog>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QSaveFile>
+#include <QStandardPaths>
 #include <QUrl>
 
 QtUi::~QtUi() {
@@ -113,5 +119,28 @@ TModalResult QtUi::ShowModal(TForm& form) {
 }
 
 bool QtUi::OpenInTextEditor(const std::string& path) {
-    return QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(path)));
+    const QString original = QString::fromStdString(path);
+#ifdef Q_OS_WIN
+    return QDesktopServices::openUrl(QUrl::fromLocalFile(original));
+#else
+    // The file is Windows-1251, which a desktop editor here takes for UTF-8 and shows as
+    // garbage: the user gets a UTF-8 copy to read, the file itself stays as written.
+    QFile in(original);
+    if (!in.open(QIODevice::ReadOnly))
+        return false;
+    const QByteArray bytes = in.readAll();
+    in.close();
+    const QFileInfo info(original);
+    const QString suffix = info.suffix().isEmpty() ? QString() : QStringLiteral(".") + info.suffix();
+    const QString copyName = QDir(QStandardPaths::writableLocation(QStandardPaths::TempLocation))
+                                 .filePath(info.completeBaseName() + QStringLiteral("-utf8") + suffix);
+    QSaveFile copy(copyName);
+    const std::string text = Cp1251ToUtf8(bytes.toStdString());
+    if (!copy.open(QIODevice::WriteOnly) ||
+        copy.write(text.data(), static_cast<qint64>(text.size())) != static_cast<qint64>(text.size()) ||
+        !copy.commit())
+        // No copy to show: the original, garbled letters and all, is better than nothing.
+        return QDesktopServices::openUrl(QUrl::fromLocalFile(info.absoluteFilePath()));
+    return QDesktopServices::openUrl(QUrl::fromLocalFile(copyName));
+#endif
 }

@@ -30,6 +30,8 @@ public:
     bool SaveFileDialog(const TFileDialog& dialog, std::string& fileName) override;
     // A form nobody registered a view for cannot be shown: it answers Cancel.
     TModalResult ShowModal(TForm& form) override;
+    // Elsewhere than on Windows the desktop opens a UTF-8 copy of the Windows-1251 file,
+    // named like it with "-utf8" before the extension, in the temporary folder.
     bool OpenInTextEditor(const std::string& path) override;
 
 private:

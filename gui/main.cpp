@@ -1,4 +1,5 @@
 #include "MainView.h"
+#include "ModalViews.h"
 #include "QtUi.h"
 #include "app/UnitMain.h"
 #include <QApplication>
@@ -37,6 +38,7 @@ int main(int argc, char** argv) {
         return 1;
     }
     ui.SetParentWindow(view.get());
+    RegisterModalViews(ui, *main);
     view->show();
     app.exec();
     return 0;

@@ -95,13 +95,14 @@ TSimController::TBytes TSimController::BlockReply(uint8_t command, uint16_t addr
     if (!BlockReplied && Faults.ReplyAddress)
         named = *Faults.ReplyAddress;
     BlockReplied = true;
-    TBytes reply{0x00,
-                 0x01,
-                 WriteLength,
-                 command,
-                 static_cast<uint8_t>(named >> 8),
-                 static_cast<uint8_t>(named & 0xFF)};
-    reply.insert(reply.end(), Mem.begin() + address, Mem.begin() + address + BlockSize);
+    TBytes reply(6 + BlockSize);
+    reply[0] = 0x00;
+    reply[1] = 0x01;
+    reply[2] = WriteLength;
+    reply[3] = command;
+    reply[4] = static_cast<uint8_t>(named >> 8);
+    reply[5] = static_cast<uint8_t>(named & 0xFF);
+    std::copy_n(Mem.begin() + address, BlockSize, reply.begin() + 6);
     Seal(reply);
     return reply;
 }

@@ -1,0 +1,95 @@
+#include "SetComPortView.h"
+#include "Bind.h"
+#include "link/Port.h"
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QPointer>
+#include <QPushButton>
+#include <QRadioButton>
+
+namespace {
+constexpr QSize ButtonSize(75, 25);
+constexpr int Margin = 12;
+
+template <class TWidget> TWidget* Place(QWidget* parent, const QRect& where) {
+    auto* w = new TWidget(parent);
+    w->setGeometry(where);
+    return w;
+}
+} // namespace
+
+SetComPortView::SetComPortView(TSetComPort& form, QWidget* parent)
+    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
+                          Qt::MSWindowsFixedSizeDialogHint),
+      Form(form) {
+    if (parent)
+        setFont(parent->font());
+    Bind(static_cast<TForm&>(Form), *this);
+
+    // Created in tab order.
+    Cancel = Place<QPushButton>(this, QRect(QPoint(), ButtonSize));
+    Bind(Form.ButtonOk, *Cancel);
+    auto* automatic = Place<QCheckBox>(this, QRect(16, 14, 300, 20));
+    Bind(Form.CheckBox1, *automatic);
+    Ok = Place<QPushButton>(this, QRect(QPoint(), ButtonSize));
+    Bind(Form.Button1, *Ok);
+    Ok->setDefault(true);
+    auto* port = Place<QComboBox>(this, QRect(214, 46, 100, 22));
+    Bind(Form.ComboBoxPort, *port);
+    auto* portLabel = Place<QLabel>(this, QRect(16, 48, 194, 18));
+    Bind(Form.Label1, *portLabel);
+    portLabel->setBuddy(port);
+    auto* param = Place<QPushButton>(this, QRect(16, 80, 150, ButtonSize.height()));
+    param->setAutoDefault(false);
+    Bind(Form.ButtonParam, *param);
+
+    auto* group = Place<QGroupBox>(this, QRect(8, 116, ClientWidth - 16, 186));
+    Bind(Form.GroupBox1, *group);
+    Place<QLabel>(group, QRect(10, 12, 44, 18))->setText(QStringLiteral("Speed"));
+    auto* speed = Place<QComboBox>(group, QRect(56, 10, 90, 22));
+    Bind(Form.ComboBoxSpeed, *speed);
+    Place<QLabel>(group, QRect(160, 12, 48, 18))->setText(QStringLiteral("Control"));
+    auto* control = Place<QComboBox>(group, QRect(208, 10, 90, 22));
+    Bind(Form.ComboBoxControl, *control);
+    auto* parity = Place<QGroupBox>(group, QRect(8, 40, 98, 116));
+    Bind(Form.RadioGroupParity, *parity);
+    auto* data = Place<QGroupBox>(group, QRect(110, 40, 98, 116));
+    Bind(Form.RadioGroupData, *data);
+    auto* stop = Place<QGroupBox>(group, QRect(212, 40, 94, 116));
+    Bind(Form.RadioGroupStop, *stop);
+    auto* dtr = Place<QCheckBox>(group, QRect(14, 160, 70, 20));
+    Bind(Form.CheckBoxDTR, *dtr);
+    auto* rts = Place<QCheckBox>(group, QRect(116, 160, 70, 20));
+    Bind(Form.CheckBoxRTS, *rts);
+
+    // A button that set the form's result ends the dialog with it.
+    for (QPushButton* button : {Cancel, Ok})
+        connect(button, &QPushButton::clicked, [this] {
+            if (Form.ModalResult != TModalResult::None)
+                Form.Hide();
+        });
+
+    Form.Watch([view = QPointer<SetComPortView>(this)] {
+        if (view)
+            view->FollowHeight();
+    });
+    FollowHeight();
+}
+
+void SetComPortView::FollowHeight() {
+    if (size() != QSize(ClientWidth, Form.Height()))
+        setFixedSize(ClientWidth, Form.Height());
+    const int top = height() - Margin - ButtonSize.height();
+    Ok->move(ClientWidth - 2 * (ButtonSize.width() + Margin), top);
+    Cancel->move(ClientWidth - ButtonSize.width() - Margin, top);
+}
+
+void SetComPortView::reject() {
+    Form.ButtonOk.Click();
+    if (Form.ModalResult != TModalResult::None)
+        Form.Hide();
+    if (isVisible())
+        QDialog::reject();
+}
