@@ -312,7 +312,6 @@ void TMain::CommPortDataReceived(TCommPort&, uint32_t) {
     Timer.SetRunning(false);
     if (LinkMode == 0)
         return;
-    // Cleared for every delivery: a short probe reply reads as zeros past its end.
     uint8_t work[Layout::ImageSize] = {};
     const uint32_t size = CommPort.GetBlock(reinterpret_cast<char*>(work), sizeof work);
     HandleDelivery(work, size);
@@ -328,10 +327,17 @@ void TMain::HandleDelivery(const uint8_t* data, size_t size) {
 }
 
 void TMain::ProbeReply(const uint8_t* data, size_t length) {
-    PanelScan.SetVisible(false);
     FormPort.LogPacket(data, length, true, PortNumber);
-    // A delivery shorter than four bytes answers 0, as the cleared work buffer would read.
-    if (length > 3 && data[3] == 0xAA) {
+    // The answer is byte 3. A reply split by the line's timing is judged once that byte
+    // is in, not from its first piece: a piece of a good answer is no failure.
+    if (static_cast<size_t>(ReplyCount) < ReplySize)
+        std::copy(data, data + std::min(length, ReplySize - static_cast<size_t>(ReplyCount)), ReplyBuffer + ReplyCount);
+    ReplyCount += static_cast<int32_t>(length);
+    if (ReplyCount < 4)
+        return;
+    ReplyCount = 0;
+    PanelScan.SetVisible(false);
+    if (ReplyBuffer[3] == 0xAA) {
         const std::string text = "Подключено на COM " + std::to_string(PortNumber);
         Ui.MessageBox(TBoxKind::Information, CaptionBase, text, TBoxButtons::Ok);
         StatusBar1.SetPanelText(0, text);
@@ -434,6 +440,7 @@ void TMain::TBFindClick() {
 void TMain::ProbePort() {
     PanelScan.SetCaption("Сканирование порта COM" + std::to_string(PortNumber));
     LinkMode = 1;
+    ReplyCount = 0;
     uint8_t probe[5] = {0x00, 0x01, 0x04, 0x55, 0x00};
     Checksum = 0;
     for (size_t i = 0; i < 4; ++i)

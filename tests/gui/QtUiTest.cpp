@@ -1,10 +1,16 @@
 #include "QtUi.h"
 #include "FileFilter.h"
+#include "support/TempDir.h"
+#include "ui/Cp1251.h"
 #include <QApplication>
+#include <QDesktopServices>
 #include <QDialog>
+#include <QFile>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QStandardPaths>
 #include <QTimer>
+#include <QUrl>
 #include <gtest/gtest.h>
 
 TEST(FileFilter, DialogFiltersInQtForm) {
@@ -98,3 +104,46 @@ TEST(QtUi, ModalFormsShowThroughTheirRegisteredView) {
     EXPECT_FALSE(form.Visible());
     EXPECT_EQ(built, 1);
 }
+
+namespace {
+// Stands in for the desktop: takes the files it is asked to open.
+class DesktopStandIn : public QObject {
+    Q_OBJECT
+public:
+    DesktopStandIn() { QDesktopServices::setUrlHandler(QStringLiteral("file"), this, "Open"); }
+    ~DesktopStandIn() override { QDesktopServices::unsetUrlHandler(QStringLiteral("file")); }
+    QList<QUrl> Opened;
+public slots:
+    void Open(const QUrl& url) { Opened << url; }
+};
+} // namespace
+
+TEST(QtUi, TheReportOpensAsAUtf8CopyAndStaysWindows1251) {
+    TempDir dir;
+    const std::string report = dir.File("VarokConfig.txt");
+    const std::string text = "Вход IN 1\r\n  Этап 1\r\n";
+    TempDir::Write(report, Utf8ToCp1251(text));
+    const QString copy = QStandardPaths::writableLocation(QStandardPaths::TempLocation) +
+                         QStringLiteral("/VarokConfig-utf8.txt");
+    QFile::remove(copy);
+
+    QtUi ui;
+    DesktopStandIn desktop;
+    EXPECT_TRUE(ui.OpenInTextEditor(report));
+    ASSERT_EQ(desktop.Opened.size(), 1);
+    EXPECT_EQ(desktop.Opened[0].toLocalFile(), copy);
+    EXPECT_EQ(TempDir::Read(copy.toStdString()), text);
+    EXPECT_EQ(TempDir::Read(report), Utf8ToCp1251(text));
+
+    // Again, after the report was rewritten: the copy follows it.
+    TempDir::Write(report, Utf8ToCp1251("Итог\r\n"));
+    EXPECT_TRUE(ui.OpenInTextEditor(report));
+    EXPECT_EQ(TempDir::Read(copy.toStdString()), "Итог\r\n");
+    QFile::remove(copy);
+
+    // No file, nothing to open: the caller reports it.
+    EXPECT_FALSE(ui.OpenInTextEditor(dir.File("missing.txt")));
+    EXPECT_EQ(desktop.Opened.size(), 2);
+}
+
+#include "QtUiTest.moc"

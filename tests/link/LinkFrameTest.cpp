@@ -56,10 +56,12 @@ protected:
     void Deliver(const std::string& bytes) {
         const auto before = Main().FormPort.Memo1.Lines().size();
         const uint8_t mode = Main().LinkMode;
+        const int32_t collected = Main().ReplyCount;
         Rig.Device.Feed(bytes);
         ASSERT_TRUE(Rig.Pump([&] {
             return Rig.Device.Waiting() == 0 && Main().CommPort.GetInBuffUsed() == 0 &&
-                   (Main().FormPort.Memo1.Lines().size() != before || Main().LinkMode != mode);
+                   (Main().FormPort.Memo1.Lines().size() != before || Main().LinkMode != mode ||
+                    Main().ReplyCount != collected);
         }));
     }
     bool Written(size_t count) {
@@ -153,11 +155,20 @@ TEST_F(LinkFrames, WrongReplyChecksumIsUsedButNoted) {
     EXPECT_EQ(Rig.CountLines("crc="), 1);
 }
 
-TEST_F(LinkFrames, ShortProbeReplyIsAConnectionError) {
+TEST_F(LinkFrames, AProbeReplyInPiecesIsJudgedOnceItsAnswerByteIsIn) {
     Main().ProbePort();
+    const size_t boxes = Rig.Ui.Boxes.size();
     Deliver(Bytes({0x00, 0x01, 0x04}));
-    EXPECT_EQ(Rig.Ui.Boxes.back().Text, "Ошибка подключения !");
+    EXPECT_EQ(Rig.Ui.Boxes.size(), boxes);
+    EXPECT_EQ(Main().LinkMode, 1);
+    Deliver(Bytes({0xAA, 0x4F}));
+    EXPECT_EQ(Rig.Ui.Boxes.back().Text, "Подключено на COM " + std::to_string(LinkRig::Port));
     EXPECT_EQ(Main().LinkMode, 0);
+
+    Main().ProbePort();
+    Deliver(Bytes({0x00, 0x01}));
+    Deliver(Bytes({0x04, 0x55, 0x00}));
+    EXPECT_EQ(Rig.Ui.Boxes.back().Text, "Ошибка подключения !");
 }
 
 TEST_F(LinkFrames, TrafficLogLinesAndDebugFile) {
