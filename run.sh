@@ -11,12 +11,13 @@ if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ] && [ "${QT_QPA_PLATFOR
     echo "Without one, try: xvfb-run -a ./run.sh" >&2
     exit 1
 fi
-cmake -S . -B build -DVAROK_TESTS=OFF >/dev/null
-cmake --build build -j"$(nproc)" --target varokconfig verda-sim
+# A build folder of its own: switching the tests off in test.sh's folder would make its next run test nothing.
+cmake -S . -B build-run -DVAROK_TESTS=OFF >/dev/null
+cmake --build build-run -j"$(nproc)" --target varokconfig verda-sim
 
 ports="$(mktemp -d "${TMPDIR:-/tmp}/varok-ports.XXXXXX")"
 sim_out="$ports/sim.out"
-build/bin/verda-sim --ports "$ports" --com 3 --image examples/Office-Building.usr --pace >"$sim_out" &
+build-run/bin/verda-sim --ports "$ports" --com 3 --image examples/Office-Building.usr --pace >"$sim_out" &
 sim=$!
 cleanup() {
     kill "$sim" 2>/dev/null || true
@@ -30,4 +31,4 @@ for _ in $(seq 100); do
     sleep 0.1
 done
 echo "Simulated controller on COM3 ($(cut -d' ' -f2 "$sim_out")); ports folder $ports"
-VAROKCONFIG_PORTS="$ports" build/bin/varokconfig "$@"
+VAROKCONFIG_PORTS="$ports" build-run/bin/varokconfig "$@"

@@ -3,8 +3,10 @@
 #include <QCloseEvent>
 #include <QPointer>
 
-FormWindow::FormWindow(TForm& form, QPoint place, QWidget* parent)
-    : QWidget(parent, Qt::Window), Form(form) {
+FormWindow::FormWindow(TForm& form, QPoint place, QWidget* parent) : QWidget(parent, Qt::Window), Form(form) {
+    // A window does not take its parent's font by itself.
+    if (parent)
+        setFont(parent->font());
     Bind(Form, *this);
     resize(Form.Width, Form.Height());
     move(place);

@@ -24,8 +24,8 @@ struct PortsFolder {
 TEST(Connect, FindsTheSimulatedControllerAndReadsWhileABoxIsOpen) {
     TempDir ports;
     TChildProcess sim;
-    ASSERT_TRUE(sim.Start({VAROK_BIN_DIR "/verda-sim", "--ports", ports.Path.string(), "--com", "1", "--image",
-                           VAROK_SOURCE_DIR "/examples/Office-Building.usr"}));
+    ASSERT_TRUE(sim.Start({VAROK_BIN_DIR "/verda-sim", "--ports", ports.Path.string(), "--com", "1",
+                           "--image", VAROK_SOURCE_DIR "/examples/Office-Building.usr"}));
     ASSERT_EQ(sim.ReadLine().rfind("ready ", 0), 0u);
     const PortsFolder folder(ports);
 
