@@ -4,13 +4,13 @@
 # Both stop together. Extra arguments go to the editor (e.g. ./run.sh -debug).
 set -euo pipefail
 cd "$(dirname "$0")"
-. scripts/deps.sh
-varok_need_packages "${VAROK_BUILD_PACKAGES[@]}"
 if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ] && [ "${QT_QPA_PLATFORM:-}" != offscreen ]; then
     echo "No display found: the editor needs a desktop session (DISPLAY or WAYLAND_DISPLAY)." >&2
     echo "Without one, try: xvfb-run -a ./run.sh" >&2
     exit 1
 fi
+. scripts/deps.sh
+varok_need_packages "${VAROK_BUILD_PACKAGES[@]}" "${VAROK_RUN_PACKAGES[@]}"
 # A build folder of its own: switching the tests off in test.sh's folder would make its next run test nothing.
 cmake -S . -B build-run -DVAROK_TESTS=OFF >/dev/null
 cmake --build build-run -j"$(nproc)" --target varokconfig verda-sim
