@@ -26,7 +26,9 @@ TMain::TMain(TUi& ui, const std::string& commandLine)
     CommPort.SetComNumber(1);
     CommPort.MonitorEvents = EventBit(evRxChar) | EventBit(evTxEmpty) | EventBit(evCTS) | EventBit(evDSR) |
                              EventBit(evRlsd) | EventBit(evBreak) | EventBit(evRing);
-    CommPort.OnDataReceived = [this](TCommPort& sender, uint32_t count) { CommPortDataReceived(sender, count); };
+    CommPort.OnDataReceived = [this](TCommPort& sender, uint32_t count) {
+        CommPortDataReceived(sender, count);
+    };
     PortTest = TestOpenDevice;
 
     Algorithms.NotifyImageChanged = [this] { NotifyImageChanged(); };
@@ -255,7 +257,9 @@ std::string Hex4(unsigned value) {
 }
 } // namespace
 
-void TMain::UpdateChecksum(uint8_t byte) { Checksum = Crc8Update(Checksum, byte); }
+void TMain::UpdateChecksum(uint8_t byte) {
+    Checksum = Crc8Update(Checksum, byte);
+}
 
 void TMain::SendPacket(const uint8_t* data, size_t length) {
     FormPort.LogPacket(data, length, false, PortNumber);
@@ -331,7 +335,8 @@ void TMain::ProbeReply(const uint8_t* data, size_t length) {
     // The answer is byte 3. A reply split by the line's timing is judged once that byte
     // is in, not from its first piece: a piece of a good answer is no failure.
     if (static_cast<size_t>(ReplyCount) < ReplySize)
-        std::copy(data, data + std::min(length, ReplySize - static_cast<size_t>(ReplyCount)), ReplyBuffer + ReplyCount);
+        std::copy(data, data + std::min(length, ReplySize - static_cast<size_t>(ReplyCount)),
+                  ReplyBuffer + ReplyCount);
     ReplyCount += static_cast<int32_t>(length);
     if (ReplyCount < 4)
         return;
@@ -366,7 +371,8 @@ void TMain::BlockReply(const uint8_t* data, size_t length) {
     // The controller's checksum decides nothing, but a wrong one is worth seeing.
     const uint8_t crc = Crc8(ReplyBuffer, ReplySize - 1);
     if (crc != ReplyBuffer[ReplySize - 1])
-        FormPort.AddLine("crc=" + Hex4(ReplyBuffer[ReplySize - 1]).substr(2) + " expected " + Hex4(crc).substr(2));
+        FormPort.AddLine("crc=" + Hex4(ReplyBuffer[ReplySize - 1]).substr(2) + " expected " +
+                         Hex4(crc).substr(2));
     // A block that would reach past the image is never stored or compared.
     if (address > Layout::ImageSize - BlockSize) {
         EndTransfer();
@@ -454,8 +460,8 @@ void TMain::ProbePort() {
     } else if (!SetComPort.CheckBox1.Checked()) {
         PanelScan.SetVisible(false);
         Timer.SetRunning(false);
-        Ui.MessageBox(TBoxKind::Plain, CaptionBase, "Ошибка открытия COM " + std::to_string(PortNumber) + " !",
-                      TBoxButtons::Ok);
+        Ui.MessageBox(TBoxKind::Plain, CaptionBase,
+                      "Ошибка открытия COM " + std::to_string(PortNumber) + " !", TBoxButtons::Ok);
         TBFind.SetDown(false);
         return;
     }

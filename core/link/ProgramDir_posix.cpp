@@ -25,4 +25,6 @@ std::string UserDataDirectory() {
     return dir.string() + "/";
 }
 
-void LocalTime(std::time_t time, std::tm& local) { localtime_r(&time, &local); }
+void LocalTime(std::time_t time, std::tm& local) {
+    localtime_r(&time, &local);
+}

@@ -24,4 +24,6 @@ std::string UserDataDirectory() {
     return dir.string() + "\\";
 }
 
-void LocalTime(std::time_t time, std::tm& local) { localtime_s(&local, &time); }
+void LocalTime(std::time_t time, std::tm& local) {
+    localtime_s(&local, &time);
+}

@@ -1,5 +1,6 @@
 // Runs the real verda-sim on a pseudo-terminal and talks to it as the editor does.
 #include "link/Crc8.h"
+#include "support/ChildProcess.h"
 #include <chrono>
 #include <csignal>
 #include <cstdlib>
@@ -15,8 +16,6 @@
 #include <unistd.h>
 #include <vector>
 
-extern char** environ;
-
 namespace {
 using TBytes = std::vector<uint8_t>;
 using TClock = std::chrono::steady_clock;
@@ -28,78 +27,6 @@ int MsLeft(TClock::time_point deadline) {
     const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - TClock::now()).count();
     return left > 0 ? static_cast<int>(left) : 0;
 }
-
-class TSimProcess {
-public:
-    ~TSimProcess() {
-        if (Pid > 0) {
-            kill(Pid, SIGKILL);
-            waitpid(Pid, nullptr, 0);
-        }
-        if (Out >= 0)
-            close(Out);
-    }
-
-    bool Start(const std::vector<std::string>& args) {
-        int pipeFds[2];
-        if (pipe2(pipeFds, O_CLOEXEC) != 0)
-            return false;
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_adddup2(&actions, pipeFds[1], STDOUT_FILENO);
-        std::vector<std::string> all{VAROK_BIN_DIR "/verda-sim"};
-        all.insert(all.end(), args.begin(), args.end());
-        std::vector<char*> argv;
-        for (auto& arg : all)
-            argv.push_back(arg.data());
-        argv.push_back(nullptr);
-        const int rc = posix_spawn(&Pid, argv[0], &actions, nullptr, argv.data(), environ);
-        posix_spawn_file_actions_destroy(&actions);
-        close(pipeFds[1]);
-        Out = pipeFds[0];
-        if (rc != 0)
-            Pid = -1;
-        return rc == 0;
-    }
-
-    // Everything the simulator printed up to the first newline, or "" if nothing came in time.
-    std::string ReadLine() {
-        const auto deadline = TClock::now() + std::chrono::milliseconds(DeadlineMs);
-        std::string line;
-        char c = 0;
-        for (;;) {
-            pollfd ready{Out, POLLIN, 0};
-            if (poll(&ready, 1, MsLeft(deadline)) != 1 || read(Out, &c, 1) != 1)
-                return "";
-            if (c == '\n')
-                return line;
-            line += c;
-        }
-    }
-
-    // Sends the signal (if any) and returns the exit status, or -1 if it did not end in time.
-    int Stop(int signal) {
-        if (signal != 0)
-            kill(Pid, signal);
-        const int pidFd = static_cast<int>(syscall(SYS_pidfd_open, Pid, 0));
-        if (pidFd >= 0) {
-            pollfd exited{pidFd, POLLIN, 0};
-            const int ready = poll(&exited, 1, DeadlineMs);
-            close(pidFd);
-            if (ready != 1)
-                return -1;
-        }
-        int status = 0;
-        if (waitpid(Pid, &status, 0) != Pid)
-            return -1;
-        Pid = -1;
-        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    }
-
-private:
-    pid_t Pid = -1;
-    int Out = -1;
-};
 
 class VerdaSim : public ::testing::Test {
 protected:
@@ -118,6 +45,7 @@ protected:
     // Starts the simulator on DIR/com3 and returns its device, or "" if it did not get ready.
     std::string Start(std::vector<std::string> args) {
         args.insert(args.begin(), {"--ports", Dir.string(), "--com", "3"});
+        args.insert(args.begin(), VAROK_BIN_DIR "/verda-sim");
         if (!Sim.Start(args))
             return "";
         const std::string line = Sim.ReadLine();
@@ -157,7 +85,7 @@ protected:
     }
 
     fs::path Dir;
-    TSimProcess Sim;
+    TChildProcess Sim;
     int Line = -1;
 };
 
@@ -209,7 +137,7 @@ TEST_F(VerdaSim, ServesReadAndWriteAndSavesItsMemoryOnStop) {
     write.insert(write.end(), data, data + 32);
     EXPECT_EQ(Exchange(Sealed(write), 39), BlockReply(0x44, 0x0020, data));
 
-    EXPECT_EQ(Sim.Stop(SIGTERM), 0);
+    EXPECT_EQ(Sim.Finish(SIGTERM), 0);
     EXPECT_FALSE(fs::exists(fs::symlink_status(Dir / "com3")));
     TBytes expected(image.begin(), image.begin() + 2048);
     std::copy(data, data + 32, expected.begin() + 0x20);
@@ -227,7 +155,7 @@ TEST_F(VerdaSim, PaceTakesTheLineTimeOfBothDirections) {
     const double lineMs = 56 * 10 * 1000.0 / 4800;
     EXPECT_GE(ms, lineMs);
     EXPECT_LT(ms, 2 * lineMs) << "far slower than the line";
-    EXPECT_EQ(Sim.Stop(SIGINT), 0);
+    EXPECT_EQ(Sim.Finish(SIGINT), 0);
 }
 
 TEST_F(VerdaSim, HangupClosesTheLineButKeepsTheLinkUntilStopped) {
@@ -241,7 +169,7 @@ TEST_F(VerdaSim, HangupClosesTheLineButKeepsTheLinkUntilStopped) {
     uint8_t byte = 0;
     EXPECT_LE(read(Line, &byte, 1), 0);
     EXPECT_TRUE(fs::is_symlink(Dir / "com3"));
-    EXPECT_EQ(Sim.Stop(SIGTERM), 0);
+    EXPECT_EQ(Sim.Finish(SIGTERM), 0);
     EXPECT_FALSE(fs::exists(fs::symlink_status(Dir / "com3")));
 }
 
@@ -256,12 +184,12 @@ TEST_F(VerdaSim, FaultsShowOnTheLine) {
     EXPECT_EQ(reply[38], static_cast<uint8_t>(~Crc8(reply.data(), 38)));
     // The third request is past --stop-after: the line stays quiet.
     EXPECT_TRUE(Exchange(Probe, 5, 300).empty());
-    EXPECT_EQ(Sim.Stop(SIGTERM), 0);
+    EXPECT_EQ(Sim.Finish(SIGTERM), 0);
 }
 
 TEST_F(VerdaSim, UsageErrorExitsWithTwo) {
-    TSimProcess sim;
-    ASSERT_TRUE(sim.Start({"--com", "3", "--split", "0"}));
+    TChildProcess sim;
+    ASSERT_TRUE(sim.Start({VAROK_BIN_DIR "/verda-sim", "--com", "3", "--split", "0"}));
     EXPECT_EQ(sim.ReadLine(), "");
-    EXPECT_EQ(sim.Stop(0), 2);
+    EXPECT_EQ(sim.Finish(), 2);
 }
