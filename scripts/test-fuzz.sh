@@ -24,12 +24,12 @@ each=$((total / ${#targets[@]}))
 mkdir -p build-fuzz/artifacts
 for entry in "${entries[@]}"; do
     name="${entry%% *}"
-    seeds="${entry#* }"
-    # New inputs go to the first folder, so the seed corpus in the tree stays untouched.
+    start="${entry#* }"
+    # New inputs go to the first folder, so the starting inputs in the tree stay untouched.
     work="build-fuzz/corpus/$name"
     mkdir -p "$work"
     echo "-- $name for ${each}s"
-    if ! build-fuzz/bin/"$name" "$work" "$seeds" -max_total_time="$each" -timeout=10 -rss_limit_mb=2048 \
+    if ! build-fuzz/bin/"$name" "$work" "$start" -max_total_time="$each" -timeout=10 -rss_limit_mb=2048 \
         -artifact_prefix=build-fuzz/artifacts/"$name"- -print_final_stats=1 2>build-fuzz/"$name".log; then
         tail -n 60 build-fuzz/"$name".log >&2
         echo "FAILED: $name (see build-fuzz/$name.log and build-fuzz/artifacts/)" >&2

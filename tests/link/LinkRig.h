@@ -24,10 +24,10 @@ inline std::string TransportName(const ::testing::TestParamInfo<TTransport>& inf
 
 using TImage = std::array<uint8_t, Layout::ImageSize>;
 
-inline TImage PatternImage(uint8_t seed) {
+inline TImage PatternImage(uint8_t salt) {
     TImage image{};
     for (size_t i = 0; i < image.size(); ++i)
-        image[i] = static_cast<uint8_t>(i * 7 + seed + (i >> 8));
+        image[i] = static_cast<uint8_t>(i * 7 + salt + (i >> 8));
     return image;
 }
 

@@ -19,10 +19,10 @@ TBytes Read(uint16_t address) {
     return Sealed(
         {0x00, 0x01, 0x06, 0x33, static_cast<uint8_t>(address >> 8), static_cast<uint8_t>(address)});
 }
-TBytes Data(uint8_t seed) {
+TBytes Data(uint8_t salt) {
     TBytes data;
     for (int i = 0; i < 32; ++i)
-        data.push_back(static_cast<uint8_t>(seed + i));
+        data.push_back(static_cast<uint8_t>(salt + i));
     return data;
 }
 TBytes Write(uint16_t address, const TBytes& data) {
