@@ -261,6 +261,13 @@ void TMain::UpdateChecksum(uint8_t byte) {
     Checksum = Crc8Update(Checksum, byte);
 }
 
+void TMain::SealPacket(uint8_t* packet, size_t length) {
+    Checksum = 0;
+    for (size_t i = 0; i + 1 < length; ++i)
+        UpdateChecksum(packet[i]);
+    packet[length - 1] = Checksum;
+}
+
 void TMain::SendPacket(const uint8_t* data, size_t length) {
     FormPort.LogPacket(data, length, false, PortNumber);
     CommPort.PutBlock(reinterpret_cast<const char*>(data), static_cast<uint32_t>(length));
@@ -270,10 +277,7 @@ void TMain::SendBlockRequest(uint16_t address) {
     auto fill = [this, address](uint8_t* packet, size_t length) {
         packet[4] = static_cast<uint8_t>(address >> 8);
         packet[5] = static_cast<uint8_t>(address & 0xFF);
-        Checksum = 0;
-        for (size_t i = 0; i + 1 < length; ++i)
-            UpdateChecksum(packet[i]);
-        packet[length - 1] = Checksum;
+        SealPacket(packet, length);
         SendPacket(packet, length);
     };
     if (LinkMode == 3) {
@@ -448,10 +452,7 @@ void TMain::ProbePort() {
     LinkMode = 1;
     ReplyCount = 0;
     uint8_t probe[5] = {0x00, 0x01, 0x04, 0x55, 0x00};
-    Checksum = 0;
-    for (size_t i = 0; i < 4; ++i)
-        UpdateChecksum(probe[i]);
-    probe[4] = Checksum;
+    SealPacket(probe, sizeof probe);
     if (TestOpenPort(PortNumber)) {
         CommPort.SetComNumber(PortNumber);
         CommPort.SetOpen(true);

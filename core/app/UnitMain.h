@@ -136,6 +136,8 @@ private:
     // Fills the editor from the image, as after reading a project.
     void RefillEditor();
     void StartTransfer(const std::string& caption, uint8_t mode);
+    // Sums every byte but the last into Checksum and puts the sum in the last byte.
+    void SealPacket(uint8_t* packet, size_t length);
     void SendPacket(const uint8_t* data, size_t length);
     void SendBlockRequest(uint16_t address);
     void ProbeReply(const uint8_t* data, size_t length);

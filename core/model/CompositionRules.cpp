@@ -19,7 +19,6 @@ TCompositionRules::TCompositionRules(ConfigImage& image, bool& refilling, TAlgor
     ComboBox56.SetItems(Counts(8));
     ComboBox56.SetItemIndex(0);
     ComboBox56.DropDownCount = 10;
-    CheckBox316.SetCaption("");
     CheckBox316.SetEnabled(false);
     CheckBox325.SetCaption("Приоритет входа AUX над автоматическим режимом");
     for (int z = 0; z < 8; ++z) {

@@ -1,5 +1,6 @@
 // varokconfig-cli probe, read and write against verda-sim: round trips and exit codes.
 #include "support/ChildProcess.h"
+#include "support/PatternBytes.h"
 #include "support/TempDir.h"
 #include <gtest/gtest.h>
 
@@ -34,15 +35,8 @@ protected:
     std::unique_ptr<TChildProcess> Run;
 };
 
-std::string Pattern(size_t size, int seed) {
-    std::string bytes(size, '\0');
-    for (size_t i = 0; i < size; ++i)
-        bytes[i] = static_cast<char>(i * 31 + seed + (i >> 7));
-    return bytes;
-}
-
 TEST_F(CliLink, ReadAndWriteRoundTripTheImageByteForByte) {
-    const std::string memory = Pattern(2048, 1);
+    const std::string memory = PatternBytes(2048, 1);
     StartSim(memory);
     ASSERT_EQ(Cli({"read", "--port", "3", "-o", Dir.File("out.usr")}), 0) << Run->StdErr;
     EXPECT_EQ(Run->StdOut, "Подключено на COM 3\n");
@@ -50,7 +44,7 @@ TEST_F(CliLink, ReadAndWriteRoundTripTheImageByteForByte) {
     EXPECT_EQ(TempDir::Read(Dir.File("out.usr")), memory);
 
     // A shorter project is written zero-filled, exactly as its bytes are.
-    const std::string project = Pattern(1000, 9);
+    const std::string project = PatternBytes(1000, 9);
     TempDir::Write(Dir.File("project.usr"), project);
     ASSERT_EQ(Cli({"write", "--port", "3", "--baud", "9600", Dir.File("project.usr")}), 0) << Run->StdErr;
     std::string expected = project;
@@ -66,7 +60,7 @@ TEST_F(CliLink, ProbeSearchesThePorts) {
 
 TEST_F(CliLink, StuckBlockIsNamedAndExitsWithThree) {
     StartSim(std::string(2048, '\0'), {"--stuck-block", "0040"});
-    TempDir::Write(Dir.File("project.usr"), Pattern(2048, 3));
+    TempDir::Write(Dir.File("project.usr"), PatternBytes(2048, 3));
     EXPECT_EQ(Cli({"write", "--port", "3", Dir.File("project.usr")}), 3);
     EXPECT_NE(Run->StdOut.find("Compare Erorr !!!"), std::string::npos);
     EXPECT_NE(Run->StdErr.find("block 0040 compared differently"), std::string::npos) << Run->StdErr;

@@ -1,6 +1,7 @@
 // The port on a real pseudo-terminal: the test talks from the master side.
 #include "serial/CommPort.h"
 #include "support/FakeUi.h"
+#include "support/PatternBytes.h"
 #include "ui/HandOver.h"
 
 #include <atomic>
@@ -30,13 +31,6 @@ struct TTermios2 {
     cc_t c_cc[19];
     speed_t c_ispeed, c_ospeed;
 };
-
-std::string Pattern(std::size_t size, unsigned seed) {
-    std::string s(size, '\0');
-    for (std::size_t i = 0; i < size; ++i)
-        s[i] = static_cast<char>((i * 31 + seed + i / 251) & 0xFF);
-    return s;
-}
 
 // Writes everything to a blocking fd; false when the other side went away.
 bool WriteAll(int fd, const char* data, std::size_t size) {
@@ -169,7 +163,7 @@ TEST_F(PtyTest, LineSettingsReachTheTerminal) {
 
 TEST_F(PtyTest, MegabyteBothWaysInOrder) {
     const std::size_t size = 1 << 20;
-    const std::string toPort = Pattern(size, 1), fromPort = Pattern(size, 2);
+    const std::string toPort = PatternBytes(size, 1), fromPort = PatternBytes(size, 2);
     std::string received;
     Port->OnDataReceived = [&](TCommPort& sender, std::uint32_t) {
         char buffer[2048];
@@ -199,7 +193,7 @@ TEST_F(PtyTest, ReplyInPiecesGivesDeliveriesWithTheWaitingCount) {
         counts.push_back(count);
     };
     Port->SetOpen(true);
-    const std::string reply = Pattern(39, 3);
+    const std::string reply = PatternBytes(39, 3);
     for (std::size_t at = 0; at < reply.size(); at += 10) {
         const std::size_t piece = std::min<std::size_t>(10, reply.size() - at);
         ASSERT_TRUE(WriteAll(Master, reply.data() + at, piece));
@@ -215,7 +209,7 @@ TEST_F(PtyTest, ReplyInPiecesGivesDeliveriesWithTheWaitingCount) {
 TEST_F(PtyTest, FullInputRingStopsTheReaderUntilTheNextTake) {
     Port->SetIBuffSize(64);
     Port->SetOpen(true);
-    const std::string data = Pattern(1000, 4);
+    const std::string data = PatternBytes(1000, 4);
     ASSERT_TRUE(WriteAll(Master, data.data(), data.size()));
     ASSERT_TRUE(Pump([&] { return Port->GetInBuffUsed() == 64; }));
     int waiting = 0;
@@ -238,7 +232,7 @@ TEST_F(PtyTest, CloseWhilePeerStillSends) {
     };
     Port->SetOpen(true);
     std::atomic<bool> stop{false};
-    const std::string data = Pattern(1 << 16, 5);
+    const std::string data = PatternBytes(1 << 16, 5);
     std::thread peer([&] {
         ::fcntl(Master, F_SETFL, O_NONBLOCK);
         std::size_t at = 0;
