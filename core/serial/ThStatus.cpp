@@ -24,7 +24,9 @@ void TStatusThread::Execute() {
         if (start != TWaitStart::Done) {
             // Events of this pause are passed on when it ends; it also paces failed waits.
             SleepUnlessStopped(50ms);
-            if (start == TWaitStart::Failed || !FDevice.FinishWaitEvent(mask))
+            // A close may have changed the mask before this wait started: that change cannot
+            // end it, so the stop request is looked at once more first.
+            if (start == TWaitStart::Failed || StopRequested() || !FDevice.FinishWaitEvent(mask))
                 continue;
         }
         FOwner.FLastEvents = mask;

@@ -150,6 +150,17 @@ TEST_F(WorkerTest, RemovedDeviceIsLeftAloneAndTheCloseCompletes) {
     EXPECT_EQ(Ui.CountText("Can't open COM port"), 1);
 }
 
+// The close changes the event mask just before the watcher starts its next wait, so no mask
+// change can end that wait any more: the close still completes.
+TEST_F(WorkerTest, CloseJustBeforeTheWatcherStartsAWait) {
+    Fake.HoldNextWaitStart();
+    Port.SetOpen(true);
+    ASSERT_TRUE(Fake.WaitStartHeld(Soon()));
+    Port.SetOpen(false);
+    EXPECT_FALSE(Port.GetOpen());
+    EXPECT_FALSE(Fake.IsOpen());
+}
+
 TEST_F(WorkerTest, CloseAbortsAWriteHeldBackByFlowControl) {
     Port.SetOpen(true);
     Fake.HoldWrites(true);

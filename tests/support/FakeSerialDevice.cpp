@@ -109,7 +109,14 @@ public:
         return true;
     }
     TWaitStart StartWaitEvent(std::uint32_t& mask) override {
-        std::lock_guard lock(S->Lock);
+        std::unique_lock lock(S->Lock);
+        if (S->HoldWaitStart) {
+            S->HoldWaitStart = false;
+            S->WaitStartHeld = true;
+            S->Changed.notify_all();
+            const std::uint32_t changes = S->MaskChanges;
+            S->Changed.wait(lock, [&] { return S->MaskChanges != changes; });
+        }
         FWaitMaskChanges = S->MaskChanges;
         if (S->Pending && !S->Removed) {
             mask = S->Pending;
@@ -282,6 +289,17 @@ void TFakeSerialDevice::HoldWrites(bool hold) {
         FState->HoldWrites = hold;
     }
     FState->Changed.notify_all();
+}
+
+void TFakeSerialDevice::HoldNextWaitStart() {
+    std::lock_guard lock(FState->Lock);
+    FState->HoldWaitStart = true;
+    FState->WaitStartHeld = false;
+}
+
+bool TFakeSerialDevice::WaitStartHeld(TClock::time_point deadline) const {
+    std::unique_lock lock(FState->Lock);
+    return FState->Changed.wait_until(lock, deadline, [&] { return FState->WaitStartHeld; });
 }
 
 void TFakeSerialDevice::Remove() {

@@ -47,6 +47,9 @@ public:
     void FailWrites(bool fail);
     // The device takes no bytes (as under flow control) until released or the write is aborted.
     void HoldWrites(bool hold);
+    // The next event wait starts only after the event mask has changed (a close sets it to 0).
+    void HoldNextWaitStart();
+    bool WaitStartHeld(TClock::time_point deadline) const;
     // Unplugged: the open device fails for good and the port cannot be opened.
     void Remove();
     void Restore();
@@ -77,6 +80,7 @@ public:
         std::vector<TEscape> Escapes;
         bool FailReads = false, FailWrites = false, HoldWrites = false, HoldReads = false;
         bool Removed = false;
+        bool HoldWaitStart = false, WaitStartHeld = false;
         bool Open = false;
         int Opens = 0, ReadAttempts = 0, WriteAttempts = 0, Queries = 0;
         std::uint32_t Mask = 0;
