@@ -244,27 +244,23 @@ void TCommPort::SetComNumber(int value) {
 }
 
 void TCommPort::SetIBuffSize(std::uint32_t value) {
-    const bool wasOpen = FOpen;
-    if (wasOpen && FHandlerDepth > 0) {
-        FInSize = value;
-        Defer(TDeferred::Reopen);
-        return;
-    }
-    SetOpen(false);
-    FInSize = value;
-    if (wasOpen)
-        SetOpen(true);
+    Resize(FInSize, value);
 }
 
 void TCommPort::SetOBuffSize(std::uint32_t value) {
+    Resize(FOutSize, value);
+}
+
+// An open port is closed and opened again with the new size (after the handler, inside one).
+void TCommPort::Resize(std::uint32_t& size, std::uint32_t value) {
     const bool wasOpen = FOpen;
     if (wasOpen && FHandlerDepth > 0) {
-        FOutSize = value;
+        size = value;
         Defer(TDeferred::Reopen);
         return;
     }
     SetOpen(false);
-    FOutSize = value;
+    size = value;
     if (wasOpen)
         SetOpen(true);
 }
@@ -350,22 +346,15 @@ std::uint32_t TCommPort::PutBlock(const char* buffer, std::uint32_t count) {
         p = FOut.Pos;
         u = FOut.Used;
     }
-    const std::uint64_t e = std::uint64_t(p) + u, s = FOut.Size;
-    std::uint64_t first, second = 0, index;
-    if (e < s) {
-        index = e;
-        first = std::min<std::uint64_t>(count, s - e);
-        if (count > s - e)
-            second = std::min<std::uint64_t>(count - (s - e), p);
-    } else {
-        index = e - s;
-        first = std::min<std::uint64_t>(count, p - (e - s));
-    }
+    // The free run after the used bytes, then the free bytes at the start of the buffer.
+    const auto [index, room] = FOut.FreeRun(p, u);
+    const std::uint32_t first = std::min(count, room);
+    const std::uint32_t second = std::min(count - first, FOut.Size - u - first);
     if (first)
         std::memcpy(FOut.Buffer.data() + index, buffer, first);
     if (second)
         std::memcpy(FOut.Buffer.data(), buffer + first, second);
-    const auto total = static_cast<std::uint32_t>(first + second);
+    const std::uint32_t total = first + second;
     std::lock_guard lock(FOut.Lock);
     FOut.Used += total;
     if (total > 0)
@@ -382,26 +371,17 @@ std::uint32_t TCommPort::GetBlock(char* buffer, std::uint32_t count) {
         p = FIn.Pos;
         u = FIn.Used;
     }
-    const std::uint64_t e = std::uint64_t(p) + u, s = FIn.Size;
-    std::uint64_t first, second = 0;
-    if (e < s) {
-        first = std::min<std::uint64_t>(count, u);
-    } else {
-        first = std::min<std::uint64_t>(count, s - p);
-        if (count > s - p)
-            second = std::min<std::uint64_t>(count - (s - p), e - s);
-    }
+    // The used run from Pos, then the rest that wrapped to the start of the buffer.
+    const std::uint32_t first = std::min(count, FIn.UsedRun(p, u));
+    const std::uint32_t second = std::min(count - first, u - first);
     if (first)
         std::memcpy(buffer, FIn.Buffer.data() + p, first);
     if (second)
         std::memcpy(buffer + first, FIn.Buffer.data(), second);
-    const auto total = static_cast<std::uint32_t>(first + second);
+    const std::uint32_t total = first + second;
     {
         std::lock_guard lock(FIn.Lock);
-        FIn.Used -= total;
-        FIn.Pos += total;
-        if (FIn.Pos >= FIn.Size)
-            FIn.Pos -= FIn.Size;
+        FIn.Take(total);
     }
     // Also for a take of nothing: a reader stopped by a full ring goes on.
     FReadWake.Set();

@@ -5,11 +5,13 @@
 #include "ui/HandOver.h"
 #include "ui/Ui.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cstdint>
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <utility>
 #include <vector>
 
 class TStatusThread;
@@ -132,11 +134,31 @@ private:
         // Raised by a flush, so a worker's pass that began before it does not count its bytes.
         std::uint32_t Flushes = 0;
         std::mutex Lock;
+
+        // The free bytes after the used ones, up to the end of the buffer: start and length.
+        std::pair<std::uint32_t, std::uint32_t> FreeRun(std::uint32_t pos, std::uint32_t used) const {
+            const std::uint64_t end = std::uint64_t(pos) + used;
+            if (end < Size)
+                return {static_cast<std::uint32_t>(end), static_cast<std::uint32_t>(Size - end)};
+            return {static_cast<std::uint32_t>(end - Size), Size - used};
+        }
+        // The first n used bytes are gone (the caller holds Lock).
+        void Take(std::uint32_t n) {
+            Used -= n;
+            Pos += n;
+            if (Pos >= Size)
+                Pos -= Size;
+        }
+        // The used bytes from pos, up to the end of the buffer.
+        std::uint32_t UsedRun(std::uint32_t pos, std::uint32_t used) const {
+            return std::min(used, Size - pos);
+        }
     };
     // What a close requested inside a handler turns into once the handler has returned.
     enum class TDeferred { None, Close, Reopen };
 
     void ApplySetting(const std::function<void(TLineSettings&)>& change);
+    void Resize(std::uint32_t& size, std::uint32_t value);
     void SetLineFlags(std::uint32_t modemStatus);
     void ReleaseRings();
     void CantOpen();

@@ -62,8 +62,11 @@ public:
     virtual TSerialError Write(const char* buffer, std::uint32_t count, std::uint32_t& done) = 0;
 };
 
-// The device of port n (1 … 255); empty when the port has no device.
+// The device of port n (1 … 255); empty when the port has no device. With VAROKCONFIG_PORTS
+// set, every port is PortsDirDeviceName in that folder; otherwise SystemDeviceName.
 std::string SerialDeviceName(int comNumber);
+std::string PortsDirDeviceName(const std::string& dir, int comNumber);
+std::string SystemDeviceName(int comNumber);
 // A closed device for port n.
 std::unique_ptr<TSerialDevice> MakeSerialDevice(int comNumber);
 // Port n exists and can be opened exclusively for writing right now (closed again at once).

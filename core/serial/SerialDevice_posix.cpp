@@ -4,7 +4,6 @@
 
 #include <atomic>
 #include <cerrno>
-#include <cstdlib>
 #include <fcntl.h>
 #include <linux/serial.h>
 #include <mutex>
@@ -520,11 +519,7 @@ TSerialError TPosixSerialDevice::Write(const char* buffer, std::uint32_t count, 
 
 } // namespace
 
-std::string SerialDeviceName(int comNumber) {
-    if (comNumber < 1 || comNumber > 255)
-        return {};
-    if (const char* dir = std::getenv("VAROKCONFIG_PORTS"))
-        return std::string(dir) + "/com" + std::to_string(comNumber);
+std::string SystemDeviceName(int comNumber) {
     if (comNumber <= 32)
         return "/dev/ttyS" + std::to_string(comNumber - 1);
     if (comNumber <= 64)

@@ -6,7 +6,6 @@
 
 #include <atomic>
 #include <cstddef>
-#include <cstdlib>
 #include <cstring>
 #include <mutex>
 
@@ -216,11 +215,7 @@ private:
 
 } // namespace
 
-std::string SerialDeviceName(int comNumber) {
-    if (comNumber < 1 || comNumber > 255)
-        return {};
-    if (const char* dir = std::getenv("VAROKCONFIG_PORTS"))
-        return std::string(dir) + "/com" + std::to_string(comNumber);
+std::string SystemDeviceName(int comNumber) {
     return "\\\\.\\COM" + std::to_string(comNumber);
 }
 

@@ -39,25 +39,20 @@ void TWriteThread::Drain() {
     using namespace std::chrono_literals;
     auto& ring = FOwner.FOut;
     while (ring.Used > 0 && !StopRequested()) {
-        std::uint32_t p, u, s, flushes;
+        std::uint32_t p, u, flushes;
         {
             std::lock_guard lock(ring.Lock);
             p = ring.Pos;
             u = ring.Used;
-            s = ring.Size;
             flushes = ring.Flushes;
         }
-        const std::uint32_t run = std::uint64_t(p) + u < s ? u : s - p;
+        const std::uint32_t run = ring.UsedRun(p, u);
         std::uint32_t written = 0;
         const TSerialError error = FDevice.Write(ring.Buffer.data() + p, run, written);
         if (written > 0) {
             std::lock_guard lock(ring.Lock);
-            if (ring.Flushes == flushes) {
-                ring.Used -= written;
-                ring.Pos += written;
-                if (ring.Pos >= s)
-                    ring.Pos -= s;
-            }
+            if (ring.Flushes == flushes)
+                ring.Take(written);
         }
         if (error == TSerialError::Gone)
             return;

@@ -38,10 +38,8 @@ void TReadThread::ReadPass() {
             u = ring.Used;
             flushes = ring.Flushes;
         }
-        const std::uint64_t e = std::uint64_t(p) + u, s = ring.Size;
-        const std::uint64_t index = e < s ? e : e - s;
-        const std::uint64_t room = e < s ? s - e : p - (e - s);
-        const auto k = static_cast<std::uint32_t>(std::min({room, std::uint64_t(waiting), budget}));
+        const auto [index, room] = ring.FreeRun(p, u);
+        const auto k = static_cast<std::uint32_t>(std::min<std::uint64_t>({room, waiting, budget}));
         if (k == 0)
             return;
         std::uint32_t n = 0;

@@ -3,6 +3,7 @@
 #include "SimOptions.h"
 #include "SimPty.h"
 #include "SimServer.h"
+#include "serial/SerialDevice.h"
 #include <csignal>
 #include <cstdio>
 #include <fstream>
@@ -67,8 +68,7 @@ int main(int argc, char** argv) {
     if (!pty.Open(error))
         return Fail(error, 1);
     TSimLink link;
-    if (!link.Create(options->PortsDir + "/com" + std::to_string(options->ComNumber), pty.DeviceName(),
-                     error))
+    if (!link.Create(PortsDirDeviceName(options->PortsDir, options->ComNumber), pty.DeviceName(), error))
         return Fail(error, 1);
     std::printf("ready %s\n", pty.DeviceName().c_str());
     std::fflush(stdout);
