@@ -1,4 +1,5 @@
 #include "LinkOptions.h"
+#include "link/Port.h"
 #include <algorithm>
 #include <cerrno>
 #include <cmath>
@@ -21,10 +22,6 @@ bool WholeNumber(const std::string& text, long low, long high, long& value) {
 
 std::optional<TLinkOptions> ParseLinkOptions(TLinkCommand command, const std::vector<std::string>& args,
                                              std::string& error) {
-    // The speeds the dialog offers; the port keeps its speed for any other number, so none is taken.
-    static const std::vector<std::string> speeds{"110",   "300",   "600",    "1200",   "2400",
-                                                 "4800",  "9600",  "14400",  "19200",  "38400",
-                                                 "56000", "57600", "115200", "128000", "256000"};
     static const std::vector<std::string> parities{"none", "odd", "even", "mark", "space"};
     static const std::vector<std::string> widths{"5", "6", "7", "8"};
     static const std::vector<std::string> stops{"1", "1.5", "2"};
@@ -61,7 +58,7 @@ std::optional<TLinkOptions> ParseLinkOptions(TLinkCommand command, const std::ve
             }
             options.Port = static_cast<int>(number);
         } else if (name == "--baud") {
-            if (IndexOf(speeds, value) < 0) {
+            if (IndexOf(TSetComPort::Speeds, value) < 0) {
                 error = "unsupported --baud: " + value;
                 return std::nullopt;
             }

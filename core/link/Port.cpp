@@ -30,8 +30,7 @@ TSetComPort::TSetComPort(TCommPort& commPort, int32_t& portNumber)
     ButtonParam.OnClick = [this](TButton&) { ButtonParamClick(); };
     GroupBox1.SetVisible(false);
 
-    ComboBoxSpeed.SetItems({"110", "300", "600", "1200", "2400", "4800", "9600", "14400", "19200", "38400",
-                            "56000", "57600", "115200", "128000", "256000"});
+    ComboBoxSpeed.SetItems(Speeds);
     ComboBoxSpeed.Editable = true;
     ComboBoxSpeed.SetItemIndex(6);
     ComboBoxControl.SetItems({"None", "Soft", "Hard"});

@@ -8,6 +8,8 @@
 #include "ui/RadioGroup.h"
 #include "ui/StaticText.h"
 #include <cstdint>
+#include <string>
+#include <vector>
 
 // The connection dialog: automatic search or a fixed port, and the line parameters.
 // Created once, so the choices last as long as the program runs.
@@ -15,6 +17,10 @@ class TSetComPort : public TForm {
 public:
     static constexpr int CollapsedHeight = 190;
     static constexpr int GroupHeight = 193;
+    // The speeds offered; the port keeps its speed for any other number.
+    static inline const std::vector<std::string> Speeds{"110",   "300",   "600",    "1200",   "2400",
+                                                        "4800",  "9600",  "14400",  "19200",  "38400",
+                                                        "56000", "57600", "115200", "128000", "256000"};
 
     TSetComPort(TCommPort& commPort, int32_t& portNumber);
 
