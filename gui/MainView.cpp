@@ -42,8 +42,8 @@ MainView::MainView(TMain& main, QWidget* parent) : QWidget(parent), Main(main), 
     QFont small = font();
     small.setPointSize(8);
     setFont(small);
-    setFixedSize(ClientWidth, ClientHeight);
-    Bind(static_cast<TForm&>(Main), *this);
+    setFixedSize(Main.Width, Main.Height());
+    Bind(Main, *this);
 
     auto* column = new QVBoxLayout(this);
     column->setContentsMargins(0, 0, 0, 0);
@@ -137,7 +137,7 @@ QWidget* MainView::MakePanelScan() {
     panel->setFrameShadow(QFrame::Raised);
     panel->setAutoFillBackground(true);
     panel->setGeometry(
-        QRect(QPoint((ClientWidth - PanelScanSize.width()) / 2, (ClientHeight - PanelScanSize.height()) / 2),
+        QRect(QPoint((Main.Width - PanelScanSize.width()) / 2, (Main.Height() - PanelScanSize.height()) / 2),
               PanelScanSize));
     auto* caption = new QLabel(panel);
     caption->setAlignment(Qt::AlignCenter);

@@ -11,9 +11,6 @@ class TMain;
 // or a message box's too) is running.
 class MainView : public QWidget {
 public:
-    static constexpr int ClientWidth = 1008;
-    static constexpr int ClientHeight = 761;
-
     explicit MainView(TMain& main, QWidget* parent = nullptr);
     ~MainView() override;
     MainView(const MainView&) = delete;

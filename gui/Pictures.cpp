@@ -1,4 +1,5 @@
 #include "Pictures.h"
+#include "model/AlgorithmEditor.h"
 #include <QPainter>
 #include <QPainterPath>
 #include <QPixmap>
@@ -173,9 +174,9 @@ QIcon ZonePicture(int imageIndex) {
         p.drawArc(QRectF(6, 4, 6, 8), -60 * 16, 120 * 16);
         p.drawArc(QRectF(5, 1, 10, 14), -60 * 16, 120 * 16);
     });
-    if (imageIndex == 0)
+    if (imageIndex == TAlgorithmEditor::PictureUp)
         return up;
-    if (imageIndex == 1)
+    if (imageIndex == TAlgorithmEditor::PictureDown)
         return down;
     return QIcon();
 }

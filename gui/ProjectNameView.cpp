@@ -11,7 +11,7 @@ ProjectNameView::ProjectNameView(TFormProjectName& form, QWidget* parent)
       Name(new QLineEdit(this)) {
     if (parent)
         setFont(parent->font());
-    Bind(static_cast<TForm&>(form), *this);
+    Bind(form, *this);
     setFixedSize(form.Width, form.Height());
 
     auto* label = new QLabel(this);
@@ -20,21 +20,13 @@ ProjectNameView::ProjectNameView(TFormProjectName& form, QWidget* parent)
     Bind(form.ProjectName, *Name);
     Name->setGeometry(12, 32, 209, 22);
 
-    auto* ok = new QPushButton(QStringLiteral("OK"), this);
-    ok->setObjectName(QStringLiteral("OKBtn"));
+    auto* ok = new QPushButton(this);
+    Bind(form.OKBtn, *ok);
     ok->setGeometry(35, 84, 75, 25);
     ok->setDefault(true);
-    auto* cancel = new QPushButton(QStringLiteral("Cancel"), this);
-    cancel->setObjectName(QStringLiteral("CancelBtn"));
+    auto* cancel = new QPushButton(this);
+    Bind(form.CancelBtn, *cancel);
     cancel->setGeometry(123, 84, 75, 25);
-
-    // OK ends the form with its result; Cancel, Escape and the close box leave no result,
-    // which the modal run takes as Cancel.
-    connect(ok, &QPushButton::clicked, [&form] {
-        form.ModalResult = TModalResult::Ok;
-        form.Hide();
-    });
-    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
 }
 
 void ProjectNameView::showEvent(QShowEvent* event) {

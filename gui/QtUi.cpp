@@ -1,15 +1,14 @@
 #include "QtUi.h"
 #include "FileFilter.h"
+#include "project/FileUtil.h"
 #include "ui/Cp1251.h"
 #include <QDesktopServices>
 #include <QDialog>
 #include <QDir>
-#include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
 #include <QPushButton>
-#include <QSaveFile>
 #include <QStandardPaths>
 #include <QUrl>
 
@@ -118,29 +117,34 @@ TModalResult QtUi::ShowModal(TForm& form) {
     return form.ModalResult;
 }
 
-bool QtUi::OpenInTextEditor(const std::string& path) {
-    const QString original = QString::fromStdString(path);
+namespace {
 #ifdef Q_OS_WIN
-    return QDesktopServices::openUrl(QUrl::fromLocalFile(original));
+// Editors here read the file's Windows-1251 as it is.
+QString FileToShow(const QString& original) {
+    return original;
+}
 #else
-    // The file is Windows-1251, which a desktop editor here takes for UTF-8 and shows as
-    // garbage: the user gets a UTF-8 copy to read, the file itself stays as written.
-    QFile in(original);
-    if (!in.open(QIODevice::ReadOnly))
-        return false;
-    const QByteArray bytes = in.readAll();
-    in.close();
+// The file is Windows-1251, which a desktop editor here takes for UTF-8 and shows as
+// garbage: the user gets a UTF-8 copy to read, the file itself stays as written. Empty
+// when the file cannot be read.
+QString FileToShow(const QString& original) {
+    std::string bytes, error;
+    if (ReadFileBytes(original.toStdString(), bytes, error) != TReadStatus::Read)
+        return {};
     const QFileInfo info(original);
     const QString suffix = info.suffix().isEmpty() ? QString() : QStringLiteral(".") + info.suffix();
     const QString copyName = QDir(QStandardPaths::writableLocation(QStandardPaths::TempLocation))
                                  .filePath(info.completeBaseName() + QStringLiteral("-utf8") + suffix);
-    QSaveFile copy(copyName);
-    const std::string text = Cp1251ToUtf8(bytes.toStdString());
-    if (!copy.open(QIODevice::WriteOnly) ||
-        copy.write(text.data(), static_cast<qint64>(text.size())) != static_cast<qint64>(text.size()) ||
-        !copy.commit())
-        // No copy to show: the original, garbled letters and all, is better than nothing.
-        return QDesktopServices::openUrl(QUrl::fromLocalFile(info.absoluteFilePath()));
-    return QDesktopServices::openUrl(QUrl::fromLocalFile(copyName));
+    // No copy to show: the original, garbled letters and all, is better than nothing.
+    if (!WriteFileAtomically(copyName.toStdString(), Cp1251ToUtf8(bytes), error))
+        return original;
+    return copyName;
+}
 #endif
+} // namespace
+
+bool QtUi::OpenInTextEditor(const std::string& path) {
+    const QString shown = FileToShow(QString::fromStdString(path));
+    return !shown.isEmpty() &&
+           QDesktopServices::openUrl(QUrl::fromLocalFile(QFileInfo(shown).absoluteFilePath()));
 }

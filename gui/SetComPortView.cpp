@@ -26,7 +26,7 @@ SetComPortView::SetComPortView(TSetComPort& form, QWidget* parent)
       Form(form) {
     if (parent)
         setFont(parent->font());
-    Bind(static_cast<TForm&>(Form), *this);
+    Bind(Form, *this);
 
     // Created in tab order.
     Cancel = Place<QPushButton>(this, QRect(QPoint(), ButtonSize));
@@ -45,7 +45,7 @@ SetComPortView::SetComPortView(TSetComPort& form, QWidget* parent)
     param->setAutoDefault(false);
     Bind(Form.ButtonParam, *param);
 
-    auto* group = Place<QGroupBox>(this, QRect(8, 116, ClientWidth - 16, 186));
+    auto* group = Place<QGroupBox>(this, QRect(8, 116, Form.Width - 16, 186));
     Bind(Form.GroupBox1, *group);
     Place<QLabel>(group, QRect(10, 12, 44, 18))->setText(QStringLiteral("Speed"));
     auto* speed = Place<QComboBox>(group, QRect(56, 10, 90, 22));
@@ -64,13 +64,6 @@ SetComPortView::SetComPortView(TSetComPort& form, QWidget* parent)
     auto* rts = Place<QCheckBox>(group, QRect(116, 160, 70, 20));
     Bind(Form.CheckBoxRTS, *rts);
 
-    // A button that set the form's result ends the dialog with it.
-    for (QPushButton* button : {Cancel, Ok})
-        connect(button, &QPushButton::clicked, [this] {
-            if (Form.ModalResult != TModalResult::None)
-                Form.Hide();
-        });
-
     Form.Watch([view = QPointer<SetComPortView>(this)] {
         if (view)
             view->FollowHeight();
@@ -79,17 +72,15 @@ SetComPortView::SetComPortView(TSetComPort& form, QWidget* parent)
 }
 
 void SetComPortView::FollowHeight() {
-    if (size() != QSize(ClientWidth, Form.Height()))
-        setFixedSize(ClientWidth, Form.Height());
+    if (size() != QSize(Form.Width, Form.Height()))
+        setFixedSize(Form.Width, Form.Height());
     const int top = height() - Margin - ButtonSize.height();
-    Ok->move(ClientWidth - 2 * (ButtonSize.width() + Margin), top);
-    Cancel->move(ClientWidth - ButtonSize.width() - Margin, top);
+    Ok->move(Form.Width - 2 * (ButtonSize.width() + Margin), top);
+    Cancel->move(Form.Width - ButtonSize.width() - Margin, top);
 }
 
 void SetComPortView::reject() {
     Form.ButtonOk.Click();
-    if (Form.ModalResult != TModalResult::None)
-        Form.Hide();
     if (isVisible())
         QDialog::reject();
 }

@@ -8,8 +8,6 @@ class QPushButton;
 // group that the form shows or hides, the dialog's height following the form's.
 class SetComPortView : public QDialog {
 public:
-    static constexpr int ClientWidth = 330;
-
     explicit SetComPortView(TSetComPort& form, QWidget* parent = nullptr);
 
     // Escape and the close box count as the Cancel button, which applies the choices too.

@@ -4,16 +4,19 @@
 TSetComPort::TSetComPort(TCommPort& commPort, int32_t& portNumber)
     : TForm("SetComPort"), CommPort(commPort), PortNumber(portNumber) {
     SetCaption("Подключение к контроллеру");
+    Width = 330;
     SetHeight(CollapsedHeight);
     ButtonOk.SetCaption("Отмена");
     ButtonOk.OnClick = [this](TButton&) {
         ButtonOkClick();
         ModalResult = TModalResult::Cancel;
+        Hide();
     };
     Button1.SetCaption("Ok");
     Button1.OnClick = [this](TButton&) {
         ButtonOkClick();
         ModalResult = TModalResult::Ok;
+        Hide();
     };
     CheckBox1.SetCaption("Определить номер порта автоматически");
     CheckBox1.SetChecked(true);

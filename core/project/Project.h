@@ -1,4 +1,5 @@
 #pragma once
+#include "ui/Button.h"
 #include "ui/Edit.h"
 #include "ui/Form.h"
 #include "ui/StaticText.h"
@@ -10,7 +11,19 @@ public:
         SetCaption("Создание проета");
         Width = 233;
         SetHeight(125);
+        OKBtn.SetCaption("OK");
+        OKBtn.OnClick = [this](TButton&) { Close(TModalResult::Ok); };
+        CancelBtn.SetCaption("Cancel");
+        CancelBtn.OnClick = [this](TButton&) { Close(TModalResult::Cancel); };
     }
     TStaticText Label1{"Label1", "Задайте имя нового проекта"};
     TEdit ProjectName{"ProjectName"};
+    TButton OKBtn{"OKBtn"};
+    TButton CancelBtn{"CancelBtn"};
+
+private:
+    void Close(TModalResult result) {
+        ModalResult = result;
+        Hide();
+    }
 };
