@@ -247,58 +247,19 @@ void Bind(TControl& control, QWidget& widget) {
 
 void Bind(TTimer& control, QTimer& timer) {
     timer.setObjectName(Q(control.Name));
-    QPointer<QTimer> guard(&timer);
-    const std::function<void()> mirror = [&control, guard] {
-        if (!guard)
-            return;
-        if (control.Running() && !guard->isActive())
-            guard->start(control.Interval);
+    Follow<QTimer>(control, timer, [&control](QTimer& t) {
+        if (control.Running() && !t.isActive())
+            t.start(control.Interval);
         else if (!control.Running())
-            guard->stop();
-    };
-    control.Watch(mirror);
-    mirror();
+            t.stop();
+    });
     QObject::connect(&timer, &QTimer::timeout, [&control] { control.Tick(); });
 }
 
 void Bind(TForm& control, QWidget& window) {
     window.setObjectName(Q(control.Name));
-    QPointer<QWidget> guard(&window);
-    const std::function<void()> mirror = [&control, guard] {
-        if (!guard)
-            return;
-        guard->setWindowTitle(Q(control.Caption()));
-        guard->setEnabled(control.Enabled());
-    };
-    control.Watch(mirror);
-    mirror();
-}
-
-QWidget* MakeBound(TControl& control, QWidget* parent) {
-    if (auto* box = dynamic_cast<TCheckBox*>(&control)) {
-        auto* w = new QCheckBox(parent);
-        Bind(*box, *w);
-        return w;
-    }
-    if (auto* box = dynamic_cast<TComboBox*>(&control)) {
-        auto* w = new QComboBox(parent);
-        Bind(*box, *w);
-        return w;
-    }
-    if (auto* edit = dynamic_cast<TEdit*>(&control)) {
-        auto* w = new QLineEdit(parent);
-        Bind(*edit, *w);
-        return w;
-    }
-    if (auto* button = dynamic_cast<TButton*>(&control)) {
-        auto* w = new QToolButton(parent);
-        Bind(*button, *w);
-        return w;
-    }
-    if (auto* text = dynamic_cast<TStaticText*>(&control)) {
-        auto* w = new QLabel(parent);
-        Bind(*text, *w);
-        return w;
-    }
-    return nullptr;
+    Follow<QWidget>(control, window, [&control](QWidget& w) {
+        w.setWindowTitle(Q(control.Caption()));
+        w.setEnabled(control.Enabled());
+    });
 }

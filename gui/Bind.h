@@ -12,6 +12,7 @@
 #include "ui/Timer.h"
 #include "ui/ValueListEditor.h"
 #include <QIcon>
+#include <QPointer>
 #include <functional>
 
 class QAbstractButton;
@@ -55,5 +56,12 @@ void Bind(TTimer& control, QTimer& timer);
 // A window's caption and enabled state; showing and closing stay with the window's view.
 void Bind(TForm& control, QWidget& window);
 
-// A widget of the control's kind, bound to it: for panels built by loops.
-QWidget* MakeBound(TControl& control, QWidget* parent);
+// Runs follow(owner) now and after every change of the control, for as long as owner lives.
+template <class TOwner> void Follow(TControl& control, TOwner& owner, std::function<void(TOwner&)> follow) {
+    const std::function<void()> run = [guard = QPointer<TOwner>(&owner), follow = std::move(follow)] {
+        if (guard)
+            follow(*guard);
+    };
+    control.Watch(run);
+    run();
+}

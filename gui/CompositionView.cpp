@@ -2,15 +2,17 @@
 #include "Bind.h"
 #include "model/CompositionRules.h"
 #include <QCheckBox>
+#include <QComboBox>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
+#include <QLineEdit>
 #include <QTableWidget>
 #include <QVBoxLayout>
 
 namespace {
-// Positions in TCompositionRules::Controls() and Labels().
+// Positions in TCompositionRules::Labels() and in the view's widgets.
 constexpr size_t UnitCounts = 5;    // the five count boxes, one label each
 constexpr size_t LabelledBoxes = 2; // gong and AUX priority, one label each
 constexpr size_t MusicZones = 8;    // under one label, in two columns
@@ -19,6 +21,13 @@ constexpr size_t SerialLabel = MusicLabel + 1;
 constexpr size_t DateLabel = SerialLabel + 1;
 constexpr size_t VersionLabel = DateLabel + 1;
 constexpr size_t DateParts = 3;
+
+template <class TWidget, class TControlKind, class... TArgs>
+TWidget* Bound(TControlKind& control, QWidget* parent, TArgs... args) {
+    auto* widget = new TWidget(parent);
+    Bind(control, *widget, args...);
+    return widget;
+}
 
 QLabel* Label(const std::string& text, QWidget* parent) {
     auto* label = new QLabel(QString::fromStdString(text), parent);
@@ -41,19 +50,18 @@ CompositionView::CompositionView(TCompositionRules& rules, TValueListEditor& len
     Bind(rules.StaticText269, *title);
     column->addWidget(title);
 
-    // Check boxes with a label beside them keep their captions off the screen.
-    const std::vector<TControl*> controls = rules.Controls();
+    // In the order of the labels. Check boxes with a label beside them keep their captions
+    // off the screen.
     std::vector<QWidget*> widgets;
-    for (size_t i = 0; i < controls.size(); ++i) {
-        auto* box = dynamic_cast<TCheckBox*>(controls[i]);
-        if (box && i < UnitCounts + LabelledBoxes) {
-            auto* widget = new QCheckBox(this);
-            Bind(*box, *widget, false);
-            widgets.push_back(widget);
-        } else {
-            widgets.push_back(MakeBound(*controls[i], this));
-        }
-    }
+    for (TComboBox* box :
+         {&rules.ComboBox58, &rules.ComboBox57, &rules.ComboBox56, &rules.ComboBox55, &rules.ComboBox54})
+        widgets.push_back(Bound<QComboBox>(*box, this));
+    for (TCheckBox* box : {&rules.CheckBox316, &rules.CheckBox325})
+        widgets.push_back(Bound<QCheckBox>(*box, this, false));
+    for (auto& box : rules.CBMuz)
+        widgets.push_back(Bound<QCheckBox>(*box, this));
+    for (TEdit* edit : {&rules.Edit1, &rules.Edit2, &rules.Edit3, &rules.Edit4, &rules.Edit5})
+        widgets.push_back(Bound<QLineEdit>(*edit, this));
     const std::vector<std::string>& labels = TCompositionRules::Labels();
 
     auto* grid = new QGridLayout;

@@ -1,7 +1,7 @@
 #include "PortView.h"
+#include "Bind.h"
 #include "link/UnitPort.h"
 #include <QPlainTextEdit>
-#include <QPointer>
 #include <QVBoxLayout>
 
 PortView::PortView(TFormPort& form, QWidget* parent)
@@ -15,13 +15,9 @@ PortView::PortView(TFormPort& form, QWidget* parent)
     Memo->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     Memo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
 
-    const auto mirror = [view = QPointer<PortView>(this)] {
-        if (!view)
-            return;
-        const auto& lines = view->Log.Memo1.Lines();
-        for (; view->Shown < lines.size(); ++view->Shown)
-            view->Memo->appendPlainText(QString::fromStdString(lines[view->Shown]));
-    };
-    Log.Memo1.Watch(mirror);
-    mirror();
+    Follow<PortView>(Log.Memo1, *this, [](PortView& view) {
+        const auto& lines = view.Log.Memo1.Lines();
+        for (; view.Shown < lines.size(); ++view.Shown)
+            view.Memo->appendPlainText(QString::fromStdString(lines[view.Shown]));
+    });
 }

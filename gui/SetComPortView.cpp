@@ -5,7 +5,6 @@
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
-#include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
 
@@ -64,11 +63,7 @@ SetComPortView::SetComPortView(TSetComPort& form, QWidget* parent)
     auto* rts = Place<QCheckBox>(group, QRect(116, 160, 70, 20));
     Bind(Form.CheckBoxRTS, *rts);
 
-    Form.Watch([view = QPointer<SetComPortView>(this)] {
-        if (view)
-            view->FollowHeight();
-    });
-    FollowHeight();
+    Follow<SetComPortView>(Form, *this, [](SetComPortView& view) { view.FollowHeight(); });
 }
 
 void SetComPortView::FollowHeight() {
