@@ -3,10 +3,9 @@
 
 TModalResult TBatchUi::MessageBox(TBoxKind kind, const std::string&, const std::string& text,
                                   TBoxButtons buttons) {
-    Messages.push_back(text);
     if (kind == TBoxKind::Error)
         Errors.push_back(text);
-    if (buttons == TBoxButtons::Ok || PrintConfirmations)
+    if (buttons == TBoxButtons::Ok)
         (kind == TBoxKind::Error ? ErrorOut : Out) << text << std::endl;
     return buttons == TBoxButtons::YesNoCancel ? TModalResult::Yes : TModalResult::Ok;
 }

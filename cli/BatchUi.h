@@ -15,13 +15,11 @@ public:
     TBatchUi(std::ostream& out, std::ostream& errorOut) : Out(out), ErrorOut(errorOut) {}
 
     std::deque<std::string> FileNames;
-    std::vector<std::string> Errors;   // texts of the error boxes shown
-    std::vector<std::string> Messages; // texts of every box shown
-    // Only error, warning and plain boxes are printed; confirmations are not.
-    bool PrintConfirmations = false;
+    std::vector<std::string> Errors; // texts of the error boxes shown
     // Plays the user's part in a modal form (clicks its OK button); without it forms close with OK.
     std::function<TModalResult(TForm&)> OnShowModal;
 
+    // Only error, warning and plain boxes are printed; confirmations are not.
     TModalResult MessageBox(TBoxKind kind, const std::string& caption, const std::string& text,
                             TBoxButtons buttons) override;
     bool OpenFileDialog(const TFileDialog& dialog, std::string& fileName) override;

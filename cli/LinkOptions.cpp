@@ -1,8 +1,10 @@
 #include "LinkOptions.h"
 #include "link/Port.h"
+#include "model/WholeNumber.h"
 #include <algorithm>
 #include <cerrno>
 #include <cmath>
+#include <cstdint>
 #include <cstdlib>
 
 namespace {
@@ -12,11 +14,11 @@ int IndexOf(const std::vector<std::string>& choices, const std::string& text) {
     return found == choices.end() ? -1 : static_cast<int>(found - choices.begin());
 }
 
-bool WholeNumber(const std::string& text, long low, long high, long& value) {
-    if (text.empty() || text.find_first_not_of("0123456789") != std::string::npos || text.size() > 9)
+// Plain digits only, at most nine of them (leading zeros count): no sign, no spaces.
+bool WholeNumber(const std::string& text, int64_t low, int64_t high, int64_t& value) {
+    if (text.find_first_not_of("0123456789") != std::string::npos || text.size() > 9)
         return false;
-    value = std::strtol(text.c_str(), nullptr, 10);
-    return value >= low && value <= high;
+    return ParseWholeNumber(text, value) && value >= low && value <= high;
 }
 } // namespace
 
@@ -50,7 +52,7 @@ std::optional<TLinkOptions> ParseLinkOptions(TLinkCommand command, const std::ve
                 error = "bad value for " + name + ": " + value;
             return index >= 0;
         };
-        long number = 0;
+        int64_t number = 0;
         if (name == "--port") {
             if (!WholeNumber(value, 1, 255, number)) {
                 error = "--port takes a number from 1 to 255: " + value;

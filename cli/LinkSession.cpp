@@ -65,10 +65,8 @@ bool TLinkSession::SearchPorts() {
 void TLinkSession::ShowProgress(bool last) {
     if (!ProgressOnTerminal && !last)
         return;
-    char text[64];
-    std::snprintf(text, sizeof text, "%d/%d", Main.ProgressBar.Position(), Main.ProgressBar.Max);
-    Err << (ProgressOnTerminal ? "\r" : "") << Main.PanelScan.Caption() << " " << text << (last ? "\n" : "")
-        << std::flush;
+    Err << (ProgressOnTerminal ? "\r" : "") << Main.PanelScan.Caption() << " " << Main.ProgressBar.Position()
+        << "/" << Main.ProgressBar.Max << (last ? "\n" : "") << std::flush;
 }
 
 bool TLinkSession::AwaitTransfer() {
@@ -90,9 +88,11 @@ int TLinkSession::Read() {
     if (const int status = Probe(); status != ExitDone)
         return status;
     // The image as received: the editor's refill after the last block may rewrite some bytes.
+    // Only the image's last block completes the transfer, so the copy is taken at that one.
     std::string bytes(Layout::ImageSize, '\0');
-    Main.OnBlockReply = [&](uint16_t) {
-        std::copy_n(reinterpret_cast<const char*>(Main.Image.Data()), Layout::ImageSize, bytes.begin());
+    Main.OnBlockReply = [&](uint16_t address) {
+        if (address + TMain::BlockSize >= Layout::ImageSize)
+            std::copy_n(reinterpret_cast<const char*>(Main.Image.Data()), Layout::ImageSize, bytes.begin());
     };
     Main.TBRead.Click();
     if (!AwaitTransfer() || !Ui.Errors.empty())

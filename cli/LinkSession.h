@@ -1,5 +1,6 @@
 #pragma once
 #include "BatchUi.h"
+#include "ExitStatus.h"
 #include "LinkOptions.h"
 #include "app/UnitMain.h"
 #include <chrono>
@@ -10,11 +11,6 @@
 // the wait for each reply because nobody is there to disconnect.
 class TLinkSession {
 public:
-    static constexpr int ExitDone = 0;
-    static constexpr int ExitLink = 1;
-    static constexpr int ExitFile = 2;
-    static constexpr int ExitCompare = 3;
-
     TLinkSession(const TLinkOptions& options, std::ostream& out, std::ostream& err);
 
     // Connect; ExitDone once a controller answered 0xAA.

@@ -1,12 +1,10 @@
 // varokconfig-cli: the editor's core for batch use.
 #include "BatchUi.h"
+#include "ExitStatus.h"
 #include "LinkOptions.h"
 #include "LinkSession.h"
 #include "app/UnitMain.h"
-#include <cstring>
-#include <functional>
 #include <iostream>
-#include <map>
 #include <string>
 #include <vector>
 
@@ -30,8 +28,6 @@ const char* const Usage =
     "\n"
     "exit status: 0 done, 1 link failure, 2 usage or file error, 3 a written block compared differently\n";
 
-constexpr int ExitUsage = 2;
-
 int UsageError(const std::string& text) {
     std::cerr << "varokconfig-cli: " << text << "\n\n" << Usage;
     return ExitUsage;
@@ -54,23 +50,22 @@ int Report(const std::vector<std::string>& args) {
     ui.FileNames.push_back(project);
     main.TBOpenClick();
     if (!ui.Errors.empty())
-        return ExitUsage;
+        return ExitFile;
     main.ReportFileName = output;
     main.TBReportClick();
-    return ui.Errors.empty() ? 0 : ExitUsage;
+    return ui.Errors.empty() ? ExitDone : ExitFile;
 }
 
 // probe, read and write: the options, then the session.
-std::function<int(const std::vector<std::string>&)> LinkCommand(TLinkCommand command,
-                                                                int (TLinkSession::*run)()) {
-    return [command, run](const std::vector<std::string>& args) {
-        std::string error;
-        const auto options = ParseLinkOptions(command, args, error);
-        if (!options)
-            return UsageError(error);
-        TLinkSession session(*options, std::cout, std::cerr);
-        return (session.*run)();
-    };
+int LinkCommand(TLinkCommand command, const std::vector<std::string>& args) {
+    std::string error;
+    const auto options = ParseLinkOptions(command, args, error);
+    if (!options)
+        return UsageError(error);
+    TLinkSession session(*options, std::cout, std::cerr);
+    if (command == TLinkCommand::Probe)
+        return session.Probe();
+    return command == TLinkCommand::Read ? session.Read() : session.Write();
 }
 } // namespace
 
@@ -80,16 +75,16 @@ int main(int argc, char** argv) {
         return UsageError("no command given");
     if (args[0] == "--help" || args[0] == "-h" || args[0] == "help") {
         std::cout << Usage;
-        return 0;
+        return ExitDone;
     }
-    const std::map<std::string, std::function<int(const std::vector<std::string>&)>> commands = {
-        {"report", Report},
-        {"probe", LinkCommand(TLinkCommand::Probe, &TLinkSession::Probe)},
-        {"read", LinkCommand(TLinkCommand::Read, &TLinkSession::Read)},
-        {"write", LinkCommand(TLinkCommand::Write, &TLinkSession::Write)},
-    };
-    auto command = commands.find(args[0]);
-    if (command == commands.end())
-        return UsageError("unknown command: " + args[0]);
-    return command->second(std::vector<std::string>(args.begin() + 1, args.end()));
+    const std::vector<std::string> rest(args.begin() + 1, args.end());
+    if (args[0] == "report")
+        return Report(rest);
+    if (args[0] == "probe")
+        return LinkCommand(TLinkCommand::Probe, rest);
+    if (args[0] == "read")
+        return LinkCommand(TLinkCommand::Read, rest);
+    if (args[0] == "write")
+        return LinkCommand(TLinkCommand::Write, rest);
+    return UsageError("unknown command: " + args[0]);
 }

@@ -7,8 +7,18 @@ constexpr uint8_t ProbeLength = 0x04;
 constexpr uint8_t ReadLength = 0x06;
 constexpr uint8_t WriteLength = 0x26;
 
+// The three requests; a request's length byte counts its bytes before the CRC.
+struct TRequestKind {
+    uint8_t LengthByte;
+    uint8_t Command;
+};
+constexpr TRequestKind RequestKinds[] = {{ProbeLength, TSimController::ProbeCommand},
+                                         {ReadLength, TSimController::ReadCommand},
+                                         {WriteLength, TSimController::WriteCommand}};
+
 bool KnownLengthByte(uint8_t lengthByte) {
-    return lengthByte == ProbeLength || lengthByte == ReadLength || lengthByte == WriteLength;
+    return std::any_of(std::begin(RequestKinds), std::end(RequestKinds),
+                       [lengthByte](const TRequestKind& kind) { return kind.LengthByte == lengthByte; });
 }
 } // namespace
 
@@ -20,12 +30,9 @@ void TSimController::LoadImage(const uint8_t* data, size_t n) {
 }
 
 size_t TSimController::RequestLength(uint8_t lengthByte, uint8_t command) {
-    if (lengthByte == ProbeLength && command == ProbeCommand)
-        return 5;
-    if (lengthByte == ReadLength && command == ReadCommand)
-        return 7;
-    if (lengthByte == WriteLength && command == WriteCommand)
-        return 39;
+    for (const TRequestKind& kind : RequestKinds)
+        if (kind.LengthByte == lengthByte && kind.Command == command)
+            return lengthByte + 1u;
     return 0;
 }
 

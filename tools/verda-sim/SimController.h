@@ -32,8 +32,6 @@ public:
 private:
     // Length of a request with this length byte and command, or 0 if no request looks so.
     static size_t RequestLength(uint8_t lengthByte, uint8_t command);
-    // Drops leading bytes until Pending could begin a request; true if one is complete.
-    bool SyncToRequest();
     void Answer(const uint8_t* request, std::vector<TBytes>& replies);
     TBytes BlockReply(uint8_t command, uint16_t address);
     void Seal(TBytes& reply) const;

@@ -3,10 +3,10 @@
 #include "SimOptions.h"
 #include "SimPty.h"
 #include "SimServer.h"
+#include "project/FileUtil.h"
 #include "serial/SerialDevice.h"
 #include <csignal>
 #include <cstdio>
-#include <fstream>
 #include <string>
 #include <sys/signalfd.h>
 #include <unistd.h>
@@ -19,23 +19,18 @@ int Fail(const std::string& message, int status) {
 }
 
 bool LoadImage(const std::string& path, TSimController& controller) {
-    std::ifstream file(path, std::ios::binary);
-    if (!file)
+    std::string bytes, error;
+    if (ReadFileBytes(path, bytes, error, TSimController::MemorySize) != TReadStatus::Read)
         return false;
-    std::vector<uint8_t> bytes(TSimController::MemorySize);
-    file.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-    if (file.bad())
-        return false;
-    controller.LoadImage(bytes.data(), static_cast<size_t>(file.gcount()));
+    controller.LoadImage(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
     return true;
 }
 
+// Atomic, so a failed save leaves the previous image file whole.
 bool SaveImage(const std::string& path, const TSimController& controller) {
-    std::ofstream file(path, std::ios::binary | std::ios::trunc);
     const auto& memory = controller.Memory();
-    file.write(reinterpret_cast<const char*>(memory.data()), static_cast<std::streamsize>(memory.size()));
-    file.close();
-    return !file.fail();
+    std::string error;
+    return WriteFileAtomically(path, std::string(memory.begin(), memory.end()), error);
 }
 } // namespace
 
