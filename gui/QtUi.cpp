@@ -74,7 +74,7 @@ bool QtUi::FileDialog(const TFileDialog& dialog, std::string& fileName, bool sav
     files.setOption(QFileDialog::DontConfirmOverwrite);
     const QString filter = QtFileFilter(dialog.Filter);
     if (!filter.isEmpty())
-        files.setNameFilters(filter.split(QStringLiteral(";;")));
+        files.setNameFilter(filter);
     if (!dialog.FileName.empty())
         files.selectFile(QString::fromStdString(dialog.FileName));
     if (files.exec() != QDialog::Accepted || files.selectedFiles().isEmpty())
