@@ -2,6 +2,7 @@
 #include "support/ChildProcess.h"
 #include "support/PatternBytes.h"
 #include "support/TempDir.h"
+#include "support/VerdaSimProcess.h"
 #include <gtest/gtest.h>
 
 namespace {
@@ -11,12 +12,10 @@ protected:
     // verda-sim on DIR/com3 with its memory from memory.usr and saved to saved.usr when stopped.
     void StartSim(const std::string& memory, std::vector<std::string> faults = {}) {
         TempDir::Write(Dir.File("memory.usr"), memory);
-        std::vector<std::string> args{
-            VAROK_BIN_DIR "/verda-sim", "--ports", Dir.Path.string(),    "--com", "3", "--image",
-            Dir.File("memory.usr"),     "--save",  Dir.File("saved.usr")};
+        std::vector<std::string> args{"--ports", Dir.Path.string(),      "--com",  "3",
+                                      "--image", Dir.File("memory.usr"), "--save", Dir.File("saved.usr")};
         args.insert(args.end(), faults.begin(), faults.end());
-        ASSERT_TRUE(Sim.Start(args));
-        ASSERT_EQ(Sim.ReadLine().rfind("ready ", 0), 0u);
+        ASSERT_FALSE(StartVerdaSim(Sim, args).empty());
     }
     int Cli(std::vector<std::string> args) {
         args.insert(args.begin(), VAROK_BIN_DIR "/varokconfig-cli");

@@ -5,8 +5,8 @@
 #include "ModalViews.h"
 #include "QtUi.h"
 #include "app/UnitMain.h"
-#include "support/ChildProcess.h"
 #include "support/TempDir.h"
+#include "support/VerdaSimProcess.h"
 #include <QLabel>
 #include <QPushButton>
 #include <QStatusBar>
@@ -24,9 +24,9 @@ struct PortsFolder {
 TEST(Connect, FindsTheSimulatedControllerAndReadsWhileABoxIsOpen) {
     TempDir ports;
     TChildProcess sim;
-    ASSERT_TRUE(sim.Start({VAROK_BIN_DIR "/verda-sim", "--ports", ports.Path.string(), "--com", "1",
-                           "--image", VAROK_SOURCE_DIR "/examples/Office-Building.usr"}));
-    ASSERT_EQ(sim.ReadLine().rfind("ready ", 0), 0u);
+    ASSERT_FALSE(StartVerdaSim(sim, {"--ports", ports.Path.string(), "--com", "1", "--image",
+                                     VAROK_SOURCE_DIR "/examples/Office-Building.usr"})
+                     .empty());
     const PortsFolder folder(ports);
 
     QtUi ui;

@@ -1,7 +1,7 @@
 // The link's bytes: checksums, every packet, replies delivered in odd pieces, and what the
 // traffic log and the image view show of them. The controller is the fake device.
 #include "LinkRig.h"
-#include "link/Crc8.h"
+#include "support/LinkPackets.h"
 
 namespace {
 
@@ -9,12 +9,9 @@ std::string Bytes(std::initializer_list<uint8_t> bytes) {
     return std::string(bytes.begin(), bytes.end());
 }
 
-std::string BlockReply(uint16_t address, uint8_t fill) {
-    std::string reply = Bytes(
-        {0x00, 0x01, 0x26, 0x33, static_cast<uint8_t>(address >> 8), static_cast<uint8_t>(address & 0xFF)});
-    reply.append(32, static_cast<char>(fill));
-    reply += static_cast<char>(Crc8(reinterpret_cast<const uint8_t*>(reply.data()), reply.size()));
-    return reply;
+// A block reply as the controller sends it for a read: the block at `address`, every byte `fill`.
+std::string ReadReply(uint16_t address, uint8_t fill) {
+    return AsString(BlockReply(0x33, address, TBytes(32, fill)));
 }
 
 TEST(Checksum, KnownValues) {
@@ -30,7 +27,7 @@ TEST(Checksum, KnownValues) {
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.Meaning);
-        EXPECT_EQ(Crc8(reinterpret_cast<const uint8_t*>(row.Bytes.data()), row.Bytes.size()), row.Crc);
+        EXPECT_EQ(Crc8(row.Bytes), row.Crc);
     }
 }
 
@@ -77,10 +74,10 @@ TEST_F(LinkFrames, ReadRequestsFollowTheAddressInEachReply) {
     EXPECT_EQ(Rig.Device.Written(), Bytes({0x00, 0x01, 0x06, 0x33, 0x00, 0x00, 0xFE}));
 
     // A reply for 0x0100 moves the read on to 0x0120, whatever was asked.
-    Deliver(BlockReply(0x0100, 0x5A));
+    Deliver(ReadReply(0x0100, 0x5A));
     ASSERT_TRUE(Written(14));
     std::string next = Bytes({0x00, 0x01, 0x06, 0x33, 0x01, 0x20});
-    next += static_cast<char>(Crc8(reinterpret_cast<const uint8_t*>(next.data()), 6));
+    next += static_cast<char>(Crc8(next));
     EXPECT_EQ(Rig.Device.Written().substr(7), next);
     EXPECT_EQ(Main().Image[0x0100], 0x5A);
     EXPECT_EQ(Main().Image[0x011F], 0x5A);
@@ -95,13 +92,13 @@ TEST_F(LinkFrames, WritePacketsCarryTheImageBlockAndItsChecksum) {
     std::string first = Bytes({0x00, 0x01, 0x26, 0x44, 0x00, 0x00});
     for (size_t i = 0; i < 32; ++i)
         first += static_cast<char>(0x80 + i);
-    first += static_cast<char>(Crc8(reinterpret_cast<const uint8_t*>(first.data()), 38));
+    first += static_cast<char>(Crc8(first));
     EXPECT_EQ(Rig.Device.Written(), first);
     EXPECT_EQ(Rig.Device.WriteSizes().back(), 39u);
 
     // An echo of different data is reported, and the next block goes out afterwards.
     Rig.Ui.OnBox = [&](const FakeUi::Box&) { EXPECT_EQ(Rig.Device.Written().size(), 39u); };
-    Deliver(BlockReply(0x0000, 0x00));
+    Deliver(ReadReply(0x0000, 0x00));
     ASSERT_TRUE(Written(78));
     EXPECT_EQ(Rig.Ui.CountText("Compare Erorr !!!"), 1);
     EXPECT_EQ(static_cast<uint8_t>(Rig.Device.Written()[39 + 6]), 0xA0);
@@ -111,7 +108,7 @@ TEST_F(LinkFrames, WritePacketsCarryTheImageBlockAndItsChecksum) {
 TEST_F(LinkFrames, ReplyInTwoDeliveriesIsHandledOnceAtTheLast) {
     Main().TBReadClick();
     ASSERT_TRUE(Written(7));
-    const std::string reply = BlockReply(0x0040, 0x11);
+    const std::string reply = ReadReply(0x0040, 0x11);
     Deliver(reply.substr(0, 10));
     EXPECT_EQ(Main().ReplyCount, 10);
     EXPECT_EQ(Main().ProgressBar.Position(), 0);
@@ -126,11 +123,11 @@ TEST_F(LinkFrames, ReplyInTwoDeliveriesIsHandledOnceAtTheLast) {
 TEST_F(LinkFrames, ExtraBytesOfADeliveryAreDropped) {
     Main().TBReadClick();
     ASSERT_TRUE(Written(7));
-    Deliver(BlockReply(0x0000, 0x22) + std::string(6, '\x77'));
+    Deliver(ReadReply(0x0000, 0x22) + std::string(6, '\x77'));
     EXPECT_EQ(Rig.CountLines("byte=002D"), 1);
     EXPECT_EQ(Main().ReplyCount, 0) << "the 6 bytes past the reply do not start the next one";
     ASSERT_TRUE(Written(14));
-    Deliver(BlockReply(0x0020, 0x33));
+    Deliver(ReadReply(0x0020, 0x33));
     EXPECT_EQ(Main().Image[0x0020], 0x33);
 }
 
@@ -140,7 +137,7 @@ TEST_F(LinkFrames, BytesLeftOverBeforeAReadAreDiscarded) {
     ASSERT_TRUE(Rig.Pump([&] { return Main().CommPort.GetInBuffUsed() == 1; }));
     Main().TBReadClick();
     ASSERT_TRUE(Written(7));
-    Deliver(BlockReply(0x0000, 0x44));
+    Deliver(ReadReply(0x0000, 0x44));
     EXPECT_EQ(Main().Image[0x0000], 0x44) << "the stray byte would have shifted the reply";
     EXPECT_EQ(Main().ProgressBar.Position(), 32);
 }
@@ -148,7 +145,7 @@ TEST_F(LinkFrames, BytesLeftOverBeforeAReadAreDiscarded) {
 TEST_F(LinkFrames, WrongReplyChecksumIsUsedButNoted) {
     Main().TBReadClick();
     ASSERT_TRUE(Written(7));
-    std::string reply = BlockReply(0x0000, 0x66);
+    std::string reply = ReadReply(0x0000, 0x66);
     reply.back() = static_cast<char>(~reply.back());
     Deliver(reply);
     EXPECT_EQ(Main().Image[0x0000], 0x66);
@@ -176,18 +173,18 @@ TEST_F(LinkFrames, TrafficLogLinesAndDebugFile) {
     // Hidden: no packet lines anywhere, but the plain lines reach the memo.
     Main().TBReadClick();
     ASSERT_TRUE(Written(7));
-    Deliver(BlockReply(0x0000, 0x01));
+    Deliver(ReadReply(0x0000, 0x01));
     EXPECT_EQ(Rig.CountLines("COM"), 0);
     EXPECT_EQ(Rig.CountLines("copy to0000"), 1);
     EXPECT_FALSE(std::filesystem::exists(Rig.Dir.File("debug.txt")));
 
     Main().TBDebugClick();
     ASSERT_TRUE(Written(14));
-    Deliver(BlockReply(0x0020, 0x02));
+    Deliver(ReadReply(0x0020, 0x02));
     ASSERT_TRUE(Written(21));
     const uint8_t probe[] = {0x00, 0x01, 0x04, 0x55, 0x74};
     EXPECT_EQ(TFormPort::PacketLine(probe, 5, false, 1), "COM1 Write : 0x00 0x01 0x04 0x55 0x74");
-    const std::string reply = BlockReply(0x0020, 0x02);
+    const std::string reply = ReadReply(0x0020, 0x02);
     const std::string read =
         TFormPort::PacketLine(reinterpret_cast<const uint8_t*>(reply.data()), 39, true, 3);
     EXPECT_EQ(read.substr(0, 47), "COM3 Read  : 0x00 0x01 0x26 0x33 0x00 0x20 0x02");
@@ -237,11 +234,11 @@ TEST_F(LinkFrames, ImageViewShowsBitsAndRefillsOnlyWhileShown) {
     // A block read while shown refills the view; after hiding it stays as it was.
     Main().TBReadClick();
     ASSERT_TRUE(Written(7));
-    Deliver(BlockReply(0x0000, 0xFF));
+    Deliver(ReadReply(0x0000, 0xFF));
     EXPECT_EQ(Main().Dbg.SG.Cell(9, 1), "255");
     Main().Dbg.Hide();
     ASSERT_TRUE(Written(14));
-    Deliver(BlockReply(0x0020, 0x07));
+    Deliver(ReadReply(0x0020, 0x07));
     EXPECT_EQ(Main().Dbg.SG.Cell(9, 33), "0");
 }
 

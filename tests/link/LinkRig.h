@@ -10,6 +10,7 @@
 #include "support/FakeSerialDevice.h"
 #include "support/FakeUi.h"
 #include "support/TempDir.h"
+#include "support/VerdaSimProcess.h"
 #include <array>
 #include <cstdlib>
 #include <deque>
@@ -57,9 +58,7 @@ public:
         } else {
             TempDir::Write(Dir.File("memory.usr"), std::string(memory.begin(), memory.end()));
             args.insert(args.end(), {"--image", Dir.File("memory.usr"), "--save", Dir.File("saved.usr")});
-            args.insert(args.begin(), VAROK_BIN_DIR "/verda-sim");
-            ASSERT_TRUE(Sim.Start(args));
-            ASSERT_EQ(Sim.ReadLine().rfind("ready ", 0), 0u);
+            ASSERT_FALSE(StartVerdaSim(Sim, args).empty());
             setenv("VAROKCONFIG_PORTS", Dir.Path.c_str(), 1);
         }
         Main = std::make_unique<TMain>(Ui, "");
@@ -132,9 +131,6 @@ public:
     FakeUi Ui;
     TFakeSerialDevice Device;
     std::unique_ptr<TMain> Main;
-    // Fake device only: every piece is fed when the one before has been taken by the handler.
-    bool PiecesOneByOne = true;
-    uint64_t Answers = 0;
 
 private:
     void Serve() {
@@ -151,21 +147,20 @@ private:
             }
             Consumed = written.size();
         }
-        const bool taken = Device.Waiting() == 0 && Main->CommPort.GetInBuffUsed() == 0;
-        while (!Pieces.empty() && (taken || !PiecesOneByOne)) {
-            if (Pieces.front().empty())
-                Device.Remove();
-            else
-                Device.Feed(Pieces.front());
-            Pieces.pop_front();
-            if (PiecesOneByOne)
-                break;
-        }
+        // Each piece is fed when the one before has been taken by the handler.
+        if (Pieces.empty() || Device.Waiting() != 0 || Main->CommPort.GetInBuffUsed() != 0)
+            return;
+        if (Pieces.front().empty())
+            Device.Remove();
+        else
+            Device.Feed(Pieces.front());
+        Pieces.pop_front();
     }
 
     TSimOptions Options;
     std::unique_ptr<TSimController> Controller;
     TChildProcess Sim;
     size_t Consumed = 0;
+    uint64_t Answers = 0;
     std::deque<std::string> Pieces;
 };

@@ -1,8 +1,7 @@
 // Connect: the dialog, the search stepped by a hand-ticked timer over real pseudo-terminals,
 // a fixed port, and disconnecting.
 #include "LinkRig.h"
-#include <fcntl.h>
-#include <poll.h>
+#include "support/FdIo.h"
 #include <pty.h>
 #include <unistd.h>
 
@@ -20,18 +19,7 @@ public:
     ~TSilentPort() { close(Master); }
     // What the editor sent, waiting until `count` bytes came.
     std::string Received(size_t count) {
-        std::string bytes;
-        char buffer[64];
-        while (bytes.size() < count) {
-            pollfd ready{Master, POLLIN, 0};
-            if (poll(&ready, 1, 10000) != 1)
-                break;
-            const ssize_t n = read(Master, buffer, sizeof buffer);
-            if (n <= 0)
-                break;
-            bytes.append(buffer, static_cast<size_t>(n));
-        }
-        return bytes;
+        return ReadFor(Master, count, std::chrono::steady_clock::now() + std::chrono::seconds(10));
     }
     int Master = -1;
 };

@@ -3,18 +3,12 @@
 
 using CompositionRules = MainFixture;
 
-namespace {
-std::vector<std::string> Items(const TComboBox& box) {
-    return box.Items();
-}
-} // namespace
-
 TEST_F(CompositionRules, UnitCountsPackIntoByteZero) {
     Panel().ComboBox58.Select(2);
     Panel().ComboBox57.Select(1);
     Panel().ComboBox55.Select(2);
     EXPECT_EQ(Byte(0), 0x92);
-    EXPECT_EQ(Items(Panel().ComboBox54), (std::vector<std::string>{"0"}));
+    EXPECT_EQ(Panel().ComboBox54.Items(), (std::vector<std::string>{"0"}));
     // The amplifier count touches nothing else.
     Panel().ComboBox58.Select(1);
     EXPECT_EQ(Byte(0), 0x52);
@@ -22,12 +16,12 @@ TEST_F(CompositionRules, UnitCountsPackIntoByteZero) {
 
 TEST_F(CompositionRules, TheConsolesShareALimitOfTwo) {
     Panel().ComboBox55.Select(1);
-    EXPECT_EQ(Items(Panel().ComboBox54), (std::vector<std::string>{"0", "1"}));
+    EXPECT_EQ(Panel().ComboBox54.Items(), (std::vector<std::string>{"0", "1"}));
     Panel().ComboBox54.Select(1);
-    EXPECT_EQ(Items(Panel().ComboBox55), (std::vector<std::string>{"0", "1"}));
+    EXPECT_EQ(Panel().ComboBox55.Items(), (std::vector<std::string>{"0", "1"}));
     EXPECT_EQ(Panel().ComboBox55.ItemIndex(), 1);
     Panel().ComboBox55.Select(0);
-    EXPECT_EQ(Items(Panel().ComboBox54), (std::vector<std::string>{"0", "1", "2"}));
+    EXPECT_EQ(Panel().ComboBox54.Items(), (std::vector<std::string>{"0", "1", "2"}));
     EXPECT_EQ(Panel().ComboBox54.ItemIndex(), 1);
 }
 

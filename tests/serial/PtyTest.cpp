@@ -1,23 +1,21 @@
 // The port on a real pseudo-terminal: the test talks from the master side.
 #include "serial/CommPort.h"
 #include "support/FakeUi.h"
+#include "support/FdIo.h"
 #include "support/PatternBytes.h"
+#include "support/TempDir.h"
+#include "support/TestThread.h"
 #include "ui/HandOver.h"
 
 #include <atomic>
-#include <cerrno>
 #include <csignal>
 #include <cstdlib>
 #include <ctime>
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <poll.h>
 #include <pty.h>
 #include <string>
-#include <sys/file.h>
 #include <sys/ioctl.h>
 #include <termios.h>
-#include <thread>
 #include <unistd.h>
 #include <vector>
 
@@ -32,68 +30,39 @@ struct TTermios2 {
     speed_t c_ispeed, c_ospeed;
 };
 
-// Writes everything to a blocking fd; false when the other side went away.
-bool WriteAll(int fd, const char* data, std::size_t size) {
-    while (size > 0) {
-        const ssize_t n = ::write(fd, data, size);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
-        data += n;
-        size -= static_cast<std::size_t>(n);
-    }
-    return true;
-}
-
 struct PtyTest : ::testing::Test {
     FakeUi Ui;
     THandOver HandOver;
     int Master = -1, Slave = -1;
-    std::string Dir;
+    TempDir Dir;
     std::unique_ptr<TCommPort> Port;
 
     void SetUp() override {
         ::signal(SIGPIPE, SIG_IGN);
         ASSERT_EQ(::openpty(&Master, &Slave, nullptr, nullptr, nullptr), 0);
-        char dir[] = "/tmp/varok-serial-XXXXXX";
-        ASSERT_NE(::mkdtemp(dir), nullptr);
-        Dir = dir;
-        ASSERT_EQ(::symlink(::ttyname(Slave), (Dir + "/com7").c_str()), 0);
-        ::setenv("VAROKCONFIG_PORTS", Dir.c_str(), 1);
+        ASSERT_EQ(::symlink(::ttyname(Slave), Dir.File("com7").c_str()), 0);
+        ::setenv("VAROKCONFIG_PORTS", Dir.Path.c_str(), 1);
         Port = std::make_unique<TCommPort>(Ui, HandOver);
         Port->SetComNumber(7);
     }
+    // Also after a failed SetUp, which may have left no port and no terminal.
     void TearDown() override {
-        Port->OnDataReceived = nullptr;
-        Port->OnClose = nullptr;
-        Port.reset();
+        if (Port) {
+            Port->OnDataReceived = nullptr;
+            Port->OnClose = nullptr;
+            Port.reset();
+        }
         ::unsetenv("VAROKCONFIG_PORTS");
-        ::unlink((Dir + "/com7").c_str());
-        ::rmdir(Dir.c_str());
-        if (Master >= 0)
-            ::close(Master);
-        ::close(Slave);
+        for (int fd : {Master, Slave})
+            if (fd >= 0)
+                ::close(fd);
     }
+    static std::chrono::steady_clock::time_point Soon() { return std::chrono::steady_clock::now() + 20s; }
     bool Pump(const std::function<bool()>& cond, std::chrono::milliseconds timeout = 20s) {
         return PumpUntil(HandOver, cond, timeout);
     }
     // Reads from the master until count bytes came or the deadline passed.
-    std::string ReadMaster(std::size_t count, std::chrono::seconds timeout = 20s) {
-        std::string got;
-        const auto deadline = std::chrono::steady_clock::now() + timeout;
-        char buffer[65536];
-        while (got.size() < count && std::chrono::steady_clock::now() < deadline) {
-            pollfd fd{Master, POLLIN, 0};
-            if (::poll(&fd, 1, 100) <= 0)
-                continue;
-            const ssize_t n = ::read(Master, buffer, std::min(sizeof buffer, count - got.size()));
-            if (n <= 0)
-                break;
-            got.append(buffer, static_cast<std::size_t>(n));
-        }
-        return got;
-    }
+    std::string ReadMaster(std::size_t count) { return ReadFor(Master, count, Soon()); }
 };
 
 TEST(PortNamingTest, DevicesOfThePortNumbers) {
@@ -171,16 +140,18 @@ TEST_F(PtyTest, MegabyteBothWaysInOrder) {
     };
     Port->SetOpen(true);
     ASSERT_TRUE(Port->GetOpen());
-    std::thread writer([&] { WriteAll(Master, toPort.data(), toPort.size()); });
+    TTestThread writer([&](const std::atomic<bool>& stop) {
+        WriteAll(Master, toPort.data(), toPort.size(), Soon(), &stop);
+    });
     std::string peerGot;
-    std::thread reader([&] { peerGot = ReadMaster(size); });
+    TTestThread reader([&](const std::atomic<bool>&) { peerGot = ReadMaster(size); });
     std::size_t sent = 0;
     const bool done = Pump([&] {
         sent += Port->PutBlock(fromPort.data() + sent, static_cast<std::uint32_t>(size - sent));
         return received.size() >= size && sent == size;
     });
-    reader.join();
-    writer.join();
+    reader.Join();
+    writer.Join();
     EXPECT_TRUE(done);
     EXPECT_TRUE(received == toPort);
     EXPECT_TRUE(peerGot == fromPort);
@@ -196,7 +167,7 @@ TEST_F(PtyTest, ReplyInPiecesGivesDeliveriesWithTheWaitingCount) {
     const std::string reply = PatternBytes(39, 3);
     for (std::size_t at = 0; at < reply.size(); at += 10) {
         const std::size_t piece = std::min<std::size_t>(10, reply.size() - at);
-        ASSERT_TRUE(WriteAll(Master, reply.data() + at, piece));
+        ASSERT_TRUE(WriteAll(Master, reply.data() + at, piece, Soon()));
         ASSERT_TRUE(Pump([&] { return !counts.empty() && counts.back() == at + piece; }));
     }
     EXPECT_EQ(counts.back(), 39u);
@@ -210,7 +181,7 @@ TEST_F(PtyTest, FullInputRingStopsTheReaderUntilTheNextTake) {
     Port->SetIBuffSize(64);
     Port->SetOpen(true);
     const std::string data = PatternBytes(1000, 4);
-    ASSERT_TRUE(WriteAll(Master, data.data(), data.size()));
+    ASSERT_TRUE(WriteAll(Master, data.data(), data.size(), Soon()));
     ASSERT_TRUE(Pump([&] { return Port->GetInBuffUsed() == 64; }));
     int waiting = 0;
     ASSERT_EQ(::ioctl(Slave, FIONREAD, &waiting), 0);
@@ -231,24 +202,17 @@ TEST_F(PtyTest, CloseWhilePeerStillSends) {
         received.append(buffer, sender.GetBlock(buffer, sizeof buffer));
     };
     Port->SetOpen(true);
-    std::atomic<bool> stop{false};
     const std::string data = PatternBytes(1 << 16, 5);
-    std::thread peer([&] {
-        ::fcntl(Master, F_SETFL, O_NONBLOCK);
-        std::size_t at = 0;
-        while (!stop) {
-            const ssize_t n = ::write(Master, data.data() + at, std::min<std::size_t>(512, data.size() - at));
-            if (n > 0)
-                at = (at + static_cast<std::size_t>(n)) % data.size();
-            else
-                std::this_thread::yield();
+    // The same bytes over and over, until the test ends.
+    TTestThread peer([&](const std::atomic<bool>& stop) {
+        const auto deadline = Soon();
+        while (WriteAll(Master, data.data(), data.size(), deadline, &stop)) {
         }
     });
     ASSERT_TRUE(Pump([&] { return received.size() > 20000; }));
     Port->SetOpen(false);
     EXPECT_FALSE(Port->GetOpen());
-    stop = true;
-    peer.join();
+    peer.Join();
     const std::string cycle = data + data;
     EXPECT_EQ(received.substr(0, 20000), cycle.substr(0, 20000));
 }
@@ -270,7 +234,6 @@ TEST_F(PtyTest, PeerHangingUpLeavesNoWorkerSpinning) {
     EXPECT_EQ(Port->GetOutBuffUsed(), 0u);
     Port->SetOpen(false);
     EXPECT_EQ(closes, 1);
-    Port->OnClose = nullptr;
 }
 
 } // namespace

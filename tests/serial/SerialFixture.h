@@ -26,6 +26,9 @@ struct TSerialFixture {
         Port.OnOpen = nullptr;
         Port.OnClose = nullptr;
         Port.OnDataReceived = nullptr;
+        // A test that failed while it held the fake's reads or writes must not hang the close.
+        Fake.HoldReads(false);
+        Fake.HoldWrites(false);
         Port.SetOpen(false);
     }
     bool Pump(const std::function<bool()>& cond,

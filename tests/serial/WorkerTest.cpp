@@ -1,4 +1,5 @@
 #include "SerialFixture.h"
+#include "support/TestThread.h"
 #include "ui/ThreadBase.h"
 
 #include <atomic>
@@ -15,6 +16,7 @@ struct WorkerTest : TSerialFixture, ::testing::Test {};
 TEST(HandOverTest, RunsWorkerCallsInTheUiThreadAndSurvivesAThrowingCall) {
     THandOver handOver;
     std::atomic<int> ran{0};
+    std::atomic<bool> finished{false};
     std::thread::id where;
     std::thread worker([&] {
         handOver.Synchronize([&] { throw std::runtime_error("handler failed"); });
@@ -22,9 +24,13 @@ TEST(HandOverTest, RunsWorkerCallsInTheUiThreadAndSurvivesAThrowingCall) {
             where = std::this_thread::get_id();
             ++ran;
         });
+        finished = true;
     });
     EXPECT_TRUE(PumpUntil(
         handOver, [&] { return ran == 1; }, std::chrono::seconds(10)));
+    // After a failed wait the worker may still be waiting in a hand-over, which only this thread runs.
+    EXPECT_TRUE(PumpUntil(
+        handOver, [&] { return finished.load(); }, std::chrono::seconds(10)));
     worker.join();
     EXPECT_EQ(where, std::this_thread::get_id());
     int inline_ = 0;
@@ -57,8 +63,9 @@ TEST_F(WorkerTest, LineEventsRaiseTheirHandlersInTheFixedOrderInOneHandOver) {
     ASSERT_TRUE(Pump([&] { return order.size() == 1; }));
     order.clear();
     Fake.RaiseEvents(0x01FF);
-    while (order.size() < 9 && runs < 10)
-        runs += HandOver.WaitAndRun(Soon());
+    const auto deadline = Soon();
+    while (order.size() < 9 && runs < 10 && std::chrono::steady_clock::now() < deadline)
+        runs += HandOver.WaitAndRun(deadline);
     EXPECT_EQ(order, (std::vector<std::string>{"CTS", "DCD", "DSR", "Ring", "RxD", "RxEvent", "TxD", "Break",
                                                "Error"}));
     EXPECT_EQ(runs, 1);
@@ -215,10 +222,9 @@ TEST_F(WorkerTest, CloseFromInsideAHandlerHappensAfterItReturns) {
 }
 
 TEST_F(WorkerTest, ThousandOpenCloseCyclesWhileStreaming) {
-    std::atomic<bool> done{false};
-    std::thread feeder([&] {
+    TTestThread feeder([&](const std::atomic<bool>& stop) {
         // A steady trickle, not a spinning core: the port must not starve on a busy machine.
-        while (!done) {
+        while (!stop) {
             if (Fake.Waiting() < 4096)
                 Fake.Feed(std::string(64, 'r'));
             std::this_thread::sleep_for(std::chrono::microseconds(200));
@@ -238,8 +244,7 @@ TEST_F(WorkerTest, ThousandOpenCloseCyclesWhileStreaming) {
         Port.SetOpen(false);
         ASSERT_FALSE(Fake.IsOpen());
     }
-    done = true;
-    feeder.join();
+    feeder.Join();
     EXPECT_EQ(Fake.Opens(), 1000);
     EXPECT_GT(received, 0u);
     EXPECT_GT(Fake.Written().size(), 0u);

@@ -1,4 +1,5 @@
 #include "LineSettings.h"
+#include "support/FdIo.h"
 // termios2 comes from the kernel's header, which cannot share a unit with <termios.h>.
 #include <asm/termbits.h>
 #include <cstdlib>
@@ -84,16 +85,10 @@ TEST(LineSettings, MakeRawPassesEveryByteUnchanged) {
     for (int i = 0; i < 256; ++i)
         all[i] = static_cast<uint8_t>(i);
     ASSERT_EQ(write(pty.Master, all, sizeof all), 256);
-    uint8_t got[256];
-    size_t have = 0;
-    while (have < sizeof got) {
-        pollfd ready{pty.Slave, POLLIN, 0};
-        ASSERT_EQ(poll(&ready, 1, 5000), 1) << "only " << have << " bytes arrived";
-        const ssize_t n = read(pty.Slave, got + have, sizeof got - have);
-        ASSERT_GT(n, 0);
-        have += static_cast<size_t>(n);
-    }
-    EXPECT_EQ(std::memcmp(all, got, sizeof all), 0);
+    const std::string got =
+        ReadFor(pty.Slave, sizeof all, std::chrono::steady_clock::now() + std::chrono::seconds(5));
+    ASSERT_EQ(got.size(), sizeof all) << "only " << got.size() << " bytes arrived";
+    EXPECT_EQ(std::memcmp(all, got.data(), sizeof all), 0);
     // Nothing is echoed back to the controller's side.
     pollfd echo{pty.Master, POLLIN, 0};
     EXPECT_EQ(poll(&echo, 1, 0), 0);

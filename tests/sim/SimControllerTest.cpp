@@ -1,46 +1,21 @@
 #include "SimController.h"
-#include "link/Crc8.h"
+#include "support/LinkPackets.h"
 #include <gtest/gtest.h>
 #include <random>
 #include <string>
 
 namespace {
-using TBytes = TSimController::TBytes;
-
-TBytes Sealed(TBytes bytes) {
-    bytes.push_back(Crc8(bytes.data(), bytes.size()));
-    return bytes;
-}
-
-TBytes Probe() {
-    return {0x00, 0x01, 0x04, 0x55, 0x74};
-}
-TBytes Read(uint16_t address) {
-    return Sealed(
-        {0x00, 0x01, 0x06, 0x33, static_cast<uint8_t>(address >> 8), static_cast<uint8_t>(address)});
-}
 TBytes Data(uint8_t salt) {
     TBytes data;
     for (int i = 0; i < 32; ++i)
         data.push_back(static_cast<uint8_t>(salt + i));
     return data;
 }
-TBytes Write(uint16_t address, const TBytes& data) {
-    TBytes packet{0x00, 0x01, 0x26, 0x44, static_cast<uint8_t>(address >> 8), static_cast<uint8_t>(address)};
-    packet.insert(packet.end(), data.begin(), data.end());
-    return Sealed(packet);
-}
 TBytes Patterned(uint16_t address) {
     TBytes data;
     for (size_t i = address; i < address + 32u; ++i)
         data.push_back(static_cast<uint8_t>(i * 7 + 3));
     return data;
-}
-// The controller's block reply: command, the address it names, the 32 bytes it carries.
-TBytes BlockReply(uint8_t command, uint16_t named, const TBytes& data) {
-    TBytes reply{0x00, 0x01, 0x26, command, static_cast<uint8_t>(named >> 8), static_cast<uint8_t>(named)};
-    reply.insert(reply.end(), data.begin(), data.end());
-    return Sealed(reply);
 }
 TBytes Join(std::initializer_list<TBytes> parts) {
     TBytes all;

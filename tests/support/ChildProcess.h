@@ -1,4 +1,5 @@
 #pragma once
+#include "support/FdIo.h"
 #include <chrono>
 #include <csignal>
 #include <fcntl.h>
@@ -107,11 +108,6 @@ public:
     std::string StdOut, StdErr;
 
 private:
-    static int MsLeft(TClock::time_point deadline) {
-        const auto left =
-            std::chrono::duration_cast<std::chrono::milliseconds>(deadline - TClock::now()).count();
-        return left > 0 ? static_cast<int>(left) : 0;
-    }
     static void Drain(pollfd& fd, std::string& into) {
         if (fd.fd < 0 || !fd.revents)
             return;

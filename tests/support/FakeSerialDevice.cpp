@@ -54,7 +54,6 @@ public:
         std::lock_guard lock(S->Lock);
         if (S->Removed || S->RefuseEscapes)
             return false;
-        S->Escapes.push_back(function);
         switch (function) {
         case TEscape::SetDtr:
         case TEscape::ClrDtr:
@@ -66,8 +65,7 @@ public:
             break;
         case TEscape::SetBreak:
         case TEscape::ClrBreak:
-            S->Break = function == TEscape::SetBreak;
-            break;
+            break; // taken, not recorded
         }
         return true;
     }
@@ -240,14 +238,8 @@ void TFakeSerialDevice::SetLine(std::uint32_t bit, std::uint32_t event, bool on)
 void TFakeSerialDevice::SetCts(bool on) {
     SetLine(ModemStatus::Cts, CommEvent::Cts, on);
 }
-void TFakeSerialDevice::SetDsr(bool on) {
-    SetLine(ModemStatus::Dsr, CommEvent::Dsr, on);
-}
 void TFakeSerialDevice::SetDcd(bool on) {
     SetLine(ModemStatus::Rlsd, CommEvent::Rlsd, on);
-}
-void TFakeSerialDevice::SetRing(bool on) {
-    SetLine(ModemStatus::Ring, CommEvent::Ring, on);
 }
 
 void TFakeSerialDevice::RaiseEvents(std::uint32_t bits) {
@@ -310,11 +302,6 @@ void TFakeSerialDevice::Remove() {
     FState->Changed.notify_all();
 }
 
-void TFakeSerialDevice::Restore() {
-    std::lock_guard lock(FState->Lock);
-    FState->Removed = false;
-}
-
 bool TFakeSerialDevice::IsOpen() const {
     std::lock_guard lock(FState->Lock);
     return FState->Open;
@@ -358,14 +345,4 @@ bool TFakeSerialDevice::Dtr() const {
 bool TFakeSerialDevice::Rts() const {
     std::lock_guard lock(FState->Lock);
     return FState->Rts;
-}
-
-bool TFakeSerialDevice::Break() const {
-    std::lock_guard lock(FState->Lock);
-    return FState->Break;
-}
-
-std::vector<TEscape> TFakeSerialDevice::Escapes() const {
-    std::lock_guard lock(FState->Lock);
-    return FState->Escapes;
 }

@@ -31,9 +31,7 @@ public:
 
     // Input lines; each change raises its line event, when watched.
     void SetCts(bool on);
-    void SetDsr(bool on);
     void SetDcd(bool on);
-    void SetRing(bool on);
     // One completed event wait carrying these bits (those of the mask).
     void RaiseEvents(std::uint32_t bits);
     // False: the modem status cannot be read (as on a pseudo-terminal).
@@ -52,7 +50,6 @@ public:
     bool WaitStartHeld(TClock::time_point deadline) const;
     // Unplugged: the open device fails for good and the port cannot be opened.
     void Remove();
-    void Restore();
 
     bool IsOpen() const;
     int Opens() const;
@@ -64,8 +61,6 @@ public:
     TLineSettings Settings() const;
     bool Dtr() const;
     bool Rts() const;
-    bool Break() const;
-    std::vector<TEscape> Escapes() const;
 
     struct TState {
         mutable std::mutex Lock;
@@ -76,8 +71,7 @@ public:
         std::uint32_t Modem = 0;
         bool ModemReadable = true;
         bool RefuseEscapes = false;
-        bool Dtr = false, Rts = false, Break = false;
-        std::vector<TEscape> Escapes;
+        bool Dtr = false, Rts = false;
         bool FailReads = false, FailWrites = false, HoldWrites = false, HoldReads = false;
         bool Removed = false;
         bool HoldWaitStart = false, WaitStartHeld = false;
