@@ -14,6 +14,10 @@ constexpr int LabelColumnWidth = 168;
 constexpr int Halves = 2;
 constexpr int GridColumns = 1 + Halves * TAlgorithmEditor::Stages;
 
+QString Q(const std::string& text) {
+    return QString::fromStdString(text);
+}
+
 QLabel* Heading(const QString& text, QWidget* parent) {
     auto* label = new QLabel(text, parent);
     QFont font = label->font();
@@ -48,9 +52,9 @@ AlgorithmView::AlgorithmView(TAlgorithmEditor& editor, QWidget* parent) : QWidge
     grid->addWidget(title, row++, 0, 1, GridColumns);
 
     auto stageColumn = [](int stage) { return 1 + Halves * stage; };
-    auto rowLabel = [&](const QString& text) { grid->addWidget(new QLabel(text, this), row, 0); };
+    auto rowLabel = [&](const std::string& text) { grid->addWidget(new QLabel(Q(text), this), row, 0); };
 
-    rowLabel(QStringLiteral("Номер   входа активации"));
+    rowLabel(TAlgorithmEditor::InputLabel);
     for (int n = 0; n < static_cast<int>(editor.InputButtons.size()); ++n) {
         auto* button = new QToolButton(this);
         button->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
@@ -60,8 +64,8 @@ AlgorithmView::AlgorithmView(TAlgorithmEditor& editor, QWidget* parent) : QWidge
     }
     ++row;
 
-    grid->addWidget(Heading(QStringLiteral("Выберите этап и режим трансляции сообщения"), this), row++, 0, 1,
-                    GridColumns, Qt::AlignCenter);
+    grid->addWidget(Heading(Q(TAlgorithmEditor::StageHeading), this), row++, 0, 1, GridColumns,
+                    Qt::AlignCenter);
 
     for (int s = 0; s < TAlgorithmEditor::Stages; ++s) {
         auto* box = new QCheckBox(this);
@@ -71,13 +75,13 @@ AlgorithmView::AlgorithmView(TAlgorithmEditor& editor, QWidget* parent) : QWidge
     ++row;
 
     struct ChoiceRow {
-        const char* Label;
+        const std::string& Label;
         std::array<std::unique_ptr<TComboBox>, TAlgorithmEditor::Stages>& Boxes;
     };
-    for (const ChoiceRow& choices : {ChoiceRow{"Номер сообщения", editor.MessageBoxes},
-                                     ChoiceRow{"Количество повторов", editor.RepeatBoxes},
-                                     ChoiceRow{"Пауза между повторами (сек.)", editor.PauseBoxes}}) {
-        rowLabel(QString::fromUtf8(choices.Label));
+    for (const ChoiceRow& choices : {ChoiceRow{TAlgorithmEditor::MessageLabel, editor.MessageBoxes},
+                                     ChoiceRow{TAlgorithmEditor::RepeatLabel, editor.RepeatBoxes},
+                                     ChoiceRow{TAlgorithmEditor::PauseLabel, editor.PauseBoxes}}) {
+        rowLabel(choices.Label);
         for (int s = 0; s < TAlgorithmEditor::Stages; ++s) {
             auto* box = new QComboBox(this);
             box->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
@@ -87,22 +91,22 @@ AlgorithmView::AlgorithmView(TAlgorithmEditor& editor, QWidget* parent) : QWidge
         ++row;
     }
 
-    rowLabel(QStringLiteral("Время этапа (сек.)"));
+    rowLabel(TAlgorithmEditor::StageTimeLabel);
     for (int s = 0; s < TAlgorithmEditor::Stages; ++s) {
         QLabel* time = TimeText(this);
         Bind(*editor.StageTimes[static_cast<size_t>(s)], *time);
         grid->addWidget(time, row, stageColumn(s), 1, Halves);
     }
     ++row;
-    rowLabel(QStringLiteral("Общее время эвакуации (сек)"));
+    rowLabel(TAlgorithmEditor::TotalTimeLabel);
     QLabel* total = TimeText(this);
     Bind(*editor.TotalTime, *total);
     grid->addWidget(total, row++, 1, 1, GridColumns - 1);
 
-    grid->addWidget(Heading(QStringLiteral("Выберите зону (зоны) трансляции сообщений"), this), row++, 0, 1,
-                    GridColumns, Qt::AlignCenter);
+    grid->addWidget(Heading(Q(TAlgorithmEditor::ZoneHeading), this), row++, 0, 1, GridColumns,
+                    Qt::AlignCenter);
     for (int z = 0; z < TAlgorithmEditor::Zones; ++z) {
-        rowLabel(QStringLiteral("Зона %1").arg(z + 1));
+        rowLabel(TAlgorithmEditor::ZoneLabel(z));
         for (int s = 0; s < TAlgorithmEditor::Stages; ++s) {
             auto* button = new QToolButton(this);
             button->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
@@ -114,22 +118,21 @@ AlgorithmView::AlgorithmView(TAlgorithmEditor& editor, QWidget* parent) : QWidge
         ++row;
     }
 
-    grid->addWidget(
-        Heading(QStringLiteral("Установите срабатывание исполнительных реле модулей QV-CU4"), this), row++, 0,
-        1, GridColumns, Qt::AlignCenter);
+    grid->addWidget(Heading(Q(TAlgorithmEditor::RelayHeading), this), row++, 0, 1, GridColumns,
+                    Qt::AlignCenter);
     for (int s = 0; s < TAlgorithmEditor::Stages; ++s)
         for (int k = 0; k < Halves; ++k)
-            grid->addWidget(new QLabel(QStringLiteral("K%1").arg(k + 1), this), row, stageColumn(s) + k,
+            grid->addWidget(new QLabel(Q(TAlgorithmEditor::RelayLabel(k)), this), row, stageColumn(s) + k,
                             Qt::AlignCenter);
     ++row;
     for (int m = 0; m < TAlgorithmEditor::Modules; ++m) {
-        rowLabel(QStringLiteral("Модуль %1").arg(m + 1));
+        rowLabel(TAlgorithmEditor::ModuleLabel(m));
         for (int s = 0; s < TAlgorithmEditor::Stages; ++s)
             for (int k = 0; k < Halves; ++k) {
                 auto* box = new QCheckBox(this);
                 // The caption is the relay number the handler reads; the column head says K1/K2.
                 Bind(editor.RelayBox(s, m, k), *box, false);
-                box->setToolTip(QStringLiteral("Модуль %1, K%2").arg(m + 1).arg(k + 1));
+                box->setToolTip(Q(TAlgorithmEditor::ModuleLabel(m) + ", " + TAlgorithmEditor::RelayLabel(k)));
                 grid->addWidget(box, row, stageColumn(s) + k, Qt::AlignCenter);
             }
         ++row;

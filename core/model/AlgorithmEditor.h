@@ -36,6 +36,21 @@ public:
     static inline const std::string Unlimited = "Без огр";
     static inline const std::string UnlimitedTotal = "Без ограничения";
 
+    // Row labels and headings of the grid.
+    static inline const std::string InputLabel = "Номер   входа активации";
+    static inline const std::string StageHeading = "Выберите этап и режим трансляции сообщения";
+    static inline const std::string MessageLabel = "Номер сообщения";
+    static inline const std::string RepeatLabel = "Количество повторов";
+    static inline const std::string PauseLabel = "Пауза между повторами (сек.)";
+    static inline const std::string StageTimeLabel = "Время этапа (сек.)";
+    static inline const std::string TotalTimeLabel = "Общее время эвакуации (сек)";
+    static inline const std::string ZoneHeading = "Выберите зону (зоны) трансляции сообщений";
+    static inline const std::string RelayHeading =
+        "Установите срабатывание исполнительных реле модулей QV-CU4";
+    static std::string ZoneLabel(int zone) { return "Зона " + std::to_string(zone + 1); }
+    static std::string ModuleLabel(int module) { return "Модуль " + std::to_string(module + 1); }
+    static std::string RelayLabel(int relay) { return "K" + std::to_string(relay + 1); }
+
     TAlgorithmEditor(ConfigImage& image, int& currentInput, bool& refilling);
 
     // Hooks into the main window: the image-changed notification and the enabling pass.

@@ -23,7 +23,7 @@ TCompositionRules::TCompositionRules(ConfigImage& image, bool& refilling, TAlgor
     CheckBox325.SetCaption("Приоритет входа AUX над автоматическим режимом");
     for (int z = 0; z < 8; ++z) {
         CBMuz[static_cast<size_t>(z)] = std::make_unique<TCheckBox>("CBMuz" + std::to_string(z + 1));
-        CBMuz[static_cast<size_t>(z)]->SetCaption("Зона " + std::to_string(z + 1));
+        CBMuz[static_cast<size_t>(z)]->SetCaption(TAlgorithmEditor::ZoneLabel(z));
     }
     Edit1.MaxLength = static_cast<int>(Layout::SerialNumberSize);
     for (TEdit* e : {&Edit2, &Edit3, &Edit4})

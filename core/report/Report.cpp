@@ -69,7 +69,7 @@ void TReport::CompositionLines(std::vector<std::string>& lines) {
     for (int z = 1; z <= 8; ++z) {
         const TCheckBox& music = *c.CBMuz[static_cast<size_t>(z - 1)];
         if (music.Enabled())
-            lines.push_back(Indent + "Зона " + std::to_string(z) + "  " + Mark(music.Checked()));
+            lines.push_back(Indent + music.Caption() + "  " + Mark(music.Checked()));
     }
     lines.push_back("");
     lines.push_back(Label("Серийный номер:") + c.Edit1.Text());
@@ -123,7 +123,7 @@ void TReport::Input(std::vector<std::string>& lines, int input) {
         lines.push_back(heading2);
         const int zones = splitters >= 2 ? 8 : 4;
         for (int z = 0; z < zones; ++z) {
-            std::string row = std::string(21, ' ') + "Зона " + std::to_string(z + 1) + " |";
+            std::string row = std::string(21, ' ') + TAlgorithmEditor::ZoneLabel(z) + " |";
             for (int s = 0; s < TAlgorithmEditor::Stages; ++s) {
                 const TButton& zone = Editor.ZoneButton(s, z);
                 row += !zone.Enabled() ? EmptyCell : zone.Down() ? "   +   |" : "   -   |";
@@ -140,7 +140,7 @@ void TReport::Input(std::vector<std::string>& lines, int input) {
             heading3 += " K1 K2 |";
         lines.push_back(heading3);
         for (int m = 0; m < modules; ++m) {
-            std::string row = std::string(19, ' ') + "Модуль " + std::to_string(m + 1) + " |";
+            std::string row = std::string(19, ' ') + TAlgorithmEditor::ModuleLabel(m) + " |";
             for (int s = 0; s < TAlgorithmEditor::Stages; ++s) {
                 const TCheckBox& k1 = Editor.RelayBox(s, m, 0);
                 const TCheckBox& k2 = Editor.RelayBox(s, m, 1);
