@@ -33,58 +33,47 @@ bool LoadProject(const std::string& path, TProjectInput& project) {
     return true;
 }
 
-// The non-option arguments and whether --json was given; false on an unknown option.
-bool SplitArguments(const std::vector<std::string>& args, std::vector<std::string>& files, bool& json,
-                    std::string& error) {
-    for (const std::string& arg : args) {
-        if (arg == "--json") {
-            json = true;
-        } else if (arg.size() > 1 && arg[0] == '-') {
-            error = "unknown option: " + arg;
-            return false;
-        } else {
-            files.push_back(arg);
-        }
-    }
-    return true;
-}
-
 int PrintDiff(const TConfigurationDiff& diff, bool json) {
     std::cout << (json ? DiffJson(diff) : DiffText(diff)) << std::flush;
     return diff.Equal() ? ExitDone : ExitCompare;
 }
 } // namespace
 
-int ShowCommand(const std::vector<std::string>& args) {
-    std::vector<std::string> files;
-    bool json = false;
-    std::string error;
-    if (!SplitArguments(args, files, json, error) || files.size() != 1) {
-        std::cerr << "varokconfig-cli: " << (error.empty() ? "show needs one project file" : error)
-                  << std::endl;
-        return ExitUsage;
+std::optional<TConfigOptions> ParseConfigOptions(const std::vector<std::string>& args, size_t files,
+                                                 std::string& error) {
+    TConfigOptions options;
+    for (const std::string& arg : args) {
+        if (arg == "--json") {
+            options.Json = true;
+        } else if (arg.size() > 1 && arg[0] == '-') {
+            error = "unknown option: " + arg;
+            return std::nullopt;
+        } else {
+            options.Files.push_back(arg);
+        }
     }
+    if (options.Files.size() != files) {
+        error = files == 1 ? "show needs one project file" : "diff needs two project files";
+        return std::nullopt;
+    }
+    return options;
+}
+
+int ShowCommand(const TConfigOptions& options) {
     TProjectInput project;
-    if (!LoadProject(files[0], project))
+    if (!LoadProject(options.Files[0], project))
         return ExitFile;
     const TConfiguration config = DecodeConfiguration(project.Image, project.LengthsOrNull());
-    std::cout << (json ? ShowJson(config) : ShowText(config)) << std::flush;
+    std::cout << (options.Json ? ShowJson(config) : ShowText(config)) << std::flush;
     return ExitDone;
 }
 
-int DiffCommand(const std::vector<std::string>& args) {
-    std::vector<std::string> files;
-    bool json = false;
-    std::string error;
-    if (!SplitArguments(args, files, json, error) || files.size() != 2) {
-        std::cerr << "varokconfig-cli: " << (error.empty() ? "diff needs two project files" : error)
-                  << std::endl;
-        return ExitUsage;
-    }
+int DiffCommand(const TConfigOptions& options) {
     TProjectInput a, b;
-    if (!LoadProject(files[0], a) || !LoadProject(files[1], b))
+    if (!LoadProject(options.Files[0], a) || !LoadProject(options.Files[1], b))
         return ExitFile;
-    return PrintDiff(DiffConfigurations(a.Image, a.LengthsOrNull(), b.Image, b.LengthsOrNull()), json);
+    return PrintDiff(DiffConfigurations(a.Image, a.LengthsOrNull(), b.Image, b.LengthsOrNull()),
+                     options.Json);
 }
 
 int VerifyCommand(const TLinkOptions& options) {

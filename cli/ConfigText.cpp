@@ -18,6 +18,10 @@ std::string Hex(unsigned value, int digits) {
     return text;
 }
 
+std::string Offset(size_t offset) {
+    return "0x" + Hex(static_cast<unsigned>(offset), 4);
+}
+
 std::string OnOff(bool on) {
     return on ? "on" : "off";
 }
@@ -128,7 +132,7 @@ std::string ShowText(const TConfiguration& config) {
     if (!config.Raw.empty()) {
         out += "\nbytes the editor does not interpret\n";
         for (const TRawRange& range : config.Raw)
-            out += "  0x" + Hex(static_cast<unsigned>(range.Offset), 4) + ": " + RawHex(range, " ") + "\n";
+            out += "  " + Offset(range.Offset) + ": " + RawHex(range, " ") + "\n";
     }
     out += "\nwarnings\n";
     for (const std::string& warning : config.Warnings)
@@ -197,7 +201,7 @@ std::string ShowJson(const TConfiguration& config) {
     for (const TRawRange& range : config.Raw)
         json.BeginObject()
             .Key("offset")
-            .Value("0x" + Hex(static_cast<unsigned>(range.Offset), 4))
+            .Value(Offset(range.Offset))
             .Key("bytes")
             .Value(RawHex(range, ""))
             .EndObject();
@@ -235,7 +239,7 @@ std::string DiffJson(const TConfigurationDiff& diff) {
     for (const TByteDifference& d : diff.Bytes)
         json.BeginObject()
             .Key("offset")
-            .Value("0x" + Hex(static_cast<unsigned>(d.Offset), 4))
+            .Value(Offset(d.Offset))
             .Key("from")
             .Value(Hex(d.From, 2))
             .Key("to")

@@ -115,9 +115,12 @@ int main(int argc, char** argv) {
         return LinkCommand(TLinkCommand::Write, rest);
     if (args[0] == "verify")
         return LinkCommand(TLinkCommand::Verify, rest);
-    if (args[0] == "show")
-        return ShowCommand(rest);
-    if (args[0] == "diff")
-        return DiffCommand(rest);
+    if (args[0] == "show" || args[0] == "diff") {
+        std::string error;
+        const auto options = ParseConfigOptions(rest, args[0] == "show" ? 1 : 2, error);
+        if (!options)
+            return UsageError(error);
+        return args[0] == "show" ? ShowCommand(*options) : DiffCommand(*options);
+    }
     return UsageError("unknown command: " + args[0]);
 }
