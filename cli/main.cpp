@@ -6,6 +6,7 @@
 #include "LinkSession.h"
 #include "app/UnitMain.h"
 #include "project/FileUtil.h"
+#include <filesystem>
 #include <iostream>
 #include <string>
 #include <vector>
@@ -68,6 +69,11 @@ int Report(const std::vector<std::string>& args) {
 
 // write --backup: the controller read into the backup first, by a session of its own.
 int Backup(const TLinkOptions& options) {
+    // A backup over the project itself would write the controller's old configuration back.
+    std::error_code ignored;
+    if (options.Backup == options.Project ||
+        std::filesystem::equivalent(options.Backup, options.Project, ignored))
+        return UsageError("--backup must not name the project itself: " + options.Backup);
     std::string bytes, error;
     if (ReadFileBytes(options.Project, bytes, error, 0) != TReadStatus::Read) {
         std::cerr << (error.empty() ? "Не найден файл " + options.Project : error) << std::endl;

@@ -132,7 +132,10 @@ TEST_F(CliLink, FailedBackupWritesNothing) {
     EXPECT_FALSE(std::filesystem::exists(Dir.File("backup.usr")));
     EXPECT_EQ(Cli({"verify", "--port", "3", "--timeout", "0.3", ExampleProject}), 1);
     EXPECT_EQ(Saved(), memory);
-    // No project, no backup read at all.
+    // No project, or a backup that would replace it: no backup read at all.
     EXPECT_EQ(Cli({"write", "--port", "3", "--backup", Dir.File("backup.usr"), Dir.File("missing.usr")}), 2);
+    TempDir::Write(Dir.File("project.usr"), "x");
+    EXPECT_EQ(Cli({"write", "--port", "3", "--backup", Dir.File("project.usr"), Dir.File("project.usr")}), 2);
+    EXPECT_EQ(TempDir::Read(Dir.File("project.usr")), "x");
 }
 } // namespace
