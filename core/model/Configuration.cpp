@@ -37,6 +37,13 @@ std::string IdentityText(const ConfigImage& image, size_t offset, size_t size) {
     return text;
 }
 
+std::string Joined(const std::vector<std::string>& items) {
+    std::string text;
+    for (const std::string& item : items)
+        text += (text.empty() ? "" : ", ") + item;
+    return text;
+}
+
 int Field(const ConfigImage& image, int bit, int width) {
     int value = 0;
     for (int i = 0; i < width; ++i)
@@ -113,15 +120,20 @@ void CheckStages(const TConfiguration& config, int input, int reach, std::vector
             warnings.push_back(where + "on after a stage that is off");
         else if (s > 0 && stages[static_cast<size_t>(s - 1)].Repeats == 0)
             warnings.push_back(where + "on after a stage that plays without limit");
+        std::vector<std::string> zones, relays;
         for (int z = reach; z < 8; ++z)
             if (stage.Zones[static_cast<size_t>(z)])
-                warnings.push_back(where + "zone " + std::to_string(z + 1) + " beyond the splitters' reach");
+                zones.push_back(std::to_string(z + 1));
+        if (!zones.empty())
+            warnings.push_back(where + (zones.size() == 1 ? "zone " : "zones ") + Joined(zones) +
+                               " beyond the splitters' reach");
         for (int m = config.Composition.Modules; m < 8; ++m)
             for (int k = 0; k < 2; ++k)
                 if (stage.Relays[static_cast<size_t>(2 * m + k)])
-                    warnings.push_back(where + "module " + std::to_string(m + 1) + " K" +
-                                       std::to_string(k + 1) + " on with " +
-                                       std::to_string(config.Composition.Modules) + " modules");
+                    relays.push_back("module " + std::to_string(m + 1) + " K" + std::to_string(k + 1));
+        if (!relays.empty())
+            warnings.push_back(where + Joined(relays) + " on with " +
+                               std::to_string(config.Composition.Modules) + " modules");
     }
 }
 } // namespace

@@ -166,11 +166,12 @@ TEST(Configuration, WarnsOfContentTheEditorsRulesWouldNotProduce) {
              i[0] = 0x10;
              i[Layout::ModuleOptions] = 0x01;
              FirstStageOn(i);
-             StageByte(i, 1, 1, Layout::Zones) = 0x11;
+             StageByte(i, 1, 1, Layout::Zones) = 0x31;
              StageByte(i, 1, 1, Layout::Relays) = 0xE0;
              StageByte(i, 3, 1, Layout::Zones) = 0xFF; // a stage that is off is not judged
          },
-         {"IN 1 stage 1: zone 5 beyond the splitters' reach", "IN 1 stage 1: module 2 K1 on with 1 modules"}},
+         {"IN 1 stage 1: zones 5, 6 beyond the splitters' reach",
+          "IN 1 stage 1: module 2 K1 on with 1 modules"}},
     };
     for (const TWarningRow& row : rows) {
         SCOPED_TRACE(row.Name);
