@@ -2,6 +2,7 @@
 #include "JsonWriter.h"
 #include "report/Report.h"
 #include "ui/Utf8.h"
+#include <algorithm>
 #include <cstdio>
 
 namespace {

@@ -2,6 +2,7 @@
 #include "model/StageTime.h"
 #include "model/WholeNumber.h"
 #include "ui/Cp1251.h"
+#include <algorithm>
 #include <cstdio>
 
 namespace {
