@@ -34,7 +34,8 @@ std::optional<TLinkOptions> ParseLinkOptions(TLinkCommand command, const std::ve
         const std::string& name = args[i];
         const bool isOption = name.rfind("-", 0) == 0 && name.size() > 1;
         if (!isOption) {
-            if (command != TLinkCommand::Write || !options.Project.empty()) {
+            const bool takesProject = command == TLinkCommand::Write || command == TLinkCommand::Verify;
+            if (!takesProject || !options.Project.empty()) {
                 error = "unexpected argument: " + name;
                 return std::nullopt;
             }
@@ -89,6 +90,8 @@ std::optional<TLinkOptions> ParseLinkOptions(TLinkCommand command, const std::ve
             options.TimeoutSeconds = seconds;
         } else if (name == "-o" && command == TLinkCommand::Read) {
             options.Output = value;
+        } else if (name == "--backup" && command == TLinkCommand::Write) {
+            options.Backup = value;
         } else {
             error = "unknown option: " + name;
             return std::nullopt;
@@ -104,6 +107,10 @@ std::optional<TLinkOptions> ParseLinkOptions(TLinkCommand command, const std::ve
     }
     if (command == TLinkCommand::Write && options.Project.empty()) {
         error = "write needs a project file";
+        return std::nullopt;
+    }
+    if (command == TLinkCommand::Verify && options.Project.empty()) {
+        error = "verify needs a project file";
         return std::nullopt;
     }
     return options;

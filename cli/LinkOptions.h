@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-// The options of the link commands (probe, read, write), as the connection dialog's choices:
+// The options of the link commands (probe, read, write, verify), as the connection dialog's choices:
 // the indexes are those of its choice boxes and radio groups.
 struct TLinkOptions {
     int Port = 0; // 0: search ports 1 … 255
@@ -15,9 +15,10 @@ struct TLinkOptions {
     double TimeoutSeconds = 2;
     std::string Output;
     std::string Project;
+    std::string Backup; // write: the controller's configuration saved here first
 };
 
-enum class TLinkCommand { Probe, Read, Write };
+enum class TLinkCommand { Probe, Read, Write, Verify };
 
 // Parses the arguments after the command name; on a usage error returns nothing and sets error.
 std::optional<TLinkOptions> ParseLinkOptions(TLinkCommand command, const std::vector<std::string>& args,

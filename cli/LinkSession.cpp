@@ -63,10 +63,10 @@ bool TLinkSession::SearchPorts() {
 }
 
 void TLinkSession::ShowProgress(bool last) {
-    if (!ProgressOnTerminal && !last)
+    if (!ProgressOnTerminal)
         return;
-    Err << (ProgressOnTerminal ? "\r" : "") << Main.PanelScan.Caption() << " " << Main.ProgressBar.Position()
-        << "/" << Main.ProgressBar.Max << (last ? "\n" : "") << std::flush;
+    Err << "\r" << Main.PanelScan.Caption() << " " << Main.ProgressBar.Position() / TMain::BlockSize << "/"
+        << Main.ProgressBar.Max / TMain::BlockSize << (last ? "\n" : "") << std::flush;
 }
 
 bool TLinkSession::AwaitTransfer() {
@@ -85,11 +85,23 @@ bool TLinkSession::AwaitTransfer() {
 }
 
 int TLinkSession::Read() {
+    std::string bytes;
+    if (const int status = ReadImage(bytes); status != ExitDone)
+        return status;
+    std::string error;
+    if (!WriteFileAtomically(Options.Output, bytes, error)) {
+        Err << error << std::endl;
+        return ExitFile;
+    }
+    return ExitDone;
+}
+
+int TLinkSession::ReadImage(std::string& bytes) {
     if (const int status = Probe(); status != ExitDone)
         return status;
     // The image as received: the editor's refill after the last block may rewrite some bytes.
     // Only the image's last block completes the transfer, so the copy is taken at that one.
-    std::string bytes(Layout::ImageSize, '\0');
+    bytes.assign(Layout::ImageSize, '\0');
     Main.OnBlockReply = [&](uint16_t address) {
         if (address + TMain::BlockSize >= Layout::ImageSize)
             std::copy_n(reinterpret_cast<const char*>(Main.Image.Data()), Layout::ImageSize, bytes.begin());
@@ -97,11 +109,6 @@ int TLinkSession::Read() {
     Main.TBRead.Click();
     if (!AwaitTransfer() || !Ui.Errors.empty())
         return ExitLink;
-    std::string error;
-    if (!WriteFileAtomically(Options.Output, bytes, error)) {
-        Err << error << std::endl;
-        return ExitFile;
-    }
     return ExitDone;
 }
 

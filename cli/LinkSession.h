@@ -5,6 +5,7 @@
 #include "app/UnitMain.h"
 #include <chrono>
 #include <iosfwd>
+#include <string>
 
 // One link command on a headless main window: the connection dialog filled in from the
 // options, then Connect, Read or Write exactly as the editor runs them, with a limit on
@@ -17,6 +18,8 @@ public:
     int Probe();
     // Connect, Read, and the 2048 bytes as received into options.Output.
     int Read();
+    // Connect and Read as Read does; the 2048 bytes as received into bytes.
+    int ReadImage(std::string& bytes);
     // The project file's bytes as they are, then Connect and Write.
     int Write();
 
@@ -26,7 +29,7 @@ private:
     bool SearchPorts();
     // Pumps until the transfer ends; false when a reply took longer than the timeout.
     bool AwaitTransfer();
-    // "Чтение данных ... 1024/2048" on standard error: redrawn on a terminal, else once at the end.
+    // "Чтение данных ... 32/64" (blocks) on standard error when it is a terminal; nothing otherwise.
     void ShowProgress(bool last);
 
     const TLinkOptions& Options;

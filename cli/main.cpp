@@ -1,9 +1,12 @@
 // varokconfig-cli: the editor's core for batch use.
 #include "BatchUi.h"
+#include "ConfigCommands.h"
 #include "ExitStatus.h"
 #include "LinkOptions.h"
 #include "LinkSession.h"
 #include "app/UnitMain.h"
+#include "project/FileUtil.h"
+#include <filesystem>
 #include <iostream>
 #include <string>
 #include <vector>
@@ -14,7 +17,10 @@ const char* const Usage =
     "  varokconfig-cli report PROJECT.usr [-o FILE]\n"
     "  varokconfig-cli probe  [--port N] [LINE] [--timeout SECONDS]\n"
     "  varokconfig-cli read   --port N [LINE] [--timeout SECONDS] -o OUT.usr\n"
-    "  varokconfig-cli write  --port N [LINE] [--timeout SECONDS] PROJECT.usr\n"
+    "  varokconfig-cli write  --port N [LINE] [--timeout SECONDS] [--backup FILE.usr] PROJECT.usr\n"
+    "  varokconfig-cli show   PROJECT.usr [--json]\n"
+    "  varokconfig-cli diff   A.usr B.usr [--json]\n"
+    "  varokconfig-cli verify --port N [LINE] [--timeout SECONDS] PROJECT.usr\n"
     "\n"
     "LINE: --baud N (9600)  --parity none|odd|even|mark|space (none)  --data 5|6|7|8 (8)\n"
     "      --stop 1|1.5|2 (1)  --flow none|soft|hard (none)\n"
@@ -24,9 +30,14 @@ const char* const Usage =
     "        VarokConfig.txt in the working directory\n"
     "probe   finds the controller (on port N, or searching ports 1 to 255)\n"
     "read    reads the controller's configuration into OUT.usr\n"
-    "write   writes PROJECT.usr into the controller and compares every block\n"
+    "write   writes PROJECT.usr into the controller and compares every block; with --backup it\n"
+    "        first reads the controller into FILE.usr and writes nothing if that fails\n"
+    "show    prints the configuration of PROJECT by meaning (--json: as one JSON object)\n"
+    "diff    prints the differences between A and B by meaning, then differing bytes\n"
+    "verify  reads the controller and prints its differences from PROJECT like diff\n"
     "\n"
-    "exit status: 0 done, 1 link failure, 2 usage or file error, 3 a written block compared differently\n";
+    "exit status: 0 done, 1 link failure, 2 usage or file error, 3 a written block compared\n"
+    "differently, or diff / verify found a difference\n";
 
 int UsageError(const std::string& text) {
     std::cerr << "varokconfig-cli: " << text << "\n\n" << Usage;
@@ -56,12 +67,34 @@ int Report(const std::vector<std::string>& args) {
     return ui.Errors.empty() ? ExitDone : ExitFile;
 }
 
-// probe, read and write: the options, then the session.
+// write --backup: the controller read into the backup first, by a session of its own.
+int Backup(const TLinkOptions& options) {
+    // A backup over the project itself would write the controller's old configuration back.
+    std::error_code ignored;
+    if (options.Backup == options.Project ||
+        std::filesystem::equivalent(options.Backup, options.Project, ignored))
+        return UsageError("--backup must not name the project itself: " + options.Backup);
+    std::string bytes, error;
+    if (ReadFileBytes(options.Project, bytes, error, 0) != TReadStatus::Read) {
+        std::cerr << (error.empty() ? "Не найден файл " + options.Project : error) << std::endl;
+        return ExitFile;
+    }
+    TLinkOptions read = options;
+    read.Output = options.Backup;
+    return TLinkSession(read, std::cout, std::cerr).Read();
+}
+
+// probe, read, write and verify: the options, then the session.
 int LinkCommand(TLinkCommand command, const std::vector<std::string>& args) {
     std::string error;
     const auto options = ParseLinkOptions(command, args, error);
     if (!options)
         return UsageError(error);
+    if (command == TLinkCommand::Verify)
+        return VerifyCommand(*options);
+    if (!options->Backup.empty())
+        if (const int status = Backup(*options); status != ExitDone)
+            return status;
     TLinkSession session(*options, std::cout, std::cerr);
     if (command == TLinkCommand::Probe)
         return session.Probe();
@@ -86,5 +119,14 @@ int main(int argc, char** argv) {
         return LinkCommand(TLinkCommand::Read, rest);
     if (args[0] == "write")
         return LinkCommand(TLinkCommand::Write, rest);
+    if (args[0] == "verify")
+        return LinkCommand(TLinkCommand::Verify, rest);
+    if (args[0] == "show" || args[0] == "diff") {
+        std::string error;
+        const auto options = ParseConfigOptions(rest, args[0] == "show" ? 1 : 2, error);
+        if (!options)
+            return UsageError(error);
+        return args[0] == "show" ? ShowCommand(*options) : DiffCommand(*options);
+    }
     return UsageError("unknown command: " + args[0]);
 }

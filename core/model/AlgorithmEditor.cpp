@@ -1,4 +1,5 @@
 #include "model/AlgorithmEditor.h"
+#include "model/StageTime.h"
 #include "model/WholeNumber.h"
 
 namespace {
@@ -249,21 +250,12 @@ void TAlgorithmEditor::Edit6Change() {
         const int64_t length = WholeNumberOr(LenMes.Value(MessageBoxes[i]->ItemIndex() + 1), -1);
         const int64_t repeats = WholeNumberOr(RepeatBoxes[i]->Text(), -1);
         const int64_t pause = WholeNumberOr(PauseBoxes[i]->Text(), 0);
-        if (repeats == -1)
-            time.SetCaption(RepeatBoxes[i]->ItemIndex() == 0 && length > 0 ? Unlimited : "0");
-        else if (length != -1)
-            time.SetCaption(std::to_string(length * repeats + (repeats - 1) * pause));
+        if (const auto text = StageTimeText(length, repeats, RepeatBoxes[i]->ItemIndex() == 0, pause))
+            time.SetCaption(*text);
     }
 
-    int64_t total = 0;
-    bool bounded = true;
-    for (const auto& time : StageTimes) {
-        int64_t value = 0;
-        if (!ParseWholeNumber(time->Caption(), value, true)) {
-            bounded = false;
-            break;
-        }
-        total += value;
-    }
-    TotalTime->SetCaption(bounded ? std::to_string(total) : UnlimitedTotal);
+    std::vector<std::string> times;
+    for (const auto& time : StageTimes)
+        times.push_back(time->Caption());
+    TotalTime->SetCaption(TotalTimeText(times));
 }

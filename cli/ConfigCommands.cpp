@@ -1,0 +1,91 @@
+#include "ConfigCommands.h"
+#include "ConfigText.h"
+#include "ExitStatus.h"
+#include "LinkSession.h"
+#include "project/FileUtil.h"
+#include "project/ProjectFile.h"
+#include <algorithm>
+#include <filesystem>
+#include <iostream>
+#include <optional>
+
+namespace {
+// A project as the editor opens it: the image (a shorter file zero-filled) and, when the
+// side file exists, its lengths. Unlike the editor's Open, a missing project is an error.
+struct TProjectInput {
+    ConfigImage Image;
+    std::optional<std::vector<std::string>> Lengths;
+    const std::vector<std::string>* LengthsOrNull() const { return Lengths ? &*Lengths : nullptr; }
+};
+
+bool LoadProject(const std::string& path, TProjectInput& project) {
+    std::string bytes, error;
+    const TReadStatus status = ReadFileBytes(path, bytes, error, Layout::ImageSize);
+    if (status != TReadStatus::Read) {
+        std::cerr << (status == TReadStatus::Missing ? "Не найден файл " + path : error) << std::endl;
+        return false;
+    }
+    std::copy(bytes.begin(), bytes.end(), project.Image.Data());
+    const std::string sideFile = ProjectFile::SideFileName(path);
+    std::error_code ignored;
+    if (std::filesystem::exists(sideFile, ignored))
+        project.Lengths = ProjectFile::LoadLengths(sideFile);
+    return true;
+}
+
+int PrintDiff(const TConfigurationDiff& diff, bool json) {
+    std::cout << (json ? DiffJson(diff) : DiffText(diff)) << std::flush;
+    return diff.Equal() ? ExitDone : ExitCompare;
+}
+} // namespace
+
+std::optional<TConfigOptions> ParseConfigOptions(const std::vector<std::string>& args, size_t files,
+                                                 std::string& error) {
+    TConfigOptions options;
+    for (const std::string& arg : args) {
+        if (arg == "--json") {
+            options.Json = true;
+        } else if (arg.size() > 1 && arg[0] == '-') {
+            error = "unknown option: " + arg;
+            return std::nullopt;
+        } else {
+            options.Files.push_back(arg);
+        }
+    }
+    if (options.Files.size() != files) {
+        error = files == 1 ? "show needs one project file" : "diff needs two project files";
+        return std::nullopt;
+    }
+    return options;
+}
+
+int ShowCommand(const TConfigOptions& options) {
+    TProjectInput project;
+    if (!LoadProject(options.Files[0], project))
+        return ExitFile;
+    const TConfiguration config = DecodeConfiguration(project.Image, project.LengthsOrNull());
+    std::cout << (options.Json ? ShowJson(config) : ShowText(config)) << std::flush;
+    return ExitDone;
+}
+
+int DiffCommand(const TConfigOptions& options) {
+    TProjectInput a, b;
+    if (!LoadProject(options.Files[0], a) || !LoadProject(options.Files[1], b))
+        return ExitFile;
+    return PrintDiff(DiffConfigurations(a.Image, a.LengthsOrNull(), b.Image, b.LengthsOrNull()),
+                     options.Json);
+}
+
+int VerifyCommand(const TLinkOptions& options) {
+    TProjectInput project;
+    if (!LoadProject(options.Project, project))
+        return ExitFile;
+    TLinkSession session(options, std::cout, std::cerr);
+    std::string bytes;
+    if (const int status = session.ReadImage(bytes); status != ExitDone)
+        return status;
+    ConfigImage controller;
+    std::copy(bytes.begin(), bytes.end(), controller.Data());
+    // The controller holds no lengths, so they take no part.
+    return PrintDiff(DiffConfigurations(project.Image, nullptr, controller, nullptr), false);
+}

@@ -1,0 +1,251 @@
+#include "ConfigText.h"
+#include "JsonWriter.h"
+#include "report/Report.h"
+#include "ui/Utf8.h"
+#include <algorithm>
+#include <cstdio>
+
+namespace {
+const std::string BlankCell = "       |";
+
+std::string Padded(const std::string& text, size_t width) {
+    const size_t length = Utf8Length(text);
+    return text + std::string(length < width ? width - length : 0, ' ');
+}
+
+std::string Hex(unsigned value, int digits) {
+    char text[16];
+    std::snprintf(text, sizeof text, "%0*X", digits, value);
+    return text;
+}
+
+std::string Offset(size_t offset) {
+    return "0x" + Hex(static_cast<unsigned>(offset), 4);
+}
+
+std::string OnOff(bool on) {
+    return on ? "on" : "off";
+}
+
+std::string Numbers(const std::array<bool, 8>& on) {
+    std::string text;
+    for (size_t i = 0; i < on.size(); ++i)
+        if (on[i])
+            text += (text.empty() ? "" : " ") + std::to_string(i + 1);
+    return text.empty() ? "none" : text;
+}
+
+// Zones (or modules) to list: those the composition provides and any an active stage uses.
+int Rows(const TInputSettings& input, int provided, int count, int width) {
+    int rows = std::min(provided, count);
+    for (const TStageSettings& s : input.Stages)
+        for (int i = 0; s.On && i < count * width; ++i) {
+            const bool set = width == 1 ? s.Zones[static_cast<size_t>(i)] : s.Relays[static_cast<size_t>(i)];
+            if (set)
+                rows = std::max(rows, i / width + 1);
+        }
+    return rows;
+}
+
+void InputTable(std::string& out, int n, const TInputSettings& input, const TCompositionSettings& c) {
+    const auto row = [&](const std::string& label, auto cell) {
+        out += Padded(label, 28) + "|";
+        for (const TStageSettings& s : input.Stages)
+            out += s.On ? cell(s) : BlankCell;
+        out += "\n";
+    };
+    out += "\n" + Padded("IN " + std::to_string(n + 1) + "  stage", 28) + "|";
+    for (int s = 1; s <= Layout::Stages; ++s)
+        out += TReport::Cell(std::to_string(s));
+    out += "\n";
+    row("message", [](const TStageSettings& s) { return TReport::Cell(std::to_string(s.Message)); });
+    row("repeats", [](const TStageSettings& s) {
+        return TReport::Cell(s.Repeats == 0 ? TAlgorithmEditor::Unlimited : std::to_string(s.Repeats));
+    });
+    row("pause (s)", [](const TStageSettings& s) { return TReport::Cell(std::to_string(s.PauseSeconds)); });
+    row("time (s)", [](const TStageSettings& s) { return TReport::Cell(s.Time.value_or("?")); });
+    out += Padded("total (s)", 28) + "| " + input.Total.value_or("?") + "\n";
+    const int zones = Rows(input, 4 * std::min(c.Splitters, 2), 8, 1);
+    for (int z = 0; z < zones; ++z)
+        row("zone " + std::to_string(z + 1), [z](const TStageSettings& s) {
+            return s.Zones[static_cast<size_t>(z)] ? "   +   |" : "   -   |";
+        });
+    const int modules = Rows(input, c.Modules, 8, 2);
+    if (modules > 0) {
+        out += Padded("relays", 28) + "|";
+        for (int s = 0; s < Layout::Stages; ++s)
+            out += " K1 K2 |";
+        out += "\n";
+    }
+    for (int m = 0; m < modules; ++m)
+        row("module " + std::to_string(m + 1), [m](const TStageSettings& s) {
+            const auto mark = [&](int k) { return s.Relays[static_cast<size_t>(2 * m + k)] ? "+" : "-"; };
+            return std::string("  ") + mark(0) + "  " + mark(1) + " |";
+        });
+}
+
+std::string RawHex(const TRawRange& range, const char* separator) {
+    std::string text;
+    for (const uint8_t byte : range.Bytes)
+        text += (text.empty() ? "" : separator) + Hex(byte, 2);
+    return text;
+}
+} // namespace
+
+std::string ShowText(const TConfiguration& config) {
+    const TCompositionSettings& c = config.Composition;
+    const auto line = [](const std::string& label, const std::string& value) {
+        return "  " + Padded(label, 27) + value + "\n";
+    };
+    std::string out = "composition\n";
+    out += line("amplifiers QV-470AM", std::to_string(c.Amplifiers));
+    out += line("splitters QV-SP", std::to_string(c.Splitters));
+    out += line("modules QV-CU4", std::to_string(c.Modules));
+    out += line("fire consoles QV-5FD", std::to_string(c.FireConsoles));
+    out += line("announcer consoles QV-5D", std::to_string(c.AnnouncerConsoles));
+    out += line("gong", OnOff(c.Gong));
+    out += line("AUX priority", OnOff(c.AuxPriority));
+    out += line("music zones", Numbers(c.MusicZones));
+    out += "identity\n";
+    out += line("serial number", config.Identity.SerialNumber);
+    out +=
+        line("date", config.Identity.Date[0] + "/" + config.Identity.Date[1] + "/" + config.Identity.Date[2]);
+    out += line("version", config.Identity.Version);
+    out += "message lengths (s)\n";
+    if (!config.Lengths) {
+        out += "  none: no side file\n";
+    } else {
+        std::string listed;
+        for (size_t k = 0; k < config.Lengths->size(); ++k)
+            if ((*config.Lengths)[k] != "0")
+                listed += "  " + std::to_string(k + 1) + ": " + (*config.Lengths)[k] + "\n";
+        out += listed.empty() ? "  all 0\n" : listed;
+    }
+    out += "inputs in use\n";
+    bool any = false;
+    for (int n = 0; n < Layout::Inputs; ++n)
+        if (config.Inputs[static_cast<size_t>(n)].InUse()) {
+            InputTable(out, n, config.Inputs[static_cast<size_t>(n)], c);
+            any = true;
+        }
+    if (!any)
+        out += "  none\n";
+    if (!config.Raw.empty()) {
+        out += "\nbytes the editor does not interpret\n";
+        for (const TRawRange& range : config.Raw)
+            out += "  " + Offset(range.Offset) + ": " + RawHex(range, " ") + "\n";
+    }
+    out += "\nwarnings\n";
+    for (const std::string& warning : config.Warnings)
+        out += "  " + warning + "\n";
+    if (config.Warnings.empty())
+        out += "  none\n";
+    return out;
+}
+
+std::string ShowJson(const TConfiguration& config) {
+    const TCompositionSettings& c = config.Composition;
+    const auto numbers = [](TJsonWriter& json, const auto& on) {
+        json.BeginArray(true);
+        for (size_t i = 0; i < on.size(); ++i)
+            if (on[i])
+                json.Value(static_cast<int>(i + 1));
+        json.EndArray();
+    };
+    TJsonWriter json;
+    json.BeginObject().Key("composition").BeginObject();
+    json.Key("amplifiers").Value(c.Amplifiers).Key("splitters").Value(c.Splitters);
+    json.Key("modules").Value(c.Modules).Key("fireConsoles").Value(c.FireConsoles);
+    json.Key("announcerConsoles").Value(c.AnnouncerConsoles).Key("gong").Value(c.Gong);
+    json.Key("auxPriority").Value(c.AuxPriority).Key("musicZones");
+    numbers(json, c.MusicZones);
+    json.EndObject().Key("identity").BeginObject();
+    json.Key("serialNumber").Value(config.Identity.SerialNumber).Key("date").BeginArray(true);
+    for (const std::string& part : config.Identity.Date)
+        json.Value(part);
+    json.EndArray().Key("version").Value(config.Identity.Version).EndObject();
+    json.Key("messageLengths");
+    if (config.Lengths) {
+        json.BeginArray(true);
+        for (const std::string& length : *config.Lengths)
+            json.Value(length);
+        json.EndArray();
+    } else {
+        json.Null();
+    }
+    json.Key("inputs").BeginArray();
+    for (int n = 0; n < Layout::Inputs; ++n) {
+        const TInputSettings& input = config.Inputs[static_cast<size_t>(n)];
+        if (!input.InUse())
+            continue;
+        json.BeginObject().Key("input").Value(n + 1).Key("stages").BeginArray();
+        for (int s = 0; s < Layout::Stages; ++s) {
+            const TStageSettings& stage = input.Stages[static_cast<size_t>(s)];
+            if (!stage.On)
+                continue;
+            json.BeginObject().Key("stage").Value(s + 1).Key("message").Value(stage.Message);
+            json.Key("repeats").Value(stage.Repeats).Key("pause").Value(stage.PauseSeconds).Key("zones");
+            numbers(json, stage.Zones);
+            json.Key("relays").BeginArray(true);
+            for (size_t j = 0; j < stage.Relays.size(); ++j)
+                if (stage.Relays[j])
+                    json.Value(std::to_string(j / 2 + 1) + " K" + std::to_string(j % 2 + 1));
+            json.EndArray().Key("time");
+            stage.Time ? json.Value(*stage.Time) : json.Null();
+            json.EndObject();
+        }
+        json.EndArray().Key("total");
+        input.Total ? json.Value(*input.Total) : json.Null();
+        json.EndObject();
+    }
+    json.EndArray().Key("raw").BeginArray();
+    for (const TRawRange& range : config.Raw)
+        json.BeginObject()
+            .Key("offset")
+            .Value(Offset(range.Offset))
+            .Key("bytes")
+            .Value(RawHex(range, ""))
+            .EndObject();
+    json.EndArray().Key("warnings").BeginArray();
+    for (const std::string& warning : config.Warnings)
+        json.Value(warning);
+    json.EndArray().EndObject();
+    return json.Text();
+}
+
+std::string DiffText(const TConfigurationDiff& diff) {
+    std::string out;
+    for (const TDifference& d : diff.Meaning)
+        out += d.Text() + "\n";
+    for (const TByteDifference& d : diff.Bytes)
+        out += d.Text() + "\n";
+    return out;
+}
+
+std::string DiffJson(const TConfigurationDiff& diff) {
+    TJsonWriter json;
+    json.BeginObject().Key("equal").Value(diff.Equal()).Key("differences").BeginArray();
+    for (const TDifference& d : diff.Meaning)
+        json.BeginObject()
+            .Key("where")
+            .Value(d.Where)
+            .Key("what")
+            .Value(d.What)
+            .Key("from")
+            .Value(d.From)
+            .Key("to")
+            .Value(d.To)
+            .EndObject();
+    json.EndArray().Key("bytes").BeginArray();
+    for (const TByteDifference& d : diff.Bytes)
+        json.BeginObject()
+            .Key("offset")
+            .Value(Offset(d.Offset))
+            .Key("from")
+            .Value(Hex(d.From, 2))
+            .Key("to")
+            .Value(Hex(d.To, 2))
+            .EndObject();
+    json.EndArray().EndObject();
+    return json.Text();
+}

@@ -1,0 +1,213 @@
+#include "model/Configuration.h"
+#include "model/StageTime.h"
+#include "model/WholeNumber.h"
+#include "ui/Cp1251.h"
+#include <algorithm>
+#include <cstdio>
+
+namespace {
+constexpr int Messages = 72;
+constexpr int MaxCount = 2; // each unit count, and both consoles together
+constexpr int MaxModules = 8;
+constexpr int ZonesPerSplitter = 4;
+constexpr uint8_t StageFlagBits = 0xB8; // enabled and pause
+
+bool InAlgorithmTable(size_t offset) {
+    return offset >= Layout::AlgorithmTable && offset < Layout::StageOffset(Layout::Inputs, 0);
+}
+
+std::string Hex(unsigned value, int digits) {
+    char text[16];
+    std::snprintf(text, sizeof text, "%0*X", digits, value);
+    return text;
+}
+
+std::string IdentityText(const ConfigImage& image, size_t offset, size_t size) {
+    while (size > 0 && image[offset + size - 1] == 0)
+        --size;
+    std::string text;
+    for (size_t i = 0; i < size; ++i) {
+        const uint8_t byte = image[offset + i];
+        if (byte >= 0x80)
+            text += Cp1251ToUtf8(std::string(1, static_cast<char>(byte)));
+        else if (byte < 0x20 || byte == 0x7F || byte == '\\')
+            text += "\\x" + Hex(byte, 2);
+        else
+            text += static_cast<char>(byte);
+    }
+    return text;
+}
+
+std::string Joined(const std::vector<std::string>& items) {
+    std::string text;
+    for (const std::string& item : items)
+        text += (text.empty() ? "" : ", ") + item;
+    return text;
+}
+
+int Field(const ConfigImage& image, int bit, int width) {
+    int value = 0;
+    for (int i = 0; i < width; ++i)
+        value = 2 * value + image.GetBit(bit + i);
+    return value;
+}
+
+TStageSettings DecodeStage(const ConfigImage& image, int input, int stage) {
+    const uint8_t* record = image.Data() + Layout::StageOffset(input, stage);
+    TStageSettings s;
+    s.On = GetBit(record + Layout::StageFlags, Layout::StageEnabledBit) == 1;
+    s.Message = record[Layout::MessageNumber];
+    s.Repeats = record[Layout::RepeatCount];
+    s.PauseSeconds = ((record[Layout::StageFlags] >> 3) & 7) * Layout::PauseStepSeconds;
+    for (int z = 0; z < 8; ++z)
+        s.Zones[static_cast<size_t>(z)] = GetBit(record + Layout::Zones, Layout::Zone1Bit - z) == 1;
+    for (int j = 0; j < 16; ++j)
+        s.Relays[static_cast<size_t>(j)] = GetBit(record + Layout::Relays, j) == 1;
+    return s;
+}
+
+// The times the editor computes from the lengths: a message outside 1 … 72 has no length.
+void ComputeTimes(TInputSettings& input, const std::vector<std::string>& lengths) {
+    std::vector<std::string> times;
+    for (TStageSettings& s : input.Stages) {
+        if (!s.On) {
+            s.Time = "0";
+        } else {
+            const bool listed = s.Message >= 1 && s.Message <= Messages;
+            const int64_t length =
+                listed ? WholeNumberOr(lengths[static_cast<size_t>(s.Message - 1)], -1) : -1;
+            s.Time = StageTimeText(length, s.Repeats == 0 ? -1 : s.Repeats, s.Repeats == 0, s.PauseSeconds);
+        }
+        if (!s.Time)
+            return;
+        times.push_back(*s.Time);
+    }
+    input.Total = TotalTimeText(times);
+}
+
+void CheckComposition(const TCompositionSettings& c, std::vector<std::string>& warnings) {
+    const std::pair<const char*, int> counts[] = {{"amplifiers", c.Amplifiers},
+                                                  {"splitters", c.Splitters},
+                                                  {"fire consoles", c.FireConsoles},
+                                                  {"announcer consoles", c.AnnouncerConsoles}};
+    for (const auto& [name, count] : counts)
+        if (count > MaxCount)
+            warnings.push_back("composition: " + std::string(name) + " " + std::to_string(count) +
+                               ", at most 2");
+    if (c.Modules > MaxModules)
+        warnings.push_back("composition: modules " + std::to_string(c.Modules) + ", at most 8");
+    if (c.FireConsoles <= MaxCount && c.AnnouncerConsoles <= MaxCount &&
+        c.FireConsoles + c.AnnouncerConsoles > MaxCount)
+        warnings.push_back("composition: fire consoles " + std::to_string(c.FireConsoles) +
+                           " and announcer consoles " + std::to_string(c.AnnouncerConsoles) +
+                           ", at most 2 together");
+    if (c.Gong && c.AnnouncerConsoles == 0)
+        warnings.push_back("composition: gong on without an announcer console");
+}
+
+void CheckStages(const TConfiguration& config, int input, int reach, std::vector<std::string>& warnings) {
+    const auto& stages = config.Inputs[static_cast<size_t>(input)].Stages;
+    for (int s = 0; s < Layout::Stages; ++s) {
+        const TStageSettings& stage = stages[static_cast<size_t>(s)];
+        if (!stage.On)
+            continue;
+        const std::string where =
+            "IN " + std::to_string(input + 1) + " stage " + std::to_string(s + 1) + ": ";
+        if (stage.Message == 0)
+            warnings.push_back(where + "no message");
+        else if (stage.Message > Messages)
+            warnings.push_back(where + "message " + std::to_string(stage.Message) + " above 72");
+        if (s > 0 && !stages[static_cast<size_t>(s - 1)].On)
+            warnings.push_back(where + "on after a stage that is off");
+        else if (s > 0 && stages[static_cast<size_t>(s - 1)].Repeats == 0)
+            warnings.push_back(where + "on after a stage that plays without limit");
+        std::vector<std::string> zones, relays;
+        for (int z = reach; z < 8; ++z)
+            if (stage.Zones[static_cast<size_t>(z)])
+                zones.push_back(std::to_string(z + 1));
+        if (!zones.empty())
+            warnings.push_back(where + (zones.size() == 1 ? "zone " : "zones ") + Joined(zones) +
+                               " beyond the splitters' reach");
+        for (int m = config.Composition.Modules; m < 8; ++m)
+            for (int k = 0; k < 2; ++k)
+                if (stage.Relays[static_cast<size_t>(2 * m + k)])
+                    relays.push_back("module " + std::to_string(m + 1) + " K" + std::to_string(k + 1));
+        if (!relays.empty())
+            warnings.push_back(where + Joined(relays) + " on with " +
+                               std::to_string(config.Composition.Modules) + " modules");
+    }
+}
+} // namespace
+
+uint8_t UninterpretedBits(size_t offset) {
+    if (offset <= Layout::MusicZones)
+        return 0;
+    if (offset == Layout::ModuleOptions)
+        return 0x30;
+    if (InAlgorithmTable(offset))
+        return (offset - Layout::AlgorithmTable) % Layout::StageRecordSize == Layout::StageFlags
+                   ? static_cast<uint8_t>(~StageFlagBits)
+                   : 0;
+    const auto inside = [offset](size_t start, size_t size) {
+        return offset >= start && offset < start + size;
+    };
+    const bool text =
+        inside(Layout::SerialNumber, Layout::SerialNumberSize) ||
+        inside(Layout::Date1, Layout::DatePartSize) || inside(Layout::Date2, Layout::DatePartSize) ||
+        inside(Layout::Date3, Layout::DatePartSize) || inside(Layout::Version, Layout::VersionSize);
+    return text ? 0 : 0xFF;
+}
+
+TConfiguration DecodeConfiguration(const ConfigImage& image, const std::vector<std::string>* lengths) {
+    TConfiguration config;
+    TCompositionSettings& c = config.Composition;
+    c.Amplifiers = Field(image, Layout::AmplifierCountBit, Layout::CountWidth);
+    c.Splitters = Field(image, Layout::SplitterCountBit, Layout::CountWidth);
+    c.AnnouncerConsoles = Field(image, Layout::AnnouncerCountBit, Layout::CountWidth);
+    c.FireConsoles = Field(image, Layout::FireCountBit, Layout::CountWidth);
+    c.Modules = Field(image, Layout::ModuleCountBit, Layout::ModuleCountWidth);
+    c.Gong = image.GetBit(Layout::GongBit) == 1;
+    c.AuxPriority = image.GetBit(Layout::AuxPriorityBit) == 1;
+    for (int z = 1; z <= 8; ++z)
+        c.MusicZones[static_cast<size_t>(z - 1)] = image.GetBit(Layout::MusicZoneBit(z)) == 1;
+
+    config.Identity.SerialNumber = IdentityText(image, Layout::SerialNumber, Layout::SerialNumberSize);
+    config.Identity.Date = {IdentityText(image, Layout::Date1, Layout::DatePartSize),
+                            IdentityText(image, Layout::Date2, Layout::DatePartSize),
+                            IdentityText(image, Layout::Date3, Layout::DatePartSize)};
+    config.Identity.Version = IdentityText(image, Layout::Version, Layout::VersionSize);
+
+    if (lengths) {
+        config.Lengths = *lengths;
+        config.Lengths->resize(Messages, "0");
+        for (std::string& length : *config.Lengths)
+            if (length.empty())
+                length = "0";
+    }
+    for (int n = 0; n < Layout::Inputs; ++n) {
+        TInputSettings& input = config.Inputs[static_cast<size_t>(n)];
+        for (int s = 0; s < Layout::Stages; ++s)
+            input.Stages[static_cast<size_t>(s)] = DecodeStage(image, n, s);
+        if (config.Lengths)
+            ComputeTimes(input, *config.Lengths);
+    }
+
+    for (size_t offset = 0; offset < Layout::ImageSize; ++offset) {
+        const uint8_t bits = image[offset] & UninterpretedBits(offset);
+        if (bits == 0)
+            continue;
+        if (config.Raw.empty() || config.Raw.back().Offset + config.Raw.back().Bytes.size() != offset)
+            config.Raw.push_back({offset, {}});
+        config.Raw.back().Bytes.push_back(bits);
+    }
+
+    CheckComposition(c, config.Warnings);
+    const int reach = ZonesPerSplitter * std::min(c.Splitters, MaxCount);
+    for (int z = reach; z < 8; ++z)
+        if (c.MusicZones[static_cast<size_t>(z)])
+            config.Warnings.push_back("composition: music zone " + std::to_string(z + 1) +
+                                      " beyond the splitters' reach");
+    for (int n = 0; n < Layout::Inputs; ++n)
+        CheckStages(config, n, reach, config.Warnings);
+    return config;
+}

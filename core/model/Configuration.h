@@ -1,0 +1,71 @@
+#pragma once
+#include "model/ConfigImage.h"
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+// A configuration by meaning, decoded from an image with the same offsets the editor uses,
+// without any control: what an installer reads in `show` and compares in `diff`.
+struct TStageSettings {
+    bool On = false;
+    int Message = 0;      // 1 … 72; 0 none; above 72 no message the editor offers
+    int Repeats = 0;      // plays; 0 = unlimited
+    int PauseSeconds = 0; // 0, 5 … 35
+    std::array<bool, 8> Zones{};
+    std::array<bool, 16> Relays{}; // 2 x module + relay, K1 = 0
+    // As the editor shows it: "0" for a stage switched off; nothing without message lengths,
+    // or when the stage has plays but its message no length.
+    std::optional<std::string> Time;
+};
+
+struct TInputSettings {
+    std::array<TStageSettings, Layout::Stages> Stages{};
+    // As the editor shows it; nothing without message lengths.
+    std::optional<std::string> Total;
+    // The report's rule: an input is in use when its first stage is switched on.
+    bool InUse() const { return Stages[0].On; }
+};
+
+struct TCompositionSettings {
+    int Amplifiers = 0;
+    int Splitters = 0;
+    int Modules = 0;
+    int FireConsoles = 0;
+    int AnnouncerConsoles = 0;
+    bool Gong = false;
+    bool AuxPriority = false;
+    std::array<bool, 8> MusicZones{};
+};
+
+// The identity texts, every byte of their fields kept: the text stops at trailing zero
+// bytes; other control bytes and backslashes read \xNN, bytes from 0x80 as Windows-1251.
+struct TIdentity {
+    std::string SerialNumber;
+    std::array<std::string, 3> Date;
+    std::string Version;
+};
+
+// A run of bytes (or bits of bytes) the editor does not interpret that are not zero.
+struct TRawRange {
+    size_t Offset = 0;
+    std::vector<uint8_t> Bytes;
+};
+
+struct TConfiguration {
+    TCompositionSettings Composition;
+    TIdentity Identity;
+    std::array<TInputSettings, Layout::Inputs> Inputs{};
+    // The 72 message lengths as typed (an empty one reads "0"); nothing without a side file.
+    std::optional<std::vector<std::string>> Lengths;
+    std::vector<TRawRange> Raw;
+    // Content the editor's rules would not produce, one sentence each.
+    std::vector<std::string> Warnings;
+};
+
+// The bits of the byte at offset that the editor does not interpret (0xFF for a whole byte).
+uint8_t UninterpretedBits(size_t offset);
+
+// lengths: the 72 values of the side file, or null when there is none.
+TConfiguration DecodeConfiguration(const ConfigImage& image, const std::vector<std::string>* lengths);

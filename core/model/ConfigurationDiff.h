@@ -1,0 +1,31 @@
+#pragma once
+#include "model/Configuration.h"
+#include <string>
+#include <vector>
+
+// One difference by meaning: "IN 3 stage 2: zone 5 on → off", "message 12 length: 20 → 25".
+struct TDifference {
+    std::string Where; // "IN 3 stage 2", "composition", "identity", "message 12 length"
+    std::string What;  // "zone 5", "splitters"; empty when Where says it all
+    std::string From;
+    std::string To;
+    std::string Text() const;
+};
+
+// A differing byte the editor does not (wholly) interpret: "byte 0x05A0: 12 → 00".
+struct TByteDifference {
+    size_t Offset = 0;
+    uint8_t From = 0;
+    uint8_t To = 0;
+    std::string Text() const;
+};
+
+struct TConfigurationDiff {
+    std::vector<TDifference> Meaning;
+    std::vector<TByteDifference> Bytes;
+    bool Equal() const { return Meaning.empty() && Bytes.empty(); }
+};
+
+// From a to b. Message lengths are compared only when both sides have them.
+TConfigurationDiff DiffConfigurations(const ConfigImage& a, const std::vector<std::string>* lengthsA,
+                                      const ConfigImage& b, const std::vector<std::string>* lengthsB);

@@ -1,0 +1,222 @@
+// The plain decoding of a configuration: its differences, its warnings, and times that agree
+// with the editor's.
+#include "model/ConfigurationDiff.h"
+#include "project/ProjectFile.h"
+#include "support/MainFixture.h"
+#include "support/TempDir.h"
+#include <functional>
+
+namespace {
+const std::string Example = VAROK_SOURCE_DIR "/examples/Office-Building.usr";
+
+ConfigImage ExampleImage() {
+    ConfigImage image;
+    const std::string bytes = TempDir::Read(Example);
+    std::copy(bytes.begin(), bytes.end(), image.Data());
+    return image;
+}
+
+uint8_t& StageByte(ConfigImage& image, int input, int stage, size_t field) {
+    return image[Layout::StageOffset(input - 1, stage - 1) + field];
+}
+
+using TEdit = std::function<void(ConfigImage&, std::vector<std::string>&)>;
+
+struct TDiffRow {
+    const char* Name;
+    TEdit Edit;
+    std::vector<std::string> Lines;
+};
+
+TEST(ConfigurationDiff, NamesEachChangeByMeaningThenTheBytesTheEditorDoesNotInterpret) {
+    const std::vector<TDiffRow> rows = {
+        {"equal projects", [](ConfigImage&, std::vector<std::string>&) {}, {}},
+        {"a zone switched off",
+         [](ConfigImage& i, std::vector<std::string>&) { StageByte(i, 3, 2, Layout::Zones) &= ~0x10; },
+         {"IN 3 stage 2: zone 5 on → off"}},
+        {"one splitter fewer",
+         [](ConfigImage& i, std::vector<std::string>&) { i[0] = 0x95; },
+         {"composition: splitters 2 → 1"}},
+        {"gong, AUX priority and a music zone",
+         [](ConfigImage& i, std::vector<std::string>&) {
+             i[Layout::ModuleOptions] &= 0x3F;
+             i[Layout::MusicZones] |= 0x80;
+         },
+         {"composition: gong on → off", "composition: AUX priority on → off",
+          "composition: music zone 8 off → on"}},
+        {"a message length",
+         [](ConfigImage&, std::vector<std::string>& l) { l[11] = "25"; },
+         {"message 12 length: 20 → 25"}},
+        {"a stage switched off, its repeats and pause",
+         [](ConfigImage& i, std::vector<std::string>&) {
+             StageByte(i, 1, 2, Layout::StageFlags) = 0x08;
+             StageByte(i, 2, 1, Layout::RepeatCount) = 0;
+             StageByte(i, 2, 1, Layout::StageFlags) = 0xB8;
+         },
+         {"IN 1 stage 2: on → off", "IN 1 stage 2: pause 10 → 5", "IN 2 stage 1: repeats 2 → unlimited",
+          "IN 2 stage 1: pause 5 → 35"}},
+        {"a message and a relay of a stage that is off",
+         [](ConfigImage& i, std::vector<std::string>&) {
+             StageByte(i, 8, 8, Layout::MessageNumber) = 72;
+             StageByte(i, 8, 8, Layout::Relays + 1) = 0x01;
+         },
+         {"IN 8 stage 8: message 0 → 72", "IN 8 stage 8: module 8 K2 off → on"}},
+        {"the serial number and a byte after the version",
+         [](ConfigImage& i, std::vector<std::string>&) {
+             i[Layout::SerialNumber + 3] = '8';
+             i[Layout::Version + 2] = 0x7F;
+         },
+         {"identity: serial number \"0417\" → \"0418\"", "byte 0x01F3: 00 → 7F"}},
+        {"a zero byte inside the date stays visible",
+         [](ConfigImage& i, std::vector<std::string>&) { i[Layout::Date1] = 0; },
+         {
+             "identity: date \"15/03/24\" → \"\\x005/03/24\"",
+         }},
+        {"a spare bit of a stage's flags and a byte past the table",
+         [](ConfigImage& i, std::vector<std::string>&) {
+             StageByte(i, 1, 1, Layout::StageFlags) |= 0x40;
+             i[0x05A0] = 0x12;
+         },
+         {"byte 0x0004: 88 → C8", "byte 0x05A0: 00 → 12"}},
+    };
+    const ConfigImage base = ExampleImage();
+    const std::vector<std::string> baseLengths = ProjectFile::LoadLengths(ProjectFile::SideFileName(Example));
+    for (const TDiffRow& row : rows) {
+        SCOPED_TRACE(row.Name);
+        ConfigImage edited = base;
+        std::vector<std::string> lengths = baseLengths;
+        row.Edit(edited, lengths);
+        const TConfigurationDiff diff = DiffConfigurations(base, &baseLengths, edited, &lengths);
+        std::vector<std::string> lines;
+        for (const TDifference& d : diff.Meaning)
+            lines.push_back(d.Text());
+        for (const TByteDifference& d : diff.Bytes)
+            lines.push_back(d.Text());
+        EXPECT_EQ(lines, row.Lines);
+        EXPECT_EQ(diff.Equal(), row.Lines.empty());
+    }
+}
+
+TEST(ConfigurationDiff, LengthsTakePartOnlyWhenBothSidesHaveThem) {
+    const ConfigImage image = ExampleImage();
+    const std::vector<std::string> lengths(72, "7");
+    EXPECT_TRUE(DiffConfigurations(image, &lengths, image, nullptr).Equal());
+    // An empty length reads 0, as the editor fills it in.
+    std::vector<std::string> withEmpty(72, "0");
+    withEmpty[4] = "";
+    const std::vector<std::string> zeros(72, "0");
+    EXPECT_TRUE(DiffConfigurations(image, &withEmpty, image, &zeros).Equal());
+    EXPECT_EQ(DiffConfigurations(image, &zeros, image, &lengths).Meaning.size(), 72u);
+}
+
+struct TWarningRow {
+    const char* Name;
+    std::function<void(ConfigImage&)> Edit;
+    std::vector<std::string> Warnings;
+};
+
+// Stage 1 of IN 1 switched on, playing message 1 once.
+void FirstStageOn(ConfigImage& i) {
+    StageByte(i, 1, 1, Layout::StageFlags) = 0x80;
+    StageByte(i, 1, 1, Layout::MessageNumber) = 1;
+    StageByte(i, 1, 1, Layout::RepeatCount) = 1;
+}
+
+TEST(Configuration, WarnsOfContentTheEditorsRulesWouldNotProduce) {
+    const std::vector<TWarningRow> rows = {
+        {"a valid configuration", [](ConfigImage& i) { FirstStageOn(i); }, {}},
+        {"a count above its maximum",
+         [](ConfigImage& i) { i[0] = 0xC0; },
+         {"composition: amplifiers 3, at most 2"}},
+        {"nine modules",
+         [](ConfigImage& i) { i[Layout::ModuleOptions] = 0x09; },
+         {"composition: modules 9, at most 8"}},
+        {"three consoles",
+         [](ConfigImage& i) { i[0] = 0x06; },
+         {"composition: fire consoles 2 and announcer consoles 1, at most 2 together"}},
+        {"a gong without an announcer console",
+         [](ConfigImage& i) { i[Layout::ModuleOptions] = 0x80; },
+         {"composition: gong on without an announcer console"}},
+        {"a music zone beyond one splitter",
+         [](ConfigImage& i) {
+             i[0] = 0x10;
+             i[Layout::MusicZones] = 0x11;
+         },
+         {"composition: music zone 5 beyond the splitters' reach"}},
+        {"a message above 72 and none at all",
+         [](ConfigImage& i) {
+             FirstStageOn(i);
+             StageByte(i, 1, 1, Layout::MessageNumber) = 73;
+             StageByte(i, 1, 2, Layout::StageFlags) = 0x80;
+         },
+         {"IN 1 stage 1: message 73 above 72", "IN 1 stage 2: no message"}},
+        {"broken stage chains",
+         [](ConfigImage& i) {
+             StageByte(i, 2, 2, Layout::StageFlags) = 0x80;
+             StageByte(i, 2, 2, Layout::MessageNumber) = 1;
+             FirstStageOn(i);
+             StageByte(i, 1, 1, Layout::RepeatCount) = 0;
+             StageByte(i, 1, 2, Layout::StageFlags) = 0x80;
+             StageByte(i, 1, 2, Layout::MessageNumber) = 1;
+         },
+         {"IN 1 stage 2: on after a stage that plays without limit",
+          "IN 2 stage 2: on after a stage that is off"}},
+        {"zones and relays beyond the composition",
+         [](ConfigImage& i) {
+             i[0] = 0x10;
+             i[Layout::ModuleOptions] = 0x01;
+             FirstStageOn(i);
+             StageByte(i, 1, 1, Layout::Zones) = 0x31;
+             StageByte(i, 1, 1, Layout::Relays) = 0xE0;
+             StageByte(i, 3, 1, Layout::Zones) = 0xFF; // a stage that is off is not judged
+         },
+         {"IN 1 stage 1: zones 5, 6 beyond the splitters' reach",
+          "IN 1 stage 1: module 2 K1 on with 1 modules"}},
+    };
+    for (const TWarningRow& row : rows) {
+        SCOPED_TRACE(row.Name);
+        ConfigImage image;
+        row.Edit(image);
+        EXPECT_EQ(DecodeConfiguration(image, nullptr).Warnings, row.Warnings);
+    }
+}
+
+using ConfigurationAndEditor = MainFixture;
+
+// The decoded times are the editor's, for every input of the example, also after lengths change.
+TEST_F(ConfigurationAndEditor, TimesAgreeWithTheEditor) {
+    Ui.FileAnswers.push_back(Example);
+    Main->TBOpenClick();
+    std::vector<std::string> lengths = ProjectFile::LoadLengths(ProjectFile::SideFileName(Example));
+    for (const std::string changed : {"", "0", "-5"}) {
+        SCOPED_TRACE(changed);
+        if (!changed.empty()) {
+            lengths[1] = changed; // message 2, played by IN 1 stage 2 and IN 7 stage 3
+            Editor().LenMes.EditValue(2, changed);
+        }
+        const TConfiguration config = DecodeConfiguration(Main->Image, &lengths);
+        for (int n = 0; n < Layout::Inputs; ++n) {
+            ShowInput(n);
+            const TInputSettings& input = config.Inputs[static_cast<size_t>(n)];
+            for (int s = 0; s < Layout::Stages; ++s)
+                EXPECT_EQ(input.Stages[static_cast<size_t>(s)].Time.value_or("?"), Time(s)) << n << " " << s;
+            EXPECT_EQ(input.Total.value_or("?"), Editor().TotalTime->Caption()) << n;
+        }
+    }
+    EXPECT_TRUE(DecodeConfiguration(Main->Image, &lengths).Warnings.empty());
+    // A length that is no number leaves the editor's text as it was: the decoding knows none.
+    lengths[1] = "abc";
+    EXPECT_FALSE(DecodeConfiguration(Main->Image, &lengths).Inputs[0].Stages[1].Time);
+}
+
+// Without lengths there are no times; the identity markers are bytes the editor does not interpret.
+TEST(Configuration, WithoutLengthsHasNoTimes) {
+    const TConfiguration config = DecodeConfiguration(ExampleImage(), nullptr);
+    EXPECT_FALSE(config.Lengths);
+    EXPECT_FALSE(config.Inputs[0].Stages[0].Time);
+    EXPECT_FALSE(config.Inputs[0].Total);
+    ASSERT_EQ(config.Raw.size(), 2u);
+    EXPECT_EQ(config.Raw[0].Offset, 0x1E0u);
+    EXPECT_EQ(config.Raw[0].Bytes, (std::vector<uint8_t>{0x53, 0x4E}));
+}
+} // namespace
