@@ -1,29 +1,12 @@
 #include "project/IniFile.h"
 #include "project/FileUtil.h"
 #include "ui/Cp1251.h"
+#include "ui/Utf8.h"
 
 namespace {
 constexpr std::string_view Bom = "\xEF\xBB\xBF";
 constexpr std::string_view BomLe = "\xFF\xFE";
 constexpr std::string_view BomBe = "\xFE\xFF";
-
-void AppendUtf8(std::string& out, char32_t cp) {
-    if (cp < 0x80) {
-        out += static_cast<char>(cp);
-    } else if (cp < 0x800) {
-        out += static_cast<char>(0xC0 | (cp >> 6));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else if (cp < 0x10000) {
-        out += static_cast<char>(0xE0 | (cp >> 12));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (cp >> 18));
-        out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    }
-}
 
 // UTF-16 code units as UTF-8. A lone surrogate keeps its own three-byte form, so
 // that an unchanged file, however broken, is written back byte for byte.
@@ -71,7 +54,7 @@ std::string ToUtf16(std::string_view utf8, bool bigEndian) {
             valid = (cc & 0xC0) == 0x80;
             cp = (cp << 6) | (cc & 0x3F);
         }
-        if (!valid) {
+        if (!valid || cp > 0x10FFFF) {
             put(0xFFFD);
             ++i;
             continue;
