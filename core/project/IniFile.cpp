@@ -190,7 +190,17 @@ void TIniFile::AddLine(std::string text, TEol eol) {
 }
 
 std::string TIniFile::Encoded(std::string_view utf8) const {
-    return Encoding != TEncoding::Cp1251 ? std::string(utf8) : Utf8ToCp1251(std::string(utf8));
+    switch (Encoding) {
+    case TEncoding::Cp1251:
+        return Utf8ToCp1251(std::string(utf8));
+    case TEncoding::Utf8:
+        return std::string(utf8);
+    case TEncoding::Utf16Le:
+    case TEncoding::Utf16Be:
+        // Held as it will be written, so what is read now is what is read back later.
+        return FromUtf16(ToUtf16(utf8, false), false);
+    }
+    return std::string(utf8);
 }
 
 std::string TIniFile::Decoded(std::string_view raw) const {

@@ -112,6 +112,11 @@ TEST(IniFile, ByteOrderMarkChoosesTheEncodingAndIsKeptOnWrite) {
         EXPECT_EQ(ini.Bytes(), c.After);
     }
     EXPECT_FALSE(Parsed("[A]\n").Holds("五"));
+    // Text that is no UTF-8 is held in UTF-16 as it will read back.
+    TIniFile utf16 = Parsed(le);
+    ASSERT_TRUE(utf16.WriteString("A\x80", "k", "\xFF"));
+    EXPECT_FALSE(utf16.Holds("\xFF"));
+    EXPECT_EQ(Parsed(utf16.Bytes()).ReadString("A\x80", "k", "-"), utf16.ReadString("A\x80", "k", ""));
     // Broken UTF-16 (a lone surrogate, an odd last byte) still comes back byte for byte.
     const std::string broken = le + Utf16("[A]\nk=", false) + "\x00\xD8" + Utf16("\n", false) + "x";
     EXPECT_EQ(Parsed(broken).Bytes(), broken);
