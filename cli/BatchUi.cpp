@@ -33,3 +33,7 @@ TModalResult TBatchUi::ShowModal(TForm& form) {
 bool TBatchUi::OpenInTextEditor(const std::string&) {
     return true;
 }
+
+void TBatchUi::Note(const std::string& text) {
+    ErrorOut << text << std::endl;
+}

@@ -26,6 +26,8 @@ public:
     bool SaveFileDialog(const TFileDialog& dialog, std::string& fileName) override;
     TModalResult ShowModal(TForm& form) override;
     bool OpenInTextEditor(const std::string& path) override;
+    // Notes go to errorOut.
+    void Note(const std::string& text) override;
 
 private:
     bool NextFile(std::string& fileName);

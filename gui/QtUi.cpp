@@ -79,7 +79,13 @@ bool QtUi::FileDialog(const TFileDialog& dialog, std::string& fileName, bool sav
         files.selectFile(QString::fromStdString(dialog.FileName));
     if (files.exec() != QDialog::Accepted || files.selectedFiles().isEmpty())
         return false;
-    fileName = WithDefaultExt(files.selectedFiles().constFirst().toStdString(), dialog.DefaultExt);
+    const std::string chosen = files.selectedFiles().constFirst().toStdString();
+    // Only a name typed into the save dialog gets the default extension: Open takes
+    // the file chosen, "Hall" as much as "Hall.usr".
+    fileName = save ? WithDefaultExt(chosen, dialog.DefaultExt) : chosen;
+    // As the dialogs of the controller's own platform do, the chosen file's folder becomes
+    // the working folder, so the report lands beside the last project opened or saved.
+    QDir::setCurrent(QFileInfo(QString::fromStdString(fileName)).absolutePath());
     return true;
 }
 
@@ -120,31 +126,39 @@ TModalResult QtUi::ShowModal(TForm& form) {
 namespace {
 #ifdef Q_OS_WIN
 // Editors here read the file's Windows-1251 as it is.
-QString FileToShow(const QString& original) {
+QString FileToShow(const QString& original, std::string&) {
     return original;
 }
 #else
 // The file is Windows-1251, which a desktop editor here takes for UTF-8 and shows as
-// garbage: the user gets a UTF-8 copy to read, the file itself stays as written. Empty
-// when the file cannot be read.
-QString FileToShow(const QString& original) {
+// garbage: the user gets a UTF-8 copy to read, the file itself stays as written. The
+// copy is a new file of the user's own under a random name in the per-user runtime
+// folder, so nobody can plant a link for it to follow. Empty when the file cannot be
+// read; `copy` is set to the copy made.
+QString FileToShow(const QString& original, std::string& copy) {
     std::string bytes, error;
-    if (ReadFileBytes(original.toStdString(), bytes, error) != TReadStatus::Read)
+    if (ReadWholeFile(original.toStdString(), bytes, error) != TReadStatus::Read)
         return {};
     const QFileInfo info(original);
     const QString suffix = info.suffix().isEmpty() ? QString() : QStringLiteral(".") + info.suffix();
-    const QString copyName = QDir(QStandardPaths::writableLocation(QStandardPaths::TempLocation))
-                                 .filePath(info.completeBaseName() + QStringLiteral("-utf8") + suffix);
+    QString folder = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+    if (folder.isEmpty())
+        folder = QStandardPaths::writableLocation(QStandardPaths::TempLocation);
     // No copy to show: the original, garbled letters and all, is better than nothing.
-    if (!WriteFileAtomically(copyName.toStdString(), Cp1251ToUtf8(bytes), error))
+    if (!WriteNewPrivateFile(folder.toStdString(), info.completeBaseName().toStdString() + "-utf8",
+                             suffix.toStdString(), Cp1251ToUtf8(bytes), copy, error))
         return original;
-    return copyName;
+    return QString::fromStdString(copy);
 }
 #endif
 } // namespace
 
 bool QtUi::OpenInTextEditor(const std::string& path) {
-    const QString shown = FileToShow(QString::fromStdString(path));
+    // The previous copy has been read by its editor by now; one copy at a time is kept.
+    if (!LastCopy.empty())
+        RemoveFile(LastCopy);
+    LastCopy.clear();
+    const QString shown = FileToShow(QString::fromStdString(path), LastCopy);
     return !shown.isEmpty() &&
            QDesktopServices::openUrl(QUrl::fromLocalFile(QFileInfo(shown).absoluteFilePath()));
 }

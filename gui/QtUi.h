@@ -31,7 +31,8 @@ public:
     // A form nobody registered a view for cannot be shown: it answers Cancel.
     TModalResult ShowModal(TForm& form) override;
     // Elsewhere than on Windows the desktop opens a UTF-8 copy of the Windows-1251 file,
-    // named like it with "-utf8" before the extension, in the temporary folder.
+    // a new private file named like it with "-utf8-" and random characters before the
+    // extension, in the per-user runtime folder; the copy made before is removed.
     bool OpenInTextEditor(const std::string& path) override;
 
 private:
@@ -42,5 +43,6 @@ private:
     bool FileDialog(const TFileDialog& dialog, std::string& fileName, bool save);
 
     QPointer<QWidget> Parent;
+    std::string LastCopy;
     std::map<TForm*, TModal> Modals;
 };

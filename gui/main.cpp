@@ -11,20 +11,21 @@
 #include <string>
 
 int main(int argc, char** argv) {
-    QApplication app(argc, argv);
-    // The editor speaks Russian; so should the buttons of Qt's own boxes and dialogs.
-    QTranslator qtTexts;
-    if (qtTexts.load(QLocale(QLocale::Russian), QStringLiteral("qtbase"), QStringLiteral("_"),
-                     QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
-        app.installTranslator(&qtTexts);
-
-    // The command text: what follows the program name (Qt has taken its own options).
+    // The command text: everything that follows the program name, taken before Qt removes
+    // its own options, so "-style fusion -debug" is no debug switch.
     std::string commandLine;
     for (int i = 1; i < argc; ++i) {
         if (i > 1)
             commandLine += ' ';
         commandLine += argv[i];
     }
+
+    QApplication app(argc, argv);
+    // The editor speaks Russian; so should the buttons of Qt's own boxes and dialogs.
+    QTranslator qtTexts;
+    if (qtTexts.load(QLocale(QLocale::Russian), QStringLiteral("qtbase"), QStringLiteral("_"),
+                     QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        app.installTranslator(&qtTexts);
 
     QtUi ui;
     std::unique_ptr<TMain> main;

@@ -1,8 +1,10 @@
 #include "app/UnitMain.h"
 #include "link/Crc8.h"
 #include "project/FileUtil.h"
+#include "project/IniFile.h"
 #include "project/ProjectFile.h"
 #include "report/Report.h"
+#include "ui/Cp1251.h"
 #include <algorithm>
 #include <cstdio>
 
@@ -185,14 +187,19 @@ void TMain::TBOpenClick() {
     if (!Ui.OpenFileDialog({ProjectFile::Filter, ProjectFile::DefaultExt, {}}, fileName))
         return;
     // Read the file before touching anything, so a failure keeps the open project whole.
-    std::string bytes, error;
-    if (ReadFileBytes(fileName, bytes, error, Layout::ImageSize) != TReadStatus::Read) {
-        Ui.MessageBox(TBoxKind::Error, CaptionBase, "Не удалось открыть файл " + fileName, TBoxButtons::Ok);
+    std::string bytes, error, reason;
+    if (ReadFileBytes(fileName, bytes, error, Layout::ImageSize, &reason) != TReadStatus::Read) {
+        Ui.MessageBox(TBoxKind::Error, CaptionBase, "Не удалось открыть файл " + fileName + "\n" + reason,
+                      TBoxButtons::Ok);
         return;
     }
     ProjectTitle = ProjectFile::WithoutExtension(fileName);
     ShowProjectCaption();
-    const std::vector<std::string> lengths = ProjectFile::LoadLengths(ProjectFile::SideFileName(fileName));
+    std::string note;
+    const std::vector<std::string> lengths =
+        ProjectFile::LoadLengths(ProjectFile::SideFileName(fileName), note);
+    if (!note.empty())
+        Ui.Note(note);
     for (int k = 1; k <= ProjectFile::Messages; ++k)
         Algorithms.LenMes.SetValue(k, lengths[static_cast<size_t>(k - 1)]);
     Image.Clear();
@@ -200,24 +207,52 @@ void TMain::TBOpenClick() {
     RefillEditor();
 }
 
+namespace {
+// Texts the files cannot hold as typed would be stored with '?' in their place: the user
+// hears of it once per save and may stop it.
+bool AcceptLossyTexts(TUi& ui, const TCompositionRules& composition, const TIniFile& side,
+                      const std::vector<std::string>& lengths) {
+    std::string list;
+    for (int k = 1; k <= ProjectFile::Messages; ++k)
+        if (!side.Holds(lengths[static_cast<size_t>(k - 1)]))
+            list += "\nдлительность сообщения " + std::to_string(k);
+    const std::pair<const TEdit*, const char*> identity[] = {{&composition.Edit1, "серийный номер"},
+                                                             {&composition.Edit2, "дата"},
+                                                             {&composition.Edit3, "дата"},
+                                                             {&composition.Edit4, "дата"},
+                                                             {&composition.Edit5, "версия"}};
+    for (const auto& [edit, name] : identity)
+        if (Cp1251ToUtf8(Utf8ToCp1251(edit->Text())) != edit->Text())
+            list += std::string("\n") + name;
+    if (list.empty())
+        return true;
+    return ui.MessageBox(TBoxKind::Warning, TMain::CaptionBase,
+                         "Символы, которых нет в кодировке Windows-1251, будут сохранены как \"?\":" + list,
+                         TBoxButtons::OkCancel) == TModalResult::Ok;
+}
+} // namespace
+
 TMain::TSaveResult TMain::Save() {
     std::string fileName;
     if (!Ui.SaveFileDialog({ProjectFile::Filter, ProjectFile::DefaultExt, ProjectTitle}, fileName))
         return TSaveResult::Cancelled;
-    std::string error;
-    const std::string image(reinterpret_cast<const char*>(Image.Data()), Layout::ImageSize);
-    if (!WriteFileAtomically(fileName, image, error)) {
-        Ui.MessageBox(TBoxKind::Error, CaptionBase, "Cannot create file " + fileName + "\n" + error,
-                      TBoxButtons::Ok);
-        return TSaveResult::Failed;
-    }
     std::vector<std::string> lengths;
     for (int k = 1; k <= ProjectFile::Messages; ++k)
         lengths.push_back(Algorithms.LenMes.Value(k));
+    // The side file is made ready first: what it cannot take stops the save before any file changes.
+    TIniFile side;
+    std::string error;
     const std::string sideFile = ProjectFile::SideFileName(fileName);
-    if (!ProjectFile::SaveLengths(sideFile, lengths, error)) {
+    if (!ProjectFile::PrepareLengths(side, sideFile, lengths, error)) {
         Ui.MessageBox(TBoxKind::Error, CaptionBase, "Unable to write to " + sideFile + "\n" + error,
                       TBoxButtons::Ok);
+        return TSaveResult::Failed;
+    }
+    if (!AcceptLossyTexts(Ui, Composition, side, lengths))
+        return TSaveResult::Failed;
+    const std::string image(reinterpret_cast<const char*>(Image.Data()), Layout::ImageSize);
+    if (!ProjectFile::WriteProject(fileName, image, side, error)) {
+        Ui.MessageBox(TBoxKind::Error, CaptionBase, error, TBoxButtons::Ok);
         return TSaveResult::Failed;
     }
     Saved = true;

@@ -5,17 +5,23 @@
 #include <memory>
 #include <system_error>
 
-TReadStatus ReadFileBytes(const std::string& path, std::string& bytes, std::string& error, size_t limit) {
+TReadStatus ReadFileBytes(const std::string& path, std::string& bytes, std::string& error, size_t limit,
+                          std::string* reason) {
     bytes.clear();
     error.clear();
-    std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "rb"), &std::fclose);
-    if (!file) {
-        const int code = errno;
+    auto fail = [&](int code) {
+        bytes.clear();
+        const std::string why = std::generic_category().message(code);
+        if (reason)
+            *reason = why;
         if (code == ENOENT)
             return TReadStatus::Missing;
-        error = "Unable to read " + path + ": " + std::generic_category().message(code);
+        error = "Unable to read " + path + ": " + why;
         return TReadStatus::Failed;
-    }
+    };
+    std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "rb"), &std::fclose);
+    if (!file)
+        return fail(errno);
     char buffer[65536];
     while (bytes.size() < limit) {
         const size_t wanted = std::min(sizeof buffer, limit - bytes.size());
@@ -24,11 +30,20 @@ TReadStatus ReadFileBytes(const std::string& path, std::string& bytes, std::stri
         if (got < wanted)
             break;
     }
-    if (std::ferror(file.get())) {
-        const int code = errno;
-        bytes.clear();
-        error = "Unable to read " + path + ": " + std::generic_category().message(code);
-        return TReadStatus::Failed;
-    }
+    if (std::ferror(file.get()))
+        return fail(errno == ENOENT ? EIO : errno);
     return TReadStatus::Read;
+}
+
+TReadStatus ReadWholeFile(const std::string& path, std::string& bytes, std::string& error,
+                          std::string* reason) {
+    const TReadStatus status = ReadFileBytes(path, bytes, error, MaxWholeFile + 1, reason);
+    if (status != TReadStatus::Read || bytes.size() <= MaxWholeFile)
+        return status;
+    bytes.clear();
+    const std::string why = "larger than " + std::to_string(MaxWholeFile >> 20) + " MiB";
+    if (reason)
+        *reason = why;
+    error = "Unable to read " + path + ": " + why;
+    return TReadStatus::TooLarge;
 }

@@ -97,3 +97,30 @@ bool WriteFileAtomically(const std::string& path, const std::string& bytes, std:
     }
     return true;
 }
+
+bool WriteNewPrivateFile(const std::string& folder, const std::string& stem, const std::string& suffix,
+                         const std::string& bytes, std::string& path, std::string& error) {
+    error.clear();
+    std::string name = folder + "/" + stem + "-XXXXXX" + suffix;
+    // mkstemps creates the file exclusively with the mode 0600: a name that exists, a
+    // planted link included, is never opened; another random name is tried instead.
+    const int fd = mkstemps(name.data(), static_cast<int>(suffix.size()));
+    if (fd < 0) {
+        error = "Unable to create a file in " + folder + ": " + Reason(errno);
+        return false;
+    }
+    fcntl(fd, F_SETFD, FD_CLOEXEC);
+    const bool written = WriteAll(fd, bytes);
+    const int code = errno;
+    if (close(fd) != 0 || !written) {
+        unlink(name.c_str());
+        error = "Unable to write to " + name + ": " + Reason(written ? errno : code);
+        return false;
+    }
+    path = name;
+    return true;
+}
+
+bool RemoveFile(const std::string& path) {
+    return unlink(path.c_str()) == 0;
+}

@@ -63,3 +63,36 @@ bool WriteFileAtomically(const std::string& path, const std::string& bytes, std:
         return fail(GetLastError());
     return true;
 }
+
+bool WriteNewPrivateFile(const std::string& folder, const std::string& stem, const std::string& suffix,
+                         const std::string& bytes, std::string& path, std::string& error) {
+    error.clear();
+    // CREATE_NEW never opens an existing name; the next name is tried instead.
+    for (unsigned attempt = 0; attempt < 100; ++attempt) {
+        const std::string name = folder + "\\" + stem + "-" +
+                                 std::to_string((GetTickCount() ^ GetCurrentProcessId()) + attempt) + suffix;
+        HANDLE file =
+            CreateFileA(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (file == INVALID_HANDLE_VALUE) {
+            if (GetLastError() == ERROR_FILE_EXISTS)
+                continue;
+            error = "Unable to create a file in " + folder + ": " + Reason(GetLastError());
+            return false;
+        }
+        const bool written = WriteAll(file, bytes);
+        const DWORD code = GetLastError();
+        if (!CloseHandle(file) || !written) {
+            DeleteFileA(name.c_str());
+            error = "Unable to write to " + name + ": " + Reason(written ? GetLastError() : code);
+            return false;
+        }
+        path = name;
+        return true;
+    }
+    error = "Unable to create a file in " + folder + ": " + Reason(ERROR_FILE_EXISTS);
+    return false;
+}
+
+bool RemoveFile(const std::string& path) {
+    return DeleteFileA(path.c_str()) != 0;
+}

@@ -1,9 +1,74 @@
 #include "project/IniFile.h"
 #include "project/FileUtil.h"
 #include "ui/Cp1251.h"
+#include "ui/Utf8.h"
 
 namespace {
 constexpr std::string_view Bom = "\xEF\xBB\xBF";
+constexpr std::string_view BomLe = "\xFF\xFE";
+constexpr std::string_view BomBe = "\xFE\xFF";
+
+// UTF-16 code units as UTF-8. A lone surrogate keeps its own three-byte form, so
+// that an unchanged file, however broken, is written back byte for byte.
+std::string FromUtf16(std::string_view bytes, bool bigEndian) {
+    auto unit = [&](size_t i) {
+        const auto a = static_cast<unsigned char>(bytes[i]), b = static_cast<unsigned char>(bytes[i + 1]);
+        return static_cast<char32_t>(bigEndian ? (a << 8) | b : (b << 8) | a);
+    };
+    std::string out;
+    out.reserve(bytes.size());
+    for (size_t i = 0; i + 1 < bytes.size(); i += 2) {
+        const char32_t u = unit(i);
+        if (u >= 0xD800 && u <= 0xDBFF && i + 3 < bytes.size()) {
+            const char32_t low = unit(i + 2);
+            if (low >= 0xDC00 && low <= 0xDFFF) {
+                AppendUtf8(out, 0x10000 + ((u - 0xD800) << 10) + (low - 0xDC00));
+                i += 2;
+                continue;
+            }
+        }
+        AppendUtf8(out, u);
+    }
+    return out;
+}
+
+std::string ToUtf16(std::string_view utf8, bool bigEndian) {
+    std::string out;
+    out.reserve(utf8.size() * 2);
+    auto put = [&](char32_t u) {
+        const char hi = static_cast<char>(u >> 8), lo = static_cast<char>(u & 0xFF);
+        out += bigEndian ? hi : lo;
+        out += bigEndian ? lo : hi;
+    };
+    for (size_t i = 0; i < utf8.size();) {
+        const auto c = static_cast<unsigned char>(utf8[i]);
+        const size_t len = c < 0x80             ? 1
+                           : (c & 0xE0) == 0xC0 ? 2
+                           : (c & 0xF0) == 0xE0 ? 3
+                           : (c & 0xF8) == 0xF0 ? 4
+                                                : 0;
+        char32_t cp = len == 1 ? c : len == 2 ? c & 0x1F : len == 3 ? c & 0x0F : c & 0x07;
+        bool valid = len != 0 && i + len <= utf8.size();
+        for (size_t k = 1; valid && k < len; ++k) {
+            const auto cc = static_cast<unsigned char>(utf8[i + k]);
+            valid = (cc & 0xC0) == 0x80;
+            cp = (cp << 6) | (cc & 0x3F);
+        }
+        if (!valid || cp > 0x10FFFF) {
+            put(0xFFFD);
+            ++i;
+            continue;
+        }
+        if (cp >= 0x10000) {
+            put(0xD800 + ((cp - 0x10000) >> 10));
+            put(0xDC00 + ((cp - 0x10000) & 0x3FF));
+        } else {
+            put(cp);
+        }
+        i += len;
+    }
+    return out;
+}
 
 bool IsBlank(char c) {
     return c == ' ' || c == '\t' || c == '\r';
@@ -59,8 +124,8 @@ bool HasLineBreak(std::string_view text) {
 bool TIniFile::Load(const std::string& fileName, std::string& error) {
     Name = fileName;
     std::string bytes;
-    const TReadStatus status = ReadFileBytes(fileName, bytes, error);
-    Unreadable = status == TReadStatus::Failed;
+    const TReadStatus status = ReadWholeFile(fileName, bytes, error);
+    Unreadable = status == TReadStatus::Failed || status == TReadStatus::TooLarge;
     SetBytes(bytes);
     return !Unreadable;
 }
@@ -70,24 +135,37 @@ void TIniFile::SetBytes(std::string_view bytes) {
     SectionIndex.clear();
     KeyIndex.clear();
     NewEol = TEol::CrLf;
-    Utf8 = bytes.starts_with(Bom);
-    if (Utf8)
+    OddByte.clear();
+    std::string utf16Text;
+    Encoding = TEncoding::Cp1251;
+    if (bytes.starts_with(Bom)) {
+        Encoding = TEncoding::Utf8;
         bytes.remove_prefix(Bom.size());
+    } else if (bytes.starts_with(BomLe) || bytes.starts_with(BomBe)) {
+        Encoding = bytes.starts_with(BomLe) ? TEncoding::Utf16Le : TEncoding::Utf16Be;
+        bytes.remove_prefix(BomLe.size());
+        if (bytes.size() % 2)
+            OddByte = bytes.back();
+        utf16Text = FromUtf16(bytes, Encoding == TEncoding::Utf16Be);
+        bytes = utf16Text;
+    }
     bool eolSeen = false;
     while (!bytes.empty()) {
-        const size_t lf = bytes.find('\n');
-        if (lf == std::string_view::npos) {
+        // A lone CR ends a line too, so no value read can hold a line break.
+        const size_t end = bytes.find_first_of("\r\n");
+        if (end == std::string_view::npos) {
             AddLine(std::string(bytes), TEol::None);
             break;
         }
-        const bool crlf = lf > 0 && bytes[lf - 1] == '\r';
-        const TEol eol = crlf ? TEol::CrLf : TEol::Lf;
-        if (!eolSeen) {
+        const bool lf = bytes[end] == '\n';
+        const bool crlf = !lf && end + 1 < bytes.size() && bytes[end + 1] == '\n';
+        const TEol eol = lf ? TEol::Lf : crlf ? TEol::CrLf : TEol::Cr;
+        if (!eolSeen && eol != TEol::Cr) {
             NewEol = eol;
             eolSeen = true;
         }
-        AddLine(std::string(bytes.substr(0, crlf ? lf - 1 : lf)), eol);
-        bytes.remove_prefix(lf + 1);
+        AddLine(std::string(bytes.substr(0, end)), eol);
+        bytes.remove_prefix(end + (crlf ? 2 : 1));
     }
 }
 
@@ -112,11 +190,25 @@ void TIniFile::AddLine(std::string text, TEol eol) {
 }
 
 std::string TIniFile::Encoded(std::string_view utf8) const {
-    return Utf8 ? std::string(utf8) : Utf8ToCp1251(std::string(utf8));
+    switch (Encoding) {
+    case TEncoding::Cp1251:
+        return Utf8ToCp1251(std::string(utf8));
+    case TEncoding::Utf8:
+        return std::string(utf8);
+    case TEncoding::Utf16Le:
+    case TEncoding::Utf16Be:
+        // Held as it will be written, so what is read now is what is read back later.
+        return FromUtf16(ToUtf16(utf8, false), false);
+    }
+    return std::string(utf8);
 }
 
 std::string TIniFile::Decoded(std::string_view raw) const {
-    return Utf8 ? std::string(raw) : Cp1251ToUtf8(std::string(raw));
+    return Encoding != TEncoding::Cp1251 ? std::string(raw) : Cp1251ToUtf8(std::string(raw));
+}
+
+bool TIniFile::Holds(std::string_view utf8) const {
+    return Decoded(Encoded(utf8)) == utf8;
 }
 
 std::string TIniFile::NameId(std::string_view raw) const {
@@ -174,8 +266,6 @@ bool TIniFile::WriteString(std::string_view section, std::string_view key, std::
 
 std::string TIniFile::Bytes() const {
     std::string out;
-    if (Utf8)
-        out = Bom;
     for (const TSection& section : Sections)
         for (const TLine& line : section.Lines) {
             out += line.Text;
@@ -183,7 +273,19 @@ std::string TIniFile::Bytes() const {
                 out += "\r\n";
             else if (line.Eol == TEol::Lf)
                 out += '\n';
+            else if (line.Eol == TEol::Cr)
+                out += '\r';
         }
+    switch (Encoding) {
+    case TEncoding::Cp1251:
+        return out;
+    case TEncoding::Utf8:
+        return std::string(Bom) + out;
+    case TEncoding::Utf16Le:
+        return std::string(BomLe) + ToUtf16(out, false) + OddByte;
+    case TEncoding::Utf16Be:
+        return std::string(BomBe) + ToUtf16(out, true) + OddByte;
+    }
     return out;
 }
 

@@ -8,12 +8,13 @@
 // A sectioned key=value settings file, read and written the way profile files are:
 // names compared case-insensitively, values trimmed of surrounding blanks, the first
 // of duplicate keys wins, and every line the program does not write is kept as it
-// was. The API speaks UTF-8; the file is Windows-1251 (or UTF-8 when it starts with a
-// UTF-8 byte order mark, which is kept).
+// was. The API speaks UTF-8; the file is Windows-1251, or UTF-8, UTF-16LE or UTF-16BE
+// when it starts with that byte order mark, and is written back in its own encoding.
 class TIniFile {
 public:
     // Loads `fileName`; a missing file is an empty one. If the file exists but cannot
-    // be read, returns false with a message and UpdateFile refuses to replace it.
+    // be read (or is larger than MaxWholeFile), returns false with a message and
+    // UpdateFile refuses to replace it.
     bool Load(const std::string& fileName, std::string& error);
     // Takes the raw bytes of a file instead of reading one.
     void SetBytes(std::string_view bytes);
@@ -28,14 +29,19 @@ public:
     // key with '=' or starting with ';' or '[', a section name with ']').
     bool WriteString(std::string_view section, std::string_view key, std::string_view value);
 
+    // Whether the file's encoding stores the text as it is (Windows-1251 has no code for
+    // most characters; they would become '?').
+    bool Holds(std::string_view utf8) const;
+
     // Writes the file back to the loaded file name, replacing it atomically.
     bool UpdateFile(std::string& error) const;
     const std::string& FileName() const { return Name; }
 
 private:
-    enum class TEol : unsigned char { None, Lf, CrLf };
+    enum class TEol : unsigned char { None, Lf, CrLf, Cr };
+    enum class TEncoding : unsigned char { Cp1251, Utf8, Utf16Le, Utf16Be };
     struct TLine {
-        std::string Text; // in the file's encoding, without the line break
+        std::string Text; // in the file's encoding (UTF-8 for UTF-16), without the line break
         TEol Eol;
     };
     // Lines before the first section header form a section with no header.
@@ -56,7 +62,8 @@ private:
 
     std::string Name;
     bool Unreadable = false;
-    bool Utf8 = false; // the file starts with a UTF-8 byte order mark
+    TEncoding Encoding = TEncoding::Cp1251;
+    std::string OddByte; // a UTF-16 file's last byte that makes no whole code unit
     TEol NewEol = TEol::CrLf;
     std::vector<TSection> Sections = std::vector<TSection>(1);
     std::unordered_map<std::string, size_t> SectionIndex; // folded name -> first section

@@ -1,5 +1,5 @@
 #include "project/ProjectFile.h"
-#include "project/IniFile.h"
+#include "project/FileUtil.h"
 
 namespace ProjectFile {
 
@@ -16,24 +16,50 @@ std::string SideFileName(const std::string& path) {
 }
 
 std::vector<std::string> LoadLengths(const std::string& sideFile) {
+    std::string note;
+    return LoadLengths(sideFile, note);
+}
+
+std::vector<std::string> LoadLengths(const std::string& sideFile, std::string& note) {
     TIniFile ini;
-    std::string error;
-    ini.Load(sideFile, error);
+    if (!ini.Load(sideFile, note))
+        note += "; the message lengths are taken as 0";
     std::vector<std::string> lengths;
     for (int k = 1; k <= Messages; ++k)
         lengths.push_back(ini.ReadString(Section, std::to_string(k), "0"));
     return lengths;
 }
 
-bool SaveLengths(const std::string& sideFile, const std::vector<std::string>& lengths, std::string& error) {
-    TIniFile ini;
+bool PrepareLengths(TIniFile& ini, const std::string& sideFile, const std::vector<std::string>& lengths,
+                    std::string& error) {
     if (!ini.Load(sideFile, error))
         return false;
     for (int k = 1; k <= Messages; ++k)
         if (!ini.WriteString(Section, std::to_string(k), lengths.at(static_cast<size_t>(k - 1)))) {
-            error = "Unable to write to " + sideFile;
+            error = "The length of message " + std::to_string(k) + " holds a line break";
             return false;
         }
-    return ini.UpdateFile(error);
+    return true;
+}
+
+bool SaveLengths(const std::string& sideFile, const std::vector<std::string>& lengths, std::string& error) {
+    TIniFile ini;
+    return PrepareLengths(ini, sideFile, lengths, error) && ini.UpdateFile(error);
+}
+
+bool WriteProject(const std::string& fileName, const std::string& image, const TIniFile& side,
+                  std::string& error) {
+    std::string ignored;
+    const bool existed = ReadFileBytes(fileName, ignored, error, 0) != TReadStatus::Missing;
+    if (!WriteFileAtomically(fileName, image, error)) {
+        error = "Cannot create file " + fileName + "\n" + error;
+        return false;
+    }
+    if (side.UpdateFile(error))
+        return true;
+    if (!existed)
+        RemoveFile(fileName);
+    error = "Unable to write to " + side.FileName() + "\n" + error;
+    return false;
 }
 } // namespace ProjectFile

@@ -1,4 +1,5 @@
 #pragma once
+#include "project/IniFile.h"
 #include <string>
 #include <vector>
 
@@ -17,6 +18,18 @@ std::string SideFileName(const std::string& path);
 
 // The lengths stored in a side file; a missing file, section or key gives "0".
 std::vector<std::string> LoadLengths(const std::string& sideFile);
+// The same; a side file that exists but cannot be used (unreadable, or larger than
+// MaxWholeFile) also gives "0" everywhere, and `note` says why.
+std::vector<std::string> LoadLengths(const std::string& sideFile, std::string& note);
+// Loads the side file and puts the 72 lengths into it, in memory only: false with the
+// reason when the file cannot be read or a length cannot be stored in a line.
+bool PrepareLengths(TIniFile& ini, const std::string& sideFile, const std::vector<std::string>& lengths,
+                    std::string& error);
 // Writes the 72 lengths into the side file, keeping everything else in it.
 bool SaveLengths(const std::string& sideFile, const std::vector<std::string>& lengths, std::string& error);
+// Writes the image to `fileName`, then the prepared side file. If the side file cannot
+// be written, a project file this call created is removed again, so a new project is
+// never left without its lengths. `error` holds the whole message for the user.
+bool WriteProject(const std::string& fileName, const std::string& image, const TIniFile& side,
+                  std::string& error);
 } // namespace ProjectFile

@@ -1,4 +1,5 @@
 #include "ui/Cp1251.h"
+#include "ui/Utf8.h"
 #include <cstdint>
 
 namespace {
@@ -16,19 +17,6 @@ char32_t Decode(unsigned char c) {
     if (c >= 0xC0)
         return 0x0410 + (c - 0xC0);
     return High[c - 0x80];
-}
-
-void AppendUtf8(std::string& out, char32_t cp) {
-    if (cp < 0x80) {
-        out += static_cast<char>(cp);
-    } else if (cp < 0x800) {
-        out += static_cast<char>(0xC0 | (cp >> 6));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else {
-        out += static_cast<char>(0xE0 | (cp >> 12));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    }
 }
 
 int Encode(char32_t cp) {

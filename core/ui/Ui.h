@@ -26,4 +26,7 @@ public:
     virtual TModalResult ShowModal(TForm& form) = 0;
     // False when no editor could be started for the file.
     virtual bool OpenInTextEditor(const std::string& path) = 0;
+    // A remark that is no error and wants no answer (a side file passed over as unusable):
+    // the editor keeps quiet about it, the command-line tool prints it.
+    virtual void Note(const std::string&) {}
 };

@@ -5,7 +5,9 @@
 #include <QApplication>
 #include <QDesktopServices>
 #include <QDialog>
+#include <QDir>
 #include <QFile>
+#include <QFileDialog>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QStandardPaths>
@@ -118,28 +120,80 @@ public slots:
 };
 } // namespace
 
-TEST(QtUi, TheReportOpensAsAUtf8CopyAndStaysWindows1251) {
-    TempDir dir;
+TEST(QtUi, TheReportOpensAsAPrivateUtf8CopyThatNoPlantedLinkCanRedirect) {
+    TempDir dir, runtime;
+    std::filesystem::permissions(runtime.Path, std::filesystem::perms::owner_all);
+    const QByteArray oldRuntime = qgetenv("XDG_RUNTIME_DIR");
+    qputenv("XDG_RUNTIME_DIR", runtime.Path.c_str());
     const std::string report = dir.File("VarokConfig.txt");
     const std::string text = "Вход IN 1\r\n  Этап 1\r\n";
     TempDir::Write(report, Utf8ToCp1251(text));
-    const QString copy = QStandardPaths::writableLocation(QStandardPaths::TempLocation) +
-                         QStringLiteral("/VarokConfig-utf8.txt");
-    QFile::remove(copy);
+    // Another user's links where a copy used to go, and where it goes now.
+    const std::string victim = dir.File("victim");
+    TempDir::Write(victim, "precious");
+    const std::string planted[] = {
+        QStandardPaths::writableLocation(QStandardPaths::TempLocation).toStdString() +
+            "/VarokConfig-utf8.txt",
+        runtime.File("VarokConfig-utf8.txt")};
+    for (const std::string& link : planted) {
+        std::filesystem::remove(link);
+        std::filesystem::create_symlink(victim, link);
+    }
 
     QtUi ui;
     DesktopStandIn desktop;
     EXPECT_TRUE(ui.OpenInTextEditor(report));
-    ASSERT_EQ(desktop.Opened.size(), 1);
-    EXPECT_EQ(desktop.Opened[0].toLocalFile(), copy);
-    EXPECT_EQ(TempDir::Read(copy.toStdString()), text);
+    EXPECT_TRUE(ui.OpenInTextEditor(report));
+    ASSERT_EQ(desktop.Opened.size(), 2);
+    const std::string first = desktop.Opened[0].toLocalFile().toStdString();
+    const std::string copy = desktop.Opened[1].toLocalFile().toStdString();
+    EXPECT_NE(first, copy);
+    EXPECT_FALSE(std::filesystem::exists(first)); // one copy at a time
+    EXPECT_EQ(copy.rfind(runtime.File("VarokConfig-utf8-"), 0), 0u) << copy;
+    EXPECT_TRUE(std::filesystem::is_regular_file(std::filesystem::symlink_status(copy)));
+    EXPECT_EQ(std::filesystem::status(copy).permissions(),
+              std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+    EXPECT_EQ(TempDir::Read(copy), text);
     EXPECT_EQ(TempDir::Read(report), Utf8ToCp1251(text));
-
-    QFile::remove(copy);
+    EXPECT_EQ(TempDir::Read(victim), "precious");
+    for (const std::string& link : planted) {
+        EXPECT_TRUE(std::filesystem::is_symlink(link));
+        std::filesystem::remove(link);
+    }
 
     // No file, nothing to open: the caller reports it.
     EXPECT_FALSE(ui.OpenInTextEditor(dir.File("missing.txt")));
-    EXPECT_EQ(desktop.Opened.size(), 1);
+    EXPECT_EQ(desktop.Opened.size(), 2);
+    qputenv("XDG_RUNTIME_DIR", oldRuntime);
+}
+
+TEST(QtUi, OpenTakesTheNameAsChosenAndBothDialogsMoveTheWorkingFolder) {
+    TempDir dir;
+    TempDir::Write(dir.File("Hall"), std::string(2048, '\0'));
+    const QString before = QDir::currentPath();
+    QtUi ui;
+    struct Case {
+        bool Save;
+        const char* Typed;
+        const char* Expected;
+    };
+    for (const Case& c :
+         {Case{false, "Hall", "Hall"}, Case{true, "Hall", "Hall.usr"}, Case{true, "Hall.A", "Hall.A"}}) {
+        SCOPED_TRACE(c.Typed);
+        QDir::setCurrent(before);
+        WhenModal([&](QWidget& w) {
+            auto& files = static_cast<QFileDialog&>(w);
+            files.setDirectory(QString::fromStdString(dir.Path.string()));
+            files.selectFile(QString::fromLatin1(c.Typed));
+            static_cast<QDialog&>(files).accept(); // as the Open button does
+        });
+        std::string chosen;
+        const TFileDialog dialog{"*.usr|*.usr", "usr", {}};
+        ASSERT_TRUE(c.Save ? ui.SaveFileDialog(dialog, chosen) : ui.OpenFileDialog(dialog, chosen));
+        EXPECT_EQ(chosen, dir.File(c.Expected));
+        EXPECT_EQ(QDir::currentPath().toStdString(), dir.Path.string());
+    }
+    QDir::setCurrent(before);
 }
 
 #include "QtUiTest.moc"

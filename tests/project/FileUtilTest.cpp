@@ -1,6 +1,8 @@
 #include "project/FileUtil.h"
 #include "project/IniFile.h"
+#include <cerrno>
 #include <csignal>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
@@ -29,7 +31,7 @@ protected:
     }
     static std::string Get(const std::string& path) {
         std::string bytes, error;
-        EXPECT_EQ(ReadFileBytes(path, bytes, error), TReadStatus::Read) << error;
+        EXPECT_EQ(ReadWholeFile(path, bytes, error), TReadStatus::Read) << error;
         return bytes;
     }
     size_t Entries() const { return static_cast<size_t>(std::distance(fs::directory_iterator(Dir), {})); }
@@ -135,12 +137,45 @@ TEST_F(ProjectFiles, ReplacementKeepsPermissionsLinksAndWriteProtection) {
     }
 }
 
-TEST_F(ProjectFiles, ReadStopsAtTheLimit) {
+TEST_F(ProjectFiles, ReadsStopAtTheirLimit) {
     const std::string path = Path("long.usr");
     Put(path, std::string(3000, 'a'));
-    std::string bytes, error;
+    std::string bytes, error, reason;
     EXPECT_EQ(ReadFileBytes(path, bytes, error, 2048), TReadStatus::Read);
     EXPECT_EQ(bytes.size(), 2048u);
-    EXPECT_EQ(ReadFileBytes(Path("none.usr"), bytes, error), TReadStatus::Missing);
+    EXPECT_EQ(ReadFileBytes(Path("none.usr"), bytes, error, 2048, &reason), TReadStatus::Missing);
     EXPECT_TRUE(bytes.empty() && error.empty());
+    EXPECT_EQ(reason, std::strerror(ENOENT));
+
+    // A whole file is taken up to 1 MiB; past it, or endless, it is refused unread.
+    Put(path, std::string(MaxWholeFile, 'b'));
+    EXPECT_EQ(ReadWholeFile(path, bytes, error), TReadStatus::Read);
+    EXPECT_EQ(bytes.size(), MaxWholeFile);
+    Put(path, std::string(MaxWholeFile + 1, 'b'));
+    for (const std::string& big : {path, std::string("/dev/zero")}) {
+        EXPECT_EQ(ReadWholeFile(big, bytes, error, &reason), TReadStatus::TooLarge) << big;
+        EXPECT_TRUE(bytes.empty());
+        EXPECT_EQ(error, "Unable to read " + big + ": larger than 1 MiB");
+        EXPECT_EQ(reason, "larger than 1 MiB");
+    }
+    EXPECT_EQ(ReadWholeFile(Dir.string(), bytes, error, &reason), TReadStatus::Failed);
+    EXPECT_EQ(reason, std::strerror(EISDIR));
+}
+
+TEST_F(ProjectFiles, PrivateFilesAreNewAndOwnedByTheUserAlone) {
+    std::string first, second, error;
+    ASSERT_TRUE(WriteNewPrivateFile(Dir.string(), "VarokConfig-utf8", ".txt", "один", first, error)) << error;
+    ASSERT_TRUE(WriteNewPrivateFile(Dir.string(), "VarokConfig-utf8", ".txt", "два", second, error)) << error;
+    EXPECT_NE(first, second);
+    for (const std::string& name : {first, second}) {
+        EXPECT_EQ(name.rfind(Path("VarokConfig-utf8-"), 0), 0u) << name;
+        EXPECT_TRUE(name.ends_with(".txt")) << name;
+        EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(name)));
+        EXPECT_EQ(fs::status(name).permissions(), fs::perms::owner_read | fs::perms::owner_write);
+    }
+    EXPECT_EQ(Get(first), "один");
+    EXPECT_TRUE(RemoveFile(first));
+    EXPECT_FALSE(fs::exists(first));
+    EXPECT_FALSE(WriteNewPrivateFile(Path("no-such-folder"), "x", ".txt", "", first, error));
+    EXPECT_NE(error.find("no-such-folder"), std::string::npos);
 }

@@ -77,11 +77,58 @@ TEST(IniFile, EachFileKeepsItsOwnLineEnding) {
     EXPECT_EQ(open.Bytes(), "[A]\r\nx=1\r\n[B]\r\ny=2\r\n");
 }
 
-TEST(IniFile, ByteOrderMarkIsSkippedOnReadAndKeptOnWrite) {
-    TIniFile ini = Parsed("\xEF\xBB\xBF[MessageLength]\n1=\xD0\x94\n");
-    EXPECT_EQ(ini.ReadString("MessageLength", "1", "-"), "Д");
-    ini.WriteString("MessageLength", "2", "Ж");
-    EXPECT_EQ(ini.Bytes(), "\xEF\xBB\xBF[MessageLength]\n1=\xD0\x94\n2=\xD0\x96\n");
+namespace {
+std::string Utf16(std::string_view ascii, bool bigEndian) {
+    std::string out;
+    for (char c : ascii)
+        out += bigEndian ? std::string{'\0', c} : std::string{c, '\0'};
+    return out;
+}
+} // namespace
+
+TEST(IniFile, ByteOrderMarkChoosesTheEncodingAndIsKeptOnWrite) {
+    struct Case {
+        const char* Name;
+        std::string Before, After; // the file, and the file after writing key 2 = "Ж"
+    };
+    const std::string le = "\xFF\xFE", be = "\xFE\xFF";
+    const Case cases[] = {
+        {"UTF-8", "\xEF\xBB\xBF[MessageLength]\n1=\xD0\x94\n",
+         "\xEF\xBB\xBF[MessageLength]\n1=\xD0\x94\n2=\xD0\x96\n"},
+        {"UTF-16LE", le + Utf16("[MessageLength]\r\n1=", false) + "\x14\x04" + Utf16("\r\n", false),
+         le + Utf16("[MessageLength]\r\n1=", false) + "\x14\x04" + Utf16("\r\n2=", false) + "\x16\x04" +
+             Utf16("\r\n", false)},
+        {"UTF-16BE", be + Utf16("[MessageLength]\n1=", true) + "\x04\x14" + Utf16("\n", true),
+         be + Utf16("[MessageLength]\n1=", true) + "\x04\x14" + Utf16("\n2=", true) + "\x04\x16" +
+             Utf16("\n", true)},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Name);
+        TIniFile ini = Parsed(c.Before);
+        EXPECT_EQ(ini.Bytes(), c.Before);
+        EXPECT_EQ(ini.ReadString("MessageLength", "1", "-"), "Д");
+        EXPECT_TRUE(ini.Holds("五"));
+        ASSERT_TRUE(ini.WriteString("MessageLength", "2", "Ж"));
+        EXPECT_EQ(ini.Bytes(), c.After);
+    }
+    EXPECT_FALSE(Parsed("[A]\n").Holds("五"));
+    // Text that is no UTF-8 is held in UTF-16 as it will read back.
+    TIniFile utf16 = Parsed(le);
+    ASSERT_TRUE(utf16.WriteString("A\x80", "k", "\xFF"));
+    EXPECT_FALSE(utf16.Holds("\xFF"));
+    EXPECT_EQ(Parsed(utf16.Bytes()).ReadString("A\x80", "k", "-"), utf16.ReadString("A\x80", "k", ""));
+    // Broken UTF-16 (a lone surrogate, an odd last byte) still comes back byte for byte.
+    const std::string broken = le + Utf16("[A]\nk=", false) + "\x00\xD8" + Utf16("\n", false) + "x";
+    EXPECT_EQ(Parsed(broken).Bytes(), broken);
+}
+
+TEST(IniFile, ALoneCarriageReturnEndsALineSoEveryValueCanBeWrittenBack) {
+    TIniFile ini = Parsed("[MessageLength]\r\n1=5\r7\r\n2=9\r");
+    EXPECT_EQ(ini.ReadString("MessageLength", "1", "-"), "5");
+    EXPECT_EQ(ini.Bytes(), "[MessageLength]\r\n1=5\r7\r\n2=9\r");
+    EXPECT_TRUE(ini.WriteString("MessageLength", "1", ini.ReadString("MessageLength", "1", "-")));
+    EXPECT_TRUE(ini.WriteString("MessageLength", "2", "8"));
+    EXPECT_EQ(ini.Bytes(), "[MessageLength]\r\n1=5\r7\r\n2=8\r");
 }
 
 TEST(IniFile, FirstOfDuplicatesIsReadAndReplaced) {

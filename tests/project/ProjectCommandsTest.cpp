@@ -1,6 +1,9 @@
+#include "project/FileUtil.h"
 #include "support/MainFixture.h"
 #include "support/TempDir.h"
+#include <cerrno>
 #include <csignal>
+#include <cstring>
 #include <sys/resource.h>
 #include <unistd.h>
 
@@ -28,6 +31,25 @@ protected:
         for (int k = 1; k <= 72; ++k)
             v.push_back(Editor().LenMes.Value(k));
         return v;
+    }
+    // Saves under `file` with the process's file size limited to `limit` bytes (a full disk).
+    void SaveWithSizeLimit(const std::string& file, rlim_t limit) {
+        rlimit old{};
+        getrlimit(RLIMIT_FSIZE, &old);
+        auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit small = old;
+        small.rlim_cur = limit;
+        setrlimit(RLIMIT_FSIZE, &small);
+        Ui.FileAnswers = {file};
+        Main->TBSaveClick();
+        setrlimit(RLIMIT_FSIZE, &old);
+        std::signal(SIGXFSZ, previousHandler);
+    }
+    // Opens without the save question.
+    void Open(const std::string& file) {
+        Main->Saved = true;
+        Ui.FileAnswers = {file};
+        Main->TBOpen.Click();
     }
     TempDir Dir;
 };
@@ -113,9 +135,15 @@ TEST_F(ProjectCommands, OpeningAFileThatCannotBeReadKeepsTheProjectWhole) {
     Main->Saved = true;
     Ui.FileAnswers = {Dir.File("missing.usr")};
     Main->TBOpen.Click();
-    ASSERT_EQ(Ui.Boxes.size(), 1u);
+    // A folder chosen as the project: the system's reason on a second line too.
+    Ui.FileAnswers.push_back(Dir.Path.string());
+    Main->TBOpen.Click();
+    ASSERT_EQ(Ui.Boxes.size(), 2u);
     EXPECT_EQ(Ui.Boxes[0].Kind, TBoxKind::Error);
-    EXPECT_NE(Ui.Boxes[0].Text.find("missing.usr"), std::string::npos);
+    EXPECT_EQ(Ui.Boxes[0].Text,
+              "Не удалось открыть файл " + Dir.File("missing.usr") + "\n" + std::strerror(ENOENT));
+    EXPECT_EQ(Ui.Boxes[1].Text,
+              "Не удалось открыть файл " + Dir.Path.string() + "\n" + std::strerror(EISDIR));
     EXPECT_EQ(Main->Image, image);
     EXPECT_EQ(Lengths(), lengths);
     EXPECT_EQ(Main->ProjectTitle, "Hall");
@@ -210,22 +238,118 @@ TEST_F(ProjectCommands, AFullDiskFailsTheSaveWithoutLosingTheOldFile) {
     Edit();
     const std::string file = Dir.File("full.usr");
     TempDir::Write(file, "previous");
-    // A file-size limit below the image size stands in for a full disk.
-    rlimit old{};
-    getrlimit(RLIMIT_FSIZE, &old);
-    auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit small = old;
-    small.rlim_cur = 1000;
-    setrlimit(RLIMIT_FSIZE, &small);
-    Ui.FileAnswers = {file};
-    Main->TBSave.Click();
-    setrlimit(RLIMIT_FSIZE, &old);
-    std::signal(SIGXFSZ, previousHandler);
+    SaveWithSizeLimit(file, 1000);
     ASSERT_EQ(Ui.Boxes.size(), 1u);
     EXPECT_NE(Ui.Boxes[0].Text.find(file), std::string::npos);
     EXPECT_FALSE(Main->Saved);
     EXPECT_EQ(TempDir::Read(file), "previous");
     EXPECT_FALSE(std::filesystem::exists(Dir.File("full.ini")));
+
+    // The image fits, the side file does not: a new project is not left without its lengths.
+    const std::string side = "[Notes]\r\n" + std::string(3000, ';') + "\r\n";
+    TempDir::Write(Dir.File("new.ini"), side);
+    SaveWithSizeLimit(Dir.File("new.usr"), 3200);
+    ASSERT_EQ(Ui.Boxes.size(), 2u);
+    EXPECT_EQ(Ui.Boxes[1].Text.rfind("Unable to write to " + Dir.File("new.ini") + "\n", 0), 0u);
+    EXPECT_FALSE(std::filesystem::exists(Dir.File("new.usr")));
+    EXPECT_EQ(TempDir::Read(Dir.File("new.ini")), side);
+    EXPECT_FALSE(Main->Saved);
+}
+
+TEST_F(ProjectCommands, EveryLengthReadCanBeSavedAndOneThatCannotStopsTheSaveUnwritten) {
+    // A stray CR in a value ends the line, as a line break does.
+    TempDir::Write(Dir.File("old.usr"), "");
+    TempDir::Write(Dir.File("old.ini"), "[MessageLength]\r\n1=5\r7\r\n2=9\r\n");
+    Open(Dir.File("old.usr"));
+    EXPECT_EQ(Editor().LenMes.Value(1), "5");
+    EXPECT_EQ(Editor().LenMes.Value(2), "9");
+    Main->Saved = false;
+    Ui.FileAnswers = {Dir.File("new.usr")};
+    Main->TBSaveClick();
+    EXPECT_TRUE(Ui.Boxes.empty());
+    EXPECT_TRUE(Main->Saved);
+    EXPECT_NE(TempDir::Read(Dir.File("new.ini")).find("\r\n1=5\r\n2=9\r\n"), std::string::npos);
+
+    // A line break typed into a length cannot go into a line: nothing is written, the
+    // message says which length, and closing keeps asking.
+    Editor().LenMes.SetValue(3, "1\n2");
+    Main->Saved = false;
+    Ui.FileAnswers = {Dir.File("other.usr")};
+    Main->TBSaveClick();
+    ASSERT_EQ(Ui.Boxes.size(), 1u);
+    EXPECT_EQ(Ui.Boxes[0].Text,
+              "Unable to write to " + Dir.File("other.ini") + "\nThe length of message 3 holds a line break");
+    EXPECT_FALSE(std::filesystem::exists(Dir.File("other.usr")));
+    EXPECT_FALSE(std::filesystem::exists(Dir.File("other.ini")));
+    EXPECT_FALSE(Main->Saved);
+}
+
+TEST_F(ProjectCommands, SideFilesAboveOneMebibyteAreTakenAsMissingAndNeverReplaced) {
+    const std::string big = "[MessageLength]\r\n1=5\r\n" + std::string(MaxWholeFile, ';');
+    TempDir::Write(Dir.File("big.usr"), "");
+    TempDir::Write(Dir.File("big.ini"), big);
+    std::filesystem::create_symlink("/dev/zero", Dir.File("zero.ini"));
+    TempDir::Write(Dir.File("zero.usr"), "");
+    for (const std::string name : {"big", "zero"}) {
+        SCOPED_TRACE(name);
+        Editor().LenMes.SetValue(1, "7");
+        Open(Dir.File(name + ".usr"));
+        EXPECT_EQ(Editor().LenMes.Value(1), "0");
+        ASSERT_FALSE(Ui.Notes.empty());
+        EXPECT_EQ(Ui.Notes.back(), "Unable to read " + Dir.File(name + ".ini") +
+                                       ": larger than 1 MiB; the message lengths are taken as 0");
+    }
+    EXPECT_TRUE(Ui.Boxes.empty());
+    Ui.FileAnswers = {Dir.File("big.usr")};
+    Main->TBSaveClick();
+    ASSERT_EQ(Ui.Boxes.size(), 1u);
+    EXPECT_NE(Ui.Boxes[0].Text.find("larger than 1 MiB"), std::string::npos);
+    EXPECT_EQ(TempDir::Read(Dir.File("big.ini")), big);
+}
+
+TEST_F(ProjectCommands, AUtf16SideFileKeepsItsLengthsAndItsEncoding) {
+    auto utf16le = [](const std::u16string& text) {
+        std::string out = "\xFF\xFE";
+        for (char16_t c : text)
+            out += {static_cast<char>(c & 0xFF), static_cast<char>(c >> 8)};
+        return out;
+    };
+    TempDir::Write(Dir.File("n.usr"), "");
+    TempDir::Write(Dir.File("n.ini"), utf16le(u"[MessageLength]\r\n1=12\r\n2=пять\r\n"));
+    Open(Dir.File("n.usr"));
+    EXPECT_EQ(Editor().LenMes.Value(1), "12");
+    EXPECT_EQ(Editor().LenMes.Value(2), "пять");
+    Editor().LenMes.EditValue(3, "五");
+    Ui.FileAnswers = {Dir.File("n.usr")};
+    Main->TBSaveClick();
+    EXPECT_TRUE(Ui.Boxes.empty()); // UTF-16 holds every character
+    std::u16string expected = u"[MessageLength]\r\n1=12\r\n2=пять\r\n3=五\r\n";
+    for (int k = 4; k <= 72; ++k)
+        for (char c : std::to_string(k) + "=0\r\n")
+            expected += static_cast<char16_t>(c);
+    EXPECT_EQ(TempDir::Read(Dir.File("n.ini")), utf16le(expected));
+}
+
+TEST_F(ProjectCommands, TextsWindows1251CannotHoldAreNamedOnceBeforeSaving) {
+    Start("-debug");
+    Panel().Edit1.Type("A✓");
+    Editor().LenMes.EditValue(4, "5五");
+    Ui.BoxAnswers = {TModalResult::Cancel};
+    Ui.FileAnswers = {Dir.File("p.usr")};
+    Main->TBSaveClick();
+    ASSERT_EQ(Ui.Boxes.size(), 1u);
+    EXPECT_EQ(Ui.Boxes[0].Kind, TBoxKind::Warning);
+    EXPECT_EQ(Ui.Boxes[0].Buttons, TBoxButtons::OkCancel);
+    EXPECT_EQ(Ui.Boxes[0].Text, "Символы, которых нет в кодировке Windows-1251, будут сохранены как \"?\":\n"
+                                "длительность сообщения 4\nсерийный номер");
+    EXPECT_FALSE(std::filesystem::exists(Dir.File("p.usr")));
+    EXPECT_FALSE(Main->Saved);
+
+    Ui.FileAnswers = {Dir.File("p.usr")};
+    Main->TBSaveClick();
+    EXPECT_EQ(Ui.Boxes.size(), 2u);
+    EXPECT_TRUE(Main->Saved);
+    EXPECT_NE(TempDir::Read(Dir.File("p.ini")).find("\r\n4=5?\r\n"), std::string::npos);
 }
 
 TEST_F(ProjectCommands, SaveOffersTheProjectTitleAndLeavesTheCaption) {

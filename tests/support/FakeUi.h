@@ -35,6 +35,8 @@ public:
     bool SaveFileDialog(const TFileDialog& dialog, std::string& fileName) override;
     TModalResult ShowModal(TForm& form) override;
     bool OpenInTextEditor(const std::string& path) override;
+    void Note(const std::string& text) override { Notes.push_back(text); }
+    std::vector<std::string> Notes;
 
     // Texts of all boxes shown so far.
     std::vector<std::string> Texts() const;
