@@ -198,6 +198,8 @@ void TCompositionRules::Gong(bool takeAway) {
 
 void TCompositionRules::StagesAndZones(bool takeAway) {
     const int splitters = ComboBox57.ItemIndex();
+    // No splitter count the box can show: nothing is available and nothing is taken away.
+    const int available = splitters < 0 ? 0 : 4 * splitters;
     for (int s = 0; s < TAlgorithmEditor::Stages; ++s) {
         const auto i = static_cast<size_t>(s);
         if (s >= 1)
@@ -208,8 +210,6 @@ void TCompositionRules::StagesAndZones(bool takeAway) {
         Editor.PauseBoxes[i]->SetEnabled(checked);
         for (int z = 0; z < TAlgorithmEditor::Zones; ++z) {
             TButton& zone = Editor.ZoneButton(s, z);
-            // No splitter count the box can show: nothing is available and nothing is taken away.
-            const int available = splitters < 0 ? 0 : 4 * splitters;
             // The music box of zone z, or of stage s where no splitter is counted at all.
             TCheckBox& music = *CBMuz[splitters == 0 ? i : static_cast<size_t>(z)];
             if (z < available) {

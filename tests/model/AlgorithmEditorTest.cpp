@@ -189,14 +189,15 @@ TEST_F(AlgorithmEditor, LookingAtABrokenChainKeepsItAndMarksNothing) {
     const size_t s1 = Layout::StageOffset(0, 0), s2 = Layout::StageOffset(0, 1);
     ASSERT_EQ(Byte(s1) & 0x80, 0);
     ASSERT_EQ(Byte(s2) & 0x80, 0x80);
-    // Input 4 breaks its chain at stage 1 too, while stage 2 has no repeat count.
-    const size_t t2 = Layout::StageOffset(3, 1);
-    Main->Image[t2] = 0x80;
+    // Input 4 plays stage 1 without end, and yet has stages 2 and 3 switched on.
+    for (int s = 0; s < 3; ++s)
+        Main->Image[Layout::StageOffset(3, s)] = 0x80;
     const ConfigImage image = Main->Image;
     Main->Saved = true;
     ShowInput(3);
     EXPECT_TRUE(Stage(1).Checked());
     EXPECT_FALSE(Stage(1).Enabled()); // stage 1's repeat box shows "Без огр"
+    EXPECT_TRUE(Stage(2).Checked());
     ShowInput(0);
     EXPECT_EQ(Main->Image, image);
     EXPECT_TRUE(Main->Saved);
