@@ -47,8 +47,11 @@ TMain::TMain(TUi& ui, const std::string& commandLine)
     ShowInput();
     ApplyRules("ALL");
     Algorithms.AttachLengthTable();
-    // Whatever decoding the empty image reported is no change of the user's.
-    Saved = true;
+    // The lengths are saved with the project: losing an edit of them is losing work.
+    Algorithms.LenMes.OnValueEdited = [this](TValueListEditor&) {
+        Saved = false;
+        TBSave.SetEnabled(true);
+    };
 
     // The switch counts only when it is the whole command text.
     if (commandLine == "-debug") {

@@ -1,6 +1,7 @@
 #include "model/AlgorithmEditor.h"
 #include "model/StageTime.h"
 #include "model/WholeNumber.h"
+#include <utility>
 
 namespace {
 const char* const InputButtonNames[Layout::Inputs] = {"SpeedButton1", "SpeedButton2", "SpeedButton3",
@@ -138,6 +139,18 @@ uint8_t* TAlgorithmEditor::StageRecord(int stage) {
     return Image.Data() + Layout::StageOffset(CurrentInput, stage);
 }
 
+const uint8_t* TAlgorithmEditor::StageRecord(int stage) const {
+    return Image.Data() + Layout::StageOffset(CurrentInput, stage);
+}
+
+bool TAlgorithmEditor::StoredZone(int stage, int zone) const {
+    return GetBit(StageRecord(stage) + Layout::Zones, Layout::Zone1Bit - zone) == 1;
+}
+
+bool TAlgorithmEditor::StoredRelay(int stage, int relay) const {
+    return GetBit(StageRecord(stage) + Layout::Relays, relay) == 1;
+}
+
 void TAlgorithmEditor::EnableNextStage(int stage) {
     if (stage + 1 < Stages)
         StageBoxes[static_cast<size_t>(stage + 1)]->SetEnabled(true);
@@ -152,6 +165,9 @@ void TAlgorithmEditor::ClearLaterStages(int stage) {
 }
 
 void TAlgorithmEditor::CheckBox180Click(TControl& control) {
+    if (Decoding)
+        return;
+    const ConfigImage before = Image;
     const int s = control.Tag;
     const int k = control.FieldKind;
     uint8_t* record = StageRecord(s);
@@ -200,7 +216,8 @@ void TAlgorithmEditor::CheckBox180Click(TControl& control) {
         }
         break;
     }
-    if (NotifyImageChanged)
+    // Picking the choice already shown changes nothing and marks nothing.
+    if (NotifyImageChanged && Image != before)
         NotifyImageChanged();
     if (k <= KindPause)
         Edit6Change();
@@ -210,28 +227,34 @@ void TAlgorithmEditor::SpeedButton1Click(TButton& button) {
     button.SetDown(true);
     CurrentInput = button.Tag;
     Refilling = true;
+    const bool decoding = std::exchange(Decoding, true);
     ShowInput();
     if (ApplyRules)
         ApplyRules("ALL");
+    Decoding = decoding;
+    // A stage whose time cannot be computed keeps what its column showed, and that must
+    // not be another input's time: a newly shown input starts from 0.
+    for (auto& time : StageTimes)
+        time->SetCaption("0");
     Edit6Change();
     Refilling = false;
 }
 
 void TAlgorithmEditor::ShowInput() {
+    const bool decoding = std::exchange(Decoding, true);
     for (int s = 0; s < Stages; ++s) {
         const auto i = static_cast<size_t>(s);
-        // Read the record afresh for every field: the stage handler raised by a
-        // check box may have changed it.
-        StageBoxes[i]->SetChecked(GetBit(StageRecord(s) + Layout::StageFlags, Layout::StageEnabledBit) == 1);
-        MessageBoxes[i]->SetItemIndex(StageRecord(s)[Layout::MessageNumber] - 1);
-        RepeatBoxes[i]->SetItemIndex(StageRecord(s)[Layout::RepeatCount]);
-        PauseBoxes[i]->SetItemIndex((StageRecord(s)[Layout::StageFlags] >> 3) & 7);
+        const uint8_t* record = StageRecord(s);
+        StageBoxes[i]->SetChecked(GetBit(record + Layout::StageFlags, Layout::StageEnabledBit) == 1);
+        MessageBoxes[i]->SetItemIndex(record[Layout::MessageNumber] - 1);
+        RepeatBoxes[i]->SetItemIndex(record[Layout::RepeatCount]);
+        PauseBoxes[i]->SetItemIndex((record[Layout::StageFlags] >> 3) & 7);
         for (int z = 0; z < Zones; ++z)
-            ZoneButton(s, z).SetDown(GetBit(StageRecord(s) + Layout::Zones, Layout::Zone1Bit - z) == 1);
+            ZoneButton(s, z).SetDown(StoredZone(s, z));
         for (int j = 0; j < RelaysPerStage; ++j)
-            RelayBoxes[static_cast<size_t>(RelaysPerStage * s + j)]->SetChecked(
-                GetBit(StageRecord(s) + Layout::Relays, j) == 1);
+            RelayBoxes[static_cast<size_t>(RelaysPerStage * s + j)]->SetChecked(StoredRelay(s, j));
     }
+    Decoding = decoding;
 }
 
 void TAlgorithmEditor::Edit6Change() {

@@ -53,6 +53,10 @@ public:
 
     TAlgorithmEditor(ConfigImage& image, int& currentInput, bool& refilling);
 
+    // True while the controls are filled from the image: the handlers then write nothing
+    // and chain nothing, so looking at a configuration never changes it.
+    bool Decoding = false;
+
     // Hooks into the main window: the image-changed notification and the enabling pass.
     std::function<void()> NotifyImageChanged;
     std::function<void(const std::string&)> ApplyRules;
@@ -89,9 +93,13 @@ public:
     std::vector<TControl*> GridControls() const;
     // The picture a zone button shows for its state.
     static void ShowZonePicture(TButton& button);
+    // Bits of the shown input as stored: zone 0..7, relay 2 x module + K.
+    bool StoredZone(int stage, int zone) const;
+    bool StoredRelay(int stage, int relay) const;
 
 private:
     uint8_t* StageRecord(int stage);
+    const uint8_t* StageRecord(int stage) const;
     void ClearLaterStages(int stage);
     void EnableNextStage(int stage);
 

@@ -1,5 +1,6 @@
 #include "model/CompositionRules.h"
 #include "ui/Cp1251.h"
+#include <utility>
 
 namespace {
 std::vector<std::string> Counts(int upTo) {
@@ -84,8 +85,9 @@ std::string TCompositionRules::ReadText(size_t offset, size_t size) const {
 }
 
 void TCompositionRules::ComboBox58Change(TControl& control) {
-    if (Refilling)
+    if (Refilling || Editor.Decoding)
         return;
+    const ConfigImage before = Image;
     auto index = [&control] { return static_cast<uint8_t>(static_cast<TComboBox&>(control).ItemIndex()); };
     auto checked = [&control] { return static_cast<TCheckBox&>(control).Checked() ? 1 : 0; };
     if (&control == &ComboBox58) {
@@ -121,16 +123,22 @@ void TCompositionRules::ComboBox58Change(TControl& control) {
             if (&control == CBMuz[static_cast<size_t>(z - 1)].get())
                 Image.SetBit(Layout::MusicZoneBit(z), checked());
     }
-    if (NotifyImageChanged)
+    // Picking the count already shown, or typing the text already there, marks nothing.
+    if (NotifyImageChanged && Image != before)
         NotifyImageChanged();
 }
 
 void TCompositionRules::ShowComposition() {
+    const bool decoding = std::exchange(Editor.Decoding, true);
     const uint8_t counts = Image[Layout::UnitCounts];
     ComboBox58.SetItemIndex(counts >> 6);
     ComboBox57.SetItemIndex((counts >> 4) & 3);
-    ComboBox54.SetItemIndex((counts >> 2) & 3);
+    // The console choices left by the previous screen may not offer the stored counts:
+    // start the fire console from all choices, then let each console limit the other.
+    ComboBox55.SetItems(Counts(2));
     ComboBox55.SetItemIndex(counts & 3);
+    RefillConsoleChoices(ComboBox54, ComboBox55);
+    RefillConsoleChoices(ComboBox55, ComboBox54);
     for (int z = 0; z < 8; ++z)
         CBMuz[static_cast<size_t>(z)]->SetChecked((Image[Layout::MusicZones] >> z) & 1);
     const uint8_t options = Image[Layout::ModuleOptions];
@@ -145,31 +153,53 @@ void TCompositionRules::ShowComposition() {
     Edit4.SetText(ReadText(Layout::Date3, Layout::DatePartSize));
     Image[Layout::MarkerV] = Layout::MarkerVValue;
     Edit5.SetText(ReadText(Layout::Version, Layout::VersionSize));
+    Editor.Decoding = decoding;
+}
+
+int TCompositionRules::Count(const TComboBox& box) const {
+    return box.ItemIndex() >= 0 ? box.ItemIndex() : StoredCount(box);
+}
+
+int TCompositionRules::StoredCount(const TComboBox& box) const {
+    const uint8_t counts = Image[Layout::UnitCounts];
+    if (&box == &ComboBox58)
+        return counts >> 6;
+    if (&box == &ComboBox57)
+        return (counts >> 4) & 3;
+    if (&box == &ComboBox54)
+        return (counts >> 2) & 3;
+    if (&box == &ComboBox55)
+        return counts & 3;
+    return Image[Layout::ModuleOptions] & 15;
 }
 
 // A console box offers "0", then "1" when the other console counts 1, "1" and "2" when it counts 0.
+// It selects its stored count again, which is the choice it showed, or, when it showed none,
+// a count that the other console's edit may have made valid.
 void TCompositionRules::RefillConsoleChoices(TComboBox& box, const TComboBox& other) {
-    const int remembered = box.ItemIndex();
     std::vector<std::string> items{"0"};
     if (other.ItemIndex() == 1)
         items.push_back("1");
     else if (other.ItemIndex() == 0)
         items.insert(items.end(), {"1", "2"});
     box.SetItems(items);
-    box.SetItemIndex(remembered);
+    box.SetItemIndex(StoredCount(box));
 }
 
-void TCompositionRules::Gong() {
+void TCompositionRules::Gong(bool takeAway) {
     if (ComboBox54.ItemIndex() == 0) {
-        CheckBox316.SetChecked(false);
+        if (takeAway)
+            CheckBox316.SetChecked(false);
         CheckBox316.SetEnabled(false);
     } else {
         CheckBox316.SetEnabled(true);
     }
 }
 
-void TCompositionRules::StagesAndZones() {
+void TCompositionRules::StagesAndZones(bool takeAway) {
     const int splitters = ComboBox57.ItemIndex();
+    // No splitter count the box can show: nothing is available and nothing is taken away.
+    const int available = splitters < 0 ? 0 : 4 * splitters;
     for (int s = 0; s < TAlgorithmEditor::Stages; ++s) {
         const auto i = static_cast<size_t>(s);
         if (s >= 1)
@@ -180,24 +210,20 @@ void TCompositionRules::StagesAndZones() {
         Editor.PauseBoxes[i]->SetEnabled(checked);
         for (int z = 0; z < TAlgorithmEditor::Zones; ++z) {
             TButton& zone = Editor.ZoneButton(s, z);
-            auto unavailable = [&](TCheckBox& music) {
-                zone.SetDown(false);
-                zone.SetEnabled(false);
-                music.SetChecked(false);
-                music.SetEnabled(false);
-            };
-            if (splitters == 0) {
-                unavailable(*CBMuz[i]);
-            } else if (splitters == 1) {
-                if (z < 4) {
-                    zone.SetEnabled(checked);
-                    CBMuz[static_cast<size_t>(z)]->SetEnabled(true);
-                } else {
-                    unavailable(*CBMuz[static_cast<size_t>(z)]);
-                }
-            } else if (splitters == 2) {
+            // The music box of zone z, or of stage s where no splitter is counted at all.
+            TCheckBox& music = *CBMuz[splitters == 0 ? i : static_cast<size_t>(z)];
+            if (z < available) {
+                // A zone given back shows what is stored, not the up state it was hidden in.
+                zone.SetDown(Editor.StoredZone(s, z));
                 zone.SetEnabled(checked);
-                CBMuz[i]->SetEnabled(true);
+                music.SetEnabled(true);
+            } else {
+                if (splitters >= 0)
+                    zone.SetDown(false);
+                zone.SetEnabled(false);
+                if (takeAway)
+                    music.SetChecked(false);
+                music.SetEnabled(false);
             }
         }
         for (int z = 0; z < TAlgorithmEditor::Zones; ++z)
@@ -205,7 +231,7 @@ void TCompositionRules::StagesAndZones() {
     }
 }
 
-void TCompositionRules::Relays() {
+void TCompositionRules::Relays(bool takeAway) {
     const int modules = ComboBox56.ItemIndex();
     for (int s = 0; s < TAlgorithmEditor::Stages; ++s) {
         const bool checked = Editor.StageBoxes[static_cast<size_t>(s)]->Checked();
@@ -215,7 +241,9 @@ void TCompositionRules::Relays() {
             if (i < 2 * modules) {
                 relay.SetEnabled(checked);
             } else {
-                relay.SetChecked(false);
+                // Unchecking raises the stage handler, which clears the relay's bit.
+                if (takeAway)
+                    relay.SetChecked(false);
                 relay.SetEnabled(false);
             }
         }
@@ -228,9 +256,9 @@ void TCompositionRules::ApplyRules(const std::string& selector) {
         RefillConsoleChoices(ComboBox54, ComboBox55);
     if (all || selector == "PultDiktor")
         RefillConsoleChoices(ComboBox55, ComboBox54);
-    Gong();
+    Gong(selector == "PultDiktor");
     if (all || selector == "SP" || selector == "PHASE")
-        StagesAndZones();
+        StagesAndZones(selector == "SP");
     if (all || selector == "Modul" || selector == "PHASE")
-        Relays();
+        Relays(selector == "Modul");
 }

@@ -20,6 +20,9 @@ public:
     void ApplyRules(const std::string& selector);
     // The identity fields accept typing only in debug mode.
     void SetIdentityWritable(bool writable);
+    // The count a unit box stands for: its selected choice, or, when the stored count is
+    // one it does not offer, that stored count.
+    int Count(const TComboBox& box) const;
 
     TComboBox ComboBox58{"ComboBox58"};   // amplifiers
     TComboBox ComboBox57{"ComboBox57"};   // splitters
@@ -43,9 +46,12 @@ public:
 
 private:
     void RefillConsoleChoices(TComboBox& box, const TComboBox& other);
-    void Gong();
-    void StagesAndZones();
-    void Relays();
+    int StoredCount(const TComboBox& box) const;
+    // Each rule unchecks (and so clears) only what the user's own edit of its count takes
+    // away (takeAway); otherwise it only disables, and a box keeps showing what is stored.
+    void Gong(bool takeAway);
+    void StagesAndZones(bool takeAway);
+    void Relays(bool takeAway);
     void WriteText(const TEdit& edit, size_t offset, size_t size);
     std::string ReadText(size_t offset, size_t size) const;
 

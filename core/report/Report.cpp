@@ -58,11 +58,11 @@ std::vector<std::string> TReport::Build() {
 
 void TReport::CompositionLines(std::vector<std::string>& lines) {
     TCompositionRules& c = Composition;
-    lines.push_back(Label("Усилитель мощности QV-470AM") + std::to_string(c.ComboBox58.ItemIndex()));
-    lines.push_back(Label("Разветвитель QV-SP") + std::to_string(c.ComboBox57.ItemIndex()));
-    lines.push_back(Label("Модуль контроля и управления QV-CU4") + std::to_string(c.ComboBox56.ItemIndex()));
-    lines.push_back(Label("Пожарный пульт микрофонный QV-5FD") + std::to_string(c.ComboBox55.ItemIndex()));
-    lines.push_back(Label("Пульт диктора микрофонный QV-5D") + std::to_string(c.ComboBox54.ItemIndex()));
+    lines.push_back(Label("Усилитель мощности QV-470AM") + std::to_string(c.Count(c.ComboBox58)));
+    lines.push_back(Label("Разветвитель QV-SP") + std::to_string(c.Count(c.ComboBox57)));
+    lines.push_back(Label("Модуль контроля и управления QV-CU4") + std::to_string(c.Count(c.ComboBox56)));
+    lines.push_back(Label("Пожарный пульт микрофонный QV-5FD") + std::to_string(c.Count(c.ComboBox55)));
+    lines.push_back(Label("Пульт диктора микрофонный QV-5D") + std::to_string(c.Count(c.ComboBox54)));
     lines.push_back(Label("Сигнал привлечения внимания (ГОНГ)") + Mark(c.CheckBox316.Checked()));
     lines.push_back(Label("Приоритет входа AUX над авт. режимом") + Mark(c.CheckBox325.Checked()));
     lines.push_back(Label("Зоны для трансляции фоновой музыки:"));

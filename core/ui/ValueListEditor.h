@@ -7,6 +7,8 @@ class TValueListEditor : public TControl {
 public:
     using TControl::TControl;
     std::function<void(TValueListEditor&)> OnStringsChange;
+    // Raised after the user has changed a value (not when code sets one).
+    std::function<void(TValueListEditor&)> OnValueEdited;
     std::string Caption;
 
     void SetTitles(std::string key, std::string value) {
@@ -39,8 +41,11 @@ public:
     }
     // The user edits a value cell; keys and the title row cannot be edited.
     void EditValue(int row, const std::string& value) {
-        if (Enabled() && row >= 1 && row < RowCount())
-            SetValue(row, value);
+        if (!Enabled() || row < 1 || row >= RowCount() || Value(row) == value)
+            return;
+        SetValue(row, value);
+        if (OnValueEdited)
+            OnValueEdited(*this);
     }
 
 private:

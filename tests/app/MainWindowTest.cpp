@@ -1,4 +1,5 @@
 #include "support/MainFixture.h"
+#include "support/TempDir.h"
 
 using MainWindow = MainFixture;
 
@@ -104,4 +105,27 @@ TEST_F(MainWindow, ExitButtonRunsTheCloseHandling) {
     Main->ToolButton1.Click();
     EXPECT_EQ(Ui.Boxes.size(), 1u);
     EXPECT_FALSE(Main->Closed);
+}
+
+// Looking is no editing: switching inputs, a report, or picking the choice already shown
+// leave an unchanged project unchanged. An edit of the saved lengths is a change.
+TEST_F(MainWindow, OnlyAChangeOfTheImageOrTheLengthsMarksTheProjectModified) {
+    TempDir dir;
+    Main->ReportFileName = dir.File("VarokConfig.txt");
+    ProgramStages(2, 3);
+    Main->Saved = true;
+    ShowInput(4);
+    ShowInput(0);
+    Main->TBReportClick();
+    Repeats(1).Select(3);
+    Pause(0).Select(0);
+    Panel().ComboBox57.Select(0);
+    EXPECT_TRUE(Main->Saved);
+    EXPECT_TRUE(Main->FormClose());
+    EXPECT_TRUE(Ui.Boxes.empty());
+
+    Start();
+    Editor().LenMes.EditValue(5, "12");
+    EXPECT_FALSE(Main->Saved);
+    EXPECT_TRUE(Main->TBSave.Enabled());
 }

@@ -65,7 +65,7 @@ TEST_F(AlgorithmEditor, UnlimitedRepeatsShowUnlimitedTimeOnlyForAMessageWithLeng
     EXPECT_EQ(Editor().TotalTime->Caption(), "0");
 }
 
-TEST_F(AlgorithmEditor, AStageWithoutMessageKeepsItsPreviousTime) {
+TEST_F(AlgorithmEditor, AStageWithoutMessageKeepsItsTimeOnlyWithinItsInput) {
     Editor().LenMes.EditValue(1, "7");
     Stage(0).Click();
     Message(0).Select(0);
@@ -76,6 +76,30 @@ TEST_F(AlgorithmEditor, AStageWithoutMessageKeepsItsPreviousTime) {
     Message(0).SetItemIndex(-1);
     Repeats(0).Select(3);
     EXPECT_EQ(Time(0), "14");
+
+    // Input 2 plays no message at stage 1: it shows 0, never input 1's 21 s.
+    const size_t r = Layout::StageOffset(1, 0);
+    Main->Image[r] = 0x80;
+    Main->Image[r + Layout::RepeatCount] = 2;
+    Main->Image[Layout::StageOffset(0, 0) + Layout::MessageNumber] = 1;
+    ShowInput(1);
+    ShowInput(0);
+    EXPECT_EQ(Time(0), "21");
+    ShowInput(1);
+    EXPECT_EQ(Time(0), "0");
+    EXPECT_EQ(Editor().TotalTime->Caption(), "0");
+}
+
+TEST_F(AlgorithmEditor, MessageNumbersOutsideTheTableShowNoChoiceAndStayStored) {
+    const uint8_t numbers[] = {0, 1, 72, 73, 255};
+    for (int s = 0; s < 5; ++s)
+        Main->Image[Layout::StageOffset(0, s) + Layout::MessageNumber] = numbers[s];
+    ShowInput(0);
+    const int shown[] = {-1, 0, 71, -1, -1};
+    for (int s = 0; s < 5; ++s) {
+        EXPECT_EQ(Message(s).ItemIndex(), shown[s]) << int(numbers[s]);
+        EXPECT_EQ(Byte(Layout::StageOffset(0, s) + Layout::MessageNumber), numbers[s]);
+    }
 }
 
 TEST_F(AlgorithmEditor, UnlimitedRepeatsCutTheChainAfterTheStage) {
@@ -155,28 +179,38 @@ TEST_F(AlgorithmEditor, SwitchingInputsShowsEachAsItWasLeft) {
     EXPECT_EQ(Time(1), "67"); // three plays of 9 s with two pauses of 20 s
 }
 
-TEST_F(AlgorithmEditor, ShowingABrokenChainClearsTheLaterStagesAndMarksModified) {
-    // The screen shows two stages switched on when input 4 arrives.
-    ProgramStages(2, 1);
-    const size_t s1 = Layout::StageOffset(3, 0), s2 = Layout::StageOffset(3, 1);
-    Main->Image[s2] = 0x80;
-    Main->Image[s2 + Layout::RepeatCount] = 4;
+// The user can leave stage 1 off and stage 2 on: looking at the input again, or at
+// another input whose chain is broken, keeps every bit and marks nothing.
+TEST_F(AlgorithmEditor, LookingAtABrokenChainKeepsItAndMarksNothing) {
+    ProgramStages(1, 2);
+    Stage(0).Click();
+    ASSERT_TRUE(Stage(1).Enabled());
+    Stage(1).Click();
+    const size_t s1 = Layout::StageOffset(0, 0), s2 = Layout::StageOffset(0, 1);
+    ASSERT_EQ(Byte(s1) & 0x80, 0);
+    ASSERT_EQ(Byte(s2) & 0x80, 0x80);
+    // Input 4 plays stage 1 without end, and yet has stages 2 and 3 switched on.
+    for (int s = 0; s < 3; ++s)
+        Main->Image[Layout::StageOffset(3, s)] = 0x80;
+    const ConfigImage image = Main->Image;
     Main->Saved = true;
     ShowInput(3);
-    EXPECT_EQ(Byte(s1), 0);
-    EXPECT_EQ(Byte(s2), 0x00);
-    EXPECT_EQ(Byte(s2 + Layout::RepeatCount), 4);
-    EXPECT_FALSE(Stage(1).Checked());
-    EXPECT_FALSE(Main->Saved);
-}
-
-TEST_F(AlgorithmEditor, DecodingAnInputRunsTheStageHandlerForChangedBoxes) {
-    ProgramStages(1, 2);
-    Main->Saved = true;
-    // Input 2 differs on screen only in stage 1's box: showing it reports a change.
-    ShowInput(1);
-    EXPECT_FALSE(Main->Saved);
-    Main->Saved = true;
-    ShowInput(2);
+    EXPECT_TRUE(Stage(1).Checked());
+    EXPECT_FALSE(Stage(1).Enabled()); // stage 1's repeat box shows "Без огр"
+    EXPECT_TRUE(Stage(2).Checked());
+    ShowInput(0);
+    EXPECT_EQ(Main->Image, image);
     EXPECT_TRUE(Main->Saved);
+    EXPECT_FALSE(Stage(0).Checked());
+    EXPECT_TRUE(Stage(1).Checked());
+    EXPECT_TRUE(Stage(1).Enabled());
+    EXPECT_TRUE(Message(1).Enabled());
+    EXPECT_FALSE(Stage(2).Enabled());
+
+    // The user's own edits still chain: "Без огр" at stage 1 unchecks stage 2 and clears its bit.
+    Stage(0).Click();
+    Repeats(0).Select(0);
+    EXPECT_FALSE(Stage(1).Checked());
+    EXPECT_EQ(Byte(s2) & 0x80, 0);
+    EXPECT_FALSE(Main->Saved);
 }

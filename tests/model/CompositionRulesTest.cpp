@@ -1,5 +1,5 @@
 #include "support/MainFixture.h"
-#include <random>
+#include "support/TempDir.h"
 
 using CompositionRules = MainFixture;
 
@@ -63,6 +63,13 @@ TEST_F(CompositionRules, FewerSplittersHideZonesButKeepTheirStageBits) {
     EXPECT_TRUE(Editor().ZoneButton(1, 2).Enabled());
     EXPECT_FALSE(Editor().ZoneButton(2, 2).Enabled()); // stage 3 is off
 
+    // Zones given back show what is stored, at once.
+    Panel().ComboBox57.Select(2);
+    EXPECT_TRUE(Editor().ZoneButton(0, 6).Down());
+    EXPECT_TRUE(Editor().ZoneButton(0, 6).Enabled());
+    EXPECT_EQ(Editor().ZoneButton(0, 6).ImageIndex(), TAlgorithmEditor::PictureDown);
+    EXPECT_FALSE(Editor().ZoneButton(0, 5).Down());
+
     Panel().ComboBox57.Select(0);
     EXPECT_EQ(Byte(1), 0x00);
     EXPECT_EQ(Byte(Layout::StageOffset(0, 1) + Layout::Zones), 0x04);
@@ -86,10 +93,12 @@ TEST_F(CompositionRules, FewerModulesClearTheRelaysOfTheShownInputOnly) {
     EXPECT_TRUE(Editor().RelayBox(0, 0, 1).Enabled());
     EXPECT_FALSE(Editor().RelayBox(0, 1, 1).Enabled());
     EXPECT_FALSE(Editor().RelayBox(2, 0, 0).Enabled()); // stage 3 is off
-    // Input 2 keeps module 3's relay until it is shown.
-    EXPECT_EQ(Byte(Layout::StageOffset(1, 0) + Layout::Relays), 0x08);
+    // Input 2 keeps module 3's relay, also when shown: its box shows it, disabled.
     ShowInput(1);
-    EXPECT_EQ(Byte(Layout::StageOffset(1, 0) + Layout::Relays), 0x00);
+    EXPECT_EQ(Byte(Layout::StageOffset(1, 0) + Layout::Relays), 0x08);
+    EXPECT_TRUE(Editor().RelayBox(0, 2, 0).Checked());
+    EXPECT_FALSE(Editor().RelayBox(0, 2, 0).Enabled());
+    ShowInput(0);
 
     Panel().ComboBox56.Select(8);
     EXPECT_EQ(Byte(2), 0x08);
@@ -124,6 +133,9 @@ TEST_F(CompositionRules, ShowCompositionDecodesCountsAndIdentity) {
         Main->Image[483 + static_cast<size_t>(i)] = static_cast<uint8_t>(serial[i]);
     Main->Image[488] = '0';
     Main->Image[489] = '9';
+    Main->Image[491] = '1';
+    Main->Image[494] = '2';
+    Main->Image[495] = '6';
     Main->Image[497] = static_cast<uint8_t>('\xC0'); // a Cyrillic letter in the controller's code page
     Main->ShowComposition();
     EXPECT_EQ(Panel().ComboBox58.ItemIndex(), 2);
@@ -137,106 +149,79 @@ TEST_F(CompositionRules, ShowCompositionDecodesCountsAndIdentity) {
     EXPECT_TRUE(Panel().CheckBox325.Checked());
     EXPECT_EQ(Panel().Edit1.Text(), "A7");
     EXPECT_EQ(Panel().Edit2.Text(), "09");
+    EXPECT_EQ(Panel().Edit3.Text(), "1");
+    EXPECT_EQ(Panel().Edit4.Text(), "26");
     EXPECT_EQ(Panel().Edit5.Text(), "А");
-    // Written back through the handler: the text ends at its first zero and is padded with zeros.
-    EXPECT_EQ(Byte(486), 0);
-    EXPECT_EQ(Byte(497), 0xC0);
-
-    // A module count beyond the choices leaves the box empty and the byte as it was.
-    Main->Image[2] = 0x0C;
-    Main->ShowComposition();
-    EXPECT_EQ(Panel().ComboBox56.ItemIndex(), -1);
-    Main->ApplyRules("ALL");
-    EXPECT_EQ(Byte(2), 0x0C);
-    EXPECT_FALSE(Editor().RelayBox(0, 0, 0).Enabled());
+    // Decoding writes nothing back: a text ends at its first zero, the bytes after it stay.
+    EXPECT_EQ(Byte(486), 'Z');
+    EXPECT_TRUE(Main->Saved);
 }
 
-// Random images that obey the chaining and composition rules decode without a byte
-// changing, and bytes the editor does not interpret survive any edits.
-TEST_F(CompositionRules, ConsistentImagesSurviveDecodingAndForeignBytesSurviveEdits) {
-    std::mt19937 random(20261209);
-    auto roll = [&](int n) { return static_cast<int>(random() % static_cast<unsigned>(n)); };
-    for (int round = 0; round < 40; ++round) {
-        Start();
-        ConfigImage image;
-        for (size_t i = 0; i < image.Size(); ++i)
-            image[i] = static_cast<uint8_t>(roll(256));
-        const int fire = roll(3), announcer = roll(3 - fire), splitters = roll(3), modules = roll(9);
-        image[0] = static_cast<uint8_t>(roll(3) << 6 | splitters << 4 | announcer << 2 | fire);
-        const int musicMask = splitters == 0 ? 0 : splitters == 1 ? 0x0F : 0xFF;
-        image[1] &= static_cast<uint8_t>(musicMask);
-        image[2] = static_cast<uint8_t>((image[2] & 0x70) | modules);
-        if (announcer > 0 && roll(2))
-            image[2] |= 0x80;
-        for (int n = 0; n < 8; ++n) {
-            int chained = roll(9);
-            for (int s = 0; s < 8; ++s) {
-                uint8_t* r = image.Data() + Layout::StageOffset(n, s);
-                r[0] = static_cast<uint8_t>((r[0] & 0x7F) | (s < chained ? 0x80 : 0));
-                if (s < chained - 1 && r[1] == 0)
-                    r[1] = 1;
-                r[5] = static_cast<uint8_t>(1 + roll(72));
-                const uint16_t relays = static_cast<uint16_t>(r[3] << 8 | r[4]);
-                const uint16_t allowed =
-                    static_cast<uint16_t>(modules == 8 ? 0xFFFF : ~(0xFFFF >> (2 * modules)));
-                r[3] = static_cast<uint8_t>((relays & allowed) >> 8);
-                r[4] = static_cast<uint8_t>(relays & allowed);
-            }
-        }
-        image[480] = 0x53;
-        image[481] = 0x4E;
-        image[496] = 0x56;
-        for (size_t i = 483; i < 499; ++i)
-            if (i != 487 && i != 490 && i != 493 && i != 496)
-                image[i] = static_cast<uint8_t>('0' + roll(10));
+// A module count of 9 to 15 shows no selection, makes no relay available and clears none,
+// in any input shown and in the report.
+TEST_F(CompositionRules, AnUnreadableModuleCountKeepsEveryRelay) {
+    Panel().ComboBox56.Select(2);
+    ProgramStages(2, 1);
+    Editor().RelayBox(1, 1, 1).Click();
+    Main->Image[Layout::StageOffset(5, 0) + Layout::Relays] = 0xFF;
+    Main->Image[2] = 0x0C;
+    const ConfigImage image = Main->Image;
+    Main->ShowComposition();
+    EXPECT_EQ(Panel().ComboBox56.ItemIndex(), -1);
+    ShowInput(5);
+    TempDir dir;
+    Main->ReportFileName = dir.File("VarokConfig.txt");
+    Main->TBReportClick();
+    EXPECT_EQ(Main->Image, image);
+    EXPECT_TRUE(Editor().RelayBox(1, 1, 1).Checked());
+    EXPECT_FALSE(Editor().RelayBox(1, 1, 1).Enabled());
+}
 
-        Main->Image = image;
-        Main->Refilling = true;
-        Main->ShowComposition();
-        for (int n = 0; n < 8; ++n)
-            ShowInput(n);
-        Main->Refilling = false;
-        ShowInput(0);
-        ASSERT_EQ(Main->Image, image) << "round " << round;
+// Fields no other test reaches: the AUX priority bit and the second and third date parts.
+TEST_F(CompositionRules, AuxPriorityAndTheDatePartsLandInTheirBytes) {
+    Panel().CheckBox325.Click();
+    EXPECT_EQ(Byte(2), 0x40);
+    Start("-debug");
+    Panel().Edit3.Type("12");
+    Panel().Edit4.Type("7");
+    EXPECT_EQ((std::vector<uint8_t>{Byte(490), Byte(491), Byte(492), Byte(493), Byte(494), Byte(495)}),
+              (std::vector<uint8_t>{0, '1', '2', 0, '7', 0}));
+}
 
-        // Edits never touch the bytes the editor does not interpret.
-        for (int edit = 0; edit < 60; ++edit) {
-            switch (roll(6)) {
-            case 0:
-                ShowInput(roll(8));
-                break;
-            case 1:
-                Stage(roll(8)).Click();
-                break;
-            case 2:
-                Repeats(roll(8)).Select(roll(256));
-                break;
-            case 3:
-                Editor().ZoneButton(roll(8), roll(8)).Click();
-                break;
-            case 4:
-                Editor().RelayBox(roll(8), roll(8), roll(2)).Click();
-                break;
-            default:
-                Panel().ComboBox57.Select(roll(3));
-                Panel().ComboBox56.Select(roll(9));
-                break;
-            }
-        }
-        for (size_t i = 0; i < image.Size(); ++i) {
-            const bool interpreted = i <= 2 || (i >= 4 && i <= 387) || i == 480 || i == 481 || i == 496 ||
-                                     (i >= 483 && i <= 486) || (i >= 488 && i <= 489) ||
-                                     (i >= 491 && i <= 492) || (i >= 494 && i <= 495) ||
-                                     (i >= 497 && i <= 498);
-            if (!interpreted) {
-                ASSERT_EQ(Main->Image[i], image[i]) << "offset " << i;
-            }
-        }
-        // Stage records keep their unused flag bits.
-        for (int n = 0; n < 8; ++n)
-            for (int s = 0; s < 8; ++s) {
-                const size_t r = Layout::StageOffset(n, s);
-                ASSERT_EQ(Main->Image[r] & 0x47, image[r] & 0x47);
-            }
+// Decoding shows what the image holds, whatever the screen showed before: the console
+// choices are refilled first, and a gong or a music zone that the composition leaves no
+// room for shows checked and disabled. The user's own count edit still takes them away.
+TEST_F(CompositionRules, DecodingShowsWhatTheImageHoldsWhateverTheScreenShowedBefore) {
+    Panel().ComboBox55.Select(2);
+    ASSERT_EQ(Panel().ComboBox54.Items(), (std::vector<std::string>{"0"}));
+    Main->Image[0] = 0x18; // one splitter, two announcer consoles, no fire console
+    Main->Image[1] = 0xFF;
+    Main->Image[2] = 0x80;
+    Main->ShowComposition();
+    Main->ApplyRules("ALL");
+    EXPECT_EQ(Panel().ComboBox54.ItemIndex(), 2);
+    EXPECT_EQ(Panel().ComboBox55.Items(), (std::vector<std::string>{"0"}));
+    EXPECT_EQ(Panel().ComboBox55.ItemIndex(), 0);
+    EXPECT_TRUE(Panel().CheckBox316.Checked());
+    EXPECT_TRUE(Panel().CheckBox316.Enabled());
+
+    Main->Image[0] = 0x10; // one splitter, no announcer console, yet the gong bit is set
+    Main->ShowComposition();
+    ShowInput(0);
+    EXPECT_TRUE(Panel().CheckBox316.Checked());
+    EXPECT_FALSE(Panel().CheckBox316.Enabled());
+    for (int z = 4; z < 8; ++z) {
+        EXPECT_TRUE(Panel().CBMuz[static_cast<size_t>(z)]->Checked()) << z;
+        EXPECT_FALSE(Panel().CBMuz[static_cast<size_t>(z)]->Enabled()) << z;
     }
+    // Edits elsewhere leave them; the edits of their own counts take them away.
+    ProgramStages(2, 1);
+    Panel().ComboBox55.Select(1);
+    EXPECT_EQ(Byte(1), 0xFF);
+    EXPECT_EQ(Byte(2), 0x80);
+    Panel().ComboBox54.Select(0);
+    EXPECT_FALSE(Panel().CheckBox316.Checked());
+    EXPECT_EQ(Byte(2), 0x00);
+    Panel().ComboBox57.Select(1);
+    EXPECT_EQ(Byte(1), 0x0F);
 }

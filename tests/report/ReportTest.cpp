@@ -165,6 +165,45 @@ TEST_F(Report, ListsOnlyLengthsThatAreNonZeroWholeNumbers) {
     EXPECT_EQ(text.find("                                        1          "), std::string::npos);
 }
 
+// The report prints what the opened image holds, whatever the previous screen left: a
+// valid console count the old choices did not offer, a gong set without an announcer
+// console, and counts that no box offers.
+TEST_F(Report, PrintsTheCountsAndTheGongTheImageHolds) {
+    struct Case {
+        const char* What;
+        uint8_t Counts, Options;
+        std::vector<std::string> Lines;
+    };
+    const Case cases[] = {
+        {"two announcer consoles",
+         0x08,
+         0x00,
+         {"\tПожарный пульт микрофонный QV-5FD     0", "\tПульт диктора микрофонный QV-5D       2"}},
+        {"a gong without announcer console", 0x00, 0x80, {"\tСигнал привлечения внимания (ГОНГ)    +"}},
+        {"counts beyond the choices",
+         0xC3,
+         0x0C,
+         {"\tУсилитель мощности QV-470AM           3", "\tМодуль контроля и управления QV-CU4   12",
+          "\tПожарный пульт микрофонный QV-5FD     3"}},
+    };
+    for (const Case& c : cases) {
+        Start();
+        Panel().ComboBox55.Select(2); // the screen offers the announcer console only "0"
+        std::string bytes(ConfigImage::Size(), '\0');
+        bytes[0] = static_cast<char>(c.Counts);
+        bytes[2] = static_cast<char>(c.Options);
+        TempDir::Write(Dir.File("odd.usr"), bytes);
+        Ui.FileAnswers = {Dir.File("odd.usr")};
+        Main->Saved = true;
+        Main->TBOpenClick();
+        const std::string text = Join(Lines());
+        for (const std::string& line : c.Lines)
+            EXPECT_NE(text.find(line + "\n"), std::string::npos) << c.What << ": " << line;
+        EXPECT_EQ(Main->Image[0], c.Counts) << c.What;
+        EXPECT_EQ(Main->Image[2], c.Options) << c.What;
+    }
+}
+
 TEST(ReportCell, CentresTextsInASevenCharacterColumn) {
     EXPECT_EQ(TReport::Cell(""), "       |");
     EXPECT_EQ(TReport::Cell("5"), "   5   |");
