@@ -91,7 +91,7 @@ TEST_P(LinkTransfer, FullWriteReportsAStuckBlockOnceAndCompletes) {
     ASSERT_TRUE(Rig.Transfer());
 
     EXPECT_EQ(Rig.Ui.CountText("Compare Erorr !!!"), 1);
-    EXPECT_EQ(Main().CompareFailures, std::vector<uint16_t>{0x0100});
+    EXPECT_EQ(Main().Transfer.CompareFailures, std::vector<uint16_t>{0x0100});
     EXPECT_EQ(Main().ProgressBar.Position(), 2048);
     EXPECT_FALSE(Main().PanelScan.Visible());
     EXPECT_TRUE(Main().TBReport.Enabled());
@@ -119,32 +119,6 @@ TEST_P(LinkTransfer, RepliesInPiecesAreCollectedToOneReply) {
         }
     EXPECT_EQ(total, 64u * 39u);
     EXPECT_GE(deliveries, 64);
-}
-
-TEST_P(LinkTransfer, FirstReplyCarrying07E0CompletesTheRead) {
-    const TImage memory = PatternImage(7);
-    Rig.Start(memory, {"--reply-address", "07E0"});
-    Rig.Connect();
-    Main().TBReadClick();
-    ASSERT_TRUE(Rig.Transfer());
-    EXPECT_EQ(Rig.CountLines("copy to"), 1);
-    EXPECT_EQ(Main().ProgressBar.Position(), 32);
-    EXPECT_EQ(Main().Caption(), "Конфигурация - ");
-    // The controller answered with block 0 under the address 0x07E0.
-    EXPECT_TRUE(std::equal(memory.begin(), memory.begin() + 32, Rig.Image().begin() + 0x07E0));
-}
-
-TEST_P(LinkTransfer, ReplyAddressPastTheImageEndsTheOperation) {
-    Rig.Start(PatternImage(7), {"--reply-address", "07F0"});
-    Rig.Connect();
-    const TImage before = Rig.Image();
-    Main().TBReadClick();
-    ASSERT_TRUE(Rig.Transfer());
-    EXPECT_EQ(Rig.Image(), before) << "nothing stored";
-    EXPECT_FALSE(Main().PanelScan.Visible());
-    ASSERT_EQ(Rig.Ui.Boxes.back().Kind, TBoxKind::Error);
-    EXPECT_NE(Rig.Ui.Boxes.back().Text.find("07F0"), std::string::npos);
-    EXPECT_NE(Main().Caption(), "Конфигурация - ") << "no completion";
 }
 
 TEST_P(LinkTransfer, SilentControllerKeepsTheOperationWaitingUntilDisconnect) {
