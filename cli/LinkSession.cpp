@@ -73,10 +73,9 @@ void TLinkSession::ShowProgress(bool last) {
 
 bool TLinkSession::AwaitTransfer() {
     while (Main.LinkMode != 0) {
-        const int position = Main.ProgressBar.Position();
+        const int replies = Main.Transfer.Replies;
         const bool moved = PumpUntil(
-            Main.HandOver, [&] { return Main.LinkMode == 0 || Main.ProgressBar.Position() != position; },
-            Timeout);
+            Main.HandOver, [&] { return Main.LinkMode == 0 || Main.Transfer.Replies != replies; }, Timeout);
         ShowProgress(Main.LinkMode == 0 || !moved);
         if (!moved) {
             Err << "Нет ответа от контроллера" << std::endl;

@@ -1,7 +1,6 @@
 #include "link/LinkProtocol.h"
 #include "link/Crc8.h"
 #include <algorithm>
-#include <cstdio>
 
 namespace LinkProtocol {
 
@@ -30,8 +29,10 @@ bool IsBlockAddress(unsigned address) {
 }
 
 std::string Hex4(unsigned value) {
-    char text[8];
-    std::snprintf(text, sizeof text, "%04X", value & 0xFFFF);
+    static constexpr char Digits[] = "0123456789ABCDEF";
+    std::string text(4, '0');
+    for (int i = 3; i >= 0; --i, value >>= 4)
+        text[static_cast<size_t>(i)] = Digits[value & 0xF];
     return text;
 }
 
