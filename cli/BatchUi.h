@@ -11,7 +11,7 @@
 class TBatchUi : public TUi {
 public:
     explicit TBatchUi(std::ostream& out) : Out(out), ErrorOut(out) {}
-    // Error boxes go to errorOut, the other printed boxes to out.
+    // Error and warning boxes go to errorOut, the other printed boxes to out.
     TBatchUi(std::ostream& out, std::ostream& errorOut) : Out(out), ErrorOut(errorOut) {}
 
     std::deque<std::string> FileNames;

@@ -1,7 +1,6 @@
 #include "LinkSession.h"
 #include "project/FileUtil.h"
 #include <algorithm>
-#include <cstdio>
 #include <ostream>
 #include <unistd.h>
 
@@ -30,7 +29,7 @@ int TLinkSession::Probe() {
     Main.TBFind.Click();
     if (!Main.TBFind.Down())
         return ExitLink; // the port failed the port test; the message is out
-    const bool answered = Options.Port != 0 ? AwaitProbeReply() : SearchPorts();
+    const bool answered = SearchPorts();
     if (!answered) {
         Err << (Options.Port != 0 ? "Нет ответа от контроллера на COM " + std::to_string(Main.PortNumber)
                                   : std::string("Контроллер не найден на COM 1 … 255"))
@@ -46,7 +45,7 @@ bool TLinkSession::AwaitProbeReply() {
     if (!Main.CommPort.GetOpen() || Main.CommPort.GetComNumber() != Main.PortNumber)
         return false;
     return PumpUntil(
-        Main.HandOver, [this] { return Main.LinkMode != 1; }, Timeout);
+        Main.HandOver, [this] { return Main.LinkMode != LinkProtocol::ModeProbe; }, Timeout);
 }
 
 bool TLinkSession::SearchPorts() {
@@ -55,10 +54,13 @@ bool TLinkSession::SearchPorts() {
             return true;
         if (!Main.Timer.Running())
             return false; // past port 255
-        // The timer's tick moves on to the next port; a port that failed the test does not wait for it.
+        // The timer's tick judges an answer cut short or moves on to the next port; a port
+        // that failed the test does not wait for it. A fixed port gets that one tick.
         Main.Timer.Tick();
-        if (Main.LinkMode != 1)
+        if (Main.LinkMode != LinkProtocol::ModeProbe)
             return true;
+        if (Options.Port != 0)
+            return false;
     }
 }
 
@@ -71,10 +73,9 @@ void TLinkSession::ShowProgress(bool last) {
 
 bool TLinkSession::AwaitTransfer() {
     while (Main.LinkMode != 0) {
-        const int position = Main.ProgressBar.Position();
+        const int replies = Main.Transfer.Replies;
         const bool moved = PumpUntil(
-            Main.HandOver, [&] { return Main.LinkMode == 0 || Main.ProgressBar.Position() != position; },
-            Timeout);
+            Main.HandOver, [&] { return Main.LinkMode == 0 || Main.Transfer.Replies != replies; }, Timeout);
         ShowProgress(Main.LinkMode == 0 || !moved);
         if (!moved) {
             Err << "Нет ответа от контроллера" << std::endl;
@@ -103,7 +104,7 @@ int TLinkSession::ReadImage(std::string& bytes) {
     // Only the image's last block completes the transfer, so the copy is taken at that one.
     bytes.assign(Layout::ImageSize, '\0');
     Main.OnBlockReply = [&](uint16_t address) {
-        if (address + TMain::BlockSize >= Layout::ImageSize)
+        if (address + LinkProtocol::BlockSize >= Layout::ImageSize)
             std::copy_n(reinterpret_cast<const char*>(Main.Image.Data()), Layout::ImageSize, bytes.begin());
     };
     Main.TBRead.Click();
@@ -126,10 +127,7 @@ int TLinkSession::Write() {
     Main.TBWrite.Click();
     if (!AwaitTransfer() || !Ui.Errors.empty())
         return ExitLink;
-    for (const uint16_t address : Main.CompareFailures) {
-        char text[64];
-        std::snprintf(text, sizeof text, "block %04X compared differently", address);
-        Err << text << std::endl;
-    }
-    return Main.CompareFailures.empty() ? ExitDone : ExitCompare;
+    for (const uint16_t address : Main.Transfer.CompareFailures)
+        Err << "block " << LinkProtocol::Hex4(address) << " compared differently" << std::endl;
+    return Main.Transfer.CompareFailures.empty() ? ExitDone : ExitCompare;
 }

@@ -26,6 +26,7 @@ public:
 private:
     // Pumps the port's hand-overs until the probe is answered; false when no reply came.
     bool AwaitProbeReply();
+    // Probes until a reply was judged: on the fixed port, or port after port; false when none came.
     bool SearchPorts();
     // Pumps until the transfer ends; false when a reply took longer than the timeout.
     bool AwaitTransfer();

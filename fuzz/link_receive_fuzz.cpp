@@ -1,37 +1,51 @@
-// The receive handler with arbitrary deliveries in every link mode. The port stays closed, so
-// the packets the handler sends go nowhere; the deliveries reach it through HandleDelivery,
-// the same path CommPortDataReceived takes once it has the bytes.
+// The receive handler with arbitrary deliveries in every link mode, on one main window that
+// is put back between inputs. The port stays closed, so the packets the handler sends go
+// nowhere; the deliveries reach it through HandleDelivery, the same path CommPortDataReceived
+// takes once it has the bytes. The diagnostic windows stay hidden: refilling the image view
+// for every block would cost more than everything else together.
 #include "FuzzUi.h"
 #include "app/UnitMain.h"
 #include <cstdlib>
 #include <cstring>
 
 namespace {
+using namespace LinkProtocol;
+
 void Check(bool condition) {
     if (!condition)
         std::abort();
 }
+
+TMain& Window() {
+    static TFuzzUi ui;
+    static TMain main(ui, "");
+    // No real device is touched: every port fails the port test, so a probe only waits.
+    main.PortTest = [](int) { return false; };
+    return main;
+}
+
+// Disconnecting ends whatever the last input left running; then the start state.
+void Reset(TMain& main, const ConfigImage& start) {
+    main.TBFind.SetDown(true);
+    main.TBFind.Click();
+    main.LinkMode = ModeIdle;
+    main.PortNumber = 1;
+    main.ReplyCount = 0;
+    main.Image = start;
+    main.Saved = true;
+    main.ProgressBar.SetPosition(0);
+    main.FormPort.Memo1.Clear();
+}
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    static TFuzzUi ui;
-    static TMain main(ui, "");
+    TMain& main = Window();
     static const ConfigImage start = main.Image;
-    // No real device is touched: every port fails the port test, so a probe only waits.
-    main.PortTest = [](int) { return false; };
-    main.Image = start;
-    main.LinkMode = 0;
+    Reset(main, start);
     if (size < 1)
         return 0;
-    // The first byte: the operation started (probe, write, read) and whether the views are shown.
-    const uint8_t setup = data[0];
-    if (setup & 0x10)
-        main.TBDebugClick();
-    else {
-        main.Dbg.Hide();
-        main.FormPort.Hide();
-    }
-    switch (setup & 0x03) {
+    // The first byte: the operation started (probe, write, read).
+    switch (data[0] & 0x03) {
     case 0:
         main.ProbePort();
         break;
@@ -42,24 +56,32 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         main.TBReadClick();
         break;
     }
-    const ConfigImage before = main.Image;
-    const uint8_t readHeader[4] = {0x00, 0x01, 0x06, 0x33}, writeHeader[4] = {0x00, 0x01, 0x26, 0x44};
+    const uint8_t readHeader[4] = {0x00, 0x01, ReadRequestSize - 1, ReadCommand};
+    const uint8_t writeHeader[4] = {0x00, 0x01, BlockPacketSize - 1, WriteCommand};
     // Then deliveries: a length byte (scaled up to 2048) and that many bytes.
     size_t at = 1;
     while (at < size) {
-        const size_t want = std::min<size_t>(size_t(data[at]) * 9, 2048);
+        const size_t want = std::min<size_t>(size_t(data[at]) * 9, ImageSize);
         ++at;
         const size_t n = std::min(want, size - at);
-        const bool writing = main.LinkMode == 2;
+        const bool writing = main.LinkMode == ModeWrite;
         main.HandleDelivery(data + at, n);
         at += n;
-        Check(main.LinkMode <= 3);
-        Check(main.ReplyCount >= 0 && main.ReplyCount < static_cast<int32_t>(TMain::ReplySize));
-        Check(main.ProgressBar.Position() <= 2048 + 32);
+        Check(main.LinkMode <= ModeRead);
+        Check(main.ReplyCount >= 0 && main.ReplyCount < static_cast<int32_t>(BlockPacketSize));
+        Check(main.ProgressBar.Position() <= main.ProgressBar.Max);
         Check(std::memcmp(main.ReadRequest, readHeader, 4) == 0);
         Check(std::memcmp(main.WritePacket, writeHeader, 4) == 0);
+        // No request asks for, or carries, a byte outside the image.
+        Check(IsBlockAddress(Address(main.ReadRequest)) && IsBlockAddress(Address(main.WritePacket)));
         if (writing)
-            Check(std::memcmp(main.Image.Data(), before.Data(), Layout::ImageSize) == 0);
+            Check(main.Image == start);
     }
+    // A probe answer cut short is judged at the next tick.
+    main.Timer.Tick();
+    Check(main.LinkMode != ModeProbe || main.ReplyCount == 0);
+    // A read that ends without every block gives back the image it started from.
+    if (main.LinkMode == ModeIdle && !main.Transfer.Complete())
+        Check(main.Image == start);
     return 0;
 }

@@ -6,7 +6,8 @@
 #include "report/Report.h"
 #include "ui/Cp1251.h"
 #include <algorithm>
-#include <cstdio>
+
+using namespace LinkProtocol;
 
 TMain::TMain(TUi& ui, const std::string& commandLine)
     : TForm("Main"), Ui(ui), Algorithms(Image, CurrentInput, Refilling),
@@ -119,8 +120,9 @@ void TMain::NotifyImageChanged() {
 }
 
 bool TMain::FormClose() {
-    LinkMode = 0;
-    CommPort.SetOpen(false);
+    LinkMode = ModeIdle;
+    // The port is closed whatever the answer, so the window must not go on looking connected.
+    ShowDisconnected();
     bool close = true;
     if (!Saved) {
         switch (Ui.MessageBox(TBoxKind::Information, CaptionBase, SaveQuestion, TBoxButtons::YesNoCancel)) {
@@ -287,23 +289,8 @@ void TMain::TBDebugClick() {
     NotifyImageChanged();
 }
 
-namespace {
-std::string Hex4(unsigned value) {
-    char text[8];
-    std::snprintf(text, sizeof text, "%04X", value & 0xFFFF);
-    return text;
-}
-} // namespace
-
 void TMain::UpdateChecksum(uint8_t byte) {
     Checksum = Crc8Update(Checksum, byte);
-}
-
-void TMain::SealPacket(uint8_t* packet, size_t length) {
-    Checksum = 0;
-    for (size_t i = 0; i + 1 < length; ++i)
-        UpdateChecksum(packet[i]);
-    packet[length - 1] = Checksum;
 }
 
 void TMain::SendPacket(const uint8_t* data, size_t length) {
@@ -312,27 +299,25 @@ void TMain::SendPacket(const uint8_t* data, size_t length) {
 }
 
 void TMain::SendBlockRequest(uint16_t address) {
-    auto fill = [this, address](uint8_t* packet, size_t length) {
-        packet[4] = static_cast<uint8_t>(address >> 8);
-        packet[5] = static_cast<uint8_t>(address & 0xFF);
-        SealPacket(packet, length);
-        SendPacket(packet, length);
-    };
-    if (LinkMode == 3) {
-        fill(ReadRequest, sizeof ReadRequest);
-    } else {
-        std::copy(Image.Data() + address, Image.Data() + address + BlockSize, WritePacket + 6);
-        fill(WritePacket, sizeof WritePacket);
-    }
+    uint8_t* packet = LinkMode == ModeRead ? ReadRequest : WritePacket;
+    const size_t size = LinkMode == ModeRead ? sizeof ReadRequest : sizeof WritePacket;
+    SetAddress(packet, address);
+    if (LinkMode == ModeWrite)
+        std::copy_n(Image.Data() + address, BlockSize, WritePacket + DataAt);
+    Seal(packet, size, Checksum);
+    SendPacket(packet, size);
 }
 
 void TMain::StartTransfer(const std::string& caption, uint8_t mode) {
+    AbandonRead();
     PanelScan.SetCaption(caption);
     PanelScan.SetVisible(true);
     ProgressBar.SetPosition(0);
     LinkMode = mode;
     ReplyCount = 0;
-    CompareFailures.clear();
+    Transfer = {};
+    if (mode == ModeRead)
+        ReadBackup = TReadBackup{Image, Saved, TBSave.Enabled()};
     // Bytes left from an earlier exchange would shift every reply of this one.
     CommPort.FlushInBuffer();
     SendBlockRequest(0);
@@ -343,7 +328,7 @@ void TMain::TBReadClick() {
                                 "Текущий проект конфигурации будет изменен!\n\tПродолжить?",
                                 TBoxButtons::OkCancel) != TModalResult::Ok)
         return;
-    StartTransfer("Чтение данных ...", 3);
+    StartTransfer("Чтение данных ...", ModeRead);
 }
 
 void TMain::TBWriteClick() {
@@ -351,14 +336,14 @@ void TMain::TBWriteClick() {
                       "Текущие настройки конфигурации контроллера будут изменены!\n\tПродолжить?",
                       TBoxButtons::OkCancel) != TModalResult::Ok)
         return;
-    StartTransfer("Запись данных ...", 2);
+    StartTransfer("Запись данных ...", ModeWrite);
 }
 
 void TMain::CommPortDataReceived(TCommPort&, uint32_t) {
     Timer.SetRunning(false);
-    if (LinkMode == 0)
+    if (LinkMode == ModeIdle)
         return;
-    uint8_t work[Layout::ImageSize] = {};
+    uint8_t work[ImageSize] = {};
     const uint32_t size = CommPort.GetBlock(reinterpret_cast<char*>(work), sizeof work);
     HandleDelivery(work, size);
 }
@@ -366,105 +351,156 @@ void TMain::CommPortDataReceived(TCommPort&, uint32_t) {
 void TMain::HandleDelivery(const uint8_t* data, size_t size) {
     if (size == 0)
         return;
-    if (LinkMode == 1)
+    if (LinkMode == ModeProbe)
         ProbeReply(data, size);
-    else if (LinkMode == 2 || LinkMode == 3)
+    else if (LinkMode == ModeWrite || LinkMode == ModeRead)
         BlockReply(data, size);
 }
 
 void TMain::ProbeReply(const uint8_t* data, size_t length) {
     FormPort.LogPacket(data, length, true, PortNumber);
-    // The answer is byte 3. A reply split by the line's timing is judged once that byte
-    // is in, not from its first piece: a piece of a good answer is no failure.
-    if (static_cast<size_t>(ReplyCount) < ReplySize)
-        std::copy(data, data + std::min(length, ReplySize - static_cast<size_t>(ReplyCount)),
-                  ReplyBuffer + ReplyCount);
-    ReplyCount += static_cast<int32_t>(length);
-    if (ReplyCount < 4)
-        return;
+    // A reply split by the line's timing is judged once it is whole, not from its first
+    // piece; one that stays short is judged at the next tick.
+    if (Collect(ReplyBuffer, ProbeSize, ReplyCount, data, length))
+        JudgeProbeReply();
+    else
+        Timer.SetRunning(true);
+}
+
+void TMain::JudgeProbeReply() {
+    const size_t got = std::min(static_cast<size_t>(ReplyCount), ProbeSize);
     ReplyCount = 0;
+    Timer.SetRunning(false);
     PanelScan.SetVisible(false);
-    if (ReplyBuffer[3] == 0xAA) {
-        const std::string text = "Подключено на COM " + std::to_string(PortNumber);
+    // What did not come reads as zero, so an answer shorter than four bytes is a wrong one.
+    std::fill(ReplyBuffer + got, ReplyBuffer + ProbeSize, 0);
+    // The search may have moved on since it probed the port that answered.
+    PortNumber = CommPort.GetComNumber();
+    const std::string port = "COM " + std::to_string(PortNumber);
+    if (ReplyBuffer[AnswerAt] == ControllerAnswer) {
+        const std::string text = "Подключено на " + port;
         Ui.MessageBox(TBoxKind::Information, CaptionBase, text, TBoxButtons::Ok);
         StatusBar1.SetPanelText(0, text);
         TBRead.SetEnabled(true);
         TBWrite.SetEnabled(true);
+        if (got < ProbeSize || !ChecksumMatches(ReplyBuffer, ProbeSize))
+            Ui.MessageBox(TBoxKind::Warning, CaptionBase,
+                          "Неверная контрольная сумма в ответе контроллера на " + port, TBoxButtons::Ok);
     } else {
         Ui.MessageBox(TBoxKind::Error, CaptionBase, "Ошибка подключения !", TBoxButtons::Ok);
     }
-    LinkMode = 0;
+    LinkMode = ModeIdle;
 }
 
 void TMain::BlockReply(const uint8_t* data, size_t length) {
     FormPort.LogPacket(data, length, true, PortNumber);
     FormPort.AddLine("byte=" + Hex4(static_cast<unsigned>(length)));
-    if (static_cast<size_t>(ReplyCount) < ReplySize) {
-        const size_t room = ReplySize - static_cast<size_t>(ReplyCount);
-        std::copy(data, data + std::min(length, room), ReplyBuffer + ReplyCount);
-    }
-    ReplyCount += static_cast<int32_t>(length);
-    if (static_cast<size_t>(ReplyCount) < ReplySize)
+    if (!Collect(ReplyBuffer, sizeof ReplyBuffer, ReplyCount, data, length))
         return;
-    ProgressBar.SetPosition(ProgressBar.Position() + static_cast<int>(BlockSize));
-    uint16_t address = static_cast<uint16_t>(ReplyBuffer[4] << 8 | ReplyBuffer[5]);
+    ReplyCount = 0;
+    ++Transfer.Replies;
+    ProgressBar.SetPosition(std::min(ProgressBar.Position() + static_cast<int>(BlockSize), ProgressBar.Max));
+    const uint16_t address = Address(ReplyBuffer);
     FormPort.AddLine("------------");
     FormPort.AddLine("copy to" + Hex4(address));
     // The controller's checksum decides nothing, but a wrong one is worth seeing.
-    const uint8_t crc = Crc8(ReplyBuffer, ReplySize - 1);
-    if (crc != ReplyBuffer[ReplySize - 1])
-        FormPort.AddLine("crc=" + Hex4(ReplyBuffer[ReplySize - 1]).substr(2) + " expected " +
-                         Hex4(crc).substr(2));
-    // A block that would reach past the image is never stored or compared.
-    if (address > Layout::ImageSize - BlockSize) {
-        EndTransfer();
-        ReplyCount = 0;
-        Ui.MessageBox(TBoxKind::Error, CaptionBase,
-                      "Контроллер ответил блоком с адресом " + Hex4(address) +
-                          " за пределами конфигурации. Операция прервана.",
-                      TBoxButtons::Ok);
+    if (!ChecksumMatches(ReplyBuffer, sizeof ReplyBuffer)) {
+        Transfer.BadChecksums.push_back(address);
+        FormPort.AddLine("crc=" + Hex4(ReplyBuffer[sizeof ReplyBuffer - 1]).substr(2) + " expected " +
+                         Hex4(Crc8(ReplyBuffer, sizeof ReplyBuffer - 1)).substr(2));
+    }
+    // Nothing outside the image is stored, compared or sent.
+    if (!IsBlockAddress(address)) {
+        FailTransfer("Контроллер ответил блоком с недопустимым адресом " + Hex4(address) +
+                     ". Операция прервана.");
         return;
     }
     const uint8_t mode = LinkMode;
-    if (mode == 3) {
-        std::copy(ReplyBuffer + 6, ReplyBuffer + 6 + BlockSize, Image.Data() + address);
-    } else if (!std::equal(ReplyBuffer + 6, ReplyBuffer + 6 + BlockSize, Image.Data() + address)) {
-        CompareFailures.push_back(address);
+    const bool asked = address == Address(mode == ModeRead ? ReadRequest : WritePacket);
+    if (mode == ModeRead) {
+        std::copy_n(ReplyBuffer + DataAt, BlockSize, Image.Data() + address);
+    } else if (!std::equal(ReplyBuffer + DataAt, ReplyBuffer + DataAt + BlockSize, Image.Data() + address)) {
+        Transfer.CompareFailures.push_back(address);
         Ui.MessageBox(TBoxKind::Plain, CaptionBase, "Compare Erorr !!!", TBoxButtons::Ok);
     }
+    if (asked)
+        Transfer.Moved(address);
     if (OnBlockReply)
         OnBlockReply(address);
-    address = static_cast<uint16_t>(address + BlockSize);
-    ReplyCount = 0;
-    if (mode == 3)
+    if (mode == ModeRead)
         NotifyImageChanged();
-    if (address >= Layout::ImageSize)
+    const unsigned next = address + BlockSize;
+    if (next >= ImageSize)
         CompleteTransfer();
+    else if (Transfer.Replies >= static_cast<int>(2 * Blocks))
+        // A controller that keeps steering back would keep the transfer going for ever.
+        FailTransfer("Контроллер не закончил передачу за " + std::to_string(Transfer.Replies) +
+                     " ответов. Операция прервана.");
     else
-        SendBlockRequest(address);
+        SendBlockRequest(static_cast<uint16_t>(next));
 }
 
 void TMain::EndTransfer() {
     PanelScan.SetVisible(false);
-    LinkMode = 0;
+    LinkMode = ModeIdle;
+}
+
+void TMain::FailTransfer(const std::string& text) {
+    EndTransfer();
+    AbandonRead();
+    Ui.MessageBox(TBoxKind::Error, CaptionBase, text, TBoxButtons::Ok);
+    WarnBadChecksums();
+}
+
+void TMain::WarnBadChecksums() {
+    if (!Transfer.BadChecksums.empty())
+        Ui.MessageBox(TBoxKind::Warning, CaptionBase,
+                      "Неверная контрольная сумма в ответах контроллера для блоков " +
+                          TTransferResult::BlockList(Transfer.BadChecksums) + ". Данные использованы.",
+                      TBoxButtons::Ok);
+}
+
+void TMain::AbandonRead() {
+    if (!ReadBackup)
+        return;
+    Image = ReadBackup->Image;
+    Saved = ReadBackup->Saved;
+    TBSave.SetEnabled(ReadBackup->SaveEnabled);
+    ReadBackup.reset();
+    if (Dbg.Visible())
+        Dbg.RefillImageView(Image);
 }
 
 void TMain::CompleteTransfer() {
-    const bool read = LinkMode == 3;
+    const bool read = LinkMode == ModeRead;
+    if (!Transfer.Complete()) {
+        std::string text = read ? "Чтение не завершено." : "Запись не завершена.";
+        if (const auto missing = Transfer.Missing(); !missing.empty())
+            text += (read ? " Контроллер не передал блоки " : " Контроллер не подтвердил запись блоков ") +
+                    TTransferResult::BlockList(missing) + ".";
+        if (const auto repeated = Transfer.Repeated(); !repeated.empty())
+            text += " Блоки переданы повторно: " + TTransferResult::BlockList(repeated) + ".";
+        text += read ? " Конфигурация не изменена."
+                     : " Контроллер может хранить частично записанную конфигурацию.";
+        FailTransfer(text);
+        return;
+    }
+    ReadBackup.reset();
     EndTransfer();
     TBSave.SetEnabled(true);
     TBReport.SetEnabled(true);
-    if (!read)
-        return;
-    ProjectTitle.clear();
-    ShowProjectCaption();
-    ShowComposition();
-    SpeedButton1Click(*Algorithms.InputButtons[0]);
-    for (int s = 0; s < 7; ++s) {
-        TCheckBox& stage = *Algorithms.StageBoxes[static_cast<size_t>(s)];
-        if (stage.Enabled())
-            CheckBox180Click(stage);
+    if (read) {
+        ProjectTitle.clear();
+        ShowProjectCaption();
+        ShowComposition();
+        SpeedButton1Click(*Algorithms.InputButtons[0]);
+        for (int s = 0; s < 7; ++s) {
+            TCheckBox& stage = *Algorithms.StageBoxes[static_cast<size_t>(s)];
+            if (stage.Enabled())
+                CheckBox180Click(stage);
+        }
     }
+    WarnBadChecksums();
 }
 
 void TMain::TBFindClick() {
@@ -477,9 +513,15 @@ void TMain::TBFindClick() {
         }
         return;
     }
+    ShowDisconnected();
+}
+
+void TMain::ShowDisconnected() {
     Timer.SetRunning(false);
     CommPort.SetOpen(false);
+    AbandonRead();
     StatusBar1.SetPanelText(0, NotConnected);
+    TBFind.SetDown(false);
     TBRead.SetEnabled(false);
     TBWrite.SetEnabled(false);
     PanelScan.SetVisible(false);
@@ -487,10 +529,10 @@ void TMain::TBFindClick() {
 
 void TMain::ProbePort() {
     PanelScan.SetCaption("Сканирование порта COM" + std::to_string(PortNumber));
-    LinkMode = 1;
+    LinkMode = ModeProbe;
     ReplyCount = 0;
-    uint8_t probe[5] = {0x00, 0x01, 0x04, 0x55, 0x00};
-    SealPacket(probe, sizeof probe);
+    uint8_t probe[ProbeSize] = {0x00, 0x01, ProbeSize - 1, ProbeCommand};
+    Seal(probe, sizeof probe, Checksum);
     if (TestOpenPort(PortNumber)) {
         CommPort.SetComNumber(PortNumber);
         CommPort.SetOpen(true);
@@ -508,7 +550,12 @@ void TMain::ProbePort() {
 }
 
 void TMain::TimerTimer() {
-    if (LinkMode == 1 && SetComPort.CheckBox1.Checked()) {
+    // A probe answer cut short is judged now rather than waited for for ever.
+    if (LinkMode == ModeProbe && ReplyCount > 0) {
+        JudgeProbeReply();
+        return;
+    }
+    if (LinkMode == ModeProbe && SetComPort.CheckBox1.Checked()) {
         ++PortNumber;
         if (PortNumber > 255)
             Timer.SetRunning(false);

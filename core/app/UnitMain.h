@@ -1,6 +1,8 @@
 #pragma once
 #include "link/Debug.h"
+#include "link/LinkProtocol.h"
 #include "link/Port.h"
+#include "link/TransferResult.h"
 #include "link/UnitPort.h"
 #include "model/AlgorithmEditor.h"
 #include "model/CompositionRules.h"
@@ -17,6 +19,7 @@
 #include "ui/Ui.h"
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -48,13 +51,13 @@ public:
     bool DebugMode = false;
     // Link state beside the table: the reply being collected and the two request packets,
     // kept between requests and rewritten in place.
-    static constexpr size_t ReplySize = 39;
-    static constexpr size_t BlockSize = 32;
-    uint8_t ReplyBuffer[ReplySize] = {};
-    uint8_t ReadRequest[7] = {0x00, 0x01, 0x06, 0x33, 0x00, 0x00, 0x00};
-    uint8_t WritePacket[ReplySize] = {0x00, 0x01, 0x26, 0x44};
-    // Addresses of the blocks the controller reported differently during the last write.
-    std::vector<uint16_t> CompareFailures;
+    uint8_t ReplyBuffer[LinkProtocol::BlockPacketSize] = {};
+    uint8_t ReadRequest[LinkProtocol::ReadRequestSize] = {0x00, 0x01, LinkProtocol::ReadRequestSize - 1,
+                                                          LinkProtocol::ReadCommand};
+    uint8_t WritePacket[LinkProtocol::BlockPacketSize] = {0x00, 0x01, LinkProtocol::BlockPacketSize - 1,
+                                                          LinkProtocol::WriteCommand};
+    // What the last read or write moved, block by block.
+    TTransferResult Transfer;
     // Runs after each block reply has been stored or compared, before a completed read
     // refills the editor (which may rewrite image bytes): the command-line tool takes the
     // image as received here.
@@ -136,13 +139,27 @@ private:
     // Fills the editor from the image, as after reading a project.
     void RefillEditor();
     void StartTransfer(const std::string& caption, uint8_t mode);
-    // Sums every byte but the last into Checksum and puts the sum in the last byte.
-    void SealPacket(uint8_t* packet, size_t length);
     void SendPacket(const uint8_t* data, size_t length);
     void SendBlockRequest(uint16_t address);
     void ProbeReply(const uint8_t* data, size_t length);
+    // Decides on the probe reply collected so far.
+    void JudgeProbeReply();
     void BlockReply(const uint8_t* data, size_t length);
     void CompleteTransfer();
     void EndTransfer();
+    // Ends a read or write that did not move every block once: the error, then the warnings.
+    void FailTransfer(const std::string& text);
+    // One warning naming the blocks whose replies carried a wrong checksum.
+    void WarnBadChecksums();
+    // A read that ends before it is complete gives back the image it started from.
+    void AbandonRead();
+    // The port closed: "Нет подключения", Connect up, Read and Write disabled.
+    void ShowDisconnected();
+    struct TReadBackup {
+        ConfigImage Image;
+        bool Saved;
+        bool SaveEnabled;
+    };
+    std::optional<TReadBackup> ReadBackup;
     std::vector<std::unique_ptr<TButton>> Separators;
 };

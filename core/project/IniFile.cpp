@@ -217,6 +217,9 @@ std::string TIniFile::NameId(std::string_view raw) const {
 
 std::string TIniFile::ReadString(std::string_view section, std::string_view key,
                                  std::string_view defaultValue) const {
+    // A missing or empty file (the usual side file of a new project) needs no name folding.
+    if (KeyIndex.empty())
+        return std::string(defaultValue);
     const auto found = KeyIndex.find(KeyId(NameId(Encoded(section)), NameId(Encoded(key))));
     if (found == KeyIndex.end())
         return std::string(defaultValue);

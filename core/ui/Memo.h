@@ -10,6 +10,10 @@ public:
         FLines.push_back(std::move(line));
         Changed();
     }
+    void Clear() {
+        FLines.clear();
+        Changed();
+    }
 
 private:
     std::vector<std::string> FLines;

@@ -77,6 +77,57 @@ TEST_F(CliLink, LinkFailuresExitWithOne) {
     EXPECT_FALSE(std::filesystem::exists(Dir.File("out.usr")));
 }
 
+// Misbehaving controllers: the exit status, what standard error names, and whether a read
+// leaves a file.
+TEST_F(CliLink, TransfersSucceedOnlyWhenEveryBlockMovedOnce) {
+    struct Row {
+        const char* Meaning;
+        std::vector<std::string> Faults;
+        std::string Command;
+        int Status;
+        std::string Message;
+    };
+    const Row rows[] = {
+        {"07E0 first, read", {"--reply-address", "07E0"}, "read", 1, "не передал блоки 0000-07E0"},
+        {"reply for another block, read",
+         {"--reply-address", "0100"},
+         "read",
+         1,
+         "не передал блоки 0000-0100"},
+        {"07E0 first, write",
+         {"--reply-address", "07E0"},
+         "write",
+         1,
+         "не подтвердил запись блоков 0000-07E0"},
+        {"unaligned 07D0, read", {"--reply-address", "07D0"}, "read", 1, "недопустимым адресом 07D0"},
+        {"same block for ever", {"--fixed-reply-address", "0100"}, "read", 1, "за 128 ответов"},
+        {"short probe answer", {"--probe-length", "3"}, "probe", 1, "Ошибка подключения !"},
+        {"bad checksum, read", {"--bad-crc"}, "read", 0, "для блоков 0000-07E0. Данные использованы."},
+        {"bad checksum, write",
+         {"--bad-crc"},
+         "write",
+         0,
+         "Неверная контрольная сумма в ответе контроллера на COM 3"},
+    };
+    TempDir::Write(Dir.File("project.usr"), PatternBytes(2048, 5));
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.Meaning);
+        StartSim(PatternBytes(2048, 4), row.Faults);
+        std::filesystem::remove(Dir.File("out.usr"));
+        std::vector<std::string> args{row.Command, "--port", "3", "--timeout", "1"};
+        if (row.Command == "read")
+            args.insert(args.end(), {"-o", Dir.File("out.usr")});
+        if (row.Command == "write")
+            args.push_back(Dir.File("project.usr"));
+        EXPECT_EQ(Cli(args), row.Status) << Run->StdErr;
+        EXPECT_NE(Run->StdErr.find(row.Message), std::string::npos) << Run->StdErr;
+        if (row.Command == "read") {
+            EXPECT_EQ(std::filesystem::exists(Dir.File("out.usr")), row.Status == 0);
+        }
+        EXPECT_EQ(Sim.Finish(SIGTERM), 0);
+    }
+}
+
 TEST_F(CliLink, UsageAndFileErrorsExitWithTwo) {
     const std::vector<std::vector<std::string>> usage = {
         {"read", "-o", "x.usr"},      {"read", "--port", "3"},

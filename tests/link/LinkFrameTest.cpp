@@ -1,7 +1,7 @@
 // The link's bytes: checksums, every packet, replies delivered in odd pieces, and what the
 // traffic log and the image view show of them. The controller is the fake device.
 #include "LinkRig.h"
-#include "support/LinkPackets.h"
+#include "support/MainFixture.h"
 
 namespace {
 
@@ -9,26 +9,15 @@ std::string Bytes(std::initializer_list<uint8_t> bytes) {
     return std::string(bytes.begin(), bytes.end());
 }
 
-// A block reply as the controller sends it for a read: the block at `address`, every byte `fill`.
-std::string ReadReply(uint16_t address, uint8_t fill) {
-    return AsString(BlockReply(0x33, address, TBytes(32, fill)));
+using namespace LinkProtocol;
+
+std::string AsString(const TBytes& bytes) {
+    return std::string(bytes.begin(), bytes.end());
 }
 
-TEST(Checksum, KnownValues) {
-    struct Row {
-        const char* Meaning;
-        std::string Bytes;
-        uint8_t Crc;
-    };
-    const Row rows[] = {
-        {"probe", Bytes({0x00, 0x01, 0x04, 0x55}), 0x74},
-        {"read request for block 0", Bytes({0x00, 0x01, 0x06, 0x33, 0x00, 0x00}), 0xFE},
-        {"the nine digits", "123456789", 0xA1},
-    };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.Meaning);
-        EXPECT_EQ(Crc8(row.Bytes), row.Crc);
-    }
+// A block reply as the controller sends it for a read: the block at `address`, every byte `fill`.
+std::string ReadReply(uint16_t address, uint8_t fill) {
+    return AsString(BlockReplyPacket(ReadCommand, address, TBytes(BlockSize, fill)));
 }
 
 // A controller that answers nothing by itself: the test delivers every byte.
@@ -76,9 +65,7 @@ TEST_F(LinkFrames, ReadRequestsFollowTheAddressInEachReply) {
     // A reply for 0x0100 moves the read on to 0x0120, whatever was asked.
     Deliver(ReadReply(0x0100, 0x5A));
     ASSERT_TRUE(Written(14));
-    std::string next = Bytes({0x00, 0x01, 0x06, 0x33, 0x01, 0x20});
-    next += static_cast<char>(Crc8(next));
-    EXPECT_EQ(Rig.Device.Written().substr(7), next);
+    EXPECT_EQ(Rig.Device.Written().substr(7), AsString(ReadRequestPacket(0x0120)));
     EXPECT_EQ(Main().Image[0x0100], 0x5A);
     EXPECT_EQ(Main().Image[0x011F], 0x5A);
     EXPECT_EQ(Main().Image[0x0120], 0x00);
@@ -89,11 +76,8 @@ TEST_F(LinkFrames, WritePacketsCarryTheImageBlockAndItsChecksum) {
         Main().Image[i] = static_cast<uint8_t>(0x80 + i);
     Main().TBWriteClick();
     ASSERT_TRUE(Written(39));
-    std::string first = Bytes({0x00, 0x01, 0x26, 0x44, 0x00, 0x00});
-    for (size_t i = 0; i < 32; ++i)
-        first += static_cast<char>(0x80 + i);
-    first += static_cast<char>(Crc8(first));
-    EXPECT_EQ(Rig.Device.Written(), first);
+    EXPECT_EQ(Rig.Device.Written(), AsString(WriteRequestPacket(0x0000, {Main().Image.Data(), BlockSize})));
+    EXPECT_EQ(Rig.Device.Written()[DataAt], '\x80');
     EXPECT_EQ(Rig.Device.WriteSizes().back(), 39u);
 
     // An echo of different data is reported, and the next block goes out afterwards.
@@ -105,32 +89,6 @@ TEST_F(LinkFrames, WritePacketsCarryTheImageBlockAndItsChecksum) {
     EXPECT_EQ(static_cast<uint8_t>(Rig.Device.Written()[39 + 5]), 0x20);
 }
 
-TEST_F(LinkFrames, ReplyInTwoDeliveriesIsHandledOnceAtTheLast) {
-    Main().TBReadClick();
-    ASSERT_TRUE(Written(7));
-    const std::string reply = ReadReply(0x0040, 0x11);
-    Deliver(reply.substr(0, 10));
-    EXPECT_EQ(Main().ReplyCount, 10);
-    EXPECT_EQ(Main().ProgressBar.Position(), 0);
-    Deliver(reply.substr(10));
-    EXPECT_EQ(Main().ReplyCount, 0);
-    EXPECT_EQ(Main().ProgressBar.Position(), 32);
-    const auto& lines = Main().FormPort.Memo1.Lines();
-    const std::vector<std::string> tail(lines.end() - 4, lines.end());
-    EXPECT_EQ(tail, (std::vector<std::string>{"byte=000A", "byte=001D", "------------", "copy to0040"}));
-}
-
-TEST_F(LinkFrames, ExtraBytesOfADeliveryAreDropped) {
-    Main().TBReadClick();
-    ASSERT_TRUE(Written(7));
-    Deliver(ReadReply(0x0000, 0x22) + std::string(6, '\x77'));
-    EXPECT_EQ(Rig.CountLines("byte=002D"), 1);
-    EXPECT_EQ(Main().ReplyCount, 0) << "the 6 bytes past the reply do not start the next one";
-    ASSERT_TRUE(Written(14));
-    Deliver(ReadReply(0x0020, 0x33));
-    EXPECT_EQ(Main().Image[0x0020], 0x33);
-}
-
 TEST_F(LinkFrames, BytesLeftOverBeforeAReadAreDiscarded) {
     // A stray byte while idle stays in the input until the next operation starts.
     Rig.Device.Feed("\x42");
@@ -140,32 +98,6 @@ TEST_F(LinkFrames, BytesLeftOverBeforeAReadAreDiscarded) {
     Deliver(ReadReply(0x0000, 0x44));
     EXPECT_EQ(Main().Image[0x0000], 0x44) << "the stray byte would have shifted the reply";
     EXPECT_EQ(Main().ProgressBar.Position(), 32);
-}
-
-TEST_F(LinkFrames, WrongReplyChecksumIsUsedButNoted) {
-    Main().TBReadClick();
-    ASSERT_TRUE(Written(7));
-    std::string reply = ReadReply(0x0000, 0x66);
-    reply.back() = static_cast<char>(~reply.back());
-    Deliver(reply);
-    EXPECT_EQ(Main().Image[0x0000], 0x66);
-    EXPECT_EQ(Rig.CountLines("crc="), 1);
-}
-
-TEST_F(LinkFrames, AProbeReplyInPiecesIsJudgedOnceItsAnswerByteIsIn) {
-    Main().ProbePort();
-    const size_t boxes = Rig.Ui.Boxes.size();
-    Deliver(Bytes({0x00, 0x01, 0x04}));
-    EXPECT_EQ(Rig.Ui.Boxes.size(), boxes);
-    EXPECT_EQ(Main().LinkMode, 1);
-    Deliver(Bytes({0xAA, 0x4F}));
-    EXPECT_EQ(Rig.Ui.Boxes.back().Text, "Подключено на COM " + std::to_string(LinkRig::Port));
-    EXPECT_EQ(Main().LinkMode, 0);
-
-    Main().ProbePort();
-    Deliver(Bytes({0x00, 0x01}));
-    Deliver(Bytes({0x04, 0x55, 0x00}));
-    EXPECT_EQ(Rig.Ui.Boxes.back().Text, "Ошибка подключения !");
 }
 
 TEST_F(LinkFrames, TrafficLogLinesAndDebugFile) {
@@ -240,6 +172,66 @@ TEST_F(LinkFrames, ImageViewShowsBitsAndRefillsOnlyWhileShown) {
     ASSERT_TRUE(Written(14));
     Deliver(ReadReply(0x0020, 0x07));
     EXPECT_EQ(Main().Dbg.SG.Cell(9, 33), "0");
+}
+
+// Each reply cut in two at every byte, straight into the receive handler (no threads): the
+// first piece alone is judged only when it holds the whole reply, and the reply is judged
+// once, whole. Bytes of a delivery past the reply are dropped.
+using ReplyAssembly = MainFixture;
+
+TEST_F(ReplyAssembly, RepliesCutAnywhereAreJudgedOnceWhole) {
+    Main->PortTest = [](int) { return false; }; // a probe then waits on a closed port
+    TBytes block(BlockSize);
+    for (size_t i = 0; i < BlockSize; ++i)
+        block[i] = static_cast<uint8_t>(0x40 + i);
+    TBytes longer = BlockReplyPacket(ReadCommand, 0x0040, block);
+    longer.insert(longer.end(), 6, 0x77);
+    struct Row {
+        const char* Meaning;
+        uint8_t Mode;
+        TBytes Delivery;
+        std::string Judged; // the box or traffic-log line that shows the reply was judged
+    };
+    const Row rows[] = {
+        {"probe answered AA", ModeProbe, ProbeReplyPacket(ControllerAnswer), "Подключено на COM 1"},
+        {"probe answered 55", ModeProbe, ProbeReplyPacket(0x55), "Ошибка подключения !"},
+        {"read reply for block 0x0020", ModeRead, BlockReplyPacket(ReadCommand, 0x0020, block),
+         "copy to0020"},
+        {"write echo of block 0", ModeWrite, BlockReplyPacket(WriteCommand, 0x0000, TBytes(BlockSize)),
+         "copy to0000"},
+        {"delivery of 45 bytes", ModeRead, longer, "copy to0040"},
+    };
+    auto judged = [&](const std::string& outcome) {
+        const auto& lines = Main->FormPort.Memo1.Lines();
+        return Ui.CountText(outcome) + static_cast<int>(std::count(lines.begin(), lines.end(), outcome));
+    };
+    for (const Row& row : rows) {
+        const size_t whole = row.Mode == ModeProbe ? ProbeSize : BlockPacketSize;
+        for (size_t cut = 1; cut <= whole; ++cut) {
+            SCOPED_TRACE(std::string(row.Meaning) + ", first piece " + std::to_string(cut));
+            Main->Saved = true;
+            if (row.Mode == ModeProbe)
+                Main->ProbePort();
+            else if (row.Mode == ModeRead)
+                Main->TBReadClick();
+            else
+                Main->TBWriteClick();
+            const int before = judged(row.Judged);
+            const size_t first = cut == whole ? row.Delivery.size() : cut;
+            Main->HandleDelivery(row.Delivery.data(), first);
+            EXPECT_EQ(judged(row.Judged) - before, cut == whole ? 1 : 0);
+            if (first < row.Delivery.size())
+                Main->HandleDelivery(row.Delivery.data() + first, row.Delivery.size() - first);
+            EXPECT_EQ(judged(row.Judged) - before, 1);
+            EXPECT_EQ(Main->ReplyCount, 0);
+            if (row.Mode == ModeRead) {
+                EXPECT_TRUE(std::equal(block.begin(), block.end(),
+                                       Main->Image.Data() + Address(row.Delivery.data())));
+            }
+            EXPECT_EQ(Main->LinkMode, row.Mode == ModeProbe ? ModeIdle : row.Mode);
+        }
+    }
+    EXPECT_EQ(Ui.CountText("Compare Erorr !!!"), 0);
 }
 
 } // namespace

@@ -91,7 +91,7 @@ TEST_P(LinkTransfer, FullWriteReportsAStuckBlockOnceAndCompletes) {
     ASSERT_TRUE(Rig.Transfer());
 
     EXPECT_EQ(Rig.Ui.CountText("Compare Erorr !!!"), 1);
-    EXPECT_EQ(Main().CompareFailures, std::vector<uint16_t>{0x0100});
+    EXPECT_EQ(Main().Transfer.CompareFailures, std::vector<uint16_t>{0x0100});
     EXPECT_EQ(Main().ProgressBar.Position(), 2048);
     EXPECT_FALSE(Main().PanelScan.Visible());
     EXPECT_TRUE(Main().TBReport.Enabled());
@@ -99,52 +99,6 @@ TEST_P(LinkTransfer, FullWriteReportsAStuckBlockOnceAndCompletes) {
     TImage expected = image;
     std::fill_n(expected.begin() + 0x0100, 32, 0);
     EXPECT_EQ(Rig.Memory(), expected);
-}
-
-TEST_P(LinkTransfer, RepliesInPiecesAreCollectedToOneReply) {
-    const TImage memory = PatternImage(5);
-    Rig.Start(memory, {"--split", "10"});
-    Rig.Connect();
-    Main().TBReadClick();
-    ASSERT_TRUE(Rig.Transfer());
-    EXPECT_EQ(Rig.CountLines("copy to"), 64);
-    EXPECT_TRUE(std::equal(memory.begin() + 0x0700, memory.end(), Rig.Image().begin() + 0x0700));
-    // A "byte=" line for each delivery; how the pieces coalesce depends on timing, their sum does not.
-    unsigned total = 0;
-    int deliveries = 0;
-    for (const std::string& line : Main().FormPort.Memo1.Lines())
-        if (line.rfind("byte=", 0) == 0) {
-            total += static_cast<unsigned>(std::stoul(line.substr(5), nullptr, 16));
-            ++deliveries;
-        }
-    EXPECT_EQ(total, 64u * 39u);
-    EXPECT_GE(deliveries, 64);
-}
-
-TEST_P(LinkTransfer, FirstReplyCarrying07E0CompletesTheRead) {
-    const TImage memory = PatternImage(7);
-    Rig.Start(memory, {"--reply-address", "07E0"});
-    Rig.Connect();
-    Main().TBReadClick();
-    ASSERT_TRUE(Rig.Transfer());
-    EXPECT_EQ(Rig.CountLines("copy to"), 1);
-    EXPECT_EQ(Main().ProgressBar.Position(), 32);
-    EXPECT_EQ(Main().Caption(), "Конфигурация - ");
-    // The controller answered with block 0 under the address 0x07E0.
-    EXPECT_TRUE(std::equal(memory.begin(), memory.begin() + 32, Rig.Image().begin() + 0x07E0));
-}
-
-TEST_P(LinkTransfer, ReplyAddressPastTheImageEndsTheOperation) {
-    Rig.Start(PatternImage(7), {"--reply-address", "07F0"});
-    Rig.Connect();
-    const TImage before = Rig.Image();
-    Main().TBReadClick();
-    ASSERT_TRUE(Rig.Transfer());
-    EXPECT_EQ(Rig.Image(), before) << "nothing stored";
-    EXPECT_FALSE(Main().PanelScan.Visible());
-    ASSERT_EQ(Rig.Ui.Boxes.back().Kind, TBoxKind::Error);
-    EXPECT_NE(Rig.Ui.Boxes.back().Text.find("07F0"), std::string::npos);
-    EXPECT_NE(Main().Caption(), "Конфигурация - ") << "no completion";
 }
 
 TEST_P(LinkTransfer, SilentControllerKeepsTheOperationWaitingUntilDisconnect) {

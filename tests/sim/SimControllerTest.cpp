@@ -1,10 +1,12 @@
 #include "SimController.h"
-#include "support/LinkPackets.h"
+#include "link/LinkProtocol.h"
 #include <gtest/gtest.h>
 #include <random>
 #include <string>
 
 namespace {
+using namespace LinkProtocol;
+
 TBytes Data(uint8_t salt) {
     TBytes data;
     for (int i = 0; i < 32; ++i)
@@ -56,59 +58,66 @@ const std::vector<TExchange>& Exchanges() {
         silent.Silent = true;
         stopAfter2.StopAfter = 2;
         replyAddress.ReplyAddress = 0x07E0;
-        TBytes wrongCrc = Read(0x0020);
+        TBytes wrongCrc = ReadRequestPacket(0x0020);
         wrongCrc.back() ^= 0x01;
         return std::vector<TExchange>{
-            {"probe answered AA", {}, Probe(), {{0x00, 0x01, 0x04, 0xAA, 0x41}}},
-            {"probe answer set to 55", probe55, Probe(), {Sealed({0x00, 0x01, 0x04, 0x55})}},
-            {"reply for block 0x07E0", {}, Read(0x07E0), {BlockReply(0x33, 0x07E0, Patterned(0x07E0))}},
+            {"probe answered AA", {}, ProbePacket(), {{0x00, 0x01, 0x04, 0xAA, 0x41}}},
+            {"probe answer set to 55", probe55, ProbePacket(), {ProbeReplyPacket(0x55)}},
+            {"reply for block 0x07E0",
+             {},
+             ReadRequestPacket(0x07E0),
+             {BlockReplyPacket(0x33, 0x07E0, Patterned(0x07E0))}},
             {"write echoes what it stored",
              {},
-             Write(0x0040, Data(0x90)),
-             {BlockReply(0x44, 0x0040, Data(0x90))}},
+             WriteRequestPacket(0x0040, Data(0x90)),
+             {BlockReplyPacket(0x44, 0x0040, Data(0x90))}},
             {"write to a stuck block echoes the old data",
              StuckAt(0x0040),
-             Write(0x0040, Data(0x90)),
-             {BlockReply(0x44, 0x0040, Patterned(0x0040))}},
+             WriteRequestPacket(0x0040, Data(0x90)),
+             {BlockReplyPacket(0x44, 0x0040, Patterned(0x0040))}},
             {"stuck block does not hold other blocks",
              StuckAt(0x0040),
-             Write(0x0060, Data(0x90)),
-             {BlockReply(0x44, 0x0060, Data(0x90))}},
+             WriteRequestPacket(0x0060, Data(0x90)),
+             {BlockReplyPacket(0x44, 0x0060, Data(0x90))}},
             {"wrong CRC ignored", {}, wrongCrc, {}},
-            {"address inside a block ignored", {}, Read(0x0010), {}},
-            {"address past the memory ignored", {}, Read(0x0800), {}},
-            {"highest address ignored", {}, Read(0xFFE0), {}},
-            {"write past the memory ignored", {}, Write(0x0800, Data(1)), {}},
+            {"address inside a block ignored", {}, ReadRequestPacket(0x0010), {}},
+            {"address past the memory ignored", {}, ReadRequestPacket(0x0800), {}},
+            {"highest address ignored", {}, ReadRequestPacket(0xFFE0), {}},
+            {"write past the memory ignored", {}, WriteRequestPacket(0x0800, Data(1)), {}},
             {"garbage before a request skipped",
              {},
-             Join({{0xFF, 0x01, 0x00, 0x00, 0x02, 0x00, 0x01, 0x05, 0x00, 0x01, 0x06, 0x44}, Read(0x0020)}),
-             {BlockReply(0x33, 0x0020, Patterned(0x0020))}},
+             Join({{0xFF, 0x01, 0x00, 0x00, 0x02, 0x00, 0x01, 0x05, 0x00, 0x01, 0x06, 0x44},
+                   ReadRequestPacket(0x0020)}),
+             {BlockReplyPacket(0x33, 0x0020, Patterned(0x0020))}},
             {"request cut short, then a whole one",
              {},
-             Join({{0x00, 0x01, 0x06, 0x33, 0x00}, Read(0x0020)}),
-             {BlockReply(0x33, 0x0020, Patterned(0x0020))}},
+             Join({{0x00, 0x01, 0x06, 0x33, 0x00}, ReadRequestPacket(0x0020)}),
+             {BlockReplyPacket(0x33, 0x0020, Patterned(0x0020))}},
             {"request hidden in a packet with a wrong CRC",
              {},
-             Join({{0x00, 0x01, 0x04, 0x55}, Probe()}),
+             Join({{0x00, 0x01, 0x04, 0x55}, ProbePacket()}),
              {{0x00, 0x01, 0x04, 0xAA, 0x41}}},
-            {"bad-crc inverts the last byte", badCrc, Probe(), {{0x00, 0x01, 0x04, 0xAA, 0xBE}}},
-            {"silent never answers", silent, Join({Probe(), Read(0), Write(0, Data(1))}), {}},
+            {"bad-crc inverts the last byte", badCrc, ProbePacket(), {{0x00, 0x01, 0x04, 0xAA, 0xBE}}},
+            {"silent never answers",
+             silent,
+             Join({ProbePacket(), ReadRequestPacket(0), WriteRequestPacket(0, Data(1))}),
+             {}},
             {"stop-after 2 answers twice",
              stopAfter2,
-             Join({Probe(), Read(0), Read(0x20), Probe()}),
-             {{0x00, 0x01, 0x04, 0xAA, 0x41}, BlockReply(0x33, 0, Patterned(0))}},
+             Join({ProbePacket(), ReadRequestPacket(0), ReadRequestPacket(0x20), ProbePacket()}),
+             {{0x00, 0x01, 0x04, 0xAA, 0x41}, BlockReplyPacket(0x33, 0, Patterned(0))}},
             {"reply-address on the first block reply only",
              replyAddress,
-             Join({Probe(), Read(0), Read(0x20)}),
+             Join({ProbePacket(), ReadRequestPacket(0), ReadRequestPacket(0x20)}),
              {{0x00, 0x01, 0x04, 0xAA, 0x41},
-              BlockReply(0x33, 0x07E0, Patterned(0)),
-              BlockReply(0x33, 0x0020, Patterned(0x20))}},
+              BlockReplyPacket(0x33, 0x07E0, Patterned(0)),
+              BlockReplyPacket(0x33, 0x0020, Patterned(0x20))}},
             {"several requests in one chunk",
              {},
-             Join({Read(0x20), Probe(), Read(0x40)}),
-             {BlockReply(0x33, 0x20, Patterned(0x20)),
+             Join({ReadRequestPacket(0x20), ProbePacket(), ReadRequestPacket(0x40)}),
+             {BlockReplyPacket(0x33, 0x20, Patterned(0x20)),
               {0x00, 0x01, 0x04, 0xAA, 0x41},
-              BlockReply(0x33, 0x40, Patterned(0x40))}},
+              BlockReplyPacket(0x33, 0x40, Patterned(0x40))}},
         };
     }();
     return rows;
@@ -136,25 +145,27 @@ TEST(SimController, AnswersAlikeWhenFedByteByByte) {
 TEST(SimController, WriteChangesOnlyItsBlock) {
     TSimController controller = PatternedController();
     const auto before = controller.Memory();
-    FeedAll(controller, Write(0x07E0, Data(0x10)));
+    FeedAll(controller, WriteRequestPacket(0x07E0, Data(0x10)));
     for (size_t i = 0; i < TSimController::MemorySize; ++i) {
         const uint8_t expected = i >= 0x07E0 ? static_cast<uint8_t>(0x10 + i - 0x07E0) : before[i];
         ASSERT_EQ(controller.Memory()[i], expected) << "byte " << i;
     }
     // What was written is read back.
-    EXPECT_EQ(FeedAll(controller, Read(0x07E0)), std::vector<TBytes>{BlockReply(0x33, 0x07E0, Data(0x10))});
+    EXPECT_EQ(FeedAll(controller, ReadRequestPacket(0x07E0)),
+              std::vector<TBytes>{BlockReplyPacket(0x33, 0x07E0, Data(0x10))});
 }
 
 TEST(SimController, StoppedControllerStoresNothing) {
     TSimFaults faults;
     faults.StopAfter = 1;
     TSimController controller(faults);
-    FeedAll(controller, Join({Probe(), Write(0, Data(0x55))}));
+    FeedAll(controller, Join({ProbePacket(), WriteRequestPacket(0, Data(0x55))}));
     EXPECT_EQ(controller.Memory()[0], 0);
 }
 
 TEST(SimController, EveryTruncatedRequestIsUnansweredUntilCompleted) {
-    const TBytes requests[] = {Probe(), Read(0x07E0), Write(0x0020, Data(0x33))};
+    const TBytes requests[] = {ProbePacket(), ReadRequestPacket(0x07E0),
+                               WriteRequestPacket(0x0020, Data(0x33))};
     for (const TBytes& request : requests) {
         for (size_t cut = 0; cut < request.size(); ++cut) {
             TSimController controller = PatternedController();
@@ -191,11 +202,11 @@ TEST(SimController, SurvivesRandomBytesAndStillAnswers) {
         }
         for (const TBytes& reply : FeedAll(controller, chunk)) {
             ASSERT_TRUE(reply.size() == 5 || reply.size() == 39);
-            ASSERT_EQ(Crc8(reply.data(), reply.size()), 0);
+            ASSERT_TRUE(ChecksumMatches(reply.data(), reply.size()));
         }
     }
     // A run of non-zero bytes flushes any partial request; then a probe is answered.
-    const auto replies = FeedAll(controller, Join({TBytes(39, 0xFF), Probe()}));
+    const auto replies = FeedAll(controller, Join({TBytes(39, 0xFF), ProbePacket()}));
     ASSERT_FALSE(replies.empty());
     EXPECT_EQ(replies.back(), (TBytes{0x00, 0x01, 0x04, 0xAA, 0x41}));
 }

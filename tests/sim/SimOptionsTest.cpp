@@ -23,11 +23,11 @@ TEST(SimOptions, AcceptedCommandLines) {
     EXPECT_FALSE(plain->Faults.StuckBlock || plain->Faults.ReplyAddress || plain->Faults.StopAfter ||
                  plain->Faults.HangupAfter);
 
-    auto all =
-        ParseSimOptions(Words("--com 255 --ports d --image a.usr --save b.usr --pace --silent "
-                              "--probe-answer 0x55 --split 10 --stuck-block 07E0 --reply-address 0xffff "
-                              "--stop-after 0 --bad-crc --hangup-after 5"),
-                        error);
+    auto all = ParseSimOptions(
+        Words("--com 255 --ports d --image a.usr --save b.usr --pace --silent "
+              "--probe-answer 0x55 --split 10 --stuck-block 07E0 --reply-address 0xffff "
+              "--stop-after 0 --bad-crc --hangup-after 5 --fixed-reply-address 0100 --probe-length 3"),
+        error);
     ASSERT_TRUE(all) << error;
     EXPECT_EQ(all->ComNumber, 255);
     EXPECT_EQ(all->ImagePath, "a.usr");
@@ -39,6 +39,8 @@ TEST(SimOptions, AcceptedCommandLines) {
     EXPECT_EQ(all->Faults.ReplyAddress, 0xFFFF);
     EXPECT_EQ(all->Faults.StopAfter, 0u);
     EXPECT_EQ(all->Faults.HangupAfter, 5u);
+    EXPECT_EQ(all->Faults.FixedReplyAddress, 0x0100);
+    EXPECT_EQ(all->Faults.ProbeLength, 3u);
 }
 
 TEST(SimOptions, UsageErrors) {
@@ -58,6 +60,8 @@ TEST(SimOptions, UsageErrors) {
         "--ports d --com 3 --stuck-block 0800",
         "--ports d --com 3 --reply-address 10000",
         "--ports d --com 3 --stop-after x",
+        "--ports d --com 3 --probe-length 0",
+        "--ports d --com 3 --probe-length 6",
         "--ports d --com 3 --hangup-after 0",
         "--ports d --com 3 --frobnicate",
         "--ports d --com 3 stray",

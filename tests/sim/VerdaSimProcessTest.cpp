@@ -1,8 +1,8 @@
 // Runs the real verda-sim on a pseudo-terminal and talks to it as the editor does.
 #include "support/VerdaSimProcess.h"
+#include "link/LinkProtocol.h"
 #include "support/ChildProcess.h"
 #include "support/FdIo.h"
-#include "support/LinkPackets.h"
 #include "support/TempDir.h"
 #include <chrono>
 #include <csignal>
@@ -15,6 +15,8 @@
 #include <vector>
 
 namespace {
+using namespace LinkProtocol;
+
 using TClock = std::chrono::steady_clock;
 namespace fs = std::filesystem;
 
@@ -67,37 +69,37 @@ TEST_F(VerdaSim, ServesReadAndWriteAndSavesItsMemoryOnStop) {
     TBytes image(2100);
     for (size_t i = 0; i < image.size(); ++i)
         image[i] = static_cast<uint8_t>(i * 13 + 5);
-    TempDir::Write(Dir.File("in.usr"), AsString(image));
+    TempDir::Write(Dir.File("in.usr"), std::string(image.begin(), image.end()));
 
     const std::string device = Start({"--image", Dir.File("in.usr"), "--save", Dir.File("out.usr")});
     ASSERT_FALSE(device.empty());
     EXPECT_EQ(fs::read_symlink(Dir.File("com3")), device);
 
     ASSERT_TRUE(OpenLine());
-    EXPECT_EQ(Exchange(Probe(), 5), ProbeAnswer);
-    EXPECT_EQ(Exchange(Read(0x07E0), 39),
-              BlockReply(0x33, 0x07E0, TBytes(image.begin() + 0x07E0, image.begin() + 0x0800)));
+    EXPECT_EQ(Exchange(ProbePacket(), 5), ProbeAnswer);
+    EXPECT_EQ(Exchange(ReadRequestPacket(0x07E0), 39),
+              BlockReplyPacket(0x33, 0x07E0, TBytes(image.begin() + 0x07E0, image.begin() + 0x0800)));
 
     // Closing and reopening the port, as the editor's Disconnect and Connect do, keeps it serving.
     ASSERT_TRUE(OpenLine());
     TBytes data(32);
     for (int i = 0; i < 32; ++i)
         data[i] = static_cast<uint8_t>(0xC0 + i);
-    EXPECT_EQ(Exchange(Write(0x0020, data), 39), BlockReply(0x44, 0x0020, data));
+    EXPECT_EQ(Exchange(WriteRequestPacket(0x0020, data), 39), BlockReplyPacket(0x44, 0x0020, data));
 
     EXPECT_EQ(Sim.Finish(SIGTERM), 0);
     EXPECT_FALSE(fs::exists(fs::symlink_status(Dir.File("com3"))));
     TBytes expected(image.begin(), image.begin() + 2048);
     std::copy(data.begin(), data.end(), expected.begin() + 0x20);
-    EXPECT_EQ(TempDir::Read(Dir.File("out.usr")), AsString(expected));
+    EXPECT_EQ(TempDir::Read(Dir.File("out.usr")), std::string(expected.begin(), expected.end()));
 }
 
 TEST_F(VerdaSim, PaceTakesTheLineTimeOfBothDirections) {
     ASSERT_FALSE(Start({"--pace"}).empty());
     ASSERT_TRUE(OpenLine(B4800));
     const auto start = TClock::now();
-    ASSERT_EQ(Exchange(Probe(), 5), ProbeAnswer);
-    ASSERT_EQ(Exchange(Read(0), 39).size(), 39u);
+    ASSERT_EQ(Exchange(ProbePacket(), 5), ProbeAnswer);
+    ASSERT_EQ(Exchange(ReadRequestPacket(0), 39).size(), 39u);
     const double ms = std::chrono::duration<double, std::milli>(TClock::now() - start).count();
     // 5 + 5 + 7 + 39 bytes of 10 bits at 4800 baud.
     const double lineMs = 56 * 10 * 1000.0 / 4800;
@@ -109,7 +111,7 @@ TEST_F(VerdaSim, PaceTakesTheLineTimeOfBothDirections) {
 TEST_F(VerdaSim, HangupClosesTheLineButKeepsTheLinkUntilStopped) {
     ASSERT_FALSE(Start({"--hangup-after", "1"}).empty());
     ASSERT_TRUE(OpenLine());
-    EXPECT_EQ(Exchange(Probe(), 5), ProbeAnswer);
+    EXPECT_EQ(Exchange(ProbePacket(), 5), ProbeAnswer);
     // As with an unplugged adapter, the editor's side reads end of file or an error.
     pollfd hangup{Line, POLLIN, 0};
     ASSERT_EQ(poll(&hangup, 1, DeadlineMs), 1);
@@ -126,12 +128,12 @@ TEST_F(VerdaSim, FaultsShowOnTheLine) {
     ASSERT_TRUE(OpenLine());
     TBytes answer = ProbeAnswer;
     answer.back() = static_cast<uint8_t>(~answer.back());
-    EXPECT_EQ(Exchange(Probe(), 5), answer);
-    const TBytes reply = Exchange(Read(0), 39);
+    EXPECT_EQ(Exchange(ProbePacket(), 5), answer);
+    const TBytes reply = Exchange(ReadRequestPacket(0), 39);
     ASSERT_EQ(reply.size(), 39u);
-    EXPECT_EQ(reply[38], static_cast<uint8_t>(~Crc8(reply.data(), 38)));
+    EXPECT_FALSE(ChecksumMatches(reply.data(), reply.size()));
     // The third request is past --stop-after: the line stays quiet.
-    EXPECT_TRUE(Exchange(Probe(), 5, 300).empty());
+    EXPECT_TRUE(Exchange(ProbePacket(), 5, 300).empty());
     EXPECT_EQ(Sim.Finish(SIGTERM), 0);
 }
 

@@ -1,20 +1,16 @@
 #include "SimController.h"
-#include "link/Crc8.h"
 #include <algorithm>
 
-namespace {
-constexpr uint8_t ProbeLength = 0x04;
-constexpr uint8_t ReadLength = 0x06;
-constexpr uint8_t WriteLength = 0x26;
+using namespace LinkProtocol;
 
+namespace {
 // The three requests; a request's length byte counts its bytes before the CRC.
 struct TRequestKind {
     uint8_t LengthByte;
     uint8_t Command;
 };
-constexpr TRequestKind RequestKinds[] = {{ProbeLength, TSimController::ProbeCommand},
-                                         {ReadLength, TSimController::ReadCommand},
-                                         {WriteLength, TSimController::WriteCommand}};
+constexpr TRequestKind RequestKinds[] = {
+    {ProbeSize - 1, ProbeCommand}, {ReadRequestSize - 1, ReadCommand}, {BlockPacketSize - 1, WriteCommand}};
 
 bool KnownLengthByte(uint8_t lengthByte) {
     return std::any_of(std::begin(RequestKinds), std::end(RequestKinds),
@@ -60,7 +56,7 @@ std::vector<TSimController::TBytes> TSimController::Feed(const uint8_t* data, si
             break;
         // A request with a wrong CRC may have been garbage that looked like a header:
         // look for the next 00 01 inside it rather than skipping it whole.
-        if (Crc8(p, length - 1) != p[length - 1]) {
+        if (!ChecksumMatches(p, length)) {
             ++pos;
             continue;
         }
@@ -79,19 +75,20 @@ void TSimController::Answer(const uint8_t* request, std::vector<TBytes>& replies
     // A controller that has stopped answering takes nothing in either.
     if (!Answering())
         return;
-    const uint8_t command = request[3];
+    const uint8_t command = request[CommandAt];
     if (command == ProbeCommand) {
-        TBytes reply{0x00, 0x01, ProbeLength, Faults.ProbeAnswer};
-        Seal(reply);
+        TBytes reply = ProbeReplyPacket(Faults.ProbeAnswer);
+        Spoil(reply);
+        reply.resize(std::min(reply.size(), Faults.ProbeLength));
         replies.push_back(std::move(reply));
         ++Answers;
         return;
     }
-    const uint16_t address = static_cast<uint16_t>(request[4] << 8 | request[5]);
-    if (address % BlockSize != 0 || address >= MemorySize)
+    const uint16_t address = Address(request);
+    if (!IsBlockAddress(address))
         return;
     if (command == WriteCommand && !(Faults.StuckBlock && *Faults.StuckBlock == address))
-        std::copy_n(request + 6, BlockSize, Mem.begin() + address);
+        std::copy_n(request + DataAt, BlockSize, Mem.begin() + address);
     replies.push_back(BlockReply(command, address));
     ++Answers;
 }
@@ -99,24 +96,19 @@ void TSimController::Answer(const uint8_t* request, std::vector<TBytes>& replies
 TSimController::TBytes TSimController::BlockReply(uint8_t command, uint16_t address) {
     // Only the address field is falsified: the data are still those of the block asked for.
     uint16_t named = address;
-    if (!BlockReplied && Faults.ReplyAddress)
+    if (Faults.FixedReplyAddress)
+        named = *Faults.FixedReplyAddress;
+    else if (!BlockReplied && Faults.ReplyAddress)
         named = *Faults.ReplyAddress;
     BlockReplied = true;
-    TBytes reply(6 + BlockSize);
-    reply[0] = 0x00;
-    reply[1] = 0x01;
-    reply[2] = WriteLength;
-    reply[3] = command;
-    reply[4] = static_cast<uint8_t>(named >> 8);
-    reply[5] = static_cast<uint8_t>(named & 0xFF);
-    std::copy_n(Mem.begin() + address, BlockSize, reply.begin() + 6);
-    Seal(reply);
+    TBytes reply = BlockReplyPacket(command, named, std::span(Mem).subspan(address, BlockSize));
+    Spoil(reply);
     return reply;
 }
 
-void TSimController::Seal(TBytes& reply) const {
-    const uint8_t crc = Crc8(reply.data(), reply.size());
-    reply.push_back(Faults.BadCrc ? static_cast<uint8_t>(~crc) : crc);
+void TSimController::Spoil(TBytes& reply) const {
+    if (Faults.BadCrc)
+        reply.back() = static_cast<uint8_t>(~reply.back());
 }
 
 std::vector<TSimController::TBytes> TSimController::Pieces(const TBytes& reply) const {

@@ -1,5 +1,6 @@
 #pragma once
 #include "SimFaults.h"
+#include "link/LinkProtocol.h"
 #include <array>
 #include <cstddef>
 #include <cstdint>
@@ -9,13 +10,9 @@
 // write requests. Fed any byte chunks; keeps at most one partial request between calls.
 class TSimController {
 public:
-    static constexpr size_t MemorySize = 2048;
-    static constexpr size_t BlockSize = 32;
-    static constexpr uint8_t ProbeCommand = 0x55;
-    static constexpr uint8_t ReadCommand = 0x33;
-    static constexpr uint8_t WriteCommand = 0x44;
+    static constexpr size_t MemorySize = LinkProtocol::ImageSize;
 
-    using TBytes = std::vector<uint8_t>;
+    using TBytes = LinkProtocol::TBytes;
 
     explicit TSimController(const TSimFaults& faults = {});
 
@@ -34,7 +31,8 @@ private:
     static size_t RequestLength(uint8_t lengthByte, uint8_t command);
     void Answer(const uint8_t* request, std::vector<TBytes>& replies);
     TBytes BlockReply(uint8_t command, uint16_t address);
-    void Seal(TBytes& reply) const;
+    // The --bad-crc fault: the reply's checksum inverted.
+    void Spoil(TBytes& reply) const;
     bool Answering() const;
 
     TSimFaults Faults;

@@ -9,7 +9,9 @@ struct TSimFaults {
     uint8_t ProbeAnswer = 0xAA;
     size_t Split = 0; // 0: each reply in one piece
     std::optional<uint16_t> StuckBlock;
-    std::optional<uint16_t> ReplyAddress;
+    std::optional<uint16_t> ReplyAddress;      // the first block reply only
+    std::optional<uint16_t> FixedReplyAddress; // every block reply
+    size_t ProbeLength = 5;                    // bytes of the probe reply sent
     std::optional<uint64_t> StopAfter;
     bool BadCrc = false;
     std::optional<uint64_t> HangupAfter;

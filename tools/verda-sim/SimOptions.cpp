@@ -4,9 +4,10 @@
 #include <limits>
 
 namespace {
-const std::string ValueOptions[] = {"--ports",        "--com",         "--image",       "--save",
-                                    "--probe-answer", "--split",       "--stuck-block", "--reply-address",
-                                    "--stop-after",   "--hangup-after"};
+const std::string ValueOptions[] = {"--ports",        "--com",           "--image",
+                                    "--save",         "--probe-answer",  "--split",
+                                    "--stuck-block",  "--reply-address", "--fixed-reply-address",
+                                    "--probe-length", "--stop-after",    "--hangup-after"};
 
 // Parses the whole text as a number in [min, max]; hexadecimal may carry 0x.
 std::optional<uint64_t> ParseNumber(std::string text, int base, uint64_t min, uint64_t max) {
@@ -87,10 +88,15 @@ std::optional<TSimOptions> ParseSimOptions(const std::vector<std::string>& args,
                 return std::nullopt;
             }
             options.Faults.StuckBlock = static_cast<uint16_t>(*parsed);
-        } else if (name == "--reply-address") {
+        } else if (name == "--reply-address" || name == "--fixed-reply-address") {
             if (!(parsed = number(16, 0, 0xFFFF, "a hexadecimal address 0000 to FFFF")))
                 return std::nullopt;
-            options.Faults.ReplyAddress = static_cast<uint16_t>(*parsed);
+            (name == "--reply-address" ? options.Faults.ReplyAddress : options.Faults.FixedReplyAddress) =
+                static_cast<uint16_t>(*parsed);
+        } else if (name == "--probe-length") {
+            if (!(parsed = number(10, 1, 5, "a length 1 to 5")))
+                return std::nullopt;
+            options.Faults.ProbeLength = static_cast<size_t>(*parsed);
         } else if (name == "--stop-after") {
             if (!(parsed = number(10, 0, Unlimited, "a count")))
                 return std::nullopt;
