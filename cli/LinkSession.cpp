@@ -67,8 +67,8 @@ bool TLinkSession::SearchPorts() {
 void TLinkSession::ShowProgress(bool last) {
     if (!ProgressOnTerminal)
         return;
-    Err << "\r" << Main.PanelScan.Caption() << " " << Main.ProgressBar.Position() / TMain::BlockSize << "/"
-        << Main.ProgressBar.Max / TMain::BlockSize << (last ? "\n" : "") << std::flush;
+    Err << "\r" << Main.PanelScan.Caption() << " " << Main.ProgressBar.Position() / LinkProtocol::BlockSize << "/"
+        << Main.ProgressBar.Max / LinkProtocol::BlockSize << (last ? "\n" : "") << std::flush;
 }
 
 bool TLinkSession::AwaitTransfer() {
