@@ -8,7 +8,7 @@
 TReadStatus ReadFileBytes(const std::string& path, std::string& bytes, std::string& error, size_t limit) {
     bytes.clear();
     error.clear();
-    std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "rb"), &std::fclose);
+    std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(OpenFile(path, "rb"), &std::fclose);
     if (!file) {
         const int code = errno;
         if (code == ENOENT)

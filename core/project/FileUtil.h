@@ -1,5 +1,6 @@
 #pragma once
 #include <cstddef>
+#include <cstdio>
 #include <string>
 
 enum class TReadStatus { Read, Missing, Failed };
@@ -14,3 +15,6 @@ TReadStatus ReadFileBytes(const std::string& path, std::string& bytes, std::stri
 // over the old file. On failure returns false, leaves the old file as it was, removes the
 // temporary file and puts a message naming `path` into `error`.
 bool WriteFileAtomically(const std::string& path, const std::string& bytes, std::string& error);
+
+// std::fopen for a UTF-8 name, on every system.
+std::FILE* OpenFile(const std::string& path, const char* mode);

@@ -97,3 +97,7 @@ bool WriteFileAtomically(const std::string& path, const std::string& bytes, std:
     }
     return true;
 }
+
+std::FILE* OpenFile(const std::string& path, const char* mode) {
+    return std::fopen(path.c_str(), mode);
+}
