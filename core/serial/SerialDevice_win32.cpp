@@ -199,49 +199,13 @@ public:
         return true;
     }
     TSerialError Read(char* buffer, std::uint32_t count, std::uint32_t& done) override {
-        done = 0;
-        if (FGone)
-            return TSerialError::Gone;
-        DWORD n = 0;
-        if (!::ReadFile(FHandle, buffer, count, &n, &FReadOv)) {
-            const DWORD code = ::GetLastError();
-            if (code != ERROR_IO_PENDING)
-                return Fail(code);
-            if (!::GetOverlappedResult(FHandle, &FReadOv, &n, TRUE))
-                return Fail(::GetLastError());
-            ::ResetEvent(FReadOv.hEvent);
-        }
-        done = n;
-        return TSerialError::None;
+        return Transfer(::ReadFile, buffer, count, done, FReadOv, nullptr);
     }
     // PurgeComm aborts only a write already pending: one issued just after it, under flow
     // control, would wait for ever. The abort stays signalled until a write that has to wait
     // takes it, so it ends that write as well, whichever came first.
     TSerialError Write(const char* buffer, std::uint32_t count, std::uint32_t& done) override {
-        done = 0;
-        if (FGone)
-            return TSerialError::Gone;
-        DWORD n = 0;
-        if (!::WriteFile(FHandle, buffer, count, &n, &FWriteOv)) {
-            const DWORD code = ::GetLastError();
-            if (code != ERROR_IO_PENDING)
-                return Fail(code);
-            const HANDLE events[] = {FWriteOv.hEvent, FWriteAbort};
-            const bool aborted = ::WaitForMultipleObjects(2, events, FALSE, INFINITE) == WAIT_OBJECT_0 + 1;
-            if (aborted)
-                ::CancelIoEx(FHandle, &FWriteOv);
-            const bool ok = ::GetOverlappedResult(FHandle, &FWriteOv, &n, TRUE) != 0;
-            const DWORD result = ok ? ERROR_SUCCESS : ::GetLastError();
-            ::ResetEvent(FWriteOv.hEvent);
-            done = n;
-            if (aborted || result == ERROR_OPERATION_ABORTED) {
-                ::ResetEvent(FWriteAbort);
-                return TSerialError::Cancelled;
-            }
-            return ok ? TSerialError::None : Fail(result);
-        }
-        done = n;
-        return TSerialError::None;
+        return Transfer(::WriteFile, buffer, count, done, FWriteOv, FWriteAbort);
     }
 
 private:
@@ -250,6 +214,37 @@ private:
         if (error == TSerialError::Gone)
             FGone = true;
         return error;
+    }
+    // A read or a write; a write can also be ended by the abort event.
+    template <class TCall, class TBuffer>
+    TSerialError Transfer(TCall call, TBuffer buffer, std::uint32_t count, std::uint32_t& done,
+                          OVERLAPPED& ov, HANDLE abort) {
+        done = 0;
+        if (FGone)
+            return TSerialError::Gone;
+        DWORD n = 0;
+        if (!call(FHandle, buffer, count, &n, &ov)) {
+            const DWORD code = ::GetLastError();
+            if (code != ERROR_IO_PENDING)
+                return Fail(code);
+            const HANDLE events[] = {ov.hEvent, abort};
+            const bool aborted =
+                abort && ::WaitForMultipleObjects(2, events, FALSE, INFINITE) == WAIT_OBJECT_0 + 1;
+            if (aborted)
+                ::CancelIoEx(FHandle, &ov);
+            const bool ok = ::GetOverlappedResult(FHandle, &ov, &n, TRUE) != 0;
+            const DWORD result = ok ? ERROR_SUCCESS : ::GetLastError();
+            ::ResetEvent(ov.hEvent);
+            done = n;
+            if (abort && (aborted || result == ERROR_OPERATION_ABORTED)) {
+                ::ResetEvent(abort);
+                return TSerialError::Cancelled;
+            }
+            if (!ok)
+                return Fail(result);
+        }
+        done = n;
+        return TSerialError::None;
     }
     std::array<HANDLE*, 5> Events() {
         return {&FReadOv.hEvent, &FWriteOv.hEvent, &FWaitOv.hEvent, &FMaskChanged, &FWriteAbort};
