@@ -180,6 +180,8 @@ public:
         const DWORD code = ::GetLastError();
         if (code == ERROR_IO_PENDING)
             return TWaitStart::Pending;
+        // Wine on a pseudo-terminal fails here with ERROR_NOT_SUPPORTED when the mask holds a
+        // modem-line event: it reads the lines first, and the terminal has none.
         // A lost device is not waited on again; the close's mask change ends the next wait.
         return Fail(code) == TSerialError::Gone ? TWaitStart::Pending : TWaitStart::Failed;
     }
