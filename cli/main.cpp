@@ -1,4 +1,5 @@
 // varokconfig-cli: the editor's core for batch use.
+#include "Arguments.h"
 #include "BatchUi.h"
 #include "ConfigCommands.h"
 #include "ExitStatus.h"
@@ -103,7 +104,7 @@ int LinkCommand(TLinkCommand command, const std::vector<std::string>& args) {
 } // namespace
 
 int main(int argc, char** argv) {
-    std::vector<std::string> args(argv + 1, argv + argc);
+    const std::vector<std::string> args = CommandArguments(argc, argv);
     if (args.empty())
         return UsageError("no command given");
     if (args[0] == "--help" || args[0] == "-h" || args[0] == "help") {

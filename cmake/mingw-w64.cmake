@@ -8,3 +8,7 @@ set(CMAKE_FIND_ROOT_PATH /usr/x86_64-w64-mingw32)
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+# The C++ runtime and the threads library linked in, so a copied folder runs on a bare Windows.
+set(CMAKE_EXE_LINKER_FLAGS_INIT "-static")
+# Debian has no Windows build of GoogleTest: the tests build it from its sources.
+set(VAROK_GTEST_SOURCE_DIR /usr/src/googletest CACHE PATH "GoogleTest sources for the cross-built tests")

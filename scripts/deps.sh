@@ -25,3 +25,5 @@ VAROK_BUILD_PACKAGES=(cmake g++ make pkg-config qt6-base-dev libgl-dev qt6-trans
 VAROK_TEST_PACKAGES=(libgtest-dev libgmock-dev clang libclang-rt-14-dev g++-mingw-w64-x86-64-posix)
 # xdg-utils: opens the report in the desktop's text editor.
 VAROK_RUN_PACKAGES=(xdg-utils)
+# The Windows build and its run under Wine (scripts/test-windows.sh); googletest: its sources.
+VAROK_WINDOWS_PACKAGES=(g++-mingw-w64-x86-64-posix googletest wine wine64)

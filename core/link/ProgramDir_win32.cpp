@@ -1,27 +1,28 @@
 #include "link/ProgramDir.h"
-#include <cstdlib>
+#include "ui/WideText.h"
 #include <filesystem>
 #include <system_error>
 #include <windows.h>
 
+// Folders go back as UTF-8, like every other name in the program.
 std::string ProgramDirectory() {
-    char path[MAX_PATH];
-    const DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
+    wchar_t path[MAX_PATH];
+    const DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH);
     if (length == 0 || length == MAX_PATH)
         return ".\\";
-    return std::filesystem::path(std::string(path, length)).parent_path().string() + "\\";
+    return Utf8Text(std::filesystem::path(std::wstring(path, length)).parent_path().wstring()) + "\\";
 }
 
 std::string UserDataDirectory() {
     std::filesystem::path dir;
-    if (const char* appData = std::getenv("APPDATA"); appData && *appData)
+    if (const wchar_t* appData = _wgetenv(L"APPDATA"); appData && *appData)
         dir = appData;
     else
         dir = std::filesystem::temp_directory_path();
-    dir /= "VarokConfig";
+    dir /= L"VarokConfig";
     std::error_code ignored;
     std::filesystem::create_directories(dir, ignored);
-    return dir.string() + "\\";
+    return Utf8Text(dir.wstring()) + "\\";
 }
 
 void LocalTime(std::time_t time, std::tm& local) {

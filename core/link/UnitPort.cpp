@@ -1,5 +1,6 @@
 #include "link/UnitPort.h"
 #include "link/ProgramDir.h"
+#include "project/FileUtil.h"
 #include <cstdio>
 #include <ctime>
 
@@ -35,10 +36,10 @@ void TFormPort::AppendToDebugFile(const std::string& line) {
     std::strftime(stamp, sizeof stamp, "%H:%M:%S", &local);
     // Opened and closed for every line. A program folder we may not write into sends the
     // log to the user's data folder; a line that cannot be written anywhere is lost.
-    std::FILE* file = std::fopen(DebugFilePath.c_str(), "ab");
+    std::FILE* file = OpenFile(DebugFilePath, "ab");
     if (!file && DebugFilePath == ProgramDirectory() + "debug.txt") {
         DebugFilePath = UserDataDirectory() + "debug.txt";
-        file = std::fopen(DebugFilePath.c_str(), "ab");
+        file = OpenFile(DebugFilePath, "ab");
     }
     if (file) {
         const std::string text = std::string(stamp) + " " + line + "\r\n";

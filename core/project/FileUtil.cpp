@@ -19,7 +19,7 @@ TReadStatus ReadFileBytes(const std::string& path, std::string& bytes, std::stri
         error = "Unable to read " + path + ": " + why;
         return TReadStatus::Failed;
     };
-    std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "rb"), &std::fclose);
+    std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(OpenFile(path, "rb"), &std::fclose);
     if (!file)
         return fail(errno);
     char buffer[65536];

@@ -1,5 +1,6 @@
 #pragma once
 #include <cstddef>
+#include <cstdio>
 #include <string>
 
 enum class TReadStatus { Read, Missing, TooLarge, Failed };
@@ -32,3 +33,6 @@ bool WriteNewPrivateFile(const std::string& folder, const std::string& stem, con
 
 // Removes a file (a link itself, not what it points to); false if it could not.
 bool RemoveFile(const std::string& path);
+
+// std::fopen for a UTF-8 name, on every system.
+std::FILE* OpenFile(const std::string& path, const char* mode);

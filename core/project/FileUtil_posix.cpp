@@ -124,3 +124,7 @@ bool WriteNewPrivateFile(const std::string& folder, const std::string& stem, con
 bool RemoveFile(const std::string& path) {
     return unlink(path.c_str()) == 0;
 }
+
+std::FILE* OpenFile(const std::string& path, const char* mode) {
+    return std::fopen(path.c_str(), mode);
+}

@@ -1,14 +1,15 @@
 #include "project/FileUtil.h"
+#include "ui/WideText.h"
 #include <algorithm>
 #include <windows.h>
 
 namespace {
 std::string Reason(DWORD code) {
-    char* text = nullptr;
-    const DWORD length = FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
+    wchar_t* text = nullptr;
+    const DWORD length = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
                                             FORMAT_MESSAGE_IGNORE_INSERTS,
-                                        nullptr, code, 0, reinterpret_cast<char*>(&text), 0, nullptr);
-    std::string reason = length ? std::string(text, length) : "error " + std::to_string(code);
+                                        nullptr, code, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+    std::string reason = length ? Utf8Text(std::wstring(text, length)) : "error " + std::to_string(code);
     LocalFree(text);
     while (!reason.empty() && (reason.back() == '\r' || reason.back() == '\n' || reason.back() == '.'))
         reason.pop_back();
@@ -35,20 +36,24 @@ bool WriteAll(HANDLE file, const std::string& bytes) {
 }
 } // namespace
 
+std::FILE* OpenFile(const std::string& path, const char* mode) {
+    return _wfopen(WideText(path).c_str(), WideText(mode).c_str());
+}
+
 bool WriteFileAtomically(const std::string& path, const std::string& bytes, std::string& error) {
     error.clear();
-    char temporary[MAX_PATH];
-    if (!GetTempFileNameA(Folder(path).c_str(), "vrk", 0, temporary)) {
+    wchar_t temporary[MAX_PATH];
+    if (!GetTempFileNameW(WideText(Folder(path)).c_str(), L"vrk", 0, temporary)) {
         error = "Unable to write to " + path + ": " + Reason(GetLastError());
         return false;
     }
     auto fail = [&](DWORD code) {
-        DeleteFileA(temporary);
+        DeleteFileW(temporary);
         error = "Unable to write to " + path + ": " + Reason(code);
         return false;
     };
     HANDLE file =
-        CreateFileA(temporary, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+        CreateFileW(temporary, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE)
         return fail(GetLastError());
     if (!WriteAll(file, bytes) || !FlushFileBuffers(file)) {
@@ -59,7 +64,7 @@ bool WriteFileAtomically(const std::string& path, const std::string& bytes, std:
     if (!CloseHandle(file))
         return fail(GetLastError());
     // A read-only old file makes the move fail, which keeps it.
-    if (!MoveFileExA(temporary, path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+    if (!MoveFileExW(temporary, WideText(path).c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
         return fail(GetLastError());
     return true;
 }
@@ -71,8 +76,8 @@ bool WriteNewPrivateFile(const std::string& folder, const std::string& stem, con
     for (unsigned attempt = 0; attempt < 100; ++attempt) {
         const std::string name = folder + "\\" + stem + "-" +
                                  std::to_string((GetTickCount() ^ GetCurrentProcessId()) + attempt) + suffix;
-        HANDLE file =
-            CreateFileA(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+        HANDLE file = CreateFileW(WideText(name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr);
         if (file == INVALID_HANDLE_VALUE) {
             if (GetLastError() == ERROR_FILE_EXISTS)
                 continue;
@@ -82,7 +87,7 @@ bool WriteNewPrivateFile(const std::string& folder, const std::string& stem, con
         const bool written = WriteAll(file, bytes);
         const DWORD code = GetLastError();
         if (!CloseHandle(file) || !written) {
-            DeleteFileA(name.c_str());
+            DeleteFileW(WideText(name).c_str());
             error = "Unable to write to " + name + ": " + Reason(written ? GetLastError() : code);
             return false;
         }
@@ -94,5 +99,5 @@ bool WriteNewPrivateFile(const std::string& folder, const std::string& stem, con
 }
 
 bool RemoveFile(const std::string& path) {
-    return DeleteFileA(path.c_str()) != 0;
+    return DeleteFileW(WideText(path).c_str()) != 0;
 }

@@ -4,8 +4,8 @@
 
 #include "serial/SerialDevice.h"
 
+#include <array>
 #include <atomic>
-#include <cstddef>
 #include <cstring>
 #include <mutex>
 
@@ -37,8 +37,29 @@ TSerialError MapError(DWORD code) {
     }
 }
 
-// The control-flags word sits in the DWORD right behind the rate in the settings record.
-constexpr std::size_t FlagsOffset = offsetof(DCB, BaudRate) + sizeof(DWORD);
+// The control-flags word of the line settings and the settings record's bit fields, bit for bit.
+std::uint32_t ControlFlags(const DCB& dcb) {
+    return dcb.fBinary | dcb.fParity << 1 | dcb.fOutxCtsFlow << 2 | dcb.fOutxDsrFlow << 3 |
+           dcb.fDtrControl << 4 | dcb.fDsrSensitivity << 6 | dcb.fTXContinueOnXoff << 7 | dcb.fOutX << 8 |
+           dcb.fInX << 9 | dcb.fErrorChar << 10 | dcb.fNull << 11 | dcb.fRtsControl << 12 |
+           dcb.fAbortOnError << 14;
+}
+
+void SetControlFlags(DCB& dcb, std::uint32_t flags) {
+    dcb.fBinary = flags & 1;
+    dcb.fParity = flags >> 1 & 1;
+    dcb.fOutxCtsFlow = flags >> 2 & 1;
+    dcb.fOutxDsrFlow = flags >> 3 & 1;
+    dcb.fDtrControl = flags >> 4 & 3;
+    dcb.fDsrSensitivity = flags >> 6 & 1;
+    dcb.fTXContinueOnXoff = flags >> 7 & 1;
+    dcb.fOutX = flags >> 8 & 1;
+    dcb.fInX = flags >> 9 & 1;
+    dcb.fErrorChar = flags >> 10 & 1;
+    dcb.fNull = flags >> 11 & 1;
+    dcb.fRtsControl = flags >> 12 & 3;
+    dcb.fAbortOnError = flags >> 14 & 1;
+}
 
 class TWin32SerialDevice final : public TSerialDevice {
 public:
@@ -52,11 +73,16 @@ public:
                                 FILE_FLAG_OVERLAPPED | FILE_ATTRIBUTE_NORMAL, nullptr);
         if (FHandle == INVALID_HANDLE_VALUE)
             return MapError(::GetLastError());
-        for (OVERLAPPED* ov : {&FReadOv, &FWriteOv, &FWaitOv}) {
+        for (OVERLAPPED* ov : {&FReadOv, &FWriteOv, &FWaitOv})
             std::memset(ov, 0, sizeof *ov);
-            ov->hEvent = ::CreateEventA(nullptr, TRUE, FALSE, nullptr);
+        for (HANDLE* event : Events()) {
+            *event = ::CreateEventA(nullptr, TRUE, FALSE, nullptr);
+            if (!*event) {
+                const DWORD code = ::GetLastError();
+                Close();
+                return MapError(code);
+            }
         }
-        FMaskChanged = ::CreateEventA(nullptr, TRUE, FALSE, nullptr);
         FGone = false;
         return TSerialError::None;
     }
@@ -64,7 +90,7 @@ public:
         if (FHandle != INVALID_HANDLE_VALUE)
             ::CloseHandle(FHandle);
         FHandle = INVALID_HANDLE_VALUE;
-        for (HANDLE* event : {&FReadOv.hEvent, &FWriteOv.hEvent, &FWaitOv.hEvent, &FMaskChanged}) {
+        for (HANDLE* event : Events()) {
             if (*event)
                 ::CloseHandle(*event);
             *event = nullptr;
@@ -85,7 +111,7 @@ public:
         FDcb.DCBlength = sizeof FDcb;
         const bool ok = ::GetCommState(FHandle, &FDcb) != 0;
         s.Rate = FDcb.BaudRate;
-        std::memcpy(&s.Flags, reinterpret_cast<const char*>(&FDcb) + FlagsOffset, sizeof s.Flags);
+        s.Flags = ControlFlags(FDcb);
         s.XonLim = FDcb.XonLim;
         s.XoffLim = FDcb.XoffLim;
         s.ByteSize = FDcb.ByteSize;
@@ -100,7 +126,7 @@ public:
         std::lock_guard lock(FDcbLock);
         FDcb.DCBlength = sizeof FDcb;
         FDcb.BaudRate = s.Rate;
-        std::memcpy(reinterpret_cast<char*>(&FDcb) + FlagsOffset, &s.Flags, sizeof s.Flags);
+        SetControlFlags(FDcb, s.Flags);
         FDcb.XonLim = s.XonLim;
         FDcb.XoffLim = s.XoffLim;
         FDcb.ByteSize = s.ByteSize;
@@ -132,7 +158,11 @@ public:
         outQueue = stat.cbOutQue;
         return true;
     }
-    bool Purge(std::uint32_t flags) override { return ::PurgeComm(FHandle, flags) != 0; }
+    bool Purge(std::uint32_t flags) override {
+        if (flags & PURGE_TXABORT)
+            ::SetEvent(FWriteAbort);
+        return ::PurgeComm(FHandle, flags) != 0;
+    }
     bool SetEventMask(std::uint32_t mask) override {
         ::SetEvent(FMaskChanged);
         return ::SetCommMask(FHandle, mask) != 0;
@@ -150,6 +180,8 @@ public:
         const DWORD code = ::GetLastError();
         if (code == ERROR_IO_PENDING)
             return TWaitStart::Pending;
+        // Wine on a pseudo-terminal fails here with ERROR_NOT_SUPPORTED when the mask holds a
+        // modem-line event: it reads the lines first, and the terminal has none.
         // A lost device is not waited on again; the close's mask change ends the next wait.
         return Fail(code) == TSerialError::Gone ? TWaitStart::Pending : TWaitStart::Failed;
     }
@@ -169,10 +201,13 @@ public:
         return true;
     }
     TSerialError Read(char* buffer, std::uint32_t count, std::uint32_t& done) override {
-        return Transfer(::ReadFile, buffer, count, done, FReadOv);
+        return Transfer(::ReadFile, buffer, count, done, FReadOv, nullptr);
     }
+    // PurgeComm aborts only a write already pending: one issued just after it, under flow
+    // control, would wait for ever. The abort stays signalled until a write that has to wait
+    // takes it, so it ends that write as well, whichever came first.
     TSerialError Write(const char* buffer, std::uint32_t count, std::uint32_t& done) override {
-        return Transfer(::WriteFile, const_cast<char*>(buffer), count, done, FWriteOv);
+        return Transfer(::WriteFile, buffer, count, done, FWriteOv, FWriteAbort);
     }
 
 private:
@@ -182,9 +217,10 @@ private:
             FGone = true;
         return error;
     }
-    template <class TCall>
-    TSerialError Transfer(TCall call, char* buffer, std::uint32_t count, std::uint32_t& done,
-                          OVERLAPPED& ov) {
+    // A read or a write; a write can also be ended by the abort event.
+    template <class TCall, class TBuffer>
+    TSerialError Transfer(TCall call, TBuffer buffer, std::uint32_t count, std::uint32_t& done,
+                          OVERLAPPED& ov, HANDLE abort) {
         done = 0;
         if (FGone)
             return TSerialError::Gone;
@@ -193,12 +229,27 @@ private:
             const DWORD code = ::GetLastError();
             if (code != ERROR_IO_PENDING)
                 return Fail(code);
-            if (!::GetOverlappedResult(FHandle, &ov, &n, TRUE))
-                return Fail(::GetLastError());
+            const HANDLE events[] = {ov.hEvent, abort};
+            const bool aborted =
+                abort && ::WaitForMultipleObjects(2, events, FALSE, INFINITE) == WAIT_OBJECT_0 + 1;
+            if (aborted)
+                ::CancelIoEx(FHandle, &ov);
+            const bool ok = ::GetOverlappedResult(FHandle, &ov, &n, TRUE) != 0;
+            const DWORD result = ok ? ERROR_SUCCESS : ::GetLastError();
             ::ResetEvent(ov.hEvent);
+            done = n;
+            if (abort && (aborted || result == ERROR_OPERATION_ABORTED)) {
+                ::ResetEvent(abort);
+                return TSerialError::Cancelled;
+            }
+            if (!ok)
+                return Fail(result);
         }
         done = n;
         return TSerialError::None;
+    }
+    std::array<HANDLE*, 5> Events() {
+        return {&FReadOv.hEvent, &FWriteOv.hEvent, &FWaitOv.hEvent, &FMaskChanged, &FWriteAbort};
     }
 
     std::string FName;
@@ -208,6 +259,7 @@ private:
     OVERLAPPED FWaitOv{};
     DWORD FWaitMask = 0;
     HANDLE FMaskChanged = nullptr;
+    HANDLE FWriteAbort = nullptr;
     std::atomic<bool> FGone{false};
     std::mutex FDcbLock;
     DCB FDcb{};
