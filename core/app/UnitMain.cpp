@@ -200,6 +200,20 @@ void TMain::TBOpenClick() {
     RefillEditor();
 }
 
+namespace {
+// The box's fixed text names the file; the file layer's message names it again, so only the
+// reason that follows the name is added.
+std::string FileFailure(const std::string& text, const std::string& path, const std::string& error) {
+    const std::string named = path + ": ";
+    std::string reason;
+    if (const size_t at = error.find(named); at != std::string::npos)
+        reason = error.substr(at + named.size());
+    else if (error.find(path) == std::string::npos)
+        reason = error;
+    return reason.empty() ? text : text + "\n" + reason;
+}
+} // namespace
+
 TMain::TSaveResult TMain::Save() {
     std::string fileName;
     if (!Ui.SaveFileDialog({ProjectFile::Filter, ProjectFile::DefaultExt, ProjectTitle}, fileName))
@@ -207,8 +221,8 @@ TMain::TSaveResult TMain::Save() {
     std::string error;
     const std::string image(reinterpret_cast<const char*>(Image.Data()), Layout::ImageSize);
     if (!WriteFileAtomically(fileName, image, error)) {
-        Ui.MessageBox(TBoxKind::Error, CaptionBase, "Cannot create file " + fileName + "\n" + error,
-                      TBoxButtons::Ok);
+        Ui.MessageBox(TBoxKind::Error, CaptionBase,
+                      FileFailure("Cannot create file " + fileName, fileName, error), TBoxButtons::Ok);
         return TSaveResult::Failed;
     }
     std::vector<std::string> lengths;
@@ -216,8 +230,8 @@ TMain::TSaveResult TMain::Save() {
         lengths.push_back(Algorithms.LenMes.Value(k));
     const std::string sideFile = ProjectFile::SideFileName(fileName);
     if (!ProjectFile::SaveLengths(sideFile, lengths, error)) {
-        Ui.MessageBox(TBoxKind::Error, CaptionBase, "Unable to write to " + sideFile + "\n" + error,
-                      TBoxButtons::Ok);
+        Ui.MessageBox(TBoxKind::Error, CaptionBase,
+                      FileFailure("Unable to write to " + sideFile, sideFile, error), TBoxButtons::Ok);
         return TSaveResult::Failed;
     }
     Saved = true;
@@ -233,7 +247,8 @@ void TMain::TBReportClick() {
     const std::string text = TReport::Render(report.Build());
     std::string error;
     if (!WriteFileAtomically(ReportFileName, text, error)) {
-        Ui.MessageBox(TBoxKind::Error, CaptionBase, "Cannot create file " + ReportFileName + "\n" + error,
+        Ui.MessageBox(TBoxKind::Error, CaptionBase,
+                      FileFailure("Cannot create file " + ReportFileName, ReportFileName, error),
                       TBoxButtons::Ok);
         TBReport.SetDown(false);
         return;
@@ -454,8 +469,10 @@ void TMain::ProbePort() {
     uint8_t probe[5] = {0x00, 0x01, 0x04, 0x55, 0x00};
     SealPacket(probe, sizeof probe);
     if (TestOpenPort(PortNumber)) {
+        ProbeOpening = true;
         CommPort.SetComNumber(PortNumber);
         CommPort.SetOpen(true);
+        ProbeOpening = false;
         CommPort.FlushInBuffer();
         SendPacket(probe, sizeof probe);
     } else if (!SetComPort.CheckBox1.Checked()) {
@@ -470,6 +487,8 @@ void TMain::ProbePort() {
 }
 
 void TMain::TimerTimer() {
+    if (ProbeOpening)
+        return;
     if (LinkMode == 1 && SetComPort.CheckBox1.Checked()) {
         ++PortNumber;
         if (PortNumber > 255)
