@@ -108,8 +108,9 @@ double WithPort(TCommPort& port, THandOver& handOver, int master, const std::str
 }
 
 // Writes `size` bytes to the master at the line's pace (8N1: 10 bits a byte), by a schedule so
-// that late wake-ups catch up; returns when the last byte is written.
-void PacedWrite(int master, const std::string& data, std::size_t size, int baud, TClock::time_point start) {
+// that late wake-ups catch up; returns when the last byte is written, with the time of the first.
+TClock::time_point PacedWrite(int master, const std::string& data, std::size_t size, int baud) {
+    const auto start = TClock::now();
     const double bytesPerSecond = baud / 10.0;
     std::size_t written = 0;
     while (written < size) {
@@ -121,6 +122,7 @@ void PacedWrite(int master, const std::string& data, std::size_t size, int baud,
         }
         std::this_thread::sleep_for(std::chrono::microseconds(500));
     }
+    return start;
 }
 
 struct TPaced {
@@ -141,9 +143,9 @@ TPaced PacedReceive(TCommPort& port, THandOver& handOver, int master, const std:
         received += sender.GetBlock(buffer, sizeof buffer);
         last = TClock::now();
     };
-    const auto start = TClock::now();
-    std::thread peer([&] { PacedWrite(master, data, size, baud, start); });
-    const auto deadline = start + std::chrono::duration<double>(seconds * 2 + 2);
+    TClock::time_point start{};
+    std::thread peer([&] { start = PacedWrite(master, data, size, baud); });
+    const auto deadline = TClock::now() + std::chrono::duration<double>(seconds * 2 + 2);
     while (received < size && TClock::now() < deadline)
         handOver.WaitAndRun(TClock::now() + std::chrono::milliseconds(5));
     peer.join();
@@ -172,8 +174,8 @@ std::vector<double> FirstByteDelays(TCommPort& port, THandOver& handOver, int ma
     std::vector<double> delays;
     for (int i = 0; i < bursts; ++i) {
         received = 0;
-        const auto start = TClock::now();
-        std::thread peer([&] { PacedWrite(master, data, 39, 9600, start); });
+        TClock::time_point start{};
+        std::thread peer([&] { start = PacedWrite(master, data, 39, 9600); });
         PumpUntil(
             handOver, [&] { return received >= 39; }, std::chrono::seconds(2));
         peer.join();
@@ -246,8 +248,8 @@ int main() {
         std::sort(delays.begin(), delays.end());
         std::printf(
             "first byte on the line -> OnDataReceived (9600 baud, %zu quiet-line bursts): median %.1f ms, "
-            "worst %.1f ms (design: up to about 50 ms)\n",
-            delays.size(), delays[delays.size() / 2], delays.back());
+            "90%% %.1f ms, worst %.1f ms (design: up to about 50 ms)\n",
+            delays.size(), delays[delays.size() / 2], delays[delays.size() * 9 / 10], delays.back());
     }
     ::unlink(link.c_str());
     ::rmdir(dir);
