@@ -30,6 +30,9 @@ int TLinkSession::Probe() {
     if (!Main.TBFind.Down())
         return ExitLink; // the port failed the port test; the message is out
     const bool answered = SearchPorts();
+    // A port that could not be opened has been named with its reason; nothing was sent there.
+    if (!answered && Options.Port != 0 && !Main.CommPort.GetOpen())
+        return ExitLink;
     if (!answered) {
         Err << (Options.Port != 0 ? "Нет ответа от контроллера на COM " + std::to_string(Main.PortNumber)
                                   : std::string("Контроллер не найден на COM 1 … 255"))
@@ -42,8 +45,13 @@ int TLinkSession::Probe() {
 
 bool TLinkSession::AwaitProbeReply() {
     // A port the component could not open has said so; nothing was sent that could be answered.
-    if (!Main.CommPort.GetOpen() || Main.CommPort.GetComNumber() != Main.PortNumber)
+    // The system's reason follows the component's fixed text.
+    if (!Main.CommPort.GetOpen() || Main.CommPort.GetComNumber() != Main.PortNumber) {
+        const TSerialErrorInfo& reason = Main.CommPort.GetOpenError();
+        if (reason.Error != TSerialError::None && Main.CommPort.GetComNumber() == Main.PortNumber)
+            Err << "COM " << Main.PortNumber << ": " << reason.Text << std::endl;
         return false;
+    }
     return PumpUntil(
         Main.HandOver, [this] { return Main.LinkMode != LinkProtocol::ModeProbe; }, Timeout);
 }
@@ -67,8 +75,8 @@ bool TLinkSession::SearchPorts() {
 void TLinkSession::ShowProgress(bool last) {
     if (!ProgressOnTerminal)
         return;
-    Err << "\r" << Main.PanelScan.Caption() << " " << Main.ProgressBar.Position() / LinkProtocol::BlockSize << "/"
-        << Main.ProgressBar.Max / LinkProtocol::BlockSize << (last ? "\n" : "") << std::flush;
+    Err << "\r" << Main.PanelScan.Caption() << " " << Main.ProgressBar.Position() / LinkProtocol::BlockSize
+        << "/" << Main.ProgressBar.Max / LinkProtocol::BlockSize << (last ? "\n" : "") << std::flush;
 }
 
 bool TLinkSession::AwaitTransfer() {

@@ -235,6 +235,18 @@ bool AcceptLossyTexts(TUi& ui, const TCompositionRules& composition, const TIniF
                          "Символы, которых нет в кодировке Windows-1251, будут сохранены как \"?\":" + list,
                          TBoxButtons::OkCancel) == TModalResult::Ok;
 }
+
+// The box's fixed text names the file; the file layer's message names it again, so only the
+// reason that follows the name is added.
+std::string FileFailure(const std::string& text, const std::string& path, const std::string& error) {
+    const std::string named = path + ": ";
+    std::string reason;
+    if (const size_t at = error.find(named); at != std::string::npos)
+        reason = error.substr(at + named.size());
+    else if (error.find(path) == std::string::npos)
+        reason = error;
+    return reason.empty() ? text : text + "\n" + reason;
+}
 } // namespace
 
 TMain::TSaveResult TMain::Save() {
@@ -249,8 +261,8 @@ TMain::TSaveResult TMain::Save() {
     std::string error;
     const std::string sideFile = ProjectFile::SideFileName(fileName);
     if (!ProjectFile::PrepareLengths(side, sideFile, lengths, error)) {
-        Ui.MessageBox(TBoxKind::Error, CaptionBase, "Unable to write to " + sideFile + "\n" + error,
-                      TBoxButtons::Ok);
+        Ui.MessageBox(TBoxKind::Error, CaptionBase,
+                      FileFailure("Unable to write to " + sideFile, sideFile, error), TBoxButtons::Ok);
         return TSaveResult::Failed;
     }
     if (!AcceptLossyTexts(Ui, Composition, side, lengths))
@@ -273,7 +285,8 @@ void TMain::TBReportClick() {
     const std::string text = TReport::Render(report.Build());
     std::string error;
     if (!WriteFileAtomically(ReportFileName, text, error)) {
-        Ui.MessageBox(TBoxKind::Error, CaptionBase, "Cannot create file " + ReportFileName + "\n" + error,
+        Ui.MessageBox(TBoxKind::Error, CaptionBase,
+                      FileFailure("Cannot create file " + ReportFileName, ReportFileName, error),
                       TBoxButtons::Ok);
         TBReport.SetDown(false);
         return;
@@ -534,8 +547,10 @@ void TMain::ProbePort() {
     uint8_t probe[ProbeSize] = {0x00, 0x01, ProbeSize - 1, ProbeCommand};
     Seal(probe, sizeof probe, Checksum);
     if (TestOpenPort(PortNumber)) {
+        ProbeOpening = true;
         CommPort.SetComNumber(PortNumber);
         CommPort.SetOpen(true);
+        ProbeOpening = false;
         CommPort.FlushInBuffer();
         SendPacket(probe, sizeof probe);
     } else if (!SetComPort.CheckBox1.Checked()) {
@@ -550,6 +565,8 @@ void TMain::ProbePort() {
 }
 
 void TMain::TimerTimer() {
+    if (ProbeOpening)
+        return;
     // A probe answer cut short is judged now rather than waited for for ever.
     if (LinkMode == ModeProbe && ReplyCount > 0) {
         JudgeProbeReply();

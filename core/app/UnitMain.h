@@ -119,6 +119,9 @@ public:
     void ProbePort();
     bool TestOpenPort(int n) { return PortTest(n); }
     void TimerTimer();
+    // The probe is opening its port: a box of the open runs an event loop, where a search tick
+    // must not start the next port's open; that tick is left to the next period.
+    bool ProbeOpening = false;
 
     // Editor entry points (the panels do the work).
     void CheckBox180Click(TControl& control) { Algorithms.CheckBox180Click(control); }

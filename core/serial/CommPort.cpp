@@ -48,7 +48,9 @@ void TCommPort::SetOpen(bool value) {
         ClosePort();
 }
 
-void TCommPort::CantOpen() {
+// The box keeps its fixed text; the reason stays with the component for who can show it.
+void TCommPort::CantOpen(const TSerialErrorInfo& reason) {
+    FOpenError = reason;
     FUi.MessageBox(TBoxKind::Error, "COM port error", "Can't open COM port", TBoxButtons::Ok);
 }
 
@@ -67,6 +69,16 @@ void TCommPort::OpenPort() {
             FDeferred = TDeferred::Reopen;
         return;
     }
+    // A box of this open runs an event loop in the GUI; an open asked for from there would
+    // replace the workers this one is about to start.
+    if (FOpening)
+        return;
+    FOpening = true;
+    struct TOpening {
+        bool& Flag;
+        ~TOpening() { Flag = false; }
+    } opening{FOpening};
+    FOpenError = {};
     FIn.Used = FOut.Used = 0;
     FIn.Pos = FOut.Pos = 0;
     try {
@@ -74,17 +86,19 @@ void TCommPort::OpenPort() {
         FIn.Buffer.assign(FInSize, 0);
     } catch (const std::bad_alloc&) {
         ReleaseRings();
-        CantOpen();
+        CantOpen({TSerialError::Io, 0, "not enough memory for the port's buffers"});
         return;
     }
     FOut.Size = FOutSize;
     FIn.Size = FInSize;
     ClearLastSystemError();
     FDevice = DeviceFactory ? DeviceFactory(FComNumber) : nullptr;
-    if (!FDevice || FDevice->Open() != TSerialError::None) {
+    const TSerialError error = FDevice ? FDevice->Open() : TSerialError::NotFound;
+    if (error != TSerialError::None) {
+        const int code = LastSystemError();
         FDevice.reset();
         ReleaseRings();
-        CantOpen();
+        CantOpen({error, code, code != 0 ? SystemErrorText(code) : SerialErrorText(error)});
         return;
     }
     FDevice->SetQueueSizes(FInSize, FOutSize);
@@ -134,12 +148,7 @@ void TCommPort::ClosePort() {
     FReadWake.Set();
     FReadThread->WaitFor();
     FReadThread.reset();
-    // A write held back by flow control would never end by itself: abort it and drop the rest.
-    FWriteThread->RequestStop();
-    FDevice->Purge(PurgeFlag::TxAbort | PurgeFlag::TxClear);
-    FWriteWake.Set();
-    FWriteThread->WaitFor();
-    FWriteThread.reset();
+    StopWriter();
     FReadEventThread->RequestStop();
     FDataReady.Set();
     FReadEventThread->WaitFor();
@@ -157,21 +166,60 @@ void TCommPort::ClosePort() {
         OnClose(*this);
 }
 
+std::chrono::milliseconds TCommPort::DrainTime() {
+    std::uint32_t inQueue = 0, outQueue = 0;
+    FDevice->QueueCounts(inQueue, outQueue);
+    const double stopBits = FStopBits == sb1_0 ? 1.0 : FStopBits == sb1_5 ? 1.5 : 2.0;
+    const double bitsPerByte = 1 + FDataBits + (FParity == paNone ? 0 : 1) + stopBits;
+    const double lineMs = 1000.0 * (double(FOut.Used) + outQueue) * bitsPerByte / GetBaud();
+    return std::chrono::milliseconds(static_cast<long long>(lineMs * 1.1) + 500);
+}
+
+// The writer finishes its pass: what was queued before the close goes to the device and on to
+// the line. Only output the device holds back (flow control) past the line time, or a device
+// that fails, loses what is left; then the close aborts the write as it always did.
+void TCommPort::StopWriter() {
+    const auto deadline = std::chrono::steady_clock::now() + DrainTime();
+    FWriteThread->RequestStop();
+    FWriteWake.Set();
+    if (!FWriteThread->WaitFor(deadline)) {
+        FOutAbandoned = true;
+        FDevice->Purge(PurgeFlag::TxAbort | PurgeFlag::TxClear);
+        FWriteThread->WaitFor();
+    } else if (!PumpUntil(
+                   FHandOver,
+                   [this] {
+                       std::uint32_t inQueue = 0, outQueue = 0;
+                       return !FDevice->QueueCounts(inQueue, outQueue) || outQueue == 0;
+                   },
+                   std::chrono::duration_cast<std::chrono::milliseconds>(deadline -
+                                                                         std::chrono::steady_clock::now()))) {
+        FDevice->Purge(PurgeFlag::TxAbort | PurgeFlag::TxClear);
+    }
+    FWriteThread.reset();
+    FOutAbandoned = false;
+}
+
 void TCommPort::Defer(TDeferred action) {
     if (action == TDeferred::Close || FDeferred == TDeferred::None)
         FDeferred = action;
 }
 
 void TCommPort::RunHandler(const std::function<void()>& handler) {
-    struct TDepth {
-        int& Depth;
-        ~TDepth() { --Depth; }
-    };
-    {
-        ++FHandlerDepth;
-        TDepth depth{FHandlerDepth};
+    ++FHandlerDepth;
+    try {
         handler();
+    } catch (...) {
+        // A close the handler asked for still runs.
+        --FHandlerDepth;
+        PostDeferred();
+        throw;
     }
+    --FHandlerDepth;
+    PostDeferred();
+}
+
+void TCommPort::PostDeferred() {
     if (FHandlerDepth == 0 && FDeferred != TDeferred::None && !FDeferredPosted) {
         FDeferredPosted = true;
         std::weak_ptr<TCommPort*> self = FSelf;
@@ -417,11 +465,15 @@ int TCommPort::GetOutQueCount() {
 }
 
 void TCommPort::FlushInBuffer() {
+    {
+        std::lock_guard lock(FIn.Lock);
+        ++FIn.FlushesBegun;
+    }
     if (IsEnabled())
         FDevice->Purge(PurgeFlag::RxAbort | PurgeFlag::RxClear);
     std::lock_guard lock(FIn.Lock);
     FIn.Used = 0;
-    ++FIn.Flushes;
+    FIn.Flushes = FIn.FlushesBegun;
 }
 
 void TCommPort::FlushOutBuffer() {

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -94,6 +95,8 @@ public:
     void OpenPort();
     void ClosePort();
     bool IsEnabled() const { return FDevice && FDevice->IsOpen(); }
+    // Why the last open failed, with the system's code and text; Error None after a good open.
+    const TSerialErrorInfo& GetOpenError() const { return FOpenError; }
 
     std::uint32_t PutBlock(const char* buffer, std::uint32_t count);
     std::uint32_t GetBlock(char* buffer, std::uint32_t count);
@@ -131,7 +134,9 @@ private:
         std::uint32_t Size = 0;
         std::uint32_t Pos = 0;
         std::atomic<std::uint32_t> Used{0};
-        // Raised by a flush, so a worker's pass that began before it does not count its bytes.
+        // Raised when a flush begins and when it has ended, so a worker's pass that overlaps one
+        // does not count bytes from before it.
+        std::uint32_t FlushesBegun = 0;
         std::uint32_t Flushes = 0;
         std::mutex Lock;
 
@@ -161,10 +166,14 @@ private:
     void Resize(std::uint32_t& size, std::uint32_t value);
     void SetLineFlags(std::uint32_t modemStatus);
     void ReleaseRings();
-    void CantOpen();
+    void CantOpen(const TSerialErrorInfo& reason);
+    // The line time of what waits to be sent, plus a margin: how long a close lets it drain.
+    std::chrono::milliseconds DrainTime();
+    void StopWriter();
     // Runs a handler in the UI thread (from a delivery worker's hand-over).
     void RunHandler(const std::function<void()>& handler);
     void Defer(TDeferred action);
+    void PostDeferred();
     void RunDeferred();
     void DeliverData();
     void DeliverStatus();
@@ -198,6 +207,11 @@ private:
     std::atomic<bool> FDSR{false};
     std::atomic<bool> FDCD{false};
     std::atomic<bool> FRing{false};
+    // False where the device cannot report its modem lines (a pseudo-terminal): CTS then never
+    // holds the writer back under hardware flow control.
+    std::atomic<bool> FModemKnown{true};
+    // Set by a close whose time for the output ran out: the writer leaves what is left.
+    std::atomic<bool> FOutAbandoned{false};
     std::atomic<std::uint32_t> FLastEvents{0};
 
     TEvent FReadWake{TEvent::TKind::AutoReset};
@@ -206,7 +220,9 @@ private:
     TEvent FStatusReady{TEvent::TKind::AutoReset};
 
     bool FOpen = false;
+    bool FOpening = false;
     bool FClosing = false;
+    TSerialErrorInfo FOpenError;
     std::uint32_t FOutSize = 4096;
     std::uint32_t FInSize = 2048;
     TRing FOut;

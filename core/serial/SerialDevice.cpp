@@ -13,3 +13,23 @@ std::string SerialDeviceName(int comNumber) {
 std::string PortsDirDeviceName(const std::string& dir, int comNumber) {
     return dir + "/com" + std::to_string(comNumber);
 }
+
+std::string SerialErrorText(TSerialError error) {
+    switch (error) {
+    case TSerialError::None:
+        return {};
+    case TSerialError::NotFound:
+        return "no such port";
+    case TSerialError::Busy:
+        return "port in use or access denied";
+    case TSerialError::Gone:
+        return "device gone";
+    case TSerialError::Unsupported:
+        return "not a serial port";
+    case TSerialError::Io:
+        return "input/output error";
+    case TSerialError::Cancelled:
+        return "cancelled";
+    }
+    return {};
+}

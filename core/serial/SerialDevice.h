@@ -6,6 +6,14 @@
 // Our own small set of device errors; each backend maps the system's codes onto it.
 enum class TSerialError { None, NotFound, Busy, Gone, Unsupported, Io, Cancelled };
 
+// A failure as our small set names it, with the system's own code and text (code 0 when the
+// system gave none; the text then names the error of our set).
+struct TSerialErrorInfo {
+    TSerialError Error = TSerialError::None;
+    int SystemCode = 0;
+    std::string Text;
+};
+
 // The line-settings record the component reads, changes one field of, and writes back.
 struct TLineSettings {
     std::uint32_t Rate = 9600;
@@ -57,6 +65,15 @@ public:
     virtual bool FinishWaitEvent(std::uint32_t& mask) = 0;
     // Reads up to count bytes the device already holds.
     virtual TSerialError Read(char* buffer, std::uint32_t count, std::uint32_t& done) = 0;
+    // Input purges so far. ReadSince reads as Read does unless the input was purged after
+    // `purges` was taken: then it takes nothing and returns Cancelled, so a reader that looked
+    // before a flush never takes bytes that came after it for stale ones. A backend that
+    // cannot tell keeps the defaults.
+    virtual std::uint32_t InputPurges() const { return 0; }
+    virtual TSerialError ReadSince(std::uint32_t /*purges*/, char* buffer, std::uint32_t count,
+                                   std::uint32_t& done) {
+        return Read(buffer, count, done);
+    }
     // Returns when the device has taken all bytes, or the write was aborted (Purge) or failed;
     // done counts the bytes taken in any case.
     virtual TSerialError Write(const char* buffer, std::uint32_t count, std::uint32_t& done) = 0;
@@ -74,3 +91,7 @@ bool TestOpenDevice(int comNumber);
 // The calling thread's last system error code, and clearing it.
 int LastSystemError();
 void ClearLastSystemError();
+// The system's own text for one of its error codes (errno, GetLastError()).
+std::string SystemErrorText(int code);
+// A short text for an error of our set, where the system gave no code.
+std::string SerialErrorText(TSerialError error);

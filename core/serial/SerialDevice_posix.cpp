@@ -11,6 +11,7 @@
 #include <sys/eventfd.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
+#include <system_error>
 #include <termios.h>
 #include <unistd.h>
 
@@ -124,14 +125,20 @@ public:
     TWaitStart StartWaitEvent(std::uint32_t& mask) override;
     bool FinishWaitEvent(std::uint32_t& mask) override;
     TSerialError Read(char* buffer, std::uint32_t count, std::uint32_t& done) override;
+    std::uint32_t InputPurges() const override { return FInputPurges.load(); }
+    TSerialError ReadSince(std::uint32_t purges, char* buffer, std::uint32_t count,
+                           std::uint32_t& done) override;
     TSerialError Write(const char* buffer, std::uint32_t count, std::uint32_t& done) override;
 
 private:
     TSerialError Fail(int code);
+    TSerialError Refuse(int code);
     static void Kick(int fd);
     static void Drain(int fd);
+    bool InputQueue(std::uint32_t& waiting);
+    bool RxReportDue();
     std::uint32_t CollectEvents();
-    int PollTimeout() const;
+    int PollTimeout();
 
     std::string FName;
     int FFd = -1;
@@ -144,9 +151,15 @@ private:
     std::atomic<std::uint32_t> FMask{0};
     std::atomic<std::uint32_t> FMaskGeneration{0};
     std::uint32_t FWaitGeneration = 0;
-    // A received character is reported once; the next read re-arms the test, so bytes left in
-    // the device by a full input ring do not wake the watcher over and over.
-    std::atomic<bool> FRxReported{false};
+    // Received characters are reported as Windows reports them: once for bytes left unread (a
+    // full input ring must not wake the watcher over and over), again as soon as more arrive,
+    // and a read or a purge re-arms the report for whatever then waits. The driver does not
+    // count arrivals, so growth of the waiting count since the report stands for them.
+    // FRxLock orders reads and input purges and guards the report state.
+    std::mutex FRxLock;
+    bool FRxArmed = true;
+    std::uint32_t FRxReportedLevel = 0;
+    std::atomic<std::uint32_t> FInputPurges{0};
     std::atomic<bool> FRxFlagSeen{false};
     std::atomic<bool> FTxPending{false};
     // Modem lines and line-error counters, where the driver gives them.
@@ -173,18 +186,24 @@ void TPosixSerialDevice::Drain(int fd) {
     [[maybe_unused]] auto n = ::read(fd, &value, sizeof value);
 }
 
+// A failed open leaves its code in errno, where the component takes the system's reason from.
+TSerialError TPosixSerialDevice::Refuse(int code) {
+    errno = code;
+    return MapError(code == ENOTTY ? ENOENT : code);
+}
+
 TSerialError TPosixSerialDevice::Open() {
     if (FName.empty())
-        return TSerialError::NotFound;
+        return Refuse(ENOENT);
     const int fd = ::open(FName.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0)
-        return MapError(errno);
+        return Refuse(errno);
     // TIOCEXCL does not hold against root; the lock does.
     termios t{};
     if (::flock(fd, LOCK_EX | LOCK_NB) != 0 || ::tcgetattr(fd, &t) != 0) {
         const int code = errno;
         ::close(fd);
-        return MapError(code == ENOTTY ? ENOENT : code);
+        return Refuse(code);
     }
     ::ioctl(fd, TIOCEXCL);
     cfmakeraw(&t);
@@ -199,10 +218,12 @@ TSerialError TPosixSerialDevice::Open() {
         ::close(fd);
         FFd = -1;
         Close();
-        return MapError(code);
+        return Refuse(code);
     }
     FFd = fd;
     FGone = false;
+    FRxArmed = true;
+    FRxReportedLevel = 0;
     std::uint32_t status;
     FModemKnown = GetModemStatus(status);
     FModem = status;
@@ -331,13 +352,27 @@ bool TPosixSerialDevice::GetModemStatus(std::uint32_t& status) {
     return true;
 }
 
-bool TPosixSerialDevice::QueueCounts(std::uint32_t& inQueue, std::uint32_t& outQueue) {
-    int in = 0, out = 0;
+// FIONREAD does not count bytes the driver has received but not yet moved to the read queue;
+// a poll moves them there. Without it the reader would take a busy line for a quiet one.
+bool TPosixSerialDevice::InputQueue(std::uint32_t& waiting) {
+    int in = 0;
     if (!IsOpen() || FGone || ::ioctl(FFd, FIONREAD, &in) != 0)
+        return false;
+    if (in == 0) {
+        pollfd ready{FFd, POLLIN, 0};
+        if (::poll(&ready, 1, 0) == 1 && (ready.revents & POLLIN) && ::ioctl(FFd, FIONREAD, &in) != 0)
+            return false;
+    }
+    waiting = static_cast<std::uint32_t>(in);
+    return true;
+}
+
+bool TPosixSerialDevice::QueueCounts(std::uint32_t& inQueue, std::uint32_t& outQueue) {
+    int out = 0;
+    if (!InputQueue(inQueue))
         return false;
     if (::ioctl(FFd, TIOCOUTQ, &out) != 0)
         out = 0;
-    inQueue = static_cast<std::uint32_t>(in);
     outQueue = static_cast<std::uint32_t>(out);
     return true;
 }
@@ -348,8 +383,17 @@ bool TPosixSerialDevice::Purge(std::uint32_t flags) {
     if (flags & PurgeFlag::TxAbort)
         Kick(FWriteAbort);
     bool ok = true;
-    if (flags & PurgeFlag::RxClear)
-        ok = ::tcflush(FFd, TCIFLUSH) == 0 && ok;
+    if (flags & PurgeFlag::RxClear) {
+        {
+            std::lock_guard lock(FRxLock);
+            ok = ::tcflush(FFd, TCIFLUSH) == 0;
+            ++FInputPurges;
+            FRxArmed = true;
+            FRxReportedLevel = 0;
+        }
+        // A wait that no longer looked for input looks again.
+        Kick(FEventWake);
+    }
     if (flags & PurgeFlag::TxClear)
         ok = ::tcflush(FFd, TCOFLUSH) == 0 && ok;
     return ok || FGone;
@@ -364,14 +408,21 @@ bool TPosixSerialDevice::SetEventMask(std::uint32_t mask) {
     return true;
 }
 
+bool TPosixSerialDevice::RxReportDue() {
+    std::lock_guard lock(FRxLock);
+    std::uint32_t waiting = 0;
+    if (!InputQueue(waiting) || waiting == 0 || !(FRxArmed || waiting > FRxReportedLevel))
+        return false;
+    FRxArmed = false;
+    FRxReportedLevel = waiting;
+    return true;
+}
+
 std::uint32_t TPosixSerialDevice::CollectEvents() {
     const std::uint32_t mask = FMask;
     std::uint32_t events = 0;
-    int waiting = 0;
-    if ((mask & CommEvent::RxChar) && !FRxReported && ::ioctl(FFd, FIONREAD, &waiting) == 0 && waiting > 0) {
-        FRxReported = true;
+    if ((mask & CommEvent::RxChar) && RxReportDue())
         events |= CommEvent::RxChar;
-    }
     if ((mask & CommEvent::RxFlag) && FRxFlagSeen.exchange(false))
         events |= CommEvent::RxFlag;
     int queued = 0;
@@ -408,10 +459,17 @@ std::uint32_t TPosixSerialDevice::CollectEvents() {
 
 // The driver tells nothing about modem lines, line errors or an emptied output queue through
 // poll, so while those are watched the wait looks again now and then.
-int TPosixSerialDevice::PollTimeout() const {
+int TPosixSerialDevice::PollTimeout() {
     const std::uint32_t mask = FMask;
     if ((mask & CommEvent::TxEmpty) && FTxPending)
         return 20;
+    // Bytes reported but not yet read keep the input readable, so only a look now and then
+    // sees more arrive.
+    if (mask & CommEvent::RxChar) {
+        std::lock_guard lock(FRxLock);
+        if (!FRxArmed)
+            return 10;
+    }
     if (((mask & ModemEvents) && FModemKnown) || ((mask & CountedEvents) && FCountsKnown))
         return 100;
     return -1;
@@ -441,9 +499,13 @@ bool TPosixSerialDevice::FinishWaitEvent(std::uint32_t& mask) {
         mask = CollectEvents();
         if (mask)
             return true;
-        if ((FMask & CommEvent::RxChar) && !FRxReported)
-            fds[1].events = POLLIN;
-        if (::poll(fds, 2, PollTimeout()) < 0 && errno != EINTR)
+        const int timeout = PollTimeout();
+        if (FMask & CommEvent::RxChar) {
+            std::lock_guard lock(FRxLock);
+            if (FRxArmed)
+                fds[1].events = POLLIN;
+        }
+        if (::poll(fds, 2, timeout) < 0 && errno != EINTR)
             return false;
         if (fds[0].revents)
             Drain(FEventWake);
@@ -456,19 +518,33 @@ bool TPosixSerialDevice::FinishWaitEvent(std::uint32_t& mask) {
 }
 
 TSerialError TPosixSerialDevice::Read(char* buffer, std::uint32_t count, std::uint32_t& done) {
+    return ReadSince(InputPurges(), buffer, count, done);
+}
+
+TSerialError TPosixSerialDevice::ReadSince(std::uint32_t purges, char* buffer, std::uint32_t count,
+                                           std::uint32_t& done) {
     done = 0;
     if (!IsOpen())
         return TSerialError::Io;
     if (FGone)
         return TSerialError::Gone;
     ssize_t n;
-    do
-        n = ::read(FFd, buffer, count);
-    while (n < 0 && errno == EINTR);
-    FRxReported = false;
+    int code = 0;
+    {
+        std::lock_guard lock(FRxLock);
+        if (FInputPurges != purges)
+            return TSerialError::Cancelled;
+        do
+            n = ::read(FFd, buffer, count);
+        while (n < 0 && errno == EINTR);
+        code = n < 0 ? errno : 0;
+        // A failed read does not re-arm: a failing device must not keep the reader busy.
+        if (n >= 0 || code == EAGAIN)
+            FRxArmed = true;
+    }
     Kick(FEventWake);
     if (n < 0)
-        return errno == EAGAIN ? TSerialError::None : Fail(errno);
+        return code == EAGAIN ? TSerialError::None : Fail(code);
     done = static_cast<std::uint32_t>(n);
     if (FMask & CommEvent::RxFlag) {
         char flag;
@@ -551,4 +627,8 @@ int LastSystemError() {
 
 void ClearLastSystemError() {
     errno = 0;
+}
+
+std::string SystemErrorText(int code) {
+    return std::system_category().message(code);
 }

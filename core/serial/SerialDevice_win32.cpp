@@ -293,3 +293,17 @@ int LastSystemError() {
 void ClearLastSystemError() {
     ::SetLastError(0);
 }
+
+std::string SystemErrorText(int code) {
+    char* text = nullptr;
+    const DWORD length = ::FormatMessageA(
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+        static_cast<DWORD>(code), 0, reinterpret_cast<char*>(&text), 0, nullptr);
+    std::string message = length != 0 ? std::string(text, length) : "system error " + std::to_string(code);
+    if (text)
+        ::LocalFree(text);
+    // The system's texts end in a line break.
+    while (!message.empty() && (message.back() == '\n' || message.back() == '\r' || message.back() == ' '))
+        message.pop_back();
+    return message;
+}

@@ -8,6 +8,9 @@ TStatusThread::TStatusThread(TCommPort& owner, TEventStates events)
         if (events & (1u << i))
             mask |= 1u << i;
     FDevice.SetEventMask(mask);
+    // Known before the writer starts, which asks it.
+    std::uint32_t status;
+    FOwner.FModemKnown = FDevice.GetModemStatus(status);
     Start();
 }
 

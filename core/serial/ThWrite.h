@@ -11,6 +11,8 @@ public:
 
 private:
     void Execute() override;
+    // One pass: the ring drained to the device, unless it is empty or CTS holds it back.
+    void Pass();
     void Drain();
 
     TSerialDevice& FDevice;

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <limits>
+#include <thread>
 
 TReadThread::TReadThread(TCommPort& owner)
     : TThread(owner.FHandOver), FOwner(owner), FDevice(*owner.FDevice) {
@@ -23,6 +24,9 @@ void TReadThread::ReadPass() {
     std::uint64_t budget = std::numeric_limits<std::uint64_t>::max();
     bool budgetSet = false;
     for (;;) {
+        // Taken before the ring is looked at: a flush that comes after it cancels the read
+        // (its bytes stay for the next look), one that came before it has ended by then.
+        const std::uint32_t purges = FDevice.InputPurges();
         std::uint32_t waiting = 0, outQueue = 0;
         // A device that failed for good is left alone.
         if (FDevice.IsGone() || !FDevice.QueueCounts(waiting, outQueue))
@@ -31,25 +35,34 @@ void TReadThread::ReadPass() {
             budget = waiting;
             budgetSet = true;
         }
-        std::uint32_t p, u, flushes;
+        std::uint32_t p, u, begun;
         {
             std::lock_guard lock(ring.Lock);
             p = ring.Pos;
             u = ring.Used;
-            flushes = ring.Flushes;
+            begun = ring.FlushesBegun;
+            if (begun != ring.Flushes) {
+                // A flush is under way in the UI thread; it ends in a moment.
+                std::this_thread::yield();
+                continue;
+            }
         }
         const auto [index, room] = ring.FreeRun(p, u);
         const auto k = static_cast<std::uint32_t>(std::min<std::uint64_t>({room, waiting, budget}));
         if (k == 0)
             return;
         std::uint32_t n = 0;
+        const TSerialError error = FDevice.ReadSince(purges, ring.Buffer.data() + index, k, n);
+        if (error == TSerialError::Cancelled)
+            continue;
         // A failed read, or one that brought nothing, ends the pass; the next wake-up tries again.
-        if (FDevice.Read(ring.Buffer.data() + index, k, n) != TSerialError::None || n == 0)
+        if (error != TSerialError::None || n == 0)
             return;
         budget -= std::min<std::uint64_t>(budget, n);
         {
             std::lock_guard lock(ring.Lock);
-            if (ring.Flushes != flushes)
+            // A flush that began after the look came after this read: its bytes are stale.
+            if (ring.FlushesBegun != begun)
                 continue;
             ring.Used += n;
         }

@@ -1,5 +1,8 @@
 #include "ui/HandOver.h"
 
+#include <cstdio>
+#include <exception>
+
 THandOver::THandOver() : FUiThread(std::this_thread::get_id()) {}
 
 bool THandOver::InUiThread() const {
@@ -28,6 +31,7 @@ void THandOver::Synchronize(const std::function<void()>& call) {
         try {
             call();
         } catch (...) {
+            ReportUncaught("handler failed");
         }
         return;
     }
@@ -70,6 +74,7 @@ bool THandOver::RunOne() {
         call->Call();
     } catch (...) {
         // A failing handler must not take the worker that waits for it down.
+        ReportUncaught("handler failed");
     }
     {
         std::lock_guard lock(FLock);
@@ -106,4 +111,14 @@ bool PumpUntil(THandOver& handOver, const std::function<bool()>& cond, std::chro
             std::min(deadline, std::chrono::steady_clock::now() + std::chrono::milliseconds(5)));
     }
     return true;
+}
+
+void ReportUncaught(const char* where) {
+    try {
+        throw;
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "%s: %s\n", where, e.what());
+    } catch (...) {
+        std::fprintf(stderr, "%s: unknown exception\n", where);
+    }
 }

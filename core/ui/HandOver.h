@@ -48,5 +48,9 @@ private:
     std::function<void()> FWakeHook;
 };
 
+// Inside a catch block: one line on standard error naming where and what was thrown, for an
+// exception that nothing else will report.
+void ReportUncaught(const char* where);
+
 // UI thread: pump hand-overs until cond() is true or the timeout passes; returns cond().
 bool PumpUntil(THandOver& handOver, const std::function<bool()>& cond, std::chrono::milliseconds timeout);

@@ -1,5 +1,7 @@
 #include "ui/ThreadBase.h"
 
+#include <algorithm>
+
 TThread::TThread(THandOver& handOver) : FHandOver(handOver) {}
 
 TThread::~TThread() {
@@ -15,9 +17,14 @@ void TThread::Run() {
     try {
         Execute();
     } catch (...) {
-        // A worker ends quietly; nothing it meets is shown to the user.
+        // Nothing a worker meets is shown to the user, but the end is not silent.
+        ReportUncaught("worker thread ended");
     }
-    FFinished = true;
+    {
+        std::lock_guard lock(FStopLock);
+        FFinished = true;
+    }
+    FStopSignal.notify_all();
     FHandOver.Wake();
 }
 
@@ -41,4 +48,19 @@ void TThread::WaitFor() {
     }
     if (FThread.joinable())
         FThread.join();
+}
+
+bool TThread::WaitFor(std::chrono::steady_clock::time_point deadline) {
+    if (FHandOver.InUiThread()) {
+        while (!FFinished && std::chrono::steady_clock::now() < deadline)
+            FHandOver.WaitAndRun(
+                std::min(deadline, std::chrono::steady_clock::now() + std::chrono::seconds(1)));
+    } else {
+        std::unique_lock lock(FStopLock);
+        FStopSignal.wait_until(lock, deadline, [&] { return FFinished.load(); });
+    }
+    if (!FFinished)
+        return false;
+    WaitFor();
+    return true;
 }

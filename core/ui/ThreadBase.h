@@ -23,6 +23,8 @@ public:
     // Waits until the thread has ended. From the UI thread it keeps running hand-overs
     // meanwhile, so a worker waiting in Synchronize can still finish.
     void WaitFor();
+    // As WaitFor, but gives up at the deadline (false then; the thread runs on).
+    bool WaitFor(std::chrono::steady_clock::time_point deadline);
 
 protected:
     void Start();

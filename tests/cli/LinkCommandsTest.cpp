@@ -72,6 +72,10 @@ TEST_F(CliLink, LinkFailuresExitWithOne) {
     EXPECT_EQ(Run->StdOut, "Ошибка открытия COM 7 !\n");
     EXPECT_EQ(Cli({"probe", "--port", "3"}), 1);
     EXPECT_NE(Run->StdErr.find("Ошибка подключения !"), std::string::npos);
+    // A port that exists but cannot be opened: the system's reason, and no word of an answer.
+    TempDir::Write(Dir.File("com5"), "not a serial port");
+    EXPECT_EQ(Cli({"probe", "--port", "5"}), 1);
+    EXPECT_EQ(Run->StdErr, "Can't open COM port\nCOM 5: Inappropriate ioctl for device\n");
     // Past --stop-after the controller is silent: the timeout ends the wait.
     EXPECT_EQ(Cli({"read", "--port", "3", "--timeout", "0.3", "-o", Dir.File("out.usr")}), 1);
     EXPECT_FALSE(std::filesystem::exists(Dir.File("out.usr")));

@@ -33,6 +33,7 @@ protected:
             return dialog.ModalResult;
         });
         Main().TBFind.Click();
+        ASSERT_TRUE(Written(5)); // the probe is out before its answer, and before the clear below
         Deliver(Bytes({0x00, 0x01, 0x04, 0xAA, 0x41}));
         ASSERT_EQ(Main().LinkMode, 0);
         Rig.Device.ClearWritten();

@@ -56,9 +56,20 @@ TEST_F(CommPortTest, BitsWarningsOnlyForTheTwoInvalidCombinations) {
     // An invalid combination warns twice at every open (stop bits, then data bits).
     Port.SetStopBits(sb1_5);
     Ui.Boxes.clear();
+    // The boxes run an event loop in the editor: an open asked for from there is refused.
+    bool asked = false;
+    Ui.OnBox = [&](const FakeUi::Box&) {
+        if (!asked) {
+            asked = true;
+            Port.SetOpen(true);
+        }
+    };
     Port.SetOpen(true);
+    Ui.OnBox = nullptr;
     EXPECT_EQ(Ui.CountText(WarnSb15), 2);
     EXPECT_EQ(Fake.Settings().StopBits, 1);
+    EXPECT_EQ(Fake.Opens(), 1);
+    EXPECT_TRUE(Port.GetOpen());
 }
 
 TEST_F(CommPortTest, XoffLimitIsClampedToInSizeWhenSet) {

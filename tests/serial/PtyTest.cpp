@@ -50,6 +50,7 @@ struct PtyTest : ::testing::Test {
         if (Port) {
             Port->OnDataReceived = nullptr;
             Port->OnClose = nullptr;
+            Port->OnRxDSignal = nullptr;
             Port.reset();
         }
         ::unsetenv("VAROKCONFIG_PORTS");
@@ -193,6 +194,42 @@ TEST_F(PtyTest, FullInputRingStopsTheReaderUntilTheNextTake) {
         return got.size() >= data.size();
     }));
     EXPECT_TRUE(got == data);
+}
+
+// Bytes the device has reported but nobody read (the ring is full) must not leave the port
+// deaf: more bytes arriving are reported again, and after a flush a reply shorter than what
+// was reported before is reported too.
+TEST_F(PtyTest, ReportedBytesLeftInTheDeviceNeverMakeThePortDeaf) {
+    int reports = 0;
+    Port->OnRxDSignal = [&](TCommPort&) { ++reports; };
+    Port->SetIBuffSize(4);
+    Port->SetOpen(true);
+    ASSERT_TRUE(WriteAll(Master, "abcdefgh", 8, Soon()));
+    // Read 4; the 4 left are reported once more (deliveries may coalesce) and stay in the device.
+    ASSERT_TRUE(Pump([&] { return Port->GetInBuffUsed() == 4 && reports >= 1; }));
+    Pump([&] { return reports >= 2; }, 500ms);
+    const int before = reports;
+    ASSERT_TRUE(WriteAll(Master, "i", 1, Soon()));
+    EXPECT_TRUE(Pump([&] { return reports > before; }, 3s)) << "an arrival while bytes wait unread";
+    Port->FlushInBuffer();
+    ASSERT_TRUE(WriteAll(Master, "rep", 3, Soon()));
+    ASSERT_TRUE(Pump([&] { return Port->GetInBuffUsed() == 3; }, 3s)) << "a reply after the flush";
+    char buffer[8];
+    ASSERT_EQ(Port->GetBlock(buffer, sizeof buffer), 3u);
+    EXPECT_EQ(std::string(buffer, 3), "rep");
+}
+
+// The writer finishes its pass at the close: every byte queued before it reaches the peer.
+TEST_F(PtyTest, CloseRightAfterPutBlockDeliversEveryByte) {
+    const std::string block = PatternBytes(4096, 6);
+    for (int round = 0; round < 20; ++round) {
+        Port->SetOpen(true);
+        ASSERT_TRUE(Port->GetOpen());
+        ASSERT_EQ(Port->PutBlock(block.data(), 4096), 4096u);
+        Port->SetOpen(false);
+        const std::string got = ReadFor(Master, 4096, std::chrono::steady_clock::now() + 2s);
+        ASSERT_TRUE(got == block) << "round " << round << ": " << got.size() << " bytes came";
+    }
 }
 
 TEST_F(PtyTest, CloseWhilePeerStillSends) {

@@ -77,13 +77,26 @@ TEST_F(WorkerTest, LineEventsRaiseTheirHandlersInTheFixedOrderInOneHandOver) {
 
 TEST_F(WorkerTest, UnreadableModemStatusKeepsTheFlagsAndTheHardWriterWaiting) {
     Port.SetComControl(ccHard);
+    // A device that cannot report its modem lines at all (a pseudo-terminal) never gets CTS:
+    // under hard flow control its writer sends as if CTS were on.
+    Fake.SetModemReadable(false);
+    Port.SetOpen(true);
+    Port.PutString("sent");
+    ASSERT_TRUE(Fake.WaitWritten(4, Soon()));
+    EXPECT_FALSE(Port.GetCTS());
+    Port.SetOpen(false);
+    Fake.ClearWritten();
+    const int writes = Fake.WriteAttempts();
+
+    // Readable at the open, unreadable later: CTS off holds the writer.
+    Fake.SetModemReadable(true);
     Port.SetOpen(true);
     Fake.SetModemReadable(false);
     Port.PutString("held");
     Fake.SetCts(true);
     ASSERT_TRUE(Pump([&] { return Port.GetLastEvents() == 0x0008 && !Port.WriteWake().IsSet(); }));
     EXPECT_FALSE(Port.GetCTS());
-    EXPECT_EQ(Fake.WriteAttempts(), 0);
+    EXPECT_EQ(Fake.WriteAttempts(), writes);
     Fake.SetModemReadable(true);
     Fake.SetCts(false);
     Fake.SetCts(true);
@@ -107,6 +120,25 @@ TEST_F(WorkerTest, DataDeliveryCarriesTheWaitingCount) {
     ASSERT_TRUE(Pump([&] { return got.size() == 11; }));
     EXPECT_EQ(got, "hello world");
     ASSERT_GE(counts.size(), 2u);
+}
+
+// A reader pass that looked at the ring before a flush and reads after it keeps what came
+// after the flush (the reply just asked for) and drops only what came before.
+TEST_F(WorkerTest, FlushDuringAReadKeepsTheBytesThatCameAfterIt) {
+    std::string got;
+    Port.OnDataReceived = [&](TCommPort& sender, std::uint32_t) {
+        char buffer[64];
+        got.append(buffer, sender.GetBlock(buffer, sizeof buffer));
+    };
+    Port.SetOpen(true);
+    Fake.HoldReads(true);
+    Fake.Feed("stale");
+    ASSERT_TRUE(Pump([&] { return Fake.ReadAttempts() == 1; }));
+    Port.FlushInBuffer();
+    Fake.Feed("reply");
+    Fake.HoldReads(false);
+    ASSERT_TRUE(Pump([&] { return got.size() >= 5; }, std::chrono::seconds(3)));
+    EXPECT_EQ(got, "reply");
 }
 
 TEST_F(WorkerTest, ReadAndWriteFailuresNeitherSpinNorLoseTheQueuedBytes) {
@@ -209,6 +241,16 @@ TEST_F(WorkerTest, CloseFromInsideAHandlerHappensAfterItReturns) {
     EXPECT_TRUE(openInHandler);
     EXPECT_EQ(closes, 1);
     EXPECT_FALSE(Fake.IsOpen());
+
+    // Also when the handler then throws.
+    Port.OnDataReceived = [&](TCommPort& sender, std::uint32_t) {
+        sender.SetOpen(false);
+        throw std::runtime_error("handler failed");
+    };
+    Port.SetOpen(true);
+    Fake.Feed("bye");
+    ASSERT_TRUE(Pump([&] { return !Port.GetOpen(); }, std::chrono::seconds(3)));
+    EXPECT_EQ(closes, 2);
 
     // A size change inside a handler reopens the port with the new size.
     int opens = 0;

@@ -21,6 +21,8 @@ public:
         S->Open = FOpen = true;
         ++S->Opens;
         S->Pending = 0;
+        S->RxArmed = true;
+        S->RxReportedLevel = 0;
         return TSerialError::None;
     }
     void Close() override {
@@ -90,8 +92,12 @@ public:
             std::lock_guard lock(S->Lock);
             if (flags & PurgeFlag::TxAbort)
                 ++S->WriteAborts;
-            if (flags & PurgeFlag::RxClear)
+            if (flags & PurgeFlag::RxClear) {
                 S->Input.clear();
+                ++S->InputPurges;
+                S->RxArmed = true;
+                S->RxReportedLevel = 0;
+            }
         }
         S->Changed.notify_all();
         return true;
@@ -102,6 +108,7 @@ public:
             S->Mask = mask;
             S->Pending &= mask;
             ++S->MaskChanges;
+            S->CheckReceived();
         }
         S->Changed.notify_all();
         return true;
@@ -132,19 +139,15 @@ public:
         return true;
     }
     TSerialError Read(char* buffer, std::uint32_t count, std::uint32_t& done) override {
-        done = 0;
-        std::unique_lock lock(S->Lock);
-        ++S->ReadAttempts;
-        S->Changed.notify_all();
-        S->Changed.wait(lock, [&] { return !S->HoldReads || S->Removed; });
-        if (S->Removed)
-            return TSerialError::Gone;
-        if (S->FailReads)
-            return TSerialError::Io;
-        done = static_cast<std::uint32_t>(std::min<std::size_t>(count, S->Input.size()));
-        std::copy_n(S->Input.begin(), done, buffer);
-        S->Input.erase(0, done);
-        return TSerialError::None;
+        return Take(nullptr, buffer, count, done);
+    }
+    std::uint32_t InputPurges() const override {
+        std::lock_guard lock(S->Lock);
+        return S->InputPurges;
+    }
+    TSerialError ReadSince(std::uint32_t purges, char* buffer, std::uint32_t count,
+                           std::uint32_t& done) override {
+        return Take(&purges, buffer, count, done);
     }
     TSerialError Write(const char* buffer, std::uint32_t count, std::uint32_t& done) override {
         done = 0;
@@ -167,6 +170,27 @@ public:
     }
 
 private:
+    // A held read takes the bytes there when it is released, as a read made at that moment;
+    // with `purges`, one made after a purge takes nothing.
+    TSerialError Take(const std::uint32_t* purges, char* buffer, std::uint32_t count, std::uint32_t& done) {
+        done = 0;
+        std::unique_lock lock(S->Lock);
+        ++S->ReadAttempts;
+        S->Changed.notify_all();
+        S->Changed.wait(lock, [&] { return !S->HoldReads || S->Removed; });
+        if (S->Removed)
+            return TSerialError::Gone;
+        if (purges && S->InputPurges != *purges)
+            return TSerialError::Cancelled;
+        if (S->FailReads)
+            return TSerialError::Io;
+        done = static_cast<std::uint32_t>(std::min<std::size_t>(count, S->Input.size()));
+        std::copy_n(S->Input.begin(), done, buffer);
+        S->Input.erase(0, done);
+        S->RxArmed = true;
+        S->CheckReceived();
+        return TSerialError::None;
+    }
     bool Usable() const {
         std::lock_guard lock(S->Lock);
         return FOpen && !S->Removed;
@@ -184,9 +208,20 @@ void TState::Post(std::uint32_t bits) {
     Changed.notify_all();
 }
 
-// Under hardware flow control the device itself holds bytes back while CTS is off.
+void TState::CheckReceived() {
+    const auto waiting = static_cast<std::uint32_t>(Input.size());
+    if (!(Mask & CommEvent::RxChar) || waiting == 0 || !(RxArmed || waiting > RxReportedLevel))
+        return;
+    RxArmed = false;
+    RxReportedLevel = waiting;
+    Post(CommEvent::RxChar);
+}
+
+// Under hardware flow control the device itself holds bytes back while CTS is off; one without
+// modem lines (a pseudo-terminal) holds nothing back.
 bool TState::WritesHeld() const {
-    return HoldWrites || ((Settings.Flags & ControlFlag::OutxCtsFlow) && !(Modem & ModemStatus::Cts));
+    return HoldWrites ||
+           (ModemReadable && (Settings.Flags & ControlFlag::OutxCtsFlow) && !(Modem & ModemStatus::Cts));
 }
 
 TFakeSerialDevice::TFakeSerialDevice() : FState(std::make_shared<TState>()) {}
@@ -198,7 +233,7 @@ std::unique_ptr<TSerialDevice> TFakeSerialDevice::Connect() {
 void TFakeSerialDevice::Feed(const std::string& bytes) {
     std::lock_guard lock(FState->Lock);
     FState->Input += bytes;
-    FState->Post(CommEvent::RxChar);
+    FState->CheckReceived();
 }
 
 std::uint32_t TFakeSerialDevice::Waiting() const {

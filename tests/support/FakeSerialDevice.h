@@ -13,6 +13,19 @@
 // are captured, the modem lines, failures and removal are switched by the test. All calls
 // are thread-safe. Connect() makes the TSerialDevice a TCommPort opens (put it in its
 // DeviceFactory); the fake outlives any number of opens and closes.
+//
+// What it copies of the POSIX backend, the strictest one, so worker tests meet what a real
+// line does:
+// - a received character is reported once for the bytes waiting; bytes left unread are not
+//   reported again (no re-report without a read); more bytes arriving are (the waiting count
+//   grew); a read that succeeds, or an input purge, re-arms the report for what then waits;
+//   a failed read does not;
+// - a purge counts in InputPurges, and ReadSince takes nothing after one;
+// - a write under hardware flow control is held by the device while CTS is off (not where the
+//   modem lines cannot be read: a pseudo-terminal has none), and an output purge aborts it
+//   (Cancelled).
+// Not copied: reads and writes take effect at once (no line time), and the modem lines are
+// readable unless the test says otherwise.
 class TFakeSerialDevice {
 public:
     using TClock = std::chrono::steady_clock;
@@ -77,6 +90,9 @@ public:
         bool HoldWaitStart = false, WaitStartHeld = false;
         bool Open = false;
         int Opens = 0, ReadAttempts = 0, WriteAttempts = 0, Queries = 0;
+        bool RxArmed = true;
+        std::uint32_t RxReportedLevel = 0;
+        std::uint32_t InputPurges = 0;
         std::uint32_t Mask = 0;
         std::uint32_t MaskChanges = 0;
         std::uint32_t Pending = 0;
@@ -84,6 +100,8 @@ public:
         TLineSettings Settings;
 
         void Post(std::uint32_t bits);
+        // Reports received characters as the POSIX backend does (see above).
+        void CheckReceived();
         bool WritesHeld() const;
     };
 
