@@ -3,7 +3,7 @@
 // 256000 baud, what arrives and how fast. And the delay from the first byte of a reply on a
 // quiet line to the OnDataReceived that carries it.
 #include "serial/CommPort.h"
-#include "ui/HandOver.h"
+#include "base/HandOver.h"
 #include "ui/Ui.h"
 
 #include <algorithm>

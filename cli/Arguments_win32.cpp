@@ -1,5 +1,5 @@
 #include "Arguments.h"
-#include "ui/WideText.h"
+#include "base/WideText.h"
 #include <windows.h>
 
 // argv holds the arguments in the ANSI code page, which cannot carry every name: take them

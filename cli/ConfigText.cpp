@@ -1,7 +1,7 @@
 #include "ConfigText.h"
 #include "JsonWriter.h"
 #include "report/Report.h"
-#include "ui/Utf8.h"
+#include "base/Utf8.h"
 #include <algorithm>
 #include <cstdio>
 

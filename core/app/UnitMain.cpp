@@ -4,7 +4,7 @@
 #include "project/IniFile.h"
 #include "project/ProjectFile.h"
 #include "report/Report.h"
-#include "ui/Cp1251.h"
+#include "base/Cp1251.h"
 #include <algorithm>
 
 using namespace LinkProtocol;

@@ -11,7 +11,7 @@
 #include "serial/CommPort.h"
 #include "ui/Button.h"
 #include "ui/Form.h"
-#include "ui/HandOver.h"
+#include "base/HandOver.h"
 #include "ui/Panel.h"
 #include "ui/ProgressBar.h"
 #include "ui/StatusBar.h"

@@ -1,5 +1,5 @@
 #include "link/ProgramDir.h"
-#include "ui/WideText.h"
+#include "base/WideText.h"
 #include <filesystem>
 #include <system_error>
 #include <windows.h>

@@ -1,5 +1,5 @@
 #include "model/CompositionRules.h"
-#include "ui/Cp1251.h"
+#include "base/Cp1251.h"
 #include <utility>
 
 namespace {

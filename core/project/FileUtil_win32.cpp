@@ -1,5 +1,5 @@
 #include "project/FileUtil.h"
-#include "ui/WideText.h"
+#include "base/WideText.h"
 #include <algorithm>
 #include <windows.h>
 

@@ -1,7 +1,7 @@
 #include "report/Report.h"
 #include "model/WholeNumber.h"
-#include "ui/Cp1251.h"
-#include "ui/Utf8.h"
+#include "base/Cp1251.h"
+#include "base/Utf8.h"
 
 namespace {
 const std::string EmptyCell = "       |";

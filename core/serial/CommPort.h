@@ -2,7 +2,7 @@
 #include "serial/CommTypes.h"
 #include "serial/Event.h"
 #include "serial/SerialDevice.h"
-#include "ui/HandOver.h"
+#include "base/HandOver.h"
 #include "ui/Ui.h"
 
 #include <algorithm>

@@ -1,5 +1,5 @@
 #pragma once
-#include "ui/ThreadBase.h"
+#include "base/ThreadBase.h"
 
 class TCommPort;
 

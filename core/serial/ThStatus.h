@@ -1,6 +1,6 @@
 #pragma once
 #include "serial/CommTypes.h"
-#include "ui/ThreadBase.h"
+#include "base/ThreadBase.h"
 
 class TCommPort;
 class TSerialDevice;

@@ -4,7 +4,7 @@
 #include "support/FakeUi.h"
 #include "support/PatternBytes.h"
 #include "support/TempDir.h"
-#include "ui/Cp1251.h"
+#include "base/Cp1251.h"
 #include <cerrno>
 #include <cstring>
 #include <gtest/gtest.h>

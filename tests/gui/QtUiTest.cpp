@@ -1,7 +1,7 @@
 #include "QtUi.h"
 #include "FileFilter.h"
 #include "support/TempDir.h"
-#include "ui/Cp1251.h"
+#include "base/Cp1251.h"
 #include <QApplication>
 #include <QDesktopServices>
 #include <QDialog>

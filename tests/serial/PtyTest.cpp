@@ -5,7 +5,7 @@
 #include "support/PatternBytes.h"
 #include "support/TempDir.h"
 #include "support/TestThread.h"
-#include "ui/HandOver.h"
+#include "base/HandOver.h"
 
 #include <atomic>
 #include <csignal>

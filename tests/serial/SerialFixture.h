@@ -2,7 +2,7 @@
 #include "serial/CommPort.h"
 #include "support/FakeSerialDevice.h"
 #include "support/FakeUi.h"
-#include "ui/HandOver.h"
+#include "base/HandOver.h"
 
 #include <chrono>
 #include <functional>

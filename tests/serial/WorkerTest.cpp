@@ -1,6 +1,6 @@
 #include "SerialFixture.h"
 #include "support/TestThread.h"
-#include "ui/ThreadBase.h"
+#include "base/ThreadBase.h"
 
 #include <atomic>
 #include <gtest/gtest.h>

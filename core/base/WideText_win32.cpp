@@ -1,4 +1,4 @@
-#include "ui/WideText.h"
+#include "base/WideText.h"
 #include <windows.h>
 
 std::wstring WideText(const std::string& utf8) {

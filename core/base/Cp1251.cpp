@@ -1,5 +1,5 @@
-#include "ui/Cp1251.h"
-#include "ui/Utf8.h"
+#include "base/Cp1251.h"
+#include "base/Utf8.h"
 #include <cstdint>
 
 namespace {

@@ -1,4 +1,4 @@
-#include "ui/ThreadBase.h"
+#include "base/ThreadBase.h"
 
 #include <algorithm>
 

@@ -1,5 +1,5 @@
 #pragma once
-#include "ui/HandOver.h"
+#include "base/HandOver.h"
 #include <atomic>
 #include <chrono>
 #include <condition_variable>

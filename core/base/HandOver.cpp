@@ -1,4 +1,4 @@
-#include "ui/HandOver.h"
+#include "base/HandOver.h"
 
 #include <cstdio>
 #include <exception>
