@@ -46,7 +46,7 @@ TEST(ComPortTransfer, WriteThenReadThroughTheWin32Device) {
     std::copy(std::begin(pattern), std::end(pattern), main.Image.Data());
     main.TBWriteClick();
     ASSERT_TRUE(finished());
-    EXPECT_TRUE(main.CompareFailures.empty());
+    EXPECT_TRUE(main.Transfer.CompareFailures.empty());
 
     // The image as received, before the editor's refill after the last block.
     uint8_t received[Layout::ImageSize] = {};

@@ -55,7 +55,7 @@ protected:
         return Rig.Pump([&] { return Rig.Device.Written().size() >= count; });
     }
 
-    LinkRig Rig{TTransport::Fake};
+    LinkRig Rig;
 };
 
 TEST_F(LinkFrames, ReadRequestsFollowTheAddressInEachReply) {

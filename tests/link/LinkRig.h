@@ -1,27 +1,19 @@
 #pragma once
-// A main window on a scripted Ui, linked to a simulated controller either through the fake
-// device (the controller's engine answers in the test thread) or through a pseudo-terminal
-// served by the real verda-sim. Everything runs in the test thread; waits pump the
+// A main window on a scripted Ui, linked to a simulated controller through the fake device:
+// the controller's engine answers in the test thread. LinkRigPty.h links it to the real
+// verda-sim on a pseudo-terminal instead. Everything runs in the test thread; waits pump the
 // hand-overs of the serial workers.
 #include "SimController.h"
 #include "SimOptions.h"
 #include "app/UnitMain.h"
-#include "support/ChildProcess.h"
 #include "support/FakeSerialDevice.h"
 #include "support/FakeUi.h"
 #include "support/TempDir.h"
-#include "support/VerdaSimProcess.h"
 #include <array>
-#include <cstdlib>
 #include <deque>
 #include <gtest/gtest.h>
 #include <memory>
-
-enum class TTransport { Fake, Pty };
-
-inline std::string TransportName(const ::testing::TestParamInfo<TTransport>& info) {
-    return info.param == TTransport::Fake ? "FakeDevice" : "PseudoTerminal";
-}
+#include <ostream>
 
 using TImage = std::array<uint8_t, Layout::ImageSize>;
 
@@ -37,11 +29,11 @@ public:
     static constexpr int Port = 3;
     static constexpr auto Wait = std::chrono::seconds(20);
 
-    explicit LinkRig(TTransport transport) : Transport(transport) {}
-    ~LinkRig() {
+    LinkRig() = default;
+    LinkRig(const LinkRig&) = delete;
+    LinkRig& operator=(const LinkRig&) = delete;
+    virtual ~LinkRig() {
         Main.reset(); // closes the port before the controller goes
-        if (Transport == TTransport::Pty)
-            unsetenv("VAROKCONFIG_PORTS");
     }
 
     // The controller with this memory and these verda-sim fault options, and a main window.
@@ -52,21 +44,15 @@ public:
         const auto options = ParseSimOptions(args, error);
         ASSERT_TRUE(options) << error;
         Options = *options;
-        if (Transport == TTransport::Fake) {
-            Controller = std::make_unique<TSimController>(Options.Faults);
-            Controller->LoadImage(memory.data(), memory.size());
-        } else {
-            TempDir::Write(Dir.File("memory.usr"), std::string(memory.begin(), memory.end()));
-            args.insert(args.end(), {"--image", Dir.File("memory.usr"), "--save", Dir.File("saved.usr")});
-            ASSERT_FALSE(StartVerdaSim(Sim, args).empty());
-            setenv("VAROKCONFIG_PORTS", Dir.Path.c_str(), 1);
-        }
+        StartController(memory, args);
         Main = std::make_unique<TMain>(Ui, "");
-        if (Transport == TTransport::Fake) {
+        if (Controller) {
             Main->CommPort.DeviceFactory = [this](int) { return Device.Connect(); };
             Main->PortTest = [this](int n) { return n == Port && !Device.IsOpen(); };
         }
     }
+    // Whether the controller answers through the fake device (known once started).
+    bool FakeDevice() const { return Controller != nullptr; }
 
     // Connect to the fixed port 3 through the dialog.
     void Connect() {
@@ -100,19 +86,8 @@ public:
         return Pump([this] { return Main->LinkMode == 0; });
     }
 
-    // The controller's memory (with verda-sim: what it saves when stopped).
-    TImage Memory() {
-        TImage memory{};
-        if (Transport == TTransport::Fake) {
-            memory = Controller->Memory();
-        } else {
-            EXPECT_EQ(Sim.Finish(SIGTERM), 0);
-            const std::string saved = TempDir::Read(Dir.File("saved.usr"));
-            EXPECT_EQ(saved.size(), memory.size());
-            std::copy_n(saved.begin(), std::min(saved.size(), memory.size()), memory.begin());
-        }
-        return memory;
-    }
+    // The controller's memory.
+    virtual TImage Memory() { return Controller->Memory(); }
 
     TImage Image() const {
         TImage image{};
@@ -126,15 +101,21 @@ public:
         return n;
     }
 
-    TTransport Transport;
     TempDir Dir;
     FakeUi Ui;
     TFakeSerialDevice Device;
     std::unique_ptr<TMain> Main;
 
+protected:
+    // Starts the controller; `args` is its verda-sim command line.
+    virtual void StartController(const TImage& memory, std::vector<std::string> /*args*/) {
+        Controller = std::make_unique<TSimController>(Options.Faults);
+        Controller->LoadImage(memory.data(), memory.size());
+    }
+
 private:
     void Serve() {
-        if (Transport != TTransport::Fake || !Controller)
+        if (!Controller)
             return;
         const std::string written = Device.Written();
         if (written.size() > Consumed) {
@@ -159,8 +140,23 @@ private:
 
     TSimOptions Options;
     std::unique_ptr<TSimController> Controller;
-    TChildProcess Sim;
     size_t Consumed = 0;
     uint64_t Answers = 0;
     std::deque<std::string> Pieces;
 };
+
+// A way to reach the controller, for the tests that run over each.
+struct TRigKind {
+    const char* Name;
+    std::unique_ptr<LinkRig> (*Make)();
+};
+inline void PrintTo(const TRigKind& kind, std::ostream* out) {
+    *out << kind.Name;
+}
+inline std::string RigKindName(const ::testing::TestParamInfo<TRigKind>& info) {
+    return info.param.Name;
+}
+inline constexpr TRigKind FakeDeviceRig{"FakeDevice", [] { return std::make_unique<LinkRig>(); }};
+
+// The kinds this platform has: the fake device everywhere, a pseudo-terminal on POSIX.
+std::vector<TRigKind> RigKinds();

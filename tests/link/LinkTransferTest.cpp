@@ -1,12 +1,13 @@
 // Connect, Read and Write against the simulated controller, through the fake device and
-// through a pseudo-terminal served by verda-sim.
+// (on POSIX) through a pseudo-terminal served by verda-sim.
 #include "LinkRig.h"
 
 namespace {
 
-class LinkTransfer : public ::testing::TestWithParam<TTransport> {
+class LinkTransfer : public ::testing::TestWithParam<TRigKind> {
 protected:
-    LinkRig Rig{GetParam()};
+    std::unique_ptr<LinkRig> OwnRig = GetParam().Make();
+    LinkRig& Rig = *OwnRig;
     TMain& Main() { return *Rig.Main; }
     // Requests the editor sent since connecting, as the controller saw them (fake device only).
     int RequestsFor(uint8_t command) {
@@ -68,7 +69,7 @@ TEST_P(LinkTransfer, FullReadFillsTheImageAndTheEditor) {
     EXPECT_FALSE(Main().Saved);
     EXPECT_EQ(Rig.CountLines("copy to"), 64);
     EXPECT_EQ(Main().FormPort.Memo1.Lines().back(), "copy to07E0");
-    if (GetParam() == TTransport::Fake) {
+    if (Rig.FakeDevice()) {
         EXPECT_EQ(RequestsFor(0x33), 64);
         // The last request asks for 0x07E0.
         EXPECT_EQ(Rig.Device.Written().substr(Rig.Device.Written().size() - 7, 6),
@@ -132,7 +133,6 @@ TEST_P(LinkTransfer, ControllerHangingUpMidReadLeavesTheReadWaiting) {
     EXPECT_FALSE(Main().PanelScan.Visible());
 }
 
-INSTANTIATE_TEST_SUITE_P(Both, LinkTransfer, ::testing::Values(TTransport::Fake, TTransport::Pty),
-                         TransportName);
+INSTANTIATE_TEST_SUITE_P(Each, LinkTransfer, ::testing::ValuesIn(RigKinds()), RigKindName);
 
 } // namespace

@@ -129,7 +129,7 @@ protected:
         return dialog.ModalResult;
     }
 
-    LinkRig Rig{TTransport::Fake};
+    LinkRig Rig;
 };
 
 TEST_P(MisbehavingController, TellsTheUserAndKeepsTheProject) {

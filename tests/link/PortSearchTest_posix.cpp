@@ -1,6 +1,6 @@
 // Connect: the dialog, the search stepped by a hand-ticked timer over real pseudo-terminals,
 // a fixed port, and disconnecting.
-#include "LinkRig.h"
+#include "LinkRigPty.h"
 #include "support/FdIo.h"
 #include <pty.h>
 #include <stdexcept>
@@ -41,7 +41,7 @@ protected:
         });
         Main().TBFind.Click();
     }
-    LinkRig Rig{TTransport::Pty};
+    PtyLinkRig Rig;
 };
 
 TEST_F(PortSearch, FindsTheControllerOnPort3OneTickAfterAnother) {

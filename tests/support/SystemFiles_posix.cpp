@@ -1,0 +1,5 @@
+#include "support/SystemFiles.h"
+#include <cerrno>
+
+const char* const EndlessFile = "/dev/zero";
+const int FolderReadError = EISDIR;
