@@ -2,8 +2,8 @@
 // blocking read/write loop on the same pair. Paced: a writer of line speed at 9600, 115200 and
 // 256000 baud, what arrives and how fast. And the delay from the first byte of a reply on a
 // quiet line to the OnDataReceived that carries it.
-#include "serial/CommPort.h"
 #include "base/HandOver.h"
+#include "serial/CommPort.h"
 #include "ui/Ui.h"
 
 #include <algorithm>

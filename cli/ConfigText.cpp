@@ -1,7 +1,7 @@
 #include "ConfigText.h"
 #include "JsonWriter.h"
-#include "report/Report.h"
 #include "base/Utf8.h"
+#include "report/Report.h"
 #include <algorithm>
 #include <cstdio>
 

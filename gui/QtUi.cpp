@@ -1,7 +1,7 @@
 #include "QtUi.h"
 #include "FileFilter.h"
-#include "project/FileUtil.h"
 #include "base/Cp1251.h"
+#include "project/FileUtil.h"
 #include <QDesktopServices>
 #include <QDialog>
 #include <QDir>

@@ -1,10 +1,10 @@
 #include "app/UnitMain.h"
+#include "base/Cp1251.h"
 #include "link/Crc8.h"
 #include "project/FileUtil.h"
 #include "project/IniFile.h"
 #include "project/ProjectFile.h"
 #include "report/Report.h"
-#include "base/Cp1251.h"
 #include <algorithm>
 
 using namespace LinkProtocol;

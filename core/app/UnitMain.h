@@ -1,4 +1,5 @@
 #pragma once
+#include "base/HandOver.h"
 #include "link/Debug.h"
 #include "link/LinkProtocol.h"
 #include "link/Port.h"
@@ -11,7 +12,6 @@
 #include "serial/CommPort.h"
 #include "ui/Button.h"
 #include "ui/Form.h"
-#include "base/HandOver.h"
 #include "ui/Panel.h"
 #include "ui/ProgressBar.h"
 #include "ui/StatusBar.h"

@@ -1,5 +1,5 @@
-#include "link/ProgramDir.h"
 #include "base/WideText.h"
+#include "link/ProgramDir.h"
 #include <filesystem>
 #include <system_error>
 #include <windows.h>

@@ -1,7 +1,7 @@
 #include "model/Configuration.h"
+#include "base/Cp1251.h"
 #include "model/StageTime.h"
 #include "model/WholeNumber.h"
-#include "base/Cp1251.h"
 #include <algorithm>
 #include <cstdio>
 

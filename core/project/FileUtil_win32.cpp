@@ -1,5 +1,5 @@
-#include "project/FileUtil.h"
 #include "base/WideText.h"
+#include "project/FileUtil.h"
 #include <algorithm>
 #include <windows.h>
 

@@ -1,7 +1,7 @@
 #include "project/IniFile.h"
-#include "project/FileUtil.h"
 #include "base/Cp1251.h"
 #include "base/Utf8.h"
+#include "project/FileUtil.h"
 
 namespace {
 constexpr std::string_view Bom = "\xEF\xBB\xBF";

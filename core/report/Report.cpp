@@ -1,7 +1,7 @@
 #include "report/Report.h"
-#include "model/WholeNumber.h"
 #include "base/Cp1251.h"
 #include "base/Utf8.h"
+#include "model/WholeNumber.h"
 
 namespace {
 const std::string EmptyCell = "       |";

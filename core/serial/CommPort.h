@@ -1,8 +1,8 @@
 #pragma once
+#include "base/HandOver.h"
 #include "serial/CommTypes.h"
 #include "serial/Event.h"
 #include "serial/SerialDevice.h"
-#include "base/HandOver.h"
 #include "ui/Ui.h"
 
 #include <algorithm>

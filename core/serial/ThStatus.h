@@ -1,6 +1,6 @@
 #pragma once
-#include "serial/CommTypes.h"
 #include "base/ThreadBase.h"
+#include "serial/CommTypes.h"
 
 class TCommPort;
 class TSerialDevice;

@@ -1,6 +1,6 @@
 #pragma once
-#include "ui/Control.h"
 #include "base/Utf8.h"
+#include "ui/Control.h"
 
 // A one-line text field. Every change of its text raises OnChange.
 class TEdit : public TControl {

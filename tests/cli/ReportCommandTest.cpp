@@ -1,10 +1,10 @@
 // varokconfig-cli report: odd projects, side files and outputs, and their exit statuses.
 #include "app/UnitMain.h"
+#include "base/Cp1251.h"
 #include "support/ChildProcess.h"
 #include "support/FakeUi.h"
 #include "support/PatternBytes.h"
 #include "support/TempDir.h"
-#include "base/Cp1251.h"
 #include <cerrno>
 #include <cstring>
 #include <gtest/gtest.h>

@@ -1,7 +1,7 @@
 #include "QtUi.h"
 #include "FileFilter.h"
-#include "support/TempDir.h"
 #include "base/Cp1251.h"
+#include "support/TempDir.h"
 #include <QApplication>
 #include <QDesktopServices>
 #include <QDialog>

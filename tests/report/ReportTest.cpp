@@ -1,7 +1,7 @@
 #include "report/Report.h"
+#include "base/Cp1251.h"
 #include "support/MainFixture.h"
 #include "support/TempDir.h"
-#include "base/Cp1251.h"
 
 namespace {
 std::string Join(const std::vector<std::string>& lines) {

@@ -1,11 +1,11 @@
 // The port on a real pseudo-terminal: the test talks from the master side.
+#include "base/HandOver.h"
 #include "serial/CommPort.h"
 #include "support/FakeUi.h"
 #include "support/FdIo.h"
 #include "support/PatternBytes.h"
 #include "support/TempDir.h"
 #include "support/TestThread.h"
-#include "base/HandOver.h"
 
 #include <atomic>
 #include <csignal>

@@ -1,8 +1,8 @@
 #pragma once
+#include "base/HandOver.h"
 #include "serial/CommPort.h"
 #include "support/FakeSerialDevice.h"
 #include "support/FakeUi.h"
-#include "base/HandOver.h"
 
 #include <chrono>
 #include <functional>

@@ -1,6 +1,6 @@
 #include "SerialFixture.h"
-#include "support/TestThread.h"
 #include "base/ThreadBase.h"
+#include "support/TestThread.h"
 
 #include <atomic>
 #include <gtest/gtest.h>
