@@ -37,4 +37,6 @@ done
 plain=$(sed -n 's/.*tests failed out of \([0-9]*\).*/\1/p' build/ctest.log | tail -1)
 asan=$(sed -n 's/.*tests failed out of \([0-9]*\).*/\1/p' build-asan/ctest.log | tail -1)
 echo "All checks passed in $((SECONDS - started)) s: $plain tests plain, $asan under ASan+UBSan, serial and link under TSan."
-echo "tests: $((plain + asan)) passed, 0 failed"
+windows=$(cat build-windows/tests-passed 2>/dev/null || echo 0)
+echo "Windows tests under Wine: $windows"
+echo "tests: $((plain + asan + windows)) passed, 0 failed"
