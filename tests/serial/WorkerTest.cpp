@@ -11,7 +11,15 @@
 
 namespace {
 
-struct WorkerTest : TSerialFixture, ::testing::Test {};
+struct WorkerTest : TSerialFixture, ::testing::Test {
+    // Appends every received block to got.
+    void CollectInto(std::string& got) {
+        Port.OnDataReceived = [&got](TCommPort& sender, std::uint32_t) {
+            char buffer[64];
+            got.append(buffer, sender.GetBlock(buffer, sizeof buffer));
+        };
+    }
+};
 
 TEST(HandOverTest, RunsWorkerCallsInTheUiThreadAndSurvivesAThrowingCall) {
     THandOver handOver;
@@ -126,10 +134,7 @@ TEST_F(WorkerTest, DataDeliveryCarriesTheWaitingCount) {
 // after the flush (the reply just asked for) and drops only what came before.
 TEST_F(WorkerTest, FlushDuringAReadKeepsTheBytesThatCameAfterIt) {
     std::string got;
-    Port.OnDataReceived = [&](TCommPort& sender, std::uint32_t) {
-        char buffer[64];
-        got.append(buffer, sender.GetBlock(buffer, sizeof buffer));
-    };
+    CollectInto(got);
     Port.SetOpen(true);
     Fake.HoldReads(true);
     Fake.Feed("stale");
@@ -143,10 +148,7 @@ TEST_F(WorkerTest, FlushDuringAReadKeepsTheBytesThatCameAfterIt) {
 
 TEST_F(WorkerTest, ReadAndWriteFailuresNeitherSpinNorLoseTheQueuedBytes) {
     std::string got;
-    Port.OnDataReceived = [&](TCommPort& sender, std::uint32_t) {
-        char buffer[64];
-        got.append(buffer, sender.GetBlock(buffer, sizeof buffer));
-    };
+    CollectInto(got);
     Port.SetOpen(true);
     Fake.FailReads(true);
     Fake.Feed("xyz");
