@@ -31,6 +31,6 @@ uint8_t Crc8Update(uint8_t crc, uint8_t byte) {
 uint8_t Crc8(const uint8_t* data, size_t n) {
     uint8_t crc = 0;
     for (size_t i = 0; i < n; ++i)
-        crc = Table[static_cast<uint8_t>(crc ^ data[i])];
+        crc = Crc8Update(crc, data[i]);
     return crc;
 }

@@ -5,10 +5,6 @@
 
 namespace {
 
-std::string Bytes(std::initializer_list<uint8_t> bytes) {
-    return std::string(bytes.begin(), bytes.end());
-}
-
 using namespace LinkProtocol;
 
 std::string AsString(const TBytes& bytes) {
@@ -34,7 +30,7 @@ protected:
         });
         Main().TBFind.Click();
         ASSERT_TRUE(Written(5)); // the probe is out before its answer, and before the clear below
-        Deliver(Bytes({0x00, 0x01, 0x04, 0xAA, 0x41}));
+        Deliver(AsString({0x00, 0x01, 0x04, 0xAA, 0x41}));
         ASSERT_EQ(Main().LinkMode, 0);
         Rig.Device.ClearWritten();
     }
@@ -61,7 +57,7 @@ protected:
 TEST_F(LinkFrames, ReadRequestsFollowTheAddressInEachReply) {
     Main().TBReadClick();
     ASSERT_TRUE(Written(7));
-    EXPECT_EQ(Rig.Device.Written(), Bytes({0x00, 0x01, 0x06, 0x33, 0x00, 0x00, 0xFE}));
+    EXPECT_EQ(Rig.Device.Written(), AsString({0x00, 0x01, 0x06, 0x33, 0x00, 0x00, 0xFE}));
 
     // A reply for 0x0100 moves the read on to 0x0120, whatever was asked.
     Deliver(ReadReply(0x0100, 0x5A));
