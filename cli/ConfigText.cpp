@@ -79,7 +79,9 @@ void InputTable(std::string& out, int n, const TInputSettings& input, const TCom
     }
     for (int m = 0; m < modules; ++m)
         row("module " + std::to_string(m + 1), [m](const TStageSettings& s) {
-            const auto mark = [&](int k) { return s.Relays[static_cast<size_t>(2 * m + k)] ? "+" : "-"; };
+            const auto mark = [&](int k) {
+                return s.Relays[static_cast<size_t>(Layout::RelayIndex(m, k))] ? "+" : "-";
+            };
             return std::string("  ") + mark(0) + "  " + mark(1) + " |";
         });
 }

@@ -248,7 +248,8 @@ void TAlgorithmEditor::ShowInput() {
         StageBoxes[i]->SetChecked(GetBit(record + Layout::StageFlags, Layout::StageEnabledBit) == 1);
         MessageBoxes[i]->SetItemIndex(record[Layout::MessageNumber] - 1);
         RepeatBoxes[i]->SetItemIndex(record[Layout::RepeatCount]);
-        PauseBoxes[i]->SetItemIndex((record[Layout::StageFlags] >> 3) & 7);
+        PauseBoxes[i]->SetItemIndex(
+            GetBits(record + Layout::StageFlags, Layout::PauseBit, Layout::PauseWidth));
         for (int z = 0; z < Zones; ++z)
             ZoneButton(s, z).SetDown(StoredZone(s, z));
         for (int j = 0; j < RelaysPerStage; ++j)

@@ -161,16 +161,15 @@ int TCompositionRules::Count(const TComboBox& box) const {
 }
 
 int TCompositionRules::StoredCount(const TComboBox& box) const {
-    const uint8_t counts = Image[Layout::UnitCounts];
     if (&box == &ComboBox58)
-        return counts >> 6;
+        return Image.GetBits(Layout::AmplifierCountBit, Layout::CountWidth);
     if (&box == &ComboBox57)
-        return (counts >> 4) & 3;
+        return Image.GetBits(Layout::SplitterCountBit, Layout::CountWidth);
     if (&box == &ComboBox54)
-        return (counts >> 2) & 3;
+        return Image.GetBits(Layout::AnnouncerCountBit, Layout::CountWidth);
     if (&box == &ComboBox55)
-        return counts & 3;
-    return Image[Layout::ModuleOptions] & 15;
+        return Image.GetBits(Layout::FireCountBit, Layout::CountWidth);
+    return Image.GetBits(Layout::ModuleCountBit, Layout::ModuleCountWidth);
 }
 
 // A console box offers "0", then "1" when the other console counts 1, "1" and "2" when it counts 0.

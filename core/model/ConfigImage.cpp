@@ -16,3 +16,10 @@ void PutBits(int width, uint8_t value, uint8_t* buffer, int index) {
     for (int i = 0; i < width; ++i)
         SetBit(buffer, index + i, (value >> (width - 1 - i)) & 1);
 }
+
+int GetBits(const uint8_t* buffer, int index, int width) {
+    int value = 0;
+    for (int i = 0; i < width; ++i)
+        value = 2 * value + GetBit(buffer, index + i);
+    return value;
+}

@@ -73,6 +73,8 @@ int GetBit(const uint8_t* buffer, int index);
 void SetBit(uint8_t* buffer, int index, int value);
 // Copies the `width` low bits of value, most significant first, to indexes index..index+width-1.
 void PutBits(int width, uint8_t value, uint8_t* buffer, int index);
+// Reads `width` bits from index on, most significant first: the inverse of PutBits.
+int GetBits(const uint8_t* buffer, int index, int width);
 
 class ConfigImage {
 public:
@@ -85,6 +87,7 @@ public:
     static constexpr size_t Size() { return Layout::ImageSize; }
 
     int GetBit(int index) const { return ::GetBit(Bytes.data(), index); }
+    int GetBits(int index, int width) const { return ::GetBits(Bytes.data(), index, width); }
     void SetBit(int index, int value) { ::SetBit(Bytes.data(), index, value); }
     void PutBits(int width, uint8_t value, int index) { ::PutBits(width, value, Bytes.data(), index); }
 

@@ -45,20 +45,14 @@ std::string Joined(const std::vector<std::string>& items) {
     return text;
 }
 
-int Field(const ConfigImage& image, int bit, int width) {
-    int value = 0;
-    for (int i = 0; i < width; ++i)
-        value = 2 * value + image.GetBit(bit + i);
-    return value;
-}
-
 TStageSettings DecodeStage(const ConfigImage& image, int input, int stage) {
     const uint8_t* record = image.Data() + Layout::StageOffset(input, stage);
     TStageSettings s;
     s.On = GetBit(record + Layout::StageFlags, Layout::StageEnabledBit) == 1;
     s.Message = record[Layout::MessageNumber];
     s.Repeats = record[Layout::RepeatCount];
-    s.PauseSeconds = ((record[Layout::StageFlags] >> 3) & 7) * Layout::PauseStepSeconds;
+    s.PauseSeconds =
+        GetBits(record + Layout::StageFlags, Layout::PauseBit, Layout::PauseWidth) * Layout::PauseStepSeconds;
     for (int z = 0; z < 8; ++z)
         s.Zones[static_cast<size_t>(z)] = GetBit(record + Layout::Zones, Layout::Zone1Bit - z) == 1;
     for (int j = 0; j < 16; ++j)
@@ -130,7 +124,7 @@ void CheckStages(const TConfiguration& config, int input, int reach, std::vector
                                " beyond the splitters' reach");
         for (int m = config.Composition.Modules; m < 8; ++m)
             for (int k = 0; k < 2; ++k)
-                if (stage.Relays[static_cast<size_t>(2 * m + k)])
+                if (stage.Relays[static_cast<size_t>(Layout::RelayIndex(m, k))])
                     relays.push_back("module " + std::to_string(m + 1) + " K" + std::to_string(k + 1));
         if (!relays.empty())
             warnings.push_back(where + Joined(relays) + " on with " +
@@ -161,11 +155,11 @@ uint8_t UninterpretedBits(size_t offset) {
 TConfiguration DecodeConfiguration(const ConfigImage& image, const std::vector<std::string>* lengths) {
     TConfiguration config;
     TCompositionSettings& c = config.Composition;
-    c.Amplifiers = Field(image, Layout::AmplifierCountBit, Layout::CountWidth);
-    c.Splitters = Field(image, Layout::SplitterCountBit, Layout::CountWidth);
-    c.AnnouncerConsoles = Field(image, Layout::AnnouncerCountBit, Layout::CountWidth);
-    c.FireConsoles = Field(image, Layout::FireCountBit, Layout::CountWidth);
-    c.Modules = Field(image, Layout::ModuleCountBit, Layout::ModuleCountWidth);
+    c.Amplifiers = image.GetBits(Layout::AmplifierCountBit, Layout::CountWidth);
+    c.Splitters = image.GetBits(Layout::SplitterCountBit, Layout::CountWidth);
+    c.AnnouncerConsoles = image.GetBits(Layout::AnnouncerCountBit, Layout::CountWidth);
+    c.FireConsoles = image.GetBits(Layout::FireCountBit, Layout::CountWidth);
+    c.Modules = image.GetBits(Layout::ModuleCountBit, Layout::ModuleCountWidth);
     c.Gong = image.GetBit(Layout::GongBit) == 1;
     c.AuxPriority = image.GetBit(Layout::AuxPriorityBit) == 1;
     for (int z = 1; z <= 8; ++z)
