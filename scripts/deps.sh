@@ -22,7 +22,7 @@ varok_need_packages() {
 
 # qt6-translations-l10n: the Russian texts of Qt's own buttons (Да, Нет, Отмена) in boxes and file dialogs.
 VAROK_BUILD_PACKAGES=(cmake g++ make pkg-config qt6-base-dev libgl-dev qt6-translations-l10n)
-VAROK_TEST_PACKAGES=(libgtest-dev libgmock-dev clang libclang-rt-14-dev g++-mingw-w64-x86-64-posix)
+VAROK_TEST_PACKAGES=(libgtest-dev libgmock-dev clang libclang-rt-14-dev)
 # xdg-utils: opens the report in the desktop's text editor.
 VAROK_RUN_PACKAGES=(xdg-utils)
 # The Windows build and its run under Wine (scripts/test-windows.sh); googletest: its sources.

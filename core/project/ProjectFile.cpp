@@ -42,11 +42,6 @@ bool PrepareLengths(TIniFile& ini, const std::string& sideFile, const std::vecto
     return true;
 }
 
-bool SaveLengths(const std::string& sideFile, const std::vector<std::string>& lengths, std::string& error) {
-    TIniFile ini;
-    return PrepareLengths(ini, sideFile, lengths, error) && ini.UpdateFile(error);
-}
-
 bool WriteProject(const std::string& fileName, const std::string& image, const TIniFile& side,
                   std::string& error) {
     std::string ignored;

@@ -25,8 +25,6 @@ std::vector<std::string> LoadLengths(const std::string& sideFile, std::string& n
 // reason when the file cannot be read or a length cannot be stored in a line.
 bool PrepareLengths(TIniFile& ini, const std::string& sideFile, const std::vector<std::string>& lengths,
                     std::string& error);
-// Writes the 72 lengths into the side file, keeping everything else in it.
-bool SaveLengths(const std::string& sideFile, const std::vector<std::string>& lengths, std::string& error);
 // Writes the image to `fileName`, then the prepared side file. If the side file cannot
 // be written, a project file this call created is removed again, so a new project is
 // never left without its lengths. `error` holds the whole message for the user.

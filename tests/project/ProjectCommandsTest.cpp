@@ -69,9 +69,7 @@ TEST_F(ProjectCommands, ShortAndLongFilesFillTheImageFromTheStart) {
     big[2047] = '\x7E';
     big[2048] = '\x7F';
     TempDir::Write(Dir.File("long.usr"), big);
-    Main->Saved = true;
-    Ui.FileAnswers = {Dir.File("long.usr")};
-    Main->TBOpen.Click();
+    Open(Dir.File("long.usr"));
     EXPECT_EQ(Main->Image[2047], 0x7E);
     EXPECT_EQ(Main->ProjectTitle, Dir.File("long"));
 }
