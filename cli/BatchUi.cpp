@@ -6,7 +6,7 @@ TModalResult TBatchUi::MessageBox(TBoxKind kind, const std::string&, const std::
     if (kind == TBoxKind::Error)
         Errors.push_back(text);
     if (buttons == TBoxButtons::Ok)
-        (kind == TBoxKind::Error || kind == TBoxKind::Warning ? ErrorOut : Out) << text << std::endl;
+        Messages << text << std::endl;
     return buttons == TBoxButtons::YesNoCancel ? TModalResult::Yes : TModalResult::Ok;
 }
 
@@ -35,5 +35,5 @@ bool TBatchUi::OpenInTextEditor(const std::string&) {
 }
 
 void TBatchUi::Note(const std::string& text) {
-    ErrorOut << text << std::endl;
+    Messages << text << std::endl;
 }

@@ -8,11 +8,11 @@
 
 // The command-line tool's Ui: nobody to ask, so boxes are printed and answered with
 // OK (Yes), file dialogs take the names the command was given, and no editor starts.
+// Every text goes to one stream of messages (standard error), so standard output carries
+// only what a command was asked for.
 class TBatchUi : public TUi {
 public:
-    explicit TBatchUi(std::ostream& out) : Out(out), ErrorOut(out) {}
-    // Error and warning boxes go to errorOut, the other printed boxes to out.
-    TBatchUi(std::ostream& out, std::ostream& errorOut) : Out(out), ErrorOut(errorOut) {}
+    explicit TBatchUi(std::ostream& messages) : Messages(messages) {}
 
     std::deque<std::string> FileNames;
     std::vector<std::string> Errors; // texts of the error boxes shown
@@ -26,11 +26,9 @@ public:
     bool SaveFileDialog(const TFileDialog& dialog, std::string& fileName) override;
     TModalResult ShowModal(TForm& form) override;
     bool OpenInTextEditor(const std::string& path) override;
-    // Notes go to errorOut.
     void Note(const std::string& text) override;
 
 private:
     bool NextFile(std::string& fileName);
-    std::ostream& Out;
-    std::ostream& ErrorOut;
+    std::ostream& Messages;
 };

@@ -80,7 +80,7 @@ int VerifyCommand(const TLinkOptions& options) {
     TProjectInput project;
     if (!LoadProject(options.Project, project))
         return ExitFile;
-    TLinkSession session(options, std::cout, std::cerr);
+    TLinkSession session(options, std::cerr);
     std::string bytes;
     if (const int status = session.ReadImage(bytes); status != ExitDone)
         return status;

@@ -4,10 +4,10 @@
 #include <ostream>
 #include <unistd.h>
 
-TLinkSession::TLinkSession(const TLinkOptions& options, std::ostream& out, std::ostream& err)
+TLinkSession::TLinkSession(const TLinkOptions& options, std::ostream& err)
     : Options(options), Err(err),
       Timeout(std::chrono::milliseconds(static_cast<long long>(options.TimeoutSeconds * 1000 + 0.5))),
-      ProgressOnTerminal(isatty(STDERR_FILENO) == 1), Ui(out, err), Main(Ui, "") {
+      ProgressOnTerminal(isatty(STDERR_FILENO) == 1), Ui(err), Main(Ui, "") {
     // The user's part in the connection dialog: the choices, then OK.
     TSetComPort& dialog = Main.SetComPort;
     Ui.OnShowModal = [&dialog](TForm&) {

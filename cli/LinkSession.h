@@ -12,7 +12,8 @@
 // the wait for each reply because nobody is there to disconnect.
 class TLinkSession {
 public:
-    TLinkSession(const TLinkOptions& options, std::ostream& out, std::ostream& err);
+    // Every message and the progress go to err.
+    TLinkSession(const TLinkOptions& options, std::ostream& err);
 
     // Connect; ExitDone once a controller answered 0xAA.
     int Probe();

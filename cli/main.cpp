@@ -6,57 +6,56 @@
 #include "LinkOptions.h"
 #include "LinkSession.h"
 #include "app/UnitMain.h"
+#include "base/Version.h"
 #include "project/FileUtil.h"
+#include <algorithm>
 #include <filesystem>
 #include <iostream>
 #include <string>
 #include <vector>
 
 namespace {
-const char* const Usage =
-    "usage:\n"
-    "  varokconfig-cli report PROJECT.usr [-o FILE]\n"
-    "  varokconfig-cli probe  [--port N] [LINE] [--timeout SECONDS]\n"
-    "  varokconfig-cli read   --port N [LINE] [--timeout SECONDS] -o OUT.usr\n"
-    "  varokconfig-cli write  --port N [LINE] [--timeout SECONDS] [--backup FILE.usr] PROJECT.usr\n"
-    "  varokconfig-cli show   PROJECT.usr [--json]\n"
-    "  varokconfig-cli diff   A.usr B.usr [--json]\n"
-    "  varokconfig-cli verify --port N [LINE] [--timeout SECONDS] PROJECT.usr\n"
-    "\n"
+using TArgs = std::vector<std::string>;
+
+const char* const LineHelp =
     "LINE: --baud N (9600)  --parity none|odd|even|mark|space (none)  --data 5|6|7|8 (8)\n"
     "      --stop 1|1.5|2 (1)  --flow none|soft|hard (none)\n"
-    "--timeout: the longest wait for one reply in seconds (2)\n"
-    "\n"
-    "report  writes the report of PROJECT (and its side file) to FILE, by default\n"
-    "        VarokConfig.txt in the working directory\n"
-    "probe   finds the controller (on port N, or searching ports 1 to 255)\n"
-    "read    reads the controller's configuration into OUT.usr\n"
-    "write   writes PROJECT.usr into the controller and compares every block; with --backup it\n"
-    "        first reads the controller into FILE.usr and writes nothing if that fails\n"
-    "show    prints the configuration of PROJECT by meaning (--json: as one JSON object)\n"
-    "diff    prints the differences between A and B by meaning, then differing bytes\n"
-    "verify  reads the controller and prints its differences from PROJECT like diff\n"
-    "\n"
+    "--timeout: the longest wait for one reply in seconds (by default three times the reply's\n"
+    "      line time at the chosen rate plus one second)\n";
+
+const char* const ExitHelp =
     "exit status: 0 done, 1 link failure, 2 usage or file error, 3 a written block compared\n"
     "differently, or diff / verify found a difference\n";
 
-int UsageError(const std::string& text) {
-    std::cerr << "varokconfig-cli: " << text << "\n\n" << Usage;
-    return ExitUsage;
-}
+// A command's runner returns the exit status; on a usage error it returns ExitUsage and sets
+// usageError, and the caller adds the hint to the command's help.
+using TRunner = int (*)(const TArgs& args, std::string& usageError);
 
-int Report(const std::vector<std::string>& args) {
+struct TCommand {
+    const char* Name;
+    const char* Synopsis; // the arguments after the name
+    const char* Summary;  // for the overview, aligned under the name
+    const char* Help;     // the command's own help, after its synopsis
+    bool LinkOptions;     // takes LINE and --timeout
+    TRunner Run;
+};
+
+int Report(const TArgs& args, std::string& usageError) {
     std::string project, output = "VarokConfig.txt";
     for (size_t i = 0; i < args.size(); ++i) {
-        if (args[i] == "-o" && i + 1 < args.size())
+        if (args[i] == "-o" && i + 1 < args.size()) {
             output = args[++i];
-        else if (project.empty() && !args[i].empty() && args[i][0] != '-')
+        } else if (project.empty() && !args[i].empty() && args[i][0] != '-') {
             project = args[i];
-        else
-            return UsageError("unexpected argument: " + args[i]);
+        } else {
+            usageError = "unexpected argument: " + args[i];
+            return ExitUsage;
+        }
     }
-    if (project.empty())
-        return UsageError("report needs a project file");
+    if (project.empty()) {
+        usageError = "report needs a project file";
+        return ExitUsage;
+    }
     TBatchUi ui(std::cerr);
     TMain main(ui, "");
     ui.FileNames.push_back(project);
@@ -69,12 +68,14 @@ int Report(const std::vector<std::string>& args) {
 }
 
 // write --backup: the controller read into the backup first, by a session of its own.
-int Backup(const TLinkOptions& options) {
+int Backup(const TLinkOptions& options, std::string& usageError) {
     // A backup over the project itself would write the controller's old configuration back.
     std::error_code ignored;
     if (options.Backup == options.Project ||
-        std::filesystem::equivalent(options.Backup, options.Project, ignored))
-        return UsageError("--backup must not name the project itself: " + options.Backup);
+        std::filesystem::equivalent(options.Backup, options.Project, ignored)) {
+        usageError = "--backup must not name the project itself: " + options.Backup;
+        return ExitUsage;
+    }
     std::string bytes, error;
     if (ReadFileBytes(options.Project, bytes, error, 0) != TReadStatus::Read) {
         std::cerr << (error.empty() ? "Не найден файл " + options.Project : error) << std::endl;
@@ -82,52 +83,169 @@ int Backup(const TLinkOptions& options) {
     }
     TLinkOptions read = options;
     read.Output = options.Backup;
-    return TLinkSession(read, std::cout, std::cerr).Read();
+    return TLinkSession(read, std::cerr).Read();
 }
 
 // probe, read, write and verify: the options, then the session.
-int LinkCommand(TLinkCommand command, const std::vector<std::string>& args) {
-    std::string error;
-    const auto options = ParseLinkOptions(command, args, error);
+int LinkCommand(TLinkCommand command, const TArgs& args, std::string& usageError) {
+    const auto options = ParseLinkOptions(command, args, usageError);
     if (!options)
-        return UsageError(error);
+        return ExitUsage;
     if (command == TLinkCommand::Verify)
         return VerifyCommand(*options);
     if (!options->Backup.empty())
-        if (const int status = Backup(*options); status != ExitDone)
+        if (const int status = Backup(*options, usageError); status != ExitDone)
             return status;
-    TLinkSession session(*options, std::cout, std::cerr);
+    TLinkSession session(*options, std::cerr);
     if (command == TLinkCommand::Probe)
         return session.Probe();
     return command == TLinkCommand::Read ? session.Read() : session.Write();
 }
+
+int ConfigCommand(const TArgs& args, size_t files, std::string& usageError) {
+    const auto options = ParseConfigOptions(args, files, usageError);
+    if (!options)
+        return ExitUsage;
+    return files == 1 ? ShowCommand(*options) : DiffCommand(*options);
+}
+
+const TCommand Commands[] = {
+    {"report", "PROJECT.usr [-o FILE|-]", "writes the report of PROJECT (and its side file) to FILE",
+     "Opens PROJECT as the editor's Open does (the image and its side file PROJECT.ini) and writes\n"
+     "the report exactly as the editor's Report command does (Windows-1251, CRLF).\n"
+     "\n"
+     "  -o FILE   the report's file, by default VarokConfig.txt in the working directory;\n"
+     "            -o - writes the report to standard output\n",
+     false, Report},
+    {"probe", "[--port N] [LINE] [--timeout SECONDS]",
+     "finds the controller (on port N, or on ports 1 to 255)",
+     "Probes port N, or without --port every port from 1 to 255 that exists, in order; a controller\n"
+     "that answers is named on standard error (\"Подключено на COM 3\").\n"
+     "\n"
+     "  --port N  the port number (1 to 255)\n",
+     true,
+     [](const TArgs& args, std::string& error) { return LinkCommand(TLinkCommand::Probe, args, error); }},
+    {"read", "--port N [LINE] [--timeout SECONDS] -o OUT.usr",
+     "reads the controller's configuration into OUT.usr",
+     "Probes port N, reads the controller's whole configuration block by block and writes the 2048\n"
+     "bytes as received to OUT.usr. A read that did not move every block writes no file.\n"
+     "\n"
+     "  --port N  the port number (1 to 255)\n"
+     "  -o OUT    the file to write\n",
+     true,
+     [](const TArgs& args, std::string& error) { return LinkCommand(TLinkCommand::Read, args, error); }},
+    {"write", "--port N [LINE] [--timeout SECONDS] [--backup FILE.usr] PROJECT.usr",
+     "writes PROJECT.usr into the controller and compares every block",
+     "Probes port N and writes the 2048 bytes of PROJECT.usr as they are in the file (a shorter file\n"
+     "zero-filled) block by block; every block the controller reports back differently is named.\n"
+     "\n"
+     "  --port N         the port number (1 to 255)\n"
+     "  --backup FILE    first reads the controller into FILE; if that read fails, nothing is written\n",
+     true,
+     [](const TArgs& args, std::string& error) { return LinkCommand(TLinkCommand::Write, args, error); }},
+    {"show", "PROJECT.usr [--json]", "prints the configuration of PROJECT by meaning",
+     "Prints the configuration by meaning: composition, identity, message lengths from the side file,\n"
+     "each input in use with its stages, zones, relays, stage times and total, the bytes the editor\n"
+     "does not interpret, then warnings for content the editor's rules would not produce.\n"
+     "\n"
+     "  --json    the same as one JSON object, lossless\n",
+     false, [](const TArgs& args, std::string& error) { return ConfigCommand(args, 1, error); }},
+    {"diff", "A.usr B.usr [--json]", "prints the differences between A and B by meaning",
+     "Prints the differences between two projects by meaning, one per line, then the differing bytes\n"
+     "the editor does not interpret. Exit status 0 when they are equal, 3 when they differ.\n"
+     "\n"
+     "  --json    the differences as one JSON object\n",
+     false, [](const TArgs& args, std::string& error) { return ConfigCommand(args, 2, error); }},
+    {"verify", "--port N [LINE] [--timeout SECONDS] PROJECT.usr",
+     "compares the controller with PROJECT like diff",
+     "Reads the controller as read does and prints its differences from PROJECT as diff does\n"
+     "(the project on the left). Exit status 0 when they are equal, 3 when they differ.\n"
+     "\n"
+     "  --port N  the port number (1 to 255)\n",
+     true,
+     [](const TArgs& args, std::string& error) { return LinkCommand(TLinkCommand::Verify, args, error); }},
+};
+
+const TCommand* FindCommand(const std::string& name) {
+    const auto found = std::find_if(std::begin(Commands), std::end(Commands),
+                                    [&](const TCommand& c) { return name == c.Name; });
+    return found == std::end(Commands) ? nullptr : found;
+}
+
+std::string Synopsis(const TCommand& command) {
+    std::string name = command.Name;
+    name.resize(std::max<size_t>(name.size(), 6), ' ');
+    return "varokconfig-cli " + name + " " + command.Synopsis + "\n";
+}
+
+std::string OverviewHelp() {
+    std::string text = "usage:\n";
+    for (const TCommand& command : Commands)
+        text += "  " + Synopsis(command);
+    text += "  varokconfig-cli --version\n"
+            "  varokconfig-cli COMMAND --help\n"
+            "\n"
+            "The configuration editor of the VERDA voice-alarm controller for batch use: its reports,\n"
+            "the controller's configuration read and written over a serial line, and projects by meaning.\n"
+            "Standard output carries only what was asked for; messages and progress go to standard error.\n"
+            "\n";
+    for (const TCommand& command : Commands) {
+        std::string name = command.Name;
+        name.resize(8, ' ');
+        text += name + command.Summary + "\n";
+    }
+    text += std::string("\n") + LineHelp + "\n" +
+            "Environment: VAROKCONFIG_PORTS=DIR makes port N the entry DIR/comN and nothing else.\n\n" +
+            ExitHelp + "\nsee 'varokconfig-cli COMMAND --help' for one command\n";
+    return text;
+}
+
+std::string CommandHelp(const TCommand& command) {
+    return "usage: " + Synopsis(command) + "\n" + command.Help +
+           (command.LinkOptions ? "\n" + std::string(LineHelp) : "") + "\n" + ExitHelp;
+}
+
+// Help and version go to standard output; a failed write there is an error, not a success.
+int PrintOut(const std::string& text) {
+    std::cout << text << std::flush;
+    if (std::cout)
+        return ExitDone;
+    std::cerr << "varokconfig-cli: cannot write to standard output" << std::endl;
+    return ExitFile;
+}
+
+int UsageError(const std::string& text, const std::string& helpCommand) {
+    std::cerr << "varokconfig-cli: " << text << "\n"
+              << "see 'varokconfig-cli " << helpCommand << (helpCommand.empty() ? "" : " ") << "--help'"
+              << std::endl;
+    return ExitUsage;
+}
+
+bool IsHelp(const std::string& arg) {
+    return arg == "--help" || arg == "-h";
+}
 } // namespace
 
 int main(int argc, char** argv) {
-    const std::vector<std::string> args = CommandArguments(argc, argv);
+    const TArgs args = CommandArguments(argc, argv);
     if (args.empty())
-        return UsageError("no command given");
-    if (args[0] == "--help" || args[0] == "-h" || args[0] == "help") {
-        std::cout << Usage;
-        return ExitDone;
+        return UsageError("no command given", "");
+    if (args[0] == "--version")
+        return args.size() == 1 ? PrintOut(VersionLine("varokconfig-cli") + "\n")
+                                : UsageError("unexpected argument: " + args[1], "");
+    if (IsHelp(args[0]) || args[0] == "help") {
+        if (args.size() == 1)
+            return PrintOut(OverviewHelp());
+        const TCommand* command = FindCommand(args[1]);
+        return command ? PrintOut(CommandHelp(*command)) : UsageError("unknown command: " + args[1], "");
     }
-    const std::vector<std::string> rest(args.begin() + 1, args.end());
-    if (args[0] == "report")
-        return Report(rest);
-    if (args[0] == "probe")
-        return LinkCommand(TLinkCommand::Probe, rest);
-    if (args[0] == "read")
-        return LinkCommand(TLinkCommand::Read, rest);
-    if (args[0] == "write")
-        return LinkCommand(TLinkCommand::Write, rest);
-    if (args[0] == "verify")
-        return LinkCommand(TLinkCommand::Verify, rest);
-    if (args[0] == "show" || args[0] == "diff") {
-        std::string error;
-        const auto options = ParseConfigOptions(rest, args[0] == "show" ? 1 : 2, error);
-        if (!options)
-            return UsageError(error);
-        return args[0] == "show" ? ShowCommand(*options) : DiffCommand(*options);
-    }
-    return UsageError("unknown command: " + args[0]);
+    const TCommand* command = FindCommand(args[0]);
+    if (!command)
+        return UsageError("unknown command: " + args[0], "");
+    const TArgs rest(args.begin() + 1, args.end());
+    if (std::any_of(rest.begin(), rest.end(), IsHelp))
+        return PrintOut(CommandHelp(*command));
+    std::string usageError;
+    const int status = command->Run(rest, usageError);
+    return usageError.empty() ? status : UsageError(usageError, command->Name);
 }

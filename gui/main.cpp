@@ -2,15 +2,54 @@
 #include "ModalViews.h"
 #include "QtUi.h"
 #include "app/UnitMain.h"
+#include "base/Version.h"
 #include <QApplication>
 #include <QLibraryInfo>
 #include <QMessageBox>
 #include <QTranslator>
+#include <cstdio>
+#include <cstring>
 #include <exception>
 #include <memory>
 #include <string>
 
+namespace {
+const char* const Usage =
+    "usage: varokconfig [PROJECT.usr]\n"
+    "       varokconfig -debug\n"
+    "       varokconfig --version | --help\n"
+    "\n"
+    "The configuration editor of the VERDA voice-alarm controller: composition, the alarm inputs'\n"
+    "stages, and the controller's configuration image, read and written over a serial line.\n"
+    "\n"
+    "  PROJECT.usr  opens this project at start (the message lengths from PROJECT.ini beside it)\n"
+    "  -debug       the whole command line: shows the debug button (the traffic log and the image\n"
+    "               view) and makes the serial number, date and version fields editable\n"
+    "  --version    prints the version and exits\n"
+    "  --help       prints this help and exits\n"
+    "\n"
+    "Environment:\n"
+    "  VAROKCONFIG_PORTS  a folder: port N is its entry comN and nothing else\n"
+    "\n"
+    "The command-line tool varokconfig-cli runs the same core without a window.\n";
+
+// --version and --help stand alone; they need no display, so they are answered before Qt starts.
+bool AnswerInformationSwitch(int argc, char** argv) {
+    if (argc != 2)
+        return false;
+    if (std::strcmp(argv[1], "--version") == 0)
+        std::printf("%s\n", VersionLine("varokconfig").c_str());
+    else if (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)
+        std::fputs(Usage, stdout);
+    else
+        return false;
+    return true;
+}
+} // namespace
+
 int main(int argc, char** argv) {
+    if (AnswerInformationSwitch(argc, argv))
+        return std::fflush(stdout) == 0 && !std::ferror(stdout) ? 0 : 1;
     // The command text: everything that follows the program name, taken before Qt removes
     // its own options, so "-style fusion -debug" is no debug switch.
     std::string commandLine;

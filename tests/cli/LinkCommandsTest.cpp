@@ -38,8 +38,8 @@ TEST_F(CliLink, ReadAndWriteRoundTripTheImageByteForByte) {
     const std::string memory = PatternBytes(2048, 1);
     StartSim(memory);
     ASSERT_EQ(Cli({"read", "--port", "3", "-o", Dir.File("out.usr")}), 0) << Run->StdErr;
-    EXPECT_EQ(Run->StdOut, "Подключено на COM 3\n");
-    EXPECT_EQ(Run->StdErr, ""); // progress only on a terminal
+    EXPECT_EQ(Run->StdOut, "");
+    EXPECT_EQ(Run->StdErr, "Подключено на COM 3\n"); // progress only on a terminal
     EXPECT_EQ(TempDir::Read(Dir.File("out.usr")), memory);
 
     // A shorter project is written zero-filled, exactly as its bytes are.
@@ -54,14 +54,14 @@ TEST_F(CliLink, ReadAndWriteRoundTripTheImageByteForByte) {
 TEST_F(CliLink, ProbeSearchesThePorts) {
     StartSim(std::string(2048, '\0'));
     EXPECT_EQ(Cli({"probe", "--timeout", "1"}), 0) << Run->StdErr;
-    EXPECT_EQ(Run->StdOut, "Подключено на COM 3\n");
+    EXPECT_EQ(Run->StdErr, "Подключено на COM 3\n");
 }
 
 TEST_F(CliLink, StuckBlockIsNamedAndExitsWithThree) {
     StartSim(std::string(2048, '\0'), {"--stuck-block", "0040"});
     TempDir::Write(Dir.File("project.usr"), PatternBytes(2048, 3));
     EXPECT_EQ(Cli({"write", "--port", "3", Dir.File("project.usr")}), 3);
-    EXPECT_NE(Run->StdOut.find("Compare Erorr !!!"), std::string::npos);
+    EXPECT_NE(Run->StdErr.find("Compare Erorr !!!"), std::string::npos);
     EXPECT_NE(Run->StdErr.find("block 0040 compared differently"), std::string::npos) << Run->StdErr;
     EXPECT_EQ(Run->StdErr.find("block 0060"), std::string::npos);
 }
@@ -69,7 +69,7 @@ TEST_F(CliLink, StuckBlockIsNamedAndExitsWithThree) {
 TEST_F(CliLink, LinkFailuresExitWithOne) {
     StartSim(std::string(2048, '\0'), {"--probe-answer", "55", "--stop-after", "1"});
     EXPECT_EQ(Cli({"probe", "--port", "7"}), 1);
-    EXPECT_EQ(Run->StdOut, "Ошибка открытия COM 7 !\n");
+    EXPECT_EQ(Run->StdErr, "Ошибка открытия COM 7 !\n");
     EXPECT_EQ(Cli({"probe", "--port", "3"}), 1);
     EXPECT_NE(Run->StdErr.find("Ошибка подключения !"), std::string::npos);
     // A port that exists but cannot be opened: the system's reason, and no word of an answer.
@@ -157,12 +157,12 @@ TEST_F(CliLink, VerifyComparesTheControllerWithTheProject) {
     memory[0x6C] = '\x00'; // IN 3 stage 2 loses zones 5 to 8 in the controller
     StartSim(memory);
     EXPECT_EQ(Cli({"verify", "--port", "3", ExampleProject}), 3) << Run->StdErr;
-    EXPECT_EQ(Run->StdOut, "Подключено на COM 3\n"
-                           "IN 3 stage 2: zone 5 on → off\nIN 3 stage 2: zone 6 on → off\n"
+    EXPECT_EQ(Run->StdErr, "Подключено на COM 3\n");
+    EXPECT_EQ(Run->StdOut, "IN 3 stage 2: zone 5 on → off\nIN 3 stage 2: zone 6 on → off\n"
                            "IN 3 stage 2: zone 7 on → off\nIN 3 stage 2: zone 8 on → off\n");
     TempDir::Write(Dir.File("controller.usr"), memory);
     EXPECT_EQ(Cli({"verify", "--port", "3", Dir.File("controller.usr")}), 0) << Run->StdErr;
-    EXPECT_EQ(Run->StdOut, "Подключено на COM 3\n");
+    EXPECT_EQ(Run->StdOut, "");
     // Reading changes nothing in the controller.
     EXPECT_EQ(Saved(), memory);
 }
