@@ -41,10 +41,13 @@ struct TCommand {
 };
 
 int Report(const TArgs& args, std::string& usageError) {
-    std::string project, output = "VarokConfig.txt";
+    std::string project, output;
+    bool html = false;
     for (size_t i = 0; i < args.size(); ++i) {
         if (args[i] == "-o" && i + 1 < args.size()) {
             output = args[++i];
+        } else if (args[i] == "--html") {
+            html = true;
         } else if (project.empty() && !args[i].empty() && args[i][0] != '-') {
             project = args[i];
         } else {
@@ -62,7 +65,8 @@ int Report(const TArgs& args, std::string& usageError) {
     main.TBOpenClick();
     if (!ui.Errors.empty())
         return ExitFile;
-    main.ReportFileName = output;
+    main.ReportFiles = html ? TMain::TReportFiles::Html : TMain::TReportFiles::Text;
+    main.ReportFileName = !output.empty() ? output : html ? "VarokConfig.html" : "VarokConfig.txt";
     main.TBReportClick();
     return ui.Errors.empty() ? ExitDone : ExitFile;
 }
@@ -110,12 +114,14 @@ int ConfigCommand(const TArgs& args, size_t files, std::string& usageError) {
 }
 
 const TCommand Commands[] = {
-    {"report", "PROJECT.usr [-o FILE|-]", "writes the report of PROJECT (and its side file) to FILE",
+    {"report", "PROJECT.usr [--html] [-o FILE|-]", "writes the report of PROJECT (and its side file) to FILE",
      "Opens PROJECT as the editor's Open does (the image and its side file PROJECT.ini) and writes\n"
      "the report exactly as the editor's Report command does (Windows-1251, CRLF).\n"
      "\n"
      "  -o FILE   the report's file, by default VarokConfig.txt in the working directory;\n"
-     "            -o - writes the report to standard output\n",
+     "            -o - writes the report to standard output\n"
+     "  --html    the printable report instead: one HTML page for A4 with each input's timeline,\n"
+     "            by default VarokConfig.html\n",
      false, Report},
     {"probe", "[--port N] [LINE] [--timeout SECONDS]",
      "finds the controller (on port N, or on ports 1 to 255)",

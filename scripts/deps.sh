@@ -27,3 +27,5 @@ VAROK_TEST_PACKAGES=(libgtest-dev libgmock-dev clang libclang-rt-14-dev)
 VAROK_RUN_PACKAGES=(xdg-utils)
 # The Windows build and its run under Wine (scripts/test-windows.sh); googletest: its sources.
 VAROK_WINDOWS_PACKAGES=(g++-mingw-w64-x86-64-posix googletest wine wine64)
+# The printable report rendered as a browser prints it (scripts/test-report-browser.sh).
+VAROK_REPORT_PACKAGES=(chromium poppler-utils libxml2-utils fonts-dejavu-core)

@@ -4,8 +4,10 @@
 #include "project/FileUtil.h"
 #include "project/IniFile.h"
 #include "project/ProjectFile.h"
+#include "report/HtmlReport.h"
 #include "report/Report.h"
 #include <algorithm>
+#include <filesystem>
 
 using namespace LinkProtocol;
 
@@ -238,6 +240,25 @@ bool AcceptLossyTexts(TUi& ui, const TCompositionRules& composition, const TIniF
 
 // The box's fixed text names the file; the file layer's message names it again, so only the
 // reason that follows the name is added.
+// Where a file the user is told about lies: a bare name lands in the working directory.
+std::string AbsoluteName(const std::string& path) {
+    std::error_code ignored;
+    const auto absolute =
+        std::filesystem::absolute(std::filesystem::path(std::u8string(path.begin(), path.end())), ignored);
+    if (absolute.empty())
+        return path;
+    const std::u8string text = absolute.u8string();
+    return std::string(text.begin(), text.end());
+}
+
+// The HTML report's name beside the text one: ".html" for the text report's extension.
+std::string HtmlName(const std::string& textName) {
+    const size_t folder = textName.find_last_of("/\\");
+    const size_t dot = textName.rfind('.');
+    const bool extension = dot != std::string::npos && (folder == std::string::npos || dot > folder + 1);
+    return (extension ? textName.substr(0, dot) : textName) + ".html";
+}
+
 std::string FileFailure(const std::string& text, const std::string& path, const std::string& error) {
     const std::string named = path + ": ";
     std::string reason;
@@ -282,18 +303,38 @@ void TMain::TBSaveClick() {
 
 void TMain::TBReportClick() {
     TReport report(Algorithms, Composition);
-    const std::string text = TReport::Render(report.Build());
-    std::string error;
-    if (!WriteFileAtomically(ReportFileName, text, error)) {
-        Ui.MessageBox(TBoxKind::Error, CaptionBase,
-                      FileFailure("Cannot create file " + ReportFileName, ReportFileName, error),
+    const TReportFacts facts = report.Collect();
+    const bool text = ReportFiles != TReportFiles::Html;
+    const bool html = ReportFiles != TReportFiles::Text;
+    const std::string htmlName = text ? HtmlName(ReportFileName) : ReportFileName;
+    const auto write = [&](const std::string& name, const std::string& bytes) {
+        std::string error;
+        if (WriteFileAtomically(name, bytes, error))
+            return true;
+        Ui.MessageBox(TBoxKind::Error, CaptionBase, FileFailure("Cannot create file " + name, name, error),
                       TBoxButtons::Ok);
+        return false;
+    };
+    if ((text && !write(ReportFileName, TReport::Render(TReport::Lines(facts)))) ||
+        (html && !write(htmlName, THtmlReport::Render(facts)))) {
         TBReport.SetDown(false);
         return;
     }
     TBReport.SetDown(false);
-    if (!Ui.OpenInTextEditor(ReportFileName))
-        Ui.MessageBox(TBoxKind::Error, CaptionBase, "Не найден файл!", TBoxButtons::Ok);
+    // The report was written: a missing viewer is no missing file.
+    if (text && !Ui.OpenInTextEditor(ReportFileName))
+        Ui.MessageBox(TBoxKind::Warning, CaptionBase,
+                      "Отчет записан в файл " + AbsoluteName(ReportFileName) +
+                          ".\nПрограмму для его просмотра запустить не удалось.",
+                      TBoxButtons::Ok);
+    if (html && text &&
+        Ui.OfferInBrowser("Отчет для печати записан в файл " + AbsoluteName(htmlName) +
+                              ".\nОткрыть его в браузере?",
+                          htmlName) == TBrowserAnswer::NotStarted)
+        Ui.MessageBox(TBoxKind::Warning, CaptionBase,
+                      "Отчет для печати записан в файл " + AbsoluteName(htmlName) +
+                          ".\nБраузер запустить не удалось.",
+                      TBoxButtons::Ok);
     SpeedButton1Click(*Algorithms.InputButtons[0]);
 }
 void TMain::TBDebugClick() {

@@ -96,6 +96,10 @@ public:
     std::function<bool(int)> PortTest;
     // Where the report goes: a bare name lands in the working directory.
     std::string ReportFileName = "VarokConfig.txt";
+    // The Report command writes the text report and, beside it, the HTML one (its name with
+    // ".html"); the command-line tool asks for one of them, named by ReportFileName.
+    enum class TReportFiles { TextAndHtml, Text, Html };
+    TReportFiles ReportFiles = TReportFiles::TextAndHtml;
 
     enum class TSaveResult { Saved, Cancelled, Failed };
     // Save: the dialog, then the project file and its side file.

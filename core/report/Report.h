@@ -1,8 +1,41 @@
 #pragma once
 #include "model/AlgorithmEditor.h"
 #include "model/CompositionRules.h"
+#include "report/Timeline.h"
+#include <array>
 #include <string>
+#include <utility>
 #include <vector>
+
+// One activation input in use, as the report prints it.
+struct TReportInput {
+    int Input = 0; // 0 … 7
+    std::array<bool, 8> StageOn{};
+    // The texts the stage controls show, by stage.
+    std::array<std::string, 8> Message, Repeats, Pause, Time;
+    std::string Total;
+    // Zone cells by zone, then stage: ' ' not available, '+' the zone hears the stage, '-' not.
+    int ZoneRows = 0; // 0, 4 or 8
+    std::array<std::array<char, 8>, 8> Zones{};
+    // Relay cells by module, then stage: empty when not available, else the K1 and K2 marks.
+    int ModuleRows = 0;
+    std::array<std::array<std::string, 8>, 8> Relays{};
+    TTimeline Timeline;
+};
+
+// Everything the report says, read once from the editor's controls; the text and the
+// HTML report are both written from it.
+struct TReportFacts {
+    std::string CompositionHeading, AlgorithmsHeading;
+    // label (as the composition panel names it) and value
+    std::vector<std::pair<std::string, std::string>> Composition;
+    // music zones whose box is available: zone 1 … 8 and checked
+    std::vector<std::pair<int, bool>> MusicZones;
+    std::string SerialNumber, Date, Version;
+    // messages whose length reads as a whole number other than 0, with the length as typed
+    std::vector<std::pair<int, std::string>> Lengths;
+    std::vector<TReportInput> Inputs;
+};
 
 // The text report of the configuration, read from what the editor's controls show.
 // Building it shows every activation input in turn.
@@ -13,8 +46,11 @@ public:
     TReport(TAlgorithmEditor& editor, TCompositionRules& composition)
         : Editor(editor), Composition(composition) {}
 
+    // Reads the report's facts; shows every input in turn.
+    TReportFacts Collect();
     // The report's lines, UTF-8, without line ends.
-    std::vector<std::string> Build();
+    std::vector<std::string> Build() { return Lines(Collect()); }
+    static std::vector<std::string> Lines(const TReportFacts& facts);
     // The file's bytes: every line in Windows-1251 followed by CR LF.
     static std::string Render(const std::vector<std::string>& lines);
 
@@ -22,9 +58,7 @@ public:
     static std::string Cell(const std::string& text);
 
 private:
-    void CompositionLines(std::vector<std::string>& lines);
-    void Lengths(std::vector<std::string>& lines);
-    void Input(std::vector<std::string>& lines, int input);
+    void Input(TReportFacts& facts, int input);
 
     TAlgorithmEditor& Editor;
     TCompositionRules& Composition;

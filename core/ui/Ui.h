@@ -4,6 +4,7 @@
 
 enum class TBoxKind { Information, Error, Warning, Plain };
 enum class TBoxButtons { Ok, OkCancel, YesNoCancel };
+enum class TBrowserAnswer { Declined, Opened, NotStarted };
 
 // What a file dialog offers: "*.usr|*.usr" style filter, default extension, preset name.
 struct TFileDialog {
@@ -26,6 +27,11 @@ public:
     virtual TModalResult ShowModal(TForm& form) = 0;
     // False when no editor could be started for the file.
     virtual bool OpenInTextEditor(const std::string& path) = 0;
+    // Asks the question and, when the user agrees, opens the file in the web browser. Whoever
+    // asks nobody (the command-line tool) declines.
+    virtual TBrowserAnswer OfferInBrowser(const std::string& /*question*/, const std::string& /*path*/) {
+        return TBrowserAnswer::Declined;
+    }
     // A remark that is no error and wants no answer (a side file passed over as unusable):
     // the editor keeps quiet about it, the command-line tool prints it.
     virtual void Note(const std::string&) {}

@@ -217,14 +217,27 @@ TEST(ReportCell, CentresTextsInASevenCharacterColumn) {
     EXPECT_EQ(TReport::Cell("1234567890"), "1234567890|");
 }
 
-TEST_F(Report, RunningTwiceReplacesTheFileAndAMissingEditorIsReported) {
+// The report was written even when nothing can show it: the boxes say where it lies.
+TEST_F(Report, RunningTwiceReplacesBothFilesAndAMissingViewerSaysWhereTheReportIs) {
+    const std::string html = Dir.File("VarokConfig.html");
     Main->TBReport.Click();
     const std::string first = TempDir::Read(Main->ReportFileName);
+    const std::string firstHtml = TempDir::Read(html);
+    ASSERT_EQ(Ui.BrowserOffers.size(), 1u);
+    EXPECT_EQ(Ui.BrowserOffers[0].second, html);
+    EXPECT_NE(Ui.BrowserOffers[0].first.find(html), std::string::npos);
     Ui.EditorStarts = false;
+    Ui.BrowserAnswer = TBrowserAnswer::NotStarted;
     Main->TBReport.Click();
     EXPECT_EQ(TempDir::Read(Main->ReportFileName), first);
-    EXPECT_EQ(Ui.CountText("Не найден файл!"), 1);
-    EXPECT_EQ(Ui.Boxes.back().Kind, TBoxKind::Error);
+    EXPECT_EQ(TempDir::Read(html), firstHtml);
+    EXPECT_EQ(Ui.CountText("Не найден файл!"), 0);
+    const auto texts = Ui.Texts();
+    ASSERT_EQ(texts.size(), 2u);
+    EXPECT_NE(texts[0].find(Main->ReportFileName), std::string::npos) << texts[0];
+    EXPECT_NE(texts[0].find("запустить не удалось"), std::string::npos) << texts[0];
+    EXPECT_NE(texts[1].find(html), std::string::npos) << texts[1];
+    EXPECT_NE(texts[1].find("Браузер запустить не удалось"), std::string::npos) << texts[1];
 }
 
 TEST_F(Report, AFileThatCannotBeCreatedIsReportedAndTheToggleComesUp) {
@@ -241,4 +254,5 @@ TEST_F(Report, AFileThatCannotBeCreatedIsReportedAndTheToggleComesUp) {
     EXPECT_EQ(text.find(Main->ReportFileName, named.size()), std::string::npos);
     EXPECT_FALSE(Main->TBReport.Down());
     EXPECT_TRUE(Ui.EditorFiles.empty());
+    EXPECT_TRUE(Ui.BrowserOffers.empty());
 }

@@ -3,6 +3,7 @@
 #include <deque>
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 // A scripted TUi: records every box and dialog, answers from queues the test fills.
@@ -36,6 +37,13 @@ public:
     TModalResult ShowModal(TForm& form) override;
     bool OpenInTextEditor(const std::string& path) override;
     void Note(const std::string& text) override { Notes.push_back(text); }
+    // The browser offers made, each answered with BrowserAnswer.
+    TBrowserAnswer OfferInBrowser(const std::string& question, const std::string& path) override {
+        BrowserOffers.push_back({question, path});
+        return BrowserAnswer;
+    }
+    std::vector<std::pair<std::string, std::string>> BrowserOffers;
+    TBrowserAnswer BrowserAnswer = TBrowserAnswer::Declined;
     std::vector<std::string> Notes;
 
     // Texts of all boxes shown so far.

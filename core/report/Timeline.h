@@ -1,0 +1,74 @@
+#pragma once
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+class TAlgorithmEditor;
+
+// One stage as the editor shows it, the values a timeline is made of.
+struct TTimelineStageSettings {
+    bool On = false;
+    int Message = 0;        // 1 … 72; 0 when no message is chosen
+    std::string LengthText; // the message's length as typed
+    std::string RepeatText; // "3", "Без огр"
+    bool UnlimitedChosen = false;
+    std::string PauseText;         // "0" … "35"
+    std::string TimeText;          // the stage time the editor shows
+    std::array<bool, 8> Zones{};   // zones that hear the stage
+    std::array<bool, 16> Relays{}; // 2 x module + relay (K1 = 0) switched by the stage
+};
+
+// A play of the message or a pause between two plays, in seconds from the alarm.
+struct TTimelineSegment {
+    bool Play = true;
+    int64_t Start = 0;
+    int64_t End = 0;
+};
+
+// A switched-on stage on the time axis.
+struct TTimelineStage {
+    int Stage = 0; // 0 … 7
+    int Message = 0;
+    int64_t Length = -1; // the message's length; -1 when it is no whole number
+    int64_t Repeats = 0; // plays; -1 for ever
+    int64_t Pause = 0;
+    std::string TimeText;
+    int64_t Start = 0;
+    // Where the stage ends; nothing for a stage that plays for ever.
+    std::optional<int64_t> End;
+    // The message has no length above 0: the band's width says nothing about the sound.
+    bool LengthUnknown = false;
+    std::array<bool, 8> Zones{};
+    std::array<bool, 16> Relays{};
+
+    // The plays and pauses from the stage's start up to its end, or up to `until` for a stage
+    // that plays for ever. Empty when the plays cannot be told from the values.
+    std::vector<TTimelineSegment> Segments(int64_t until) const;
+};
+
+// What one activation input does from the alarm on: its switched-on stages one after the other,
+// each starting where the stages before it end by the stage times the editor shows.
+struct TTimeline {
+    static inline const std::string ForEver = "без ограничения";
+    static inline const std::string UnknownLength = "длительность сообщения не задана";
+
+    int Input = 0; // 0 … 7
+    std::vector<TTimelineStage> Stages;
+    std::string TotalText; // as the editor shows it
+    // The evacuation time; nothing when a stage plays for ever (or a time is no number).
+    std::optional<int64_t> Total;
+
+    // A stage that plays for ever ends the picture: stages after it are never reached.
+    static TTimeline Build(int input, const std::array<TTimelineStageSettings, 8>& stages,
+                           const std::string& totalText);
+    // The input the editor shows, read from its controls.
+    static TTimeline FromEditor(const TAlgorithmEditor& editor, int input);
+
+    // The end of the time axis: the total, or for a stage that plays for ever a few of its
+    // plays past its start.
+    int64_t AxisEnd() const;
+    // A round step for the axis's marks, about `marks` of them up to the axis end.
+    static int64_t AxisStep(int64_t axisEnd, int marks);
+};
