@@ -162,3 +162,15 @@ bool QtUi::OpenInTextEditor(const std::string& path) {
     return !shown.isEmpty() &&
            QDesktopServices::openUrl(QUrl::fromLocalFile(QFileInfo(shown).absoluteFilePath()));
 }
+
+TBrowserAnswer QtUi::OfferInBrowser(const std::string& caption, const std::string& question,
+                                    const std::string& path) {
+    QMessageBox box(QMessageBox::Question, QString::fromStdString(caption), QString::fromStdString(question),
+                    QMessageBox::Yes | QMessageBox::No, Parent);
+    box.setDefaultButton(QMessageBox::Yes);
+    if (box.exec() != QMessageBox::Yes)
+        return TBrowserAnswer::Declined;
+    const QString file = QFileInfo(QString::fromStdString(path)).absoluteFilePath();
+    return QDesktopServices::openUrl(QUrl::fromLocalFile(file)) ? TBrowserAnswer::Opened
+                                                                : TBrowserAnswer::NotStarted;
+}

@@ -328,7 +328,8 @@ void TMain::TBReportClick() {
                           ".\nПрограмму для его просмотра запустить не удалось.",
                       TBoxButtons::Ok);
     if (html && text &&
-        Ui.OfferInBrowser("Отчет для печати записан в файл " + AbsoluteName(htmlName) +
+        Ui.OfferInBrowser(CaptionBase,
+                          "Отчет для печати записан в файл " + AbsoluteName(htmlName) +
                               ".\nОткрыть его в браузере?",
                           htmlName) == TBrowserAnswer::NotStarted)
         Ui.MessageBox(TBoxKind::Warning, CaptionBase,

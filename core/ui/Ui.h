@@ -29,7 +29,8 @@ public:
     virtual bool OpenInTextEditor(const std::string& path) = 0;
     // Asks the question and, when the user agrees, opens the file in the web browser. Whoever
     // asks nobody (the command-line tool) declines.
-    virtual TBrowserAnswer OfferInBrowser(const std::string& /*question*/, const std::string& /*path*/) {
+    virtual TBrowserAnswer OfferInBrowser(const std::string& /*caption*/, const std::string& /*question*/,
+                                          const std::string& /*path*/) {
         return TBrowserAnswer::Declined;
     }
     // A remark that is no error and wants no answer (a side file passed over as unusable):

@@ -38,7 +38,8 @@ public:
     bool OpenInTextEditor(const std::string& path) override;
     void Note(const std::string& text) override { Notes.push_back(text); }
     // The browser offers made, each answered with BrowserAnswer.
-    TBrowserAnswer OfferInBrowser(const std::string& question, const std::string& path) override {
+    TBrowserAnswer OfferInBrowser(const std::string&, const std::string& question,
+                                  const std::string& path) override {
         BrowserOffers.push_back({question, path});
         return BrowserAnswer;
     }

@@ -1,0 +1,93 @@
+#include "report/Timeline.h"
+#include "model/StageTime.h"
+#include "model/WholeNumber.h"
+#include "report/HtmlReport.h"
+#include "support/MainFixture.h"
+#include <random>
+
+class Timeline : public MainFixture {};
+
+// Random images and lengths, every input shown in turn: the bands lie where the stage-time
+// formula puts them, one after the other from the alarm; the last one ends at the total; a
+// stage that plays for ever ends the picture; the plays fill each band.
+TEST_F(Timeline, BandsLieWhereTheStageTimeFormulaPutsThem) {
+    std::mt19937 random(20261209);
+    const std::vector<std::string> lengthTexts{"0", "", "abc", "-5", "1", "7", "12", "30", "99999"};
+    auto pick = [&](int below) { return static_cast<int>(random() % static_cast<unsigned>(below)); };
+    for (int round = 0; round < 40; ++round) {
+        for (int k = 1; k <= TAlgorithmEditor::Messages; ++k)
+            Editor().LenMes.SetValue(
+                k, lengthTexts[static_cast<size_t>(pick(static_cast<int>(lengthTexts.size())))]);
+        for (size_t i = 0; i < Layout::StageOffset(Layout::Inputs, 0); ++i)
+            Main->Image[i] = static_cast<uint8_t>(random());
+        for (int n = 0; n < Layout::Inputs; ++n)
+            for (int s = 0; s < Layout::Stages; ++s) {
+                uint8_t* record = &Main->Image[Layout::StageOffset(n, s)];
+                record[Layout::StageFlags] |= pick(4) != 0 ? 0x80 : 0; // mostly on
+                record[Layout::RepeatCount] = static_cast<uint8_t>(pick(5) == 0   ? 0
+                                                                   : pick(4) == 0 ? random()
+                                                                                  : 1 + pick(4));
+                record[Layout::MessageNumber] = static_cast<uint8_t>(pick(10) == 0 ? random() : 1 + pick(72));
+            }
+        Main->ShowComposition();
+        for (int n = 0; n < Layout::Inputs; ++n) {
+            ShowInput(n);
+            const TTimeline timeline = TTimeline::FromEditor(Editor(), n);
+            SCOPED_TRACE("round " + std::to_string(round) + ", input " + std::to_string(n + 1));
+            int64_t at = 0;
+            size_t band = 0;
+            bool forEver = false;
+            for (int s = 0; s < Layout::Stages && !forEver; ++s) {
+                if (!Stage(s).Checked())
+                    continue;
+                ASSERT_LT(band, timeline.Stages.size());
+                const TTimelineStage& stage = timeline.Stages[band++];
+                EXPECT_EQ(stage.Stage, s);
+                EXPECT_EQ(stage.Start, at);
+                const uint8_t* record = &Main->Image[Layout::StageOffset(n, s)];
+                const int message = record[Layout::MessageNumber];
+                const int repeats = record[Layout::RepeatCount];
+                const int64_t length =
+                    message >= 1 && message <= 72 ? WholeNumberOr(Editor().LenMes.Value(message), -1) : -1;
+                auto time = StageTimeText(length, repeats == 0 ? -1 : repeats, repeats == 0,
+                                          ((record[Layout::StageFlags] >> 3) & 7) * Layout::PauseStepSeconds);
+                // Where the formula cannot tell, the editor keeps the time it showed.
+                if (!time)
+                    time = Time(s);
+                int64_t seconds = 0;
+                if (!ParseWholeNumber(*time, seconds, true)) {
+                    EXPECT_FALSE(stage.End);
+                    EXPECT_FALSE(stage.Segments(at + 100).empty());
+                    forEver = true;
+                    continue;
+                }
+                ASSERT_TRUE(stage.End);
+                EXPECT_EQ(*stage.End, at + seconds);
+                EXPECT_EQ(stage.LengthUnknown, length <= 0);
+                const auto segments = stage.Segments(0);
+                if (!segments.empty()) {
+                    EXPECT_EQ(segments.front().Start, at);
+                    EXPECT_EQ(segments.back().End, *stage.End);
+                    EXPECT_EQ(std::count_if(segments.begin(), segments.end(), [](auto& g) { return g.Play; }),
+                              repeats);
+                }
+                at += seconds;
+            }
+            EXPECT_EQ(band, timeline.Stages.size());
+            EXPECT_EQ(timeline.TotalText, Editor().TotalTime->Caption());
+            if (forEver)
+                EXPECT_FALSE(timeline.Total);
+            else
+                EXPECT_EQ(timeline.Total, at);
+            EXPECT_GE(timeline.AxisEnd(), timeline.Total.value_or(at));
+        }
+    }
+}
+
+// Texts typed by the user or read from a controller reach the page as text, never as markup,
+// and no control character breaks the page for an XML reader.
+TEST(HtmlReport, EscapesMarkupAndControlCharacters) {
+    EXPECT_EQ(THtmlReport::Escape("<script>&\"x\"</script>"),
+              "&lt;script&gt;&amp;&quot;x&quot;&lt;/script&gt;");
+    EXPECT_EQ(THtmlReport::Escape(std::string("A\x01\x1F\x7F") + "Б"), "A\\x01\\x1F\\x7FБ");
+}
