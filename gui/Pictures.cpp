@@ -117,6 +117,44 @@ void WritePicture(QPainter& p) {
     Arrow(p, QPointF(17, 2), QPointF(17, 12), QColor(200, 60, 30));
 }
 
+// A curved arrow turning back (undo) or forward (redo).
+void TurnPicture(QPainter& p, bool back) {
+    const QColor colour(40, 90, 170);
+    p.setPen(QPen(colour, 2.5, Qt::SolidLine, Qt::RoundCap));
+    p.setBrush(Qt::NoBrush);
+    if (back) {
+        p.translate(24, 0);
+        p.scale(-1, 1);
+    }
+    QPainterPath forward;
+    forward.moveTo(5, 19);
+    forward.cubicTo(5, 5, 17, 5, 18, 12);
+    p.drawPath(forward);
+    p.setPen(Qt::NoPen);
+    p.setBrush(colour);
+    p.drawPolygon(QPolygonF({QPointF(13, 11), QPointF(22, 10), QPointF(18, 18)}));
+}
+
+void UndoPicture(QPainter& p) {
+    TurnPicture(p, true);
+}
+
+void RedoPicture(QPainter& p) {
+    TurnPicture(p, false);
+}
+
+void AboutPicture(QPainter& p) {
+    p.setPen(QPen(QColor(30, 80, 160), 1));
+    p.setBrush(QColor(60, 120, 210));
+    p.drawEllipse(QRectF(2.5, 2.5, 19, 19));
+    QFont letter = p.font();
+    letter.setPixelSize(15);
+    letter.setBold(true);
+    p.setFont(letter);
+    p.setPen(Qt::white);
+    p.drawText(QRectF(2.5, 2.5, 19, 19), Qt::AlignCenter, QStringLiteral("i"));
+}
+
 void DebugPicture(QPainter& p) {
     p.setPen(QPen(QColor(40, 40, 40), 1.2));
     for (int y : {9, 13, 17}) {
@@ -152,7 +190,8 @@ QIcon ToolPicture(const std::string& buttonName) {
     static const std::map<std::string, void (*)(QPainter&)> painters = {
         {"TBNew", NewPicture},       {"TBOpen", OpenPicture},   {"TBSave", SavePicture},
         {"TBReport", ReportPicture}, {"TBFind", FindPicture},   {"TBRead", ReadPicture},
-        {"TBWrite", WritePicture},   {"TBDebug", DebugPicture}, {"ToolButton1", ExitPicture}};
+        {"TBWrite", WritePicture},   {"TBDebug", DebugPicture}, {"ToolButton1", ExitPicture},
+        {"TBUndo", UndoPicture},     {"TBRedo", RedoPicture},   {"TBAbout", AboutPicture}};
     const auto it = painters.find(buttonName);
     return it == painters.end() ? QIcon() : Draw(ToolSize, it->second);
 }

@@ -1,6 +1,7 @@
 #include "app/UnitMain.h"
 #include "base/Cp1251.h"
 #include "link/Crc8.h"
+#include "model/WholeNumber.h"
 #include "project/FileUtil.h"
 #include "project/IniFile.h"
 #include "project/ProjectFile.h"
@@ -37,6 +38,7 @@ TMain::TMain(TUi& ui, const std::string& commandLine)
     PortTest = TestOpenDevice;
 
     Algorithms.NotifyImageChanged = [this] { NotifyImageChanged(); };
+    Algorithms.EditDone = [this] { RecordStep(); };
     Algorithms.ApplyRules = [this](const std::string& selector) { ApplyRules(selector); };
     Composition.NotifyImageChanged = [this] { NotifyImageChanged(); };
 
@@ -54,7 +56,11 @@ TMain::TMain(TUi& ui, const std::string& commandLine)
     Algorithms.LenMes.OnValueEdited = [this](TValueListEditor&) {
         Saved = false;
         TBSave.SetEnabled(true);
+        UpdateCaption();
+        RecordStep();
     };
+    LastState = Snapshot();
+    SavedState = LastState;
 
     // The switch counts only when it is the whole command text.
     if (commandLine == "-debug") {
@@ -63,6 +69,17 @@ TMain::TMain(TUi& ui, const std::string& commandLine)
         Composition.SetIdentityWritable(true);
     }
     SetVisible(true);
+
+    Settings.Load(Ui.SettingsFile());
+    LoadConnectionSettings();
+    ShowRecentItems();
+    // Anything else on the command line is a project to open.
+    if (!commandLine.empty() && commandLine != "-debug")
+        OpenProject(commandLine);
+}
+
+std::string TMain::Version() {
+    return VAROK_VERSION;
 }
 
 TMain::~TMain() {
@@ -77,20 +94,67 @@ void TMain::BuildToolBar() {
         const char* Caption;
         TButtonKind Kind;
         void (TMain::*Handler)();
+        const char* Hint;
+        std::vector<std::string> ShortCuts;
     };
+    const Entry separator{nullptr, nullptr, TButtonKind::Push, nullptr, nullptr, {}};
     const Entry entries[] = {
-        {&TBNew, "Создать", TButtonKind::Push, &TMain::TBNewClick},
-        {&TBOpen, "Открыть", TButtonKind::Push, &TMain::TBOpenClick},
-        {&TBSave, "Сохранить", TButtonKind::Push, &TMain::TBSaveClick},
-        {nullptr, nullptr, TButtonKind::Push, nullptr},
-        {&TBReport, "Отчет", TButtonKind::Toggle, &TMain::TBReportClick},
-        {nullptr, nullptr, TButtonKind::Push, nullptr},
-        {&TBFind, "Подключить", TButtonKind::Toggle, &TMain::TBFindClick},
-        {&TBRead, "Чтение", TButtonKind::Push, &TMain::TBReadClick},
-        {&TBWrite, "Запись", TButtonKind::Push, &TMain::TBWriteClick},
-        {&TBDebug, "Отладка", TButtonKind::Push, &TMain::TBDebugClick},
-        {nullptr, nullptr, TButtonKind::Push, nullptr},
-        {&ToolButton1, "Выход", TButtonKind::Push, &TMain::ToolButton1Click},
+        {&TBNew, "Создать", TButtonKind::Push, &TMain::TBNewClick, "Создать новый проект", {"Ctrl+N"}},
+        {&TBOpen,
+         "Открыть",
+         TButtonKind::Push,
+         &TMain::TBOpenClick,
+         "Открыть проект; в списке у кнопки — последние проекты и длительности сообщений из проекта",
+         {"Ctrl+O"}},
+        {&TBSave, "Сохранить", TButtonKind::Push, &TMain::TBSaveClick, "Сохранить проект", {"Ctrl+S"}},
+        separator,
+        {&TBUndo,
+         "Отменить",
+         TButtonKind::Push,
+         &TMain::TBUndoClick,
+         "Отменить последнее изменение",
+         {"Ctrl+Z"}},
+        {&TBRedo,
+         "Повторить",
+         TButtonKind::Push,
+         &TMain::TBRedoClick,
+         "Повторить отменённое изменение",
+         {"Ctrl+Y", "Ctrl+Shift+Z"}},
+        separator,
+        {&TBReport,
+         "Отчет",
+         TButtonKind::Toggle,
+         &TMain::TBReportClick,
+         "Записать отчёт о конфигурации и открыть его",
+         {"Ctrl+P"}},
+        separator,
+        {&TBFind,
+         "Подключить",
+         TButtonKind::Toggle,
+         &TMain::TBFindClick,
+         "Подключиться к контроллеру или отключиться от него",
+         {"F5"}},
+        {&TBRead,
+         "Чтение",
+         TButtonKind::Push,
+         &TMain::TBReadClick,
+         "Прочитать конфигурацию из контроллера (после подключения)",
+         {"F6"}},
+        {&TBWrite,
+         "Запись",
+         TButtonKind::Push,
+         &TMain::TBWriteClick,
+         "Записать конфигурацию в контроллер (после подключения)",
+         {"F7"}},
+        {&TBDebug,
+         "Отладка",
+         TButtonKind::Push,
+         &TMain::TBDebugClick,
+         "Показать побитовый вид конфигурации и журнал обмена",
+         {"F12"}},
+        separator,
+        {&TBAbout, "Справка", TButtonKind::Push, &TMain::TBAboutClick, "О программе и её версии", {"F1"}},
+        {&ToolButton1, "Выход", TButtonKind::Push, &TMain::ToolButton1Click, "Закрыть программу", {}},
     };
     for (const Entry& e : entries) {
         if (!e.Button) {
@@ -102,8 +166,26 @@ void TMain::BuildToolBar() {
         e.Button->SetCaption(e.Caption);
         e.Button->Kind = e.Kind;
         e.Button->OnClick = [this, handler = e.Handler](TButton&) { (this->*handler)(); };
+        e.Button->ShortCuts = e.ShortCuts;
+        // The tool tip names the keys too, so they can be learnt from the mouse.
+        std::string hint = e.Hint;
+        for (size_t i = 0; i < e.ShortCuts.size(); ++i)
+            hint += (i == 0 ? " (" : ", ") + e.ShortCuts[i] + (i + 1 == e.ShortCuts.size() ? ")" : "");
+        e.Button->SetHint(hint);
         ToolBar1.push_back(e.Button);
     }
+    for (size_t i = 0; i < RecentItems.size(); ++i) {
+        RecentItems[i].OnClick = [this, i](TButton&) { RecentItemClick(i); };
+        TBOpen.Menu.push_back(&RecentItems[i]);
+    }
+    RecentSeparator.IsSeparator = true;
+    TBOpen.Menu.push_back(&RecentSeparator);
+    LengthsItem.SetCaption("Длительности сообщений из проекта…");
+    LengthsItem.SetHint("Взять длительности сообщений из файла другого проекта, не меняя конфигурацию");
+    LengthsItem.OnClick = [this](TButton&) { LengthsItemClick(); };
+    TBOpen.Menu.push_back(&LengthsItem);
+    TBUndo.SetEnabled(false);
+    TBRedo.SetEnabled(false);
     TBSave.SetEnabled(false);
     TBRead.SetEnabled(false);
     TBWrite.SetEnabled(false);
@@ -111,12 +193,18 @@ void TMain::BuildToolBar() {
 }
 
 void TMain::ShowProjectCaption() {
-    SetCaption(CaptionBase + " - " + ProjectTitle);
+    TitleShown = true;
+    UpdateCaption();
+}
+
+void TMain::UpdateCaption() {
+    SetCaption((TitleShown ? CaptionBase + " - " + ProjectTitle : CaptionBase) + (Saved ? "" : " *"));
 }
 
 void TMain::NotifyImageChanged() {
     Saved = false;
     TBSave.SetEnabled(true);
+    UpdateCaption();
     if (Dbg.Visible())
         Dbg.RefillImageView(Image);
 }
@@ -152,21 +240,26 @@ void TMain::ToolButton1Click() {
     FormClose();
 }
 
-void TMain::RefillEditor() {
+void TMain::RefillEditor(int input) {
     Refilling = true;
     ShowComposition();
-    SpeedButton1Click(*Algorithms.InputButtons[0]);
+    SpeedButton1Click(*Algorithms.InputButtons[static_cast<size_t>(input)]);
     Refilling = false;
 }
 
 bool TMain::SaveQuestionAllowsContinuing() {
     if (Saved)
         return true;
-    if (Ui.MessageBox(TBoxKind::Information, CaptionBase, SaveQuestion, TBoxButtons::OkCancel) !=
-        TModalResult::Ok)
+    // Asked as closing asks: Отмена (or Escape) ends the command, so no work is lost by it.
+    switch (Ui.MessageBox(TBoxKind::Information, CaptionBase, SaveQuestion, TBoxButtons::YesNoCancel)) {
+    case TModalResult::Yes:
+        // Agreeing to save and then not saving ends the command with nothing changed.
+        return Save() == TSaveResult::Saved;
+    case TModalResult::No:
         return true;
-    // Agreeing to save and then not saving ends the command with nothing changed.
-    return Save() == TSaveResult::Saved;
+    default:
+        return false;
+    }
 }
 
 void TMain::TBNewClick() {
@@ -185,6 +278,11 @@ void TMain::TBNewClick() {
     Image.Clear();
     // Show the cleared image rather than the previous project's controls over it.
     RefillEditor();
+    // Another project: the steps of the previous one do not apply to it.
+    History.Clear();
+    LastState = Snapshot();
+    SavedState.reset();
+    ShowHistoryButtons();
 }
 
 void TMain::TBOpenClick() {
@@ -193,25 +291,41 @@ void TMain::TBOpenClick() {
     std::string fileName;
     if (!Ui.OpenFileDialog({ProjectFile::Filter, ProjectFile::DefaultExt, {}}, fileName))
         return;
+    OpenProject(fileName);
+}
+
+bool TMain::OpenProject(const std::string& fileName) {
     // Read the file before touching anything, so a failure keeps the open project whole.
     std::string bytes, error, reason;
     if (ReadFileBytes(fileName, bytes, error, Layout::ImageSize, &reason) != TReadStatus::Read) {
         Ui.MessageBox(TBoxKind::Error, CaptionBase, "Не удалось открыть файл " + fileName + "\n" + reason,
                       TBoxButtons::Ok);
-        return;
+        return false;
     }
     ProjectTitle = ProjectFile::WithoutExtension(fileName);
-    ShowProjectCaption();
     std::string note;
     const std::vector<std::string> lengths =
         ProjectFile::LoadLengths(ProjectFile::SideFileName(fileName), note);
     if (!note.empty())
         Ui.Note(note);
-    for (int k = 1; k <= ProjectFile::Messages; ++k)
-        Algorithms.LenMes.SetValue(k, lengths[static_cast<size_t>(k - 1)]);
+    SetLengths(lengths);
     Image.Clear();
     std::copy(bytes.begin(), bytes.end(), Image.Data());
     RefillEditor();
+    // What is shown is what the files hold: the caption must not claim unsaved changes.
+    Saved = true;
+    ShowProjectCaption();
+    History.Clear();
+    LastState = Snapshot();
+    SavedState = LastState;
+    ShowHistoryButtons();
+    RememberRecent(fileName);
+    return true;
+}
+
+void TMain::SetLengths(const std::vector<std::string>& lengths) {
+    for (int k = 1; k <= ProjectFile::Messages && static_cast<size_t>(k) <= lengths.size(); ++k)
+        Algorithms.LenMes.SetValue(k, lengths[static_cast<size_t>(k - 1)]);
 }
 
 namespace {
@@ -294,6 +408,11 @@ TMain::TSaveResult TMain::Save() {
         return TSaveResult::Failed;
     }
     Saved = true;
+    // The window now holds the file just written, also after saving under another name.
+    ProjectTitle = ProjectFile::WithoutExtension(fileName);
+    ShowProjectCaption();
+    SavedState = Snapshot();
+    RememberRecent(fileName);
     return TSaveResult::Saved;
 }
 
@@ -338,6 +457,178 @@ void TMain::TBReportClick() {
                       TBoxButtons::Ok);
     SpeedButton1Click(*Algorithms.InputButtons[0]);
 }
+void TMain::TBAboutClick() {
+    Ui.MessageBox(TBoxKind::Information, AboutCaption,
+                  "VarokConfig — редактор конфигурации контроллера системы оповещения VERDA\n\nВерсия " +
+                      Version(),
+                  TBoxButtons::Ok);
+}
+
+THistory::TState TMain::Snapshot() const {
+    THistory::TState state{Image, {}, CurrentInput};
+    for (int k = 1; k <= ProjectFile::Messages; ++k)
+        state.Lengths.push_back(Algorithms.LenMes.Value(k));
+    return state;
+}
+
+void TMain::RecordStep(std::optional<int> shownBefore) {
+    if (StepsHeld)
+        return;
+    THistory::TState now = Snapshot();
+    if (now.Image != LastState.Image || now.Lengths != LastState.Lengths) {
+        THistory::TState before = std::move(LastState);
+        // An edit is made on the input shown now, whatever was shown when the last step ended.
+        before.Input = shownBefore.value_or(now.Input);
+        History.Record(std::move(before), now);
+        ShowHistoryButtons();
+    }
+    LastState = std::move(now);
+}
+
+void TMain::ShowHistoryButtons() {
+    TBUndo.SetEnabled(History.CanUndo());
+    TBRedo.SetEnabled(History.CanRedo());
+}
+
+void TMain::Restore(const THistory::TState& state) {
+    Image = state.Image;
+    SetLengths(state.Lengths);
+    RefillEditor(state.Input);
+    LastState = Snapshot();
+    // Back at what the files hold, the project is saved again; anywhere else it is not.
+    Saved = SavedState && SavedState->Image == LastState.Image && SavedState->Lengths == LastState.Lengths;
+    TBSave.SetEnabled(true);
+    UpdateCaption();
+    ShowHistoryButtons();
+    if (Dbg.Visible())
+        Dbg.RefillImageView(Image);
+}
+
+void TMain::TBUndoClick() {
+    // A transfer in progress reads and writes the image block by block.
+    if (LinkMode == ModeRead || LinkMode == ModeWrite)
+        return;
+    if (const auto step = History.Undo())
+        Restore(*step);
+}
+
+void TMain::TBRedoClick() {
+    if (LinkMode == ModeRead || LinkMode == ModeWrite)
+        return;
+    if (const auto step = History.Redo())
+        Restore(*step);
+}
+
+void TMain::LengthsItemClick() {
+    std::string fileName;
+    if (!Ui.OpenFileDialog({ProjectFile::Filter, ProjectFile::DefaultExt, {}}, fileName))
+        return;
+    const std::string sideFile = ProjectFile::SideFileName(fileName);
+    std::string bytes, error, reason;
+    const TReadStatus status = ReadFileBytes(sideFile, bytes, error, 1, &reason);
+    if (status != TReadStatus::Read) {
+        Ui.MessageBox(TBoxKind::Error, CaptionBase,
+                      "Не удалось прочитать длительности сообщений из файла " + sideFile + "\n" +
+                          (status == TReadStatus::Missing ? "Файл не найден" : reason),
+                      TBoxButtons::Ok);
+        return;
+    }
+    std::string note;
+    const std::vector<std::string> lengths = ProjectFile::LoadLengths(sideFile, note);
+    if (!note.empty()) {
+        Ui.MessageBox(TBoxKind::Error, CaptionBase, note, TBoxButtons::Ok);
+        return;
+    }
+    SetLengths(lengths);
+    // The lengths are saved with the project: they are a change to save, and a step to undo.
+    Saved = false;
+    TBSave.SetEnabled(true);
+    UpdateCaption();
+    RecordStep();
+}
+
+void TMain::RecentItemClick(size_t index) {
+    const std::vector<std::string> recent = Settings.Recent();
+    if (index >= recent.size() || !SaveQuestionAllowsContinuing())
+        return;
+    OpenProject(recent[index]);
+}
+
+void TMain::RememberRecent(const std::string& fileName) {
+    Settings.AddRecent(TSettings::Absolute(fileName));
+    StoreSettings();
+    ShowRecentItems();
+}
+
+void TMain::ShowRecentItems() {
+    const std::vector<std::string> recent = Settings.Recent();
+    for (size_t i = 0; i < RecentItems.size(); ++i) {
+        RecentItems[i].SetVisible(i < recent.size());
+        RecentItems[i].SetCaption(i < recent.size() ? std::to_string(i + 1) + " " + recent[i] : "");
+        RecentItems[i].SetHint(i < recent.size() ? recent[i] : "");
+    }
+    RecentSeparator.SetVisible(!recent.empty());
+}
+
+namespace {
+const std::string ConnectionSection = "Connection";
+} // namespace
+
+void TMain::LoadConnectionSettings() {
+    auto number = [this](const char* key) {
+        return WholeNumberOr(Settings.Read(ConnectionSection, key), -1);
+    };
+    auto pick = [](TComboBox& box, int64_t index) {
+        if (index >= 0 && index < box.Count())
+            box.SetItemIndex(static_cast<int>(index));
+    };
+    if (const int64_t search = number("Search"); search == 0 || search == 1) {
+        SetComPort.CheckBox1.SetChecked(search == 1);
+        if (search == 0)
+            pick(SetComPort.ComboBoxPort, number("Port") - 1);
+    }
+    // A speed the list does not offer was typed; it comes back as typed.
+    if (const std::string speed = Settings.Read(ConnectionSection, "Speed"); !speed.empty()) {
+        const auto& speeds = SetComPort.ComboBoxSpeed.Items();
+        if (const auto it = std::find(speeds.begin(), speeds.end(), speed); it != speeds.end())
+            SetComPort.ComboBoxSpeed.SetItemIndex(static_cast<int>(it - speeds.begin()));
+        else
+            SetComPort.ComboBoxSpeed.Type(speed);
+    }
+    pick(SetComPort.ComboBoxControl, number("Control"));
+    pick(SetComPort.RadioGroupParity, number("Parity"));
+    pick(SetComPort.RadioGroupData, number("DataBits") - 5);
+    pick(SetComPort.RadioGroupStop, number("StopBits"));
+    for (auto [box, key] :
+         {std::pair{&SetComPort.CheckBoxDTR, "DTR"}, std::pair{&SetComPort.CheckBoxRTS, "RTS"}})
+        if (const int64_t on = number(key); on == 0 || on == 1)
+            box->SetChecked(on == 1);
+}
+
+void TMain::StoreConnectionSettings() {
+    const TSetComPort& dialog = SetComPort;
+    Settings.Write(ConnectionSection, "Search", dialog.CheckBox1.Checked() ? "1" : "0");
+    Settings.Write(ConnectionSection, "Port", dialog.ComboBoxPort.Text());
+    Settings.Write(ConnectionSection, "Speed", dialog.ComboBoxSpeed.Text());
+    Settings.Write(ConnectionSection, "Control", std::to_string(dialog.ComboBoxControl.ItemIndex()));
+    Settings.Write(ConnectionSection, "Parity", std::to_string(dialog.RadioGroupParity.ItemIndex()));
+    Settings.Write(ConnectionSection, "DataBits", std::to_string(dialog.RadioGroupData.ItemIndex() + 5));
+    Settings.Write(ConnectionSection, "StopBits", std::to_string(dialog.RadioGroupStop.ItemIndex()));
+    Settings.Write(ConnectionSection, "DTR", dialog.CheckBoxDTR.Checked() ? "1" : "0");
+    Settings.Write(ConnectionSection, "RTS", dialog.CheckBoxRTS.Checked() ? "1" : "0");
+    StoreSettings();
+}
+
+void TMain::StoreSettings() {
+    std::string error;
+    if (Settings.Store(error) || SettingsWarned)
+        return;
+    // Once a run: the editor works on without them, but the user should know they are not kept.
+    SettingsWarned = true;
+    Ui.MessageBox(TBoxKind::Warning, CaptionBase, "Не удалось сохранить настройки программы\n" + error,
+                  TBoxButtons::Ok);
+}
+
 void TMain::TBDebugClick() {
     Dbg.Show();
     FormPort.Show();
@@ -521,6 +812,7 @@ void TMain::AbandonRead() {
     Image = ReadBackup->Image;
     Saved = ReadBackup->Saved;
     TBSave.SetEnabled(ReadBackup->SaveEnabled);
+    UpdateCaption();
     ReadBackup.reset();
     if (Dbg.Visible())
         Dbg.RefillImageView(Image);
@@ -545,6 +837,9 @@ void TMain::CompleteTransfer() {
     TBSave.SetEnabled(true);
     TBReport.SetEnabled(true);
     if (read) {
+        const int shownBefore = CurrentInput;
+        // The whole read, with what showing it adjusts, is one step of the history.
+        StepsHeld = true;
         ProjectTitle.clear();
         ShowProjectCaption();
         ShowComposition();
@@ -554,13 +849,18 @@ void TMain::CompleteTransfer() {
             if (stage.Enabled())
                 CheckBox180Click(stage);
         }
+        StepsHeld = false;
+        RecordStep(shownBefore);
     }
     WarnBadChecksums();
 }
 
 void TMain::TBFindClick() {
     if (TBFind.Down()) {
-        if (Ui.ShowModal(SetComPort) == TModalResult::Ok) {
+        const TModalResult answer = Ui.ShowModal(SetComPort);
+        // Both buttons apply the dialog's choices, so both keep them for the next run.
+        StoreConnectionSettings();
+        if (answer == TModalResult::Ok) {
             PanelScan.SetVisible(true);
             ProbePort();
         } else {

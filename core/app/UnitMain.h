@@ -1,4 +1,6 @@
 #pragma once
+#include "app/History.h"
+#include "app/Settings.h"
 #include "base/HandOver.h"
 #include "link/Debug.h"
 #include "link/LinkProtocol.h"
@@ -17,6 +19,7 @@
 #include "ui/StatusBar.h"
 #include "ui/Timer.h"
 #include "ui/Ui.h"
+#include <array>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -31,6 +34,9 @@ public:
     static inline const std::string CaptionBase = "Конфигурация";
     static inline const std::string NotConnected = "Нет подключения";
     static inline const std::string SaveQuestion = "Хотите сохранить текущий проект конфигурации ?";
+    static inline const std::string AboutCaption = "О программе";
+    // The program's version, as the build names it.
+    static std::string Version();
 
     // commandLine: the text after the program name.
     TMain(TUi& ui, const std::string& commandLine);
@@ -72,9 +78,18 @@ public:
     TCompositionRules Composition;
 
     // Toolbar, in order; separators are buttons with IsSeparator.
-    TButton TBNew{"TBNew"}, TBOpen{"TBOpen"}, TBSave{"TBSave"}, TBReport{"TBReport"}, TBFind{"TBFind"},
-        TBRead{"TBRead"}, TBWrite{"TBWrite"}, TBDebug{"TBDebug"}, ToolButton1{"ToolButton1"};
+    TButton TBNew{"TBNew"}, TBOpen{"TBOpen"}, TBSave{"TBSave"}, TBUndo{"TBUndo"}, TBRedo{"TBRedo"},
+        TBReport{"TBReport"}, TBFind{"TBFind"}, TBRead{"TBRead"}, TBWrite{"TBWrite"}, TBDebug{"TBDebug"},
+        TBAbout{"TBAbout"}, ToolButton1{"ToolButton1"};
     std::vector<TButton*> ToolBar1;
+    // The Open button's list: the last projects (hidden while unused), then the command that
+    // takes the message lengths from another project.
+    std::array<TButton, TSettings::RecentCount> RecentItems{
+        TButton{"Recent1"}, TButton{"Recent2"}, TButton{"Recent3"}, TButton{"Recent4"}, TButton{"Recent5"}};
+    TButton RecentSeparator{"RecentSeparator"};
+    TButton LengthsItem{"LengthsItem"};
+    THistory History;
+    TSettings Settings;
     TStatusBar StatusBar1{"StatusBar1"};
     TPanel PanelScan{"PanelScan"};
     TProgressBar ProgressBar{"ProgressBar"};
@@ -114,6 +129,20 @@ public:
     void TBReadClick();
     void TBWriteClick();
     void TBDebugClick();
+    void TBUndoClick();
+    void TBRedoClick();
+    void TBAboutClick();
+    // "Длительности сообщений из проекта…": the lengths of a chosen project, the image untouched.
+    void LengthsItemClick();
+    void RecentItemClick(size_t index);
+    // Opens a project file as Open does after its dialog; false, with the reason shown, when
+    // the file cannot be read (nothing changes then).
+    bool OpenProject(const std::string& fileName);
+
+    // Closes one step of the undo history when the image or the lengths differ from the last
+    // step's state. `shownBefore`: the input shown when the step began, when it is not the
+    // one shown now (a read shows IN 1).
+    void RecordStep(std::optional<int> shownBefore = std::nullopt);
 
     // The link.
     void UpdateChecksum(uint8_t byte);
@@ -136,15 +165,35 @@ public:
     void ShowComposition() { Composition.ShowComposition(); }
     void ApplyRules(const std::string& selector) { Composition.ApplyRules(selector); }
 
-    // "Конфигурация - " followed by the project title.
+    // "Конфигурация - " followed by the project title, from now on.
     void ShowProjectCaption();
+    // The caption: the project's title once there is one, and " *" while there are unsaved changes.
+    void UpdateCaption();
 
 private:
     void BuildToolBar();
+    THistory::TState Snapshot() const;
+    // Shows a state of the history: the image, the lengths and the input, as they were.
+    void Restore(const THistory::TState& state);
+    void ShowHistoryButtons();
+    void SetLengths(const std::vector<std::string>& lengths);
+    void RememberRecent(const std::string& fileName);
+    void ShowRecentItems();
+    void LoadConnectionSettings();
+    void StoreConnectionSettings();
+    void StoreSettings();
+    // Whether the caption carries the project title (after New, Open, Save or a read).
+    bool TitleShown = false;
+    // The state after the last step, and the state the project's files hold.
+    THistory::TState LastState;
+    std::optional<THistory::TState> SavedState;
+    bool SettingsWarned = false;
+    // While a read is being shown its adjustments are not steps of their own.
+    bool StepsHeld = false;
     // Asks whether to save unsaved work first; false when the command must end.
     bool SaveQuestionAllowsContinuing();
-    // Fills the editor from the image, as after reading a project.
-    void RefillEditor();
+    // Fills the editor from the image, as after reading a project, showing input `input`.
+    void RefillEditor(int input = 0);
     void StartTransfer(const std::string& caption, uint8_t mode);
     void SendPacket(const uint8_t* data, size_t length);
     void SendBlockRequest(uint16_t address);

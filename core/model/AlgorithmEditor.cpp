@@ -106,6 +106,7 @@ TAlgorithmEditor::TAlgorithmEditor(ConfigImage& image, int& currentInput, bool& 
             }
     }
     TotalTime = std::make_unique<TStaticText>("StaticText23");
+    LengthsNote.SetVisible(false);
 
     LenMes.Caption = "Время воспроиз- ведения сообщений:";
     LenMes.SetTitles("Номер", "сек.");
@@ -167,6 +168,7 @@ void TAlgorithmEditor::ClearLaterStages(int stage) {
 void TAlgorithmEditor::CheckBox180Click(TControl& control) {
     if (Decoding)
         return;
+    BeginEdit();
     const ConfigImage before = Image;
     const int s = control.Tag;
     const int k = control.FieldKind;
@@ -221,6 +223,7 @@ void TAlgorithmEditor::CheckBox180Click(TControl& control) {
         NotifyImageChanged();
     if (k <= KindPause)
         Edit6Change();
+    EndEdit();
 }
 
 void TAlgorithmEditor::SpeedButton1Click(TButton& button) {
@@ -279,7 +282,14 @@ void TAlgorithmEditor::Edit6Change() {
     }
 
     std::vector<std::string> times;
-    for (const auto& time : StageTimes)
-        times.push_back(time->Caption());
+    bool zeroLength = false;
+    for (int s = 0; s < Stages; ++s) {
+        const auto i = static_cast<size_t>(s);
+        times.push_back(StageTimes[i]->Caption());
+        const int message = MessageBoxes[i]->ItemIndex() + 1;
+        if (StageBoxes[i]->Checked() && message >= 1 && WholeNumberOr(LenMes.Value(message), -1) == 0)
+            zeroLength = true;
+    }
     TotalTime->SetCaption(TotalTimeText(times));
+    LengthsNote.SetVisible(zeroLength);
 }

@@ -35,6 +35,7 @@ public:
 
     static inline const std::string Unlimited = "Без огр";
     static inline const std::string UnlimitedTotal = "Без ограничения";
+    static inline const std::string LengthsMissing = "длительности сообщений не заданы";
 
     // Row labels and headings of the grid.
     static inline const std::string InputLabel = "Номер   входа активации";
@@ -60,6 +61,15 @@ public:
     // Hooks into the main window: the image-changed notification and the enabling pass.
     std::function<void()> NotifyImageChanged;
     std::function<void(const std::string&)> ApplyRules;
+    // Runs once the user's edit has ended, however far it cascaded through other handlers:
+    // one click is one step of the undo history.
+    std::function<void()> EditDone;
+    // Brackets one edit; the composition panel's handler uses it too.
+    void BeginEdit() { ++EditDepth; }
+    void EndEdit() {
+        if (--EditDepth == 0 && EditDone)
+            EditDone();
+    }
 
     void CheckBox180Click(TControl& control);
     void SpeedButton1Click(TButton& button);
@@ -76,6 +86,9 @@ public:
     std::array<std::unique_ptr<TComboBox>, Stages> PauseBoxes;
     std::array<std::unique_ptr<TStaticText>, Stages> StageTimes;
     std::unique_ptr<TStaticText> TotalTime;
+    // Beside the total, shown while a checked stage plays a message of length 0 (as after a
+    // read: the controller keeps no lengths), so the total is not taken for a real time.
+    TStaticText LengthsNote{"LengthsNote", LengthsMissing};
     // Entry 8 x stage + zone.
     std::array<std::unique_ptr<TButton>, Stages * Zones> ZoneButtons;
     // Entry 16 x stage + 2 x module + relay (K1 = 0, K2 = 1).
@@ -103,6 +116,7 @@ private:
     void ClearLaterStages(int stage);
     void EnableNextStage(int stage);
 
+    int EditDepth = 0;
     ConfigImage& Image;
     int& CurrentInput;
     bool& Refilling;

@@ -31,6 +31,12 @@ TCompositionRules::TCompositionRules(ConfigImage& image, bool& refilling, TAlgor
         e->MaxLength = static_cast<int>(Layout::DatePartSize);
     Edit5.MaxLength = static_cast<int>(Layout::VersionSize);
     SetIdentityWritable(false);
+    const std::string consoles = "Пультов QV-5FD и QV-5D вместе не больше двух";
+    ComboBox55.SetHint(consoles);
+    ComboBox54.SetHint(consoles);
+    ComboBox57.SetHint("Каждый разветвитель даёт четыре зоны трансляции и фоновой музыки");
+    ComboBox56.SetHint("Каждый модуль даёт реле K1 и K2 на этапах алгоритмов");
+    CheckBox316.SetHint(NeedsAnnouncer);
 
     for (TControl* c : Controls()) {
         if (auto* box = dynamic_cast<TComboBox*>(c))
@@ -67,8 +73,10 @@ std::vector<TControl*> TCompositionRules::Controls() {
 }
 
 void TCompositionRules::SetIdentityWritable(bool writable) {
-    for (TEdit* e : {&Edit1, &Edit2, &Edit3, &Edit4, &Edit5})
+    for (TEdit* e : {&Edit1, &Edit2, &Edit3, &Edit4, &Edit5}) {
         e->SetReadOnly(!writable);
+        e->SetHint(writable ? "" : "Записано в контроллере; изменяется только в режиме отладки (-debug)");
+    }
 }
 
 void TCompositionRules::WriteText(const TEdit& edit, size_t offset, size_t size) {
@@ -87,6 +95,7 @@ std::string TCompositionRules::ReadText(size_t offset, size_t size) const {
 void TCompositionRules::ComboBox58Change(TControl& control) {
     if (Refilling || Editor.Decoding)
         return;
+    Editor.BeginEdit();
     const ConfigImage before = Image;
     auto index = [&control] { return static_cast<uint8_t>(static_cast<TComboBox&>(control).ItemIndex()); };
     auto checked = [&control] { return static_cast<TCheckBox&>(control).Checked() ? 1 : 0; };
@@ -126,6 +135,7 @@ void TCompositionRules::ComboBox58Change(TControl& control) {
     // Picking the count already shown, or typing the text already there, marks nothing.
     if (NotifyImageChanged && Image != before)
         NotifyImageChanged();
+    Editor.EndEdit();
 }
 
 void TCompositionRules::ShowComposition() {
@@ -190,8 +200,10 @@ void TCompositionRules::Gong(bool takeAway) {
         if (takeAway)
             CheckBox316.SetChecked(false);
         CheckBox316.SetEnabled(false);
+        CheckBox316.SetHint(NeedsAnnouncer);
     } else {
         CheckBox316.SetEnabled(true);
+        CheckBox316.SetHint("");
     }
 }
 
@@ -199,16 +211,27 @@ void TCompositionRules::StagesAndZones(bool takeAway) {
     const int splitters = ComboBox57.ItemIndex();
     // No splitter count the box can show: nothing is available and nothing is taken away.
     const int available = splitters < 0 ? 0 : 4 * splitters;
+    // What a zone beyond the available ones is waiting for.
+    auto missing = [](int z) { return z < 4 ? NeedsSplitter : NeedsSecondSplitter; };
+    for (int z = 0; z < TAlgorithmEditor::Zones; ++z)
+        CBMuz[static_cast<size_t>(z)]->SetHint(z < available ? "" : missing(z));
     for (int s = 0; s < TAlgorithmEditor::Stages; ++s) {
         const auto i = static_cast<size_t>(s);
-        if (s >= 1)
-            Editor.StageBoxes[i]->SetEnabled(Editor.RepeatBoxes[i - 1]->ItemIndex() > 0);
+        if (s >= 1) {
+            const bool chained = Editor.RepeatBoxes[i - 1]->ItemIndex() > 0;
+            Editor.StageBoxes[i]->SetEnabled(chained);
+            Editor.StageBoxes[i]->SetHint(
+                chained ? "" : "у предыдущего этапа должно быть число повторов, а не \"Без огр\"");
+        }
         const bool checked = Editor.StageBoxes[i]->Checked();
-        Editor.MessageBoxes[i]->SetEnabled(checked);
-        Editor.RepeatBoxes[i]->SetEnabled(checked);
-        Editor.PauseBoxes[i]->SetEnabled(checked);
+        for (TComboBox* box :
+             {Editor.MessageBoxes[i].get(), Editor.RepeatBoxes[i].get(), Editor.PauseBoxes[i].get()}) {
+            box->SetEnabled(checked);
+            box->SetHint(checked ? "" : NeedsStage);
+        }
         for (int z = 0; z < TAlgorithmEditor::Zones; ++z) {
             TButton& zone = Editor.ZoneButton(s, z);
+            zone.SetHint(z >= available ? missing(z) : checked ? "" : NeedsStage);
             // The music box of zone z, or of stage s where no splitter is counted at all.
             TCheckBox& music = *CBMuz[splitters == 0 ? i : static_cast<size_t>(z)];
             if (z < available) {
@@ -237,6 +260,7 @@ void TCompositionRules::Relays(bool takeAway) {
         for (int i = 0; i < TAlgorithmEditor::RelaysPerStage; ++i) {
             TCheckBox& relay =
                 *Editor.RelayBoxes[static_cast<size_t>(TAlgorithmEditor::RelaysPerStage * s + i)];
+            relay.SetHint(i >= 2 * modules ? NeedsModule(i / 2) : checked ? "" : NeedsStage);
             if (i < 2 * modules) {
                 relay.SetEnabled(checked);
             } else {

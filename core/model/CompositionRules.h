@@ -39,6 +39,15 @@ public:
     TEdit Edit5{"Edit5"}; // version
     TStaticText StaticText269{"StaticText269", "Состав и конфигурация системы"};
 
+    // Tool tips that name what a disabled control is waiting for.
+    static inline const std::string NeedsAnnouncer = "нужен пульт диктора";
+    static inline const std::string NeedsSplitter = "нужен разветвитель";
+    static inline const std::string NeedsSecondSplitter = "нужен второй разветвитель";
+    static inline const std::string NeedsStage = "этап не включён";
+    static std::string NeedsModule(int module) {
+        return "нужен модуль QV-CU4 № " + std::to_string(module + 1);
+    }
+
     // The labels beside the controls, top to bottom.
     static const std::vector<std::string>& Labels();
     // The 20 controls of the panel in their order on screen.

@@ -13,6 +13,12 @@ public:
     std::function<void(TButton&)> OnClick;
     TButtonKind Kind = TButtonKind::Push;
     bool IsSeparator = false;
+    // Keys that run the command, written the portable way ("Ctrl+N", "Ctrl+Shift+Z", "F5");
+    // the front end binds them for the whole window.
+    std::vector<std::string> ShortCuts;
+    // Entries of the button's drop-down list, in order (separators included); they are
+    // buttons of their own and may be hidden or renamed later.
+    std::vector<TButton*> Menu;
 
     const std::string& Caption() const { return FCaption; }
     void SetCaption(std::string value) {

@@ -32,6 +32,15 @@ public:
         }
     }
 
+    // The tool tip: what the control does, or why it is disabled now.
+    const std::string& Hint() const { return FHint; }
+    void SetHint(std::string value) {
+        if (value != FHint) {
+            FHint = std::move(value);
+            Changed();
+        }
+    }
+
     // A view registers here to be told about every change of state.
     void Watch(std::function<void()> onChange) { Watchers.push_back(std::move(onChange)); }
 
@@ -44,5 +53,6 @@ protected:
 private:
     bool FEnabled = true;
     bool FVisible = true;
+    std::string FHint;
     std::vector<std::function<void()>> Watchers;
 };

@@ -36,4 +36,7 @@ public:
     // A remark that is no error and wants no answer (a side file passed over as unusable):
     // the editor keeps quiet about it, the command-line tool prints it.
     virtual void Note(const std::string&) {}
+    // The file the editor keeps its settings in between runs (recent projects, connection);
+    // empty keeps nothing, as the command-line tool and the tests do.
+    virtual std::string SettingsFile() { return {}; }
 };

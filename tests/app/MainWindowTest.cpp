@@ -22,9 +22,16 @@ TEST_F(MainWindow, StartsUnchangedWithTheToolbarAndStatusOfAFreshProgram) {
     std::vector<std::string> captions;
     for (TButton* b : Main->ToolBar1)
         captions.push_back(b->IsSeparator ? "|" : b->Caption());
-    EXPECT_EQ(captions,
-              (std::vector<std::string>{"Создать", "Открыть", "Сохранить", "|", "Отчет", "|", "Подключить",
-                                        "Чтение", "Запись", "Отладка", "|", "Выход"}));
+    EXPECT_EQ(captions, (std::vector<std::string>{"Создать", "Открыть", "Сохранить", "|", "Отменить",
+                                                  "Повторить", "|", "Отчет", "|", "Подключить", "Чтение",
+                                                  "Запись", "Отладка", "|", "Справка", "Выход"}));
+    // Every command says what it does, and its keys.
+    for (TButton* b : Main->ToolBar1)
+        EXPECT_EQ(b->IsSeparator, b->Hint().empty()) << b->Name;
+    EXPECT_EQ(Main->TBNew.Hint(), "Создать новый проект (Ctrl+N)");
+    EXPECT_EQ(Main->TBRedo.ShortCuts, (std::vector<std::string>{"Ctrl+Y", "Ctrl+Shift+Z"}));
+    EXPECT_FALSE(Main->TBUndo.Enabled());
+    EXPECT_FALSE(Main->TBRedo.Enabled());
     EXPECT_TRUE(Main->TBNew.Enabled());
     EXPECT_FALSE(Main->TBSave.Enabled());
     EXPECT_FALSE(Main->TBRead.Enabled());

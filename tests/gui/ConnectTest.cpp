@@ -62,7 +62,7 @@ TEST(Connect, FindsTheSimulatedControllerAndReadsWhileABoxIsOpen) {
     ui.MessageBox(TBoxKind::Information, "Тест", "Ждём чтения", TBoxButtons::Ok);
     EXPECT_EQ(main.LinkMode, 0);
     EXPECT_EQ(main.ProgressBar.Position(), 2048);
-    EXPECT_EQ(view.windowTitle(), QStringLiteral("Конфигурация - "));
+    EXPECT_EQ(view.windowTitle(), QStringLiteral("Конфигурация -  *"));
     EXPECT_TRUE(view.findChild<QWidget*>(QStringLiteral("PanelScan"))->isHidden());
     EXPECT_TRUE(view.findChild<QWidget*>(QStringLiteral("TBSave"))->isEnabled());
 }

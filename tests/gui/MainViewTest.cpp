@@ -102,8 +102,8 @@ TEST(MainView, ToolbarOrderCaptionsAndStates) {
         EXPECT_EQ(button->toolButtonStyle(), Qt::ToolButtonTextUnderIcon);
         EXPECT_FALSE(button->icon().isNull()) << button->text().toStdString();
     }
-    EXPECT_EQ(shown.join(','), QStringLiteral("Создать,Открыть,Сохранить,|,Отчет,|,Подключить,Чтение,Запись,"
-                                              "Отладка,|,Выход"));
+    EXPECT_EQ(shown.join(','), QStringLiteral("Создать,Открыть,Сохранить,|,Отменить,Повторить,|,Отчет,|,"
+                                              "Подключить,Чтение,Запись,Отладка,|,Справка,Выход"));
 
     EXPECT_TRUE(e.Enabled("TBNew"));
     EXPECT_TRUE(e.Enabled("TBOpen"));

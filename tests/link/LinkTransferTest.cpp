@@ -63,7 +63,7 @@ TEST_P(LinkTransfer, FullReadFillsTheImageAndTheEditor) {
 
     EXPECT_EQ(Main().ProgressBar.Position(), 2048);
     EXPECT_FALSE(Main().PanelScan.Visible());
-    EXPECT_EQ(Main().Caption(), "Конфигурация - ");
+    EXPECT_EQ(Main().Caption(), "Конфигурация -  *");
     EXPECT_TRUE(Main().TBSave.Enabled());
     EXPECT_TRUE(Main().TBReport.Enabled());
     EXPECT_FALSE(Main().Saved);

@@ -144,6 +144,7 @@ TEST_P(MisbehavingController, TellsTheUserAndKeepsTheProject) {
     std::copy(project.begin(), project.end(), Main().Image.Data());
     const bool saved = row.Act != TAct::ExitCancelMidRead;
     Main().Saved = saved;
+    Main().UpdateCaption();
     const std::string caption = Main().Caption();
     Act(row.Act);
 
@@ -160,7 +161,7 @@ TEST_P(MisbehavingController, TellsTheUserAndKeepsTheProject) {
         if (Main().Transfer.Complete()) {
             EXPECT_TRUE(std::equal(memory.begin() + 0x0700, memory.end(), Rig.Image().begin() + 0x0700));
             EXPECT_FALSE(Main().Saved);
-            EXPECT_EQ(Main().Caption(), "Конфигурация - ");
+            EXPECT_EQ(Main().Caption(), "Конфигурация -  *");
         } else {
             EXPECT_EQ(Rig.Image(), project);
             EXPECT_EQ(Main().Saved, saved);

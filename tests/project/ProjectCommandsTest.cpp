@@ -77,10 +77,10 @@ TEST_F(ProjectCommands, ShortAndLongFilesFillTheImageFromTheStart) {
 TEST_F(ProjectCommands, OpeningAFileThatCannotBeReadKeepsTheProjectWhole) {
     Edit();
     Main->ProjectTitle = "Hall";
+    Main->Saved = true;
     Main->ShowProjectCaption();
     const ConfigImage image = Main->Image;
     const std::vector<std::string> lengths = Lengths();
-    Main->Saved = true;
     Ui.FileAnswers = {Dir.File("missing.usr")};
     Main->TBOpen.Click();
     // A folder chosen as the project: the system's reason on a second line too.
@@ -100,11 +100,12 @@ TEST_F(ProjectCommands, OpeningAFileThatCannotBeReadKeepsTheProjectWhole) {
 
 TEST_F(ProjectCommands, NewNamesTheProjectAndShowsTheClearedImage) {
     Edit();
-    Ui.BoxAnswers = {TModalResult::Cancel}; // do not save first
+    Ui.BoxAnswers = {TModalResult::No}; // do not save first
     NameNewProject("  ");
     Main->TBNew.Click();
+    EXPECT_EQ(Ui.Boxes.at(0).Buttons, TBoxButtons::YesNoCancel);
     EXPECT_EQ(Main->ProjectTitle, "  ");
-    EXPECT_EQ(Main->Caption(), "Конфигурация -   ");
+    EXPECT_EQ(Main->Caption(), "Конфигурация -    *");
     EXPECT_FALSE(Stage(0).Checked());
     EXPECT_EQ(Panel().ComboBox57.ItemIndex(), 0);
     EXPECT_EQ(Main->Image[Layout::StageOffset(0, 0)], 0);
@@ -113,21 +114,30 @@ TEST_F(ProjectCommands, NewNamesTheProjectAndShowsTheClearedImage) {
     EXPECT_FALSE(Main->Saved);                 // still unsaved: closing asks
 
     // The dialog keeps its text; an empty name is refused and changes nothing.
-    Ui.BoxAnswers = {TModalResult::Cancel};
+    Ui.BoxAnswers = {TModalResult::No};
     NameNewProject("");
     Main->TBNew.Click();
     EXPECT_EQ(Ui.CountText("Неверное имя проекта !"), 1);
     EXPECT_EQ(Main->ProjectTitle, "  ");
-    Ui.BoxAnswers = {TModalResult::Cancel};
+    Ui.BoxAnswers = {TModalResult::No};
     NameNewProject("Hall", TModalResult::Cancel);
     Main->TBNew.Click();
     EXPECT_EQ(Main->ProjectTitle, "  ");
+    // Отмена in the question ends the command before its dialog.
+    Ui.BoxAnswers = {TModalResult::Cancel};
+    NameNewProject("Hall");
+    Main->TBNew.Click();
+    EXPECT_EQ(Main->ProjectTitle, "  ");
+    Ui.BoxAnswers = {TModalResult::Cancel};
+    const size_t dialogs = Ui.FileDialogs.size();
+    Main->TBOpen.Click();
+    EXPECT_EQ(Ui.FileDialogs.size(), dialogs);
 }
 
 TEST_F(ProjectCommands, AgreeingToSaveThenCancellingEndsTheCommandWithNothingChanged) {
     Edit();
     const ConfigImage image = Main->Image;
-    Ui.BoxAnswers = {TModalResult::Ok};
+    Ui.BoxAnswers = {TModalResult::Yes};
     Ui.FileAnswers = {""}; // cancel the save dialog
     NameNewProject("Other");
     Main->TBNew.Click();
@@ -136,7 +146,7 @@ TEST_F(ProjectCommands, AgreeingToSaveThenCancellingEndsTheCommandWithNothingCha
     EXPECT_FALSE(Main->Saved);
     EXPECT_TRUE(Ui.ModalForms.empty());
 
-    Ui.BoxAnswers = {TModalResult::Ok};
+    Ui.BoxAnswers = {TModalResult::Yes};
     Ui.FileAnswers = {""};
     Main->TBOpen.Click();
     EXPECT_EQ(Ui.FileDialogs.size(), 2u); // the save dialog only, no open dialog
@@ -260,14 +270,14 @@ TEST_F(ProjectCommands, TextsWindows1251CannotHoldAreNamedOnceBeforeSaving) {
     EXPECT_NE(TempDir::Read(Dir.File("p.ini")).find("\r\n4=5?\r\n"), std::string::npos);
 }
 
-TEST_F(ProjectCommands, SaveOffersTheProjectTitleAndLeavesTheCaption) {
+TEST_F(ProjectCommands, SaveOffersTheProjectTitleAndTheCaptionFollowsTheFileSaved) {
     NameNewProject("Hall");
     Main->TBNew.Click();
     Ui.FileAnswers = {Dir.File("elsewhere.usr")};
     Main->TBSave.Click();
     EXPECT_EQ(Ui.FileDialogs.back().FileName, "Hall");
     EXPECT_EQ(Ui.FileDialogs.back().DefaultExt, "usr");
-    EXPECT_EQ(Main->ProjectTitle, "Hall");
-    EXPECT_EQ(Main->Caption(), "Конфигурация - Hall");
+    EXPECT_EQ(Main->ProjectTitle, Dir.File("elsewhere"));
+    EXPECT_EQ(Main->Caption(), "Конфигурация - " + Dir.File("elsewhere"));
     EXPECT_TRUE(Main->TBSave.Enabled());
 }
