@@ -5,6 +5,7 @@
 #include "DbgView.h"
 #include "Pictures.h"
 #include "PortView.h"
+#include "TimelineView.h"
 #include "app/UnitMain.h"
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -69,6 +70,9 @@ MainView::MainView(TMain& main, QWidget* parent) : QWidget(parent), Main(main), 
     // Shown by the Debug command, before the traffic log so that the log comes in front.
     new DbgView(Main.Dbg, this);
     new PortView(Main.FormPort, this);
+    new TimelineView(Main.Timeline, this);
+    if (auto* total = findChild<QLabel*>(QString::fromStdString(Main.Algorithms.TotalTime->Name)))
+        OpenTimelineOnClick(*total, Main.Timeline);
     PumpHandOvers();
 
     // TMain hides itself when its close handling lets the window go ("Выход").

@@ -11,6 +11,7 @@
 #include "model/CompositionRules.h"
 #include "model/ConfigImage.h"
 #include "project/Project.h"
+#include "report/TimelineForm.h"
 #include "serial/CommPort.h"
 #include "ui/Button.h"
 #include "ui/Form.h"
@@ -107,6 +108,8 @@ public:
     TFormProjectName FormProjectName;
     TDbg Dbg;
     TFormPort FormPort;
+    // The timeline of the shown input, opened from the total evacuation time.
+    TTimelineForm Timeline{Algorithms};
     // Whether port n exists and can be opened exclusively now; tests may replace it.
     std::function<bool(int)> PortTest;
     // Where the report goes: a bare name lands in the working directory.

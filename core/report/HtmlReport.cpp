@@ -28,10 +28,6 @@ constexpr int Lane = 58;
 // A play is drawn on its own only when a play and its pause take this many units or more.
 constexpr int SmallestPeriod = 3;
 
-std::string Seconds(int64_t value) {
-    return std::to_string(value) + " с";
-}
-
 std::string Cells(const TReportInput& in, const std::array<std::string, 8>& texts) {
     std::string row;
     for (size_t s = 0; s < texts.size(); ++s)
@@ -66,36 +62,6 @@ std::string Line(int x1, int y1, int x2, int y2, const std::string& attributes) 
            std::to_string(x2) + "\" y2=\"" + std::to_string(y2) + "\"" + attributes + "/>";
 }
 
-std::string ZonesText(const TTimelineStage& stage) {
-    std::string zones;
-    for (size_t z = 0; z < stage.Zones.size(); ++z)
-        if (stage.Zones[z])
-            zones += (zones.empty() ? "" : ", ") + std::to_string(z + 1);
-    return zones.empty() ? "Зоны: нет" : "Зоны: " + zones;
-}
-
-std::string RelaysText(const TTimelineStage& stage) {
-    std::string relays;
-    for (size_t j = 0; j < stage.Relays.size(); ++j)
-        if (stage.Relays[j])
-            relays += (relays.empty() ? "" : ", ") + std::string("М") + std::to_string(j / 2 + 1) + " K" +
-                      std::to_string(j % 2 + 1);
-    return relays.empty() ? "" : "Реле: " + relays;
-}
-
-std::string StageDetail(const TTimelineStage& stage) {
-    std::string detail =
-        stage.Message >= 1 ? "сообщение " + std::to_string(stage.Message) : "сообщение не выбрано";
-    if (stage.Repeats == -1)
-        detail += ", без огр.";
-    else
-        detail += ", " + std::to_string(stage.Repeats) + " ×";
-    if (stage.Length >= 0)
-        detail += " " + Seconds(stage.Length);
-    if (stage.Pause > 0)
-        detail += ", пауза " + Seconds(stage.Pause);
-    return detail;
-}
 } // namespace
 
 std::string THtmlReport::Escape(const std::string& text) {
@@ -146,7 +112,7 @@ std::string THtmlReport::Svg(const TTimeline& timeline) {
     svg += Tag("title", "", "Вход активации N" + std::to_string(timeline.Input + 1));
 
     // The evacuation time across all lanes, or that it never ends.
-    const std::string total = "Общее время эвакуации (сек): " + timeline.TotalText;
+    const std::string total = timeline.TotalCaption();
     if (timeline.Total) {
         const int tx = x(*timeline.Total);
         svg += Line(tx, Top - 8, tx, axisY, " stroke=\"#c00\" stroke-width=\"2\" stroke-dasharray=\"6 4\"");
@@ -161,11 +127,8 @@ std::string THtmlReport::Svg(const TTimeline& timeline) {
         const int y = Top + i * Lane;
         if (i % 2 == 1)
             svg += Rect(0, y, Width, Lane, " fill=\"#f3f3f3\"");
-        svg += Text(6, y + 18,
-                    "Этап " + std::to_string(stage.Stage + 1) + ": " +
-                        (stage.End ? Seconds(*stage.End - stage.Start) : TTimeline::ForEver),
-                    " font-weight=\"bold\"");
-        svg += Text(6, y + 36, StageDetail(stage), " font-size=\"11\"");
+        svg += Text(6, y + 18, stage.Title(), " font-weight=\"bold\"");
+        svg += Text(6, y + 36, stage.Detail(), " font-size=\"11\"");
 
         const int x0 = x(stage.Start);
         const int x1 = stage.End ? x(*stage.End) : PlotRight;
@@ -179,7 +142,9 @@ std::string THtmlReport::Svg(const TTimeline& timeline) {
         if (oneByOne) {
             for (const TTimelineSegment& segment : segments)
                 if (segment.Play && segment.Start < axisEnd)
-                    svg += Rect(x(segment.Start), bandY, x(segment.End) - x(segment.Start), 18,
+                    // Plays without a pause between them keep a hairline apart.
+                    svg += Rect(x(segment.Start), bandY,
+                                x(segment.End) - x(segment.Start) - (stage.Pause == 0 ? 1 : 0), 18,
                                 " fill=\"#3a6ea5\"");
         } else if (!stage.LengthUnknown) {
             svg += Rect(x0, bandY, x1 - x0, 18, " fill=\"#3a6ea5\" fill-opacity=\"0.6\"");
@@ -188,11 +153,7 @@ std::string THtmlReport::Svg(const TTimeline& timeline) {
             svg += "<path d=\"M" + std::to_string(PlotRight) + " " + std::to_string(bandY - 4) +
                    " l 14 13 l -14 13 z\" fill=\"#246\"/>";
 
-        std::string under = ZonesText(stage);
-        if (const std::string relays = RelaysText(stage); !relays.empty())
-            under += " · " + relays;
-        if (!stage.End)
-            under += " · " + TTimeline::ForEver;
+        const std::string under = stage.Reach();
         // Texts of a band in the right half end where the band ends, so they stay on the page.
         const bool right = x0 > (PlotLeft + PlotRight) / 2;
         const int textX = right ? x1 : x0;

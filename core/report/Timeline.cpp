@@ -7,7 +7,46 @@
 namespace {
 // More plays than the repeat box offers are not drawn one by one.
 constexpr int64_t MostPlays = 255;
+
+std::string Seconds(int64_t value) {
+    return std::to_string(value) + " с";
+}
 } // namespace
+
+std::string TTimelineStage::Title() const {
+    return "Этап " + std::to_string(Stage + 1) + ": " + (End ? Seconds(*End - Start) : TTimeline::ForEver);
+}
+
+std::string TTimelineStage::Detail() const {
+    std::string detail = Message >= 1 ? "сообщение " + std::to_string(Message) : "сообщение не выбрано";
+    detail += Repeats == -1 ? ", без огр." : ", " + std::to_string(Repeats) + " ×";
+    if (Length >= 0)
+        detail += " " + Seconds(Length);
+    if (Pause > 0)
+        detail += ", пауза " + Seconds(Pause);
+    return detail;
+}
+
+std::string TTimelineStage::Reach() const {
+    std::string zones, relays;
+    for (size_t z = 0; z < Zones.size(); ++z)
+        if (Zones[z])
+            zones += (zones.empty() ? "" : ", ") + std::to_string(z + 1);
+    for (size_t j = 0; j < Relays.size(); ++j)
+        if (Relays[j])
+            relays += (relays.empty() ? "" : ", ") + std::string("М") + std::to_string(j / 2 + 1) + " K" +
+                      std::to_string(j % 2 + 1);
+    std::string reach = zones.empty() ? "Зоны: нет" : "Зоны: " + zones;
+    if (!relays.empty())
+        reach += " · Реле: " + relays;
+    if (!End)
+        reach += " · " + TTimeline::ForEver;
+    return reach;
+}
+
+std::string TTimeline::TotalCaption() const {
+    return "Общее время эвакуации (сек): " + TotalText;
+}
 
 std::vector<TTimelineSegment> TTimelineStage::Segments(int64_t until) const {
     std::vector<TTimelineSegment> segments;

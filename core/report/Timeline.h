@@ -46,6 +46,12 @@ struct TTimelineStage {
     // The plays and pauses from the stage's start up to its end, or up to `until` for a stage
     // that plays for ever. Empty when the plays cannot be told from the values.
     std::vector<TTimelineSegment> Segments(int64_t until) const;
+
+    // The texts every drawing shows beside the band: "Этап 2: 70 с"; "сообщение 5, 2 × 30 с,
+    // пауза 10 с"; "Зоны: 1, 2, 3 · Реле: М1 K2" with "без ограничения" for a stage without end.
+    std::string Title() const;
+    std::string Detail() const;
+    std::string Reach() const;
 };
 
 // What one activation input does from the alarm on: its switched-on stages one after the other,
@@ -53,6 +59,7 @@ struct TTimelineStage {
 struct TTimeline {
     static inline const std::string ForEver = "без ограничения";
     static inline const std::string UnknownLength = "длительность сообщения не задана";
+    static inline const std::string NoStage = "Ни один этап этого входа не включен";
 
     int Input = 0; // 0 … 7
     std::vector<TTimelineStage> Stages;
@@ -71,4 +78,6 @@ struct TTimeline {
     int64_t AxisEnd() const;
     // A round step for the axis's marks, about `marks` of them up to the axis end.
     static int64_t AxisStep(int64_t axisEnd, int marks);
+    // "Общее время эвакуации (сек): " and the total as the editor shows it.
+    std::string TotalCaption() const;
 };

@@ -1,0 +1,27 @@
+#pragma once
+#include "report/Timeline.h"
+#include "ui/Form.h"
+#include <string>
+
+class TAlgorithmEditor;
+
+// The timeline window of the shown input: holds the timeline model and rebuilds it after
+// every change the editor shows (an edit, a length, another input), while it is open. The
+// front ends only draw Model.
+class TTimelineForm : public TForm {
+public:
+    static inline const std::string CaptionPrefix = "Временная диаграмма: вход активации N";
+    static constexpr int OpeningWidth = 900;
+    static constexpr int OpeningHeight = 460;
+
+    explicit TTimelineForm(TAlgorithmEditor& editor);
+
+    TTimeline Model;
+
+    // Opens the window on the shown input.
+    void Open();
+    void Refresh();
+
+private:
+    TAlgorithmEditor& Editor;
+};
