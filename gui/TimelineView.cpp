@@ -117,9 +117,10 @@ protected:
                 p.setBrush(Qt::NoBrush);
             }
 
-            // Texts of a band in the right half end where the band ends.
-            const bool right = x0 > (plotLeft + plotRight) / 2;
-            const QRect under = right ? QRect(plotLeft, y + BandHeight + 6, x1 - plotLeft, 16)
+            // Texts too long for the room right of the band's start end at the right edge.
+            p.setFont(normal);
+            const bool right = x0 + p.fontMetrics().horizontalAdvance(Q(stage.Reach())) > width() - Margin;
+            const QRect under = right ? QRect(plotLeft, y + BandHeight + 6, width() - Margin - plotLeft, 16)
                                       : QRect(x0, y + BandHeight + 6, width() - x0, 16);
             const int align = (right ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignVCenter;
             p.setPen(Qt::black);

@@ -1,21 +1,22 @@
 #include "report/HtmlReport.h"
+#include "base/Utf8.h"
 #include <algorithm>
 #include <cstdio>
 
 namespace {
-const char* const Style = R"(@page { size: A4; margin: 14mm 12mm; }
-body { font-family: "DejaVu Sans", "Liberation Sans", Arial, sans-serif; font-size: 10pt; color: #000; margin: 0; }
+const char* const Style = R"(@page { size: A4; margin: 10mm 12mm; }
+body { font-family: "DejaVu Sans", "Liberation Sans", Arial, sans-serif; font-size: 9.5pt; color: #000; margin: 0; }
 h1 { font-size: 16pt; margin: 0 0 4mm; }
-h2 { font-size: 13pt; margin: 6mm 0 2mm; border-bottom: 1px solid #000; }
+h2 { font-size: 13pt; margin: 4mm 0 2mm; border-bottom: 1px solid #000; }
 table { border-collapse: collapse; margin: 1mm 0 3mm; }
-th, td { border: 1px solid #666; padding: 0.6mm 1.6mm; }
+th, td { border: 1px solid #666; padding: 0.2mm 1.6mm; }
 th { background: #eee; font-weight: normal; text-align: left; }
 td.c { text-align: center; min-width: 11mm; }
 td.off { background: #f4f4f4; }
 table.facts td:first-child { min-width: 80mm; }
 .total { font-weight: bold; }
 section.input { break-before: page; page-break-before: always; }
-svg { width: 100%; height: auto; display: block; margin-top: 3mm; }
+svg { width: 100%; height: auto; display: block; margin-top: 2mm; break-inside: avoid; }
 @media print { th, td.off { -webkit-print-color-adjust: exact; print-color-adjust: exact; } }
 )";
 
@@ -154,9 +155,10 @@ std::string THtmlReport::Svg(const TTimeline& timeline) {
                    " l 14 13 l -14 13 z\" fill=\"#246\"/>";
 
         const std::string under = stage.Reach();
-        // Texts of a band in the right half end where the band ends, so they stay on the page.
-        const bool right = x0 > (PlotLeft + PlotRight) / 2;
-        const int textX = right ? x1 : x0;
+        // Texts too long for the room right of the band's start end at the right edge, so they
+        // stay on the page (about 7 units a character at this size).
+        const bool right = x0 + 7 * static_cast<int>(Utf8Length(under)) > Width;
+        const int textX = right ? Width - 4 : x0;
         const std::string anchor = right ? " text-anchor=\"end\"" : "";
         svg += Text(textX, y + 40, under, " font-size=\"12\"" + anchor);
         if (stage.LengthUnknown)
@@ -191,11 +193,19 @@ std::string THtmlReport::Render(const TReportFacts& facts) {
     html += "<tr><td>Дата:</td><td>" + Escape(facts.Date) + "</td></tr>\n";
     html += "<tr><td>Версия:</td><td>" + Escape(facts.Version) + "</td></tr>\n</table>\n";
 
-    html += "<h2>Длительность воспроизведения сообщений:</h2>\n<table>\n<tr><th>Номер</th><th>Время "
-            "(сек)</th></tr>\n";
-    for (const auto& [message, text] : facts.Lengths)
-        html += "<tr><td class=\"c\">" + std::to_string(message) + "</td><td class=\"c\">" + Escape(text) +
-                "</td></tr>\n";
+    // Up to 72 lengths: four pairs of columns keep them on the first page.
+    constexpr size_t LengthColumns = 4;
+    html += "<h2>Длительность воспроизведения сообщений:</h2>\n<table>\n<tr>";
+    for (size_t c = 0; c < std::min(LengthColumns, facts.Lengths.size()); ++c)
+        html += "<th>Номер</th><th>Время (сек)</th>";
+    html += "</tr>\n";
+    for (size_t i = 0; i < facts.Lengths.size(); i += LengthColumns) {
+        html += "<tr>";
+        for (size_t k = i; k < std::min(i + LengthColumns, facts.Lengths.size()); ++k)
+            html += "<td class=\"c\">" + std::to_string(facts.Lengths[k].first) + "</td><td class=\"c\">" +
+                    Escape(facts.Lengths[k].second) + "</td>";
+        html += "</tr>\n";
+    }
     html += "</table>\n";
 
     html += "<h2>" + Escape(facts.AlgorithmsHeading) + "</h2>\n<p>";
