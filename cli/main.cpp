@@ -18,14 +18,21 @@ namespace {
 using TArgs = std::vector<std::string>;
 
 const char* const LineHelp =
-    "LINE: --baud N (9600)  --parity none|odd|even|mark|space (none)  --data 5|6|7|8 (8)\n"
-    "      --stop 1|1.5|2 (1)  --flow none|soft|hard (none)\n"
-    "--timeout: the longest wait for one reply in seconds (by default three times the reply's\n"
-    "      line time at the chosen rate plus one second)\n";
+    "Line options (LINE):\n"
+    "  --baud N               the rate: 110 ... 256000 (9600)\n"
+    "  --parity P             none, odd, even, mark or space (none)\n"
+    "  --data N               data bits: 5, 6, 7 or 8 (8)\n"
+    "  --stop N               stop bits: 1, 1.5 or 2 (1)\n"
+    "  --flow F               flow control: none, soft or hard (none)\n"
+    "  --timeout SECONDS      the longest wait for one reply (by default three times the reply's\n"
+    "                         line time at the chosen rate plus one second)\n";
 
 const char* const ExitHelp =
-    "exit status: 0 done, 1 link failure, 2 usage or file error, 3 a written block compared\n"
-    "differently, or diff / verify found a difference\n";
+    "Exit status:\n"
+    "  0  done\n"
+    "  1  link failure\n"
+    "  2  usage or file error\n"
+    "  3  a written block compared differently, or diff / verify found a difference\n";
 
 // A command's runner returns the exit status; on a usage error it returns ExitUsage and sets
 // usageError, and the caller adds the hint to the command's help.
@@ -118,17 +125,20 @@ const TCommand Commands[] = {
      "Opens PROJECT as the editor's Open does (the image and its side file PROJECT.ini) and writes\n"
      "the report exactly as the editor's Report command does (Windows-1251, CRLF).\n"
      "\n"
-     "  -o FILE   the report's file, by default VarokConfig.txt in the working directory;\n"
-     "            -o - writes the report to standard output\n"
-     "  --html    the printable report instead: one HTML page for A4 with each input's timeline,\n"
-     "            by default VarokConfig.html\n",
+     "Options:\n"
+     "  -o FILE                the report's file, by default VarokConfig.txt in the working\n"
+     "                         directory (VarokConfig.html with --html); -o - writes it to\n"
+     "                         standard output\n"
+     "  --html                 the printable report instead: one HTML page for A4 with each\n"
+     "                         input's timeline\n",
      false, Report},
     {"probe", "[--port N] [LINE] [--timeout SECONDS]",
      "finds the controller (on port N, or on ports 1 to 255)",
      "Probes port N, or without --port every port from 1 to 255 that exists, in order; a controller\n"
      "that answers is named on standard error (\"Подключено на COM 3\").\n"
      "\n"
-     "  --port N  the port number (1 to 255)\n",
+     "Options:\n"
+     "  --port N               the port number (1 to 255)\n",
      true,
      [](const TArgs& args, std::string& error) { return LinkCommand(TLinkCommand::Probe, args, error); }},
     {"read", "--port N [LINE] [--timeout SECONDS] -o OUT.usr",
@@ -136,8 +146,9 @@ const TCommand Commands[] = {
      "Probes port N, reads the controller's whole configuration block by block and writes the 2048\n"
      "bytes as received to OUT.usr. A read that did not move every block writes no file.\n"
      "\n"
-     "  --port N  the port number (1 to 255)\n"
-     "  -o OUT    the file to write\n",
+     "Options:\n"
+     "  --port N               the port number (1 to 255)\n"
+     "  -o OUT                 the file to write\n",
      true,
      [](const TArgs& args, std::string& error) { return LinkCommand(TLinkCommand::Read, args, error); }},
     {"write", "--port N [LINE] [--timeout SECONDS] [--backup FILE.usr] PROJECT.usr",
@@ -145,8 +156,10 @@ const TCommand Commands[] = {
      "Probes port N and writes the 2048 bytes of PROJECT.usr as they are in the file (a shorter file\n"
      "zero-filled) block by block; every block the controller reports back differently is named.\n"
      "\n"
-     "  --port N         the port number (1 to 255)\n"
-     "  --backup FILE    first reads the controller into FILE; if that read fails, nothing is written\n",
+     "Options:\n"
+     "  --port N               the port number (1 to 255)\n"
+     "  --backup FILE          first reads the controller into FILE; if that read fails,\n"
+     "                         nothing is written\n",
      true,
      [](const TArgs& args, std::string& error) { return LinkCommand(TLinkCommand::Write, args, error); }},
     {"show", "PROJECT.usr [--json]", "prints the configuration of PROJECT by meaning",
@@ -154,20 +167,23 @@ const TCommand Commands[] = {
      "each input in use with its stages, zones, relays, stage times and total, the bytes the editor\n"
      "does not interpret, then warnings for content the editor's rules would not produce.\n"
      "\n"
-     "  --json    the same as one JSON object, lossless\n",
+     "Options:\n"
+     "  --json                 the same as one JSON object, lossless\n",
      false, [](const TArgs& args, std::string& error) { return ConfigCommand(args, 1, error); }},
     {"diff", "A.usr B.usr [--json]", "prints the differences between A and B by meaning",
      "Prints the differences between two projects by meaning, one per line, then the differing bytes\n"
      "the editor does not interpret. Exit status 0 when they are equal, 3 when they differ.\n"
      "\n"
-     "  --json    the differences as one JSON object\n",
+     "Options:\n"
+     "  --json                 the differences as one JSON object\n",
      false, [](const TArgs& args, std::string& error) { return ConfigCommand(args, 2, error); }},
     {"verify", "--port N [LINE] [--timeout SECONDS] PROJECT.usr",
      "compares the controller with PROJECT like diff",
      "Reads the controller as read does and prints its differences from PROJECT as diff does\n"
      "(the project on the left). Exit status 0 when they are equal, 3 when they differ.\n"
      "\n"
-     "  --port N  the port number (1 to 255)\n",
+     "Options:\n"
+     "  --port N               the port number (1 to 255)\n",
      true,
      [](const TArgs& args, std::string& error) { return LinkCommand(TLinkCommand::Verify, args, error); }},
 };
@@ -179,35 +195,36 @@ const TCommand* FindCommand(const std::string& name) {
 }
 
 std::string Synopsis(const TCommand& command) {
-    std::string name = command.Name;
-    name.resize(std::max<size_t>(name.size(), 6), ' ');
-    return "varokconfig-cli " + name + " " + command.Synopsis + "\n";
+    return std::string("varokconfig-cli ") + command.Name + " " + command.Synopsis + "\n";
 }
 
 std::string OverviewHelp() {
-    std::string text = "usage:\n";
+    std::string text;
     for (const TCommand& command : Commands)
-        text += "  " + Synopsis(command);
-    text += "  varokconfig-cli --version\n"
-            "  varokconfig-cli COMMAND --help\n"
-            "\n"
+        text += (text.empty() ? "Usage: " : "  or:  ") + Synopsis(command);
+    text += "  or:  varokconfig-cli --version\n"
+            "  or:  varokconfig-cli COMMAND --help\n"
             "The configuration editor of the VERDA voice-alarm controller for batch use: its reports,\n"
             "the controller's configuration read and written over a serial line, and projects by meaning.\n"
             "Standard output carries only what was asked for; messages and progress go to standard error.\n"
-            "\n";
+            "\n"
+            "Commands:\n";
     for (const TCommand& command : Commands) {
         std::string name = command.Name;
-        name.resize(8, ' ');
-        text += name + command.Summary + "\n";
+        name.resize(23, ' ');
+        text += "  " + name + command.Summary + "\n";
     }
-    text += std::string("\n") + LineHelp + "\n" +
-            "Environment: VAROKCONFIG_PORTS=DIR makes port N the entry DIR/comN and nothing else.\n\n" +
-            ExitHelp + "\nsee 'varokconfig-cli COMMAND --help' for one command\n";
+    text += std::string("\n") + LineHelp + "\n" + ExitHelp +
+            "\n"
+            "Environment:\n"
+            "  VAROKCONFIG_PORTS      a folder: port N is its entry comN and nothing else\n"
+            "\n"
+            "See 'varokconfig-cli COMMAND --help' for the options of one command.\n";
     return text;
 }
 
 std::string CommandHelp(const TCommand& command) {
-    return "usage: " + Synopsis(command) + "\n" + command.Help +
+    return "Usage: " + Synopsis(command) + command.Help +
            (command.LinkOptions ? "\n" + std::string(LineHelp) : "") + "\n" + ExitHelp;
 }
 

@@ -15,21 +15,21 @@
 
 namespace {
 const char* const Usage =
-    "usage: varokconfig [PROJECT.usr]\n"
-    "       varokconfig -debug\n"
-    "       varokconfig --version | --help\n"
-    "\n"
+    "Usage: varokconfig [PROJECT.usr]\n"
+    "  or:  varokconfig -debug\n"
+    "  or:  varokconfig --version | --help\n"
     "The configuration editor of the VERDA voice-alarm controller: composition, the alarm inputs'\n"
     "stages, and the controller's configuration image, read and written over a serial line.\n"
     "\n"
-    "  PROJECT.usr  opens this project at start (the message lengths from PROJECT.ini beside it)\n"
-    "  -debug       the whole command line: shows the debug button (the traffic log and the image\n"
-    "               view) and makes the serial number, date and version fields editable\n"
-    "  --version    prints the version and exits\n"
-    "  --help       prints this help and exits\n"
+    "Options:\n"
+    "  PROJECT.usr            opens this project at start (the message lengths from PROJECT.ini)\n"
+    "  -debug                 the whole command line: shows the debug button (the traffic log and\n"
+    "                         the image view) and makes the identity fields editable\n"
+    "  --version              prints the version and exits\n"
+    "  --help                 prints this help and exits\n"
     "\n"
     "Environment:\n"
-    "  VAROKCONFIG_PORTS  a folder: port N is its entry comN and nothing else\n"
+    "  VAROKCONFIG_PORTS      a folder: port N is its entry comN and nothing else\n"
     "\n"
     "The command-line tool varokconfig-cli runs the same core without a window.\n";
 

@@ -21,11 +21,12 @@ TEST(CliConventions, EachAnswerGoesToItsStreamWithItsStatus) {
         {"simulator's help", "./verda-sim --help", 0, "--ports DIR", ""},
         {"editor's version without a display", "DISPLAY= ./varokconfig --version", 0, "varokconfig" + version,
          ""},
-        {"editor's help without a display", "DISPLAY= ./varokconfig --help", 0, "varokconfig -debug", ""},
+        {"editor's help without a display", "DISPLAY= ./varokconfig --help", 0, "  or:  varokconfig -debug",
+         ""},
         {"overview", "./varokconfig-cli --help", 0, "varokconfig-cli COMMAND --help", ""},
-        {"a command's help", "./varokconfig-cli read --help", 0, "usage: varokconfig-cli read ", ""},
+        {"a command's help", "./varokconfig-cli read --help", 0, "Usage: varokconfig-cli read ", ""},
         {"short help among other arguments", "./varokconfig-cli write --port 3 -h", 0, "--backup FILE", ""},
-        {"help by name", "./varokconfig-cli help diff", 0, "usage: varokconfig-cli diff ", ""},
+        {"help by name", "./varokconfig-cli help diff", 0, "Usage: varokconfig-cli diff ", ""},
         {"usage error gives a hint, not the usage", "./varokconfig-cli read --port 0", 2, "",
          "see 'varokconfig-cli read --help'\n"},
         {"missing argument", "./varokconfig-cli show", 2, "", "see 'varokconfig-cli show --help'\n"},
@@ -53,7 +54,7 @@ TEST(CliConventions, EachAnswerGoesToItsStreamWithItsStatus) {
                 EXPECT_NE(stream->find(expected), std::string::npos) << *stream;
         }
         // A usage error never repeats the whole usage.
-        EXPECT_EQ(run.StdErr.find("usage:"), std::string::npos);
+        EXPECT_EQ(run.StdErr.find("Usage:"), std::string::npos);
     }
 }
 
@@ -63,12 +64,12 @@ TEST(CliConventions, OverviewListsEveryCommand) {
     ASSERT_TRUE(run.Start({VAROK_BIN_DIR "/varokconfig-cli", "--help"}));
     ASSERT_EQ(run.Finish(), 0);
     for (const char* synopsis : {
-             "report PROJECT.usr [-o FILE|-]",
-             "probe  [--port N] [LINE] [--timeout SECONDS]",
-             "read   --port N [LINE] [--timeout SECONDS] -o OUT.usr",
-             "write  --port N [LINE] [--timeout SECONDS] [--backup FILE.usr] PROJECT.usr",
-             "show   PROJECT.usr [--json]",
-             "diff   A.usr B.usr [--json]",
+             "report PROJECT.usr [--html] [-o FILE|-]",
+             "probe [--port N] [LINE] [--timeout SECONDS]",
+             "read --port N [LINE] [--timeout SECONDS] -o OUT.usr",
+             "write --port N [LINE] [--timeout SECONDS] [--backup FILE.usr] PROJECT.usr",
+             "show PROJECT.usr [--json]",
+             "diff A.usr B.usr [--json]",
              "verify --port N [LINE] [--timeout SECONDS] PROJECT.usr",
              "--version",
          })

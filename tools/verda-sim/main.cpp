@@ -15,30 +15,32 @@
 
 namespace {
 const char* const SimHelp =
+    "Usage: verda-sim --ports DIR --com N [--image FILE.usr] [--save FILE.usr] [--pace] [FAULTS]\n"
     "A simulated controller of the VERDA voice-alarm system on a pseudo-terminal: it links DIR/comN to\n"
     "its device, prints \"ready DEVICE\" and answers the probe, read and write requests over its\n"
     "2048-byte memory until SIGINT or SIGTERM.\n"
     "\n"
-    "  --ports DIR          the ports folder (VAROKCONFIG_PORTS of the editor and varokconfig-cli)\n"
-    "  --com N              serves as port N: DIR/comN\n"
-    "  --image FILE.usr     the memory at start (zero-filled to 2048 bytes); all zero without it\n"
-    "  --save FILE.usr      writes the memory to FILE at the end\n"
-    "  --pace               every byte takes its time on the line at the speed the port is set to\n"
-    "  --version            prints the version and exits\n"
-    "  --help               prints this help and exits\n"
+    "Options:\n"
+    "  --ports DIR            the ports folder (VAROKCONFIG_PORTS of the editor and varokconfig-cli)\n"
+    "  --com N                serves as port N: DIR/comN\n"
+    "  --image FILE.usr       the memory at start (zero-filled to 2048 bytes); all zero without it\n"
+    "  --save FILE.usr        writes the memory to FILE at the end\n"
+    "  --pace                 every byte takes its time on the line at the speed the port is set to\n"
+    "  --version              prints the version and exits\n"
+    "  --help                 prints this help and exits\n"
     "\n"
-    "Faults, for testing (combinable):\n"
-    "  --silent             never answers\n"
-    "  --probe-answer HH    answers the probe with this byte instead of AA\n"
-    "  --probe-length N     sends only the first N bytes of its probe reply\n"
-    "  --split N            sends each reply in pieces of N bytes, 5 ms apart\n"
-    "  --stuck-block ADDR   does not store writes to this block\n"
-    "  --reply-address ADDR names ADDR in its first block reply\n"
-    "  --fixed-reply-address ADDR  names ADDR in every block reply\n"
-    "  --stop-after N       answers nothing after the N-th answer\n"
-    "  --bad-crc            inverts the checksum of every reply\n"
-    "  --hangup-after N     closes its line after the N-th answer, as an unplugged adapter does\n"
-    "ADDR and HH are hexadecimal (07E0, 0x07E0, AA).\n";
+    "Faults, for testing (combinable; ADDR and HH are hexadecimal: 07E0, 0x07E0, AA):\n"
+    "  --silent               never answers\n"
+    "  --probe-answer HH      answers the probe with this byte instead of AA\n"
+    "  --probe-length N       sends only the first N bytes of its probe reply\n"
+    "  --split N              sends each reply in pieces of N bytes, 5 ms apart\n"
+    "  --stuck-block ADDR     does not store writes to this block\n"
+    "  --reply-address ADDR   names ADDR in its first block reply\n"
+    "  --fixed-reply-address ADDR\n"
+    "                         names ADDR in every block reply\n"
+    "  --stop-after N         answers nothing after the N-th answer\n"
+    "  --bad-crc              inverts the checksum of every reply\n"
+    "  --hangup-after N       closes its line after the N-th answer, as an unplugged adapter does\n";
 
 int Fail(const std::string& message, int status) {
     std::fprintf(stderr, "verda-sim: %s\n", message.c_str());
@@ -66,7 +68,7 @@ int main(int argc, char** argv) {
         if (std::string(argv[1]) == "--version")
             std::printf("%s\n", VersionLine("verda-sim").c_str());
         else
-            std::printf("%s\n%s", SimUsage, SimHelp);
+            std::fputs(SimHelp, stdout);
         return std::fflush(stdout) == 0 && !std::ferror(stdout) ? 0 : 1;
     }
     std::string error;
