@@ -12,7 +12,8 @@ struct TLinkOptions {
     int Data = 3;   // 5, 6, 7, 8 bits
     int Stop = 0;   // 1, 1.5, 2
     int Flow = 0;   // None, Soft, Hard
-    double TimeoutSeconds = 2;
+    // The longest wait for one reply; nothing: three times its line time plus a second.
+    std::optional<double> TimeoutSeconds;
     std::string Output;
     std::string Project;
     std::string Backup; // write: the controller's configuration saved here first

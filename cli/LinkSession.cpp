@@ -4,10 +4,10 @@
 #include <ostream>
 #include <unistd.h>
 
+using namespace LinkProtocol;
+
 TLinkSession::TLinkSession(const TLinkOptions& options, std::ostream& err)
-    : Options(options), Err(err),
-      Timeout(std::chrono::milliseconds(static_cast<long long>(options.TimeoutSeconds * 1000 + 0.5))),
-      ProgressOnTerminal(isatty(STDERR_FILENO) == 1), Ui(err), Main(Ui, "") {
+    : Options(options), Err(err), ProgressOnTerminal(isatty(STDERR_FILENO) == 1), Ui(err), Main(Ui, "") {
     // The user's part in the connection dialog: the choices, then OK.
     TSetComPort& dialog = Main.SetComPort;
     Ui.OnShowModal = [&dialog](TForm&) {
@@ -23,74 +23,74 @@ TLinkSession::TLinkSession(const TLinkOptions& options, std::ostream& err)
     dialog.RadioGroupParity.SetItemIndex(options.Parity);
     dialog.RadioGroupData.SetItemIndex(options.Data);
     dialog.RadioGroupStop.SetItemIndex(options.Stop);
+    if (options.TimeoutSeconds)
+        Main.Link.SetTimeout(
+            std::chrono::milliseconds(static_cast<long long>(*options.TimeoutSeconds * 1000 + 0.5)));
+    // A timer's period begins whenever it is started.
+    Main.Timer.Watch([this] {
+        SearchStarted = TClock::now();
+        ++TimerChanges;
+    });
+    Main.Link.ReplyTimer.Watch([this] {
+        ReplyStarted = TClock::now();
+        ++TimerChanges;
+    });
+    Main.ProgressBar.Watch([this] { ShowProgress(); });
+}
+
+bool TLinkSession::RunUntil(const std::function<bool()>& done) {
+    while (!done()) {
+        TTimer* next = nullptr;
+        TClock::time_point due = TClock::time_point::max();
+        for (auto [timer, started] :
+             {std::pair{&Main.Timer, SearchStarted}, {&Main.Link.ReplyTimer, ReplyStarted}}) {
+            const auto at = started + std::chrono::milliseconds(timer->Interval);
+            if (timer->Running() && at < due) {
+                next = timer;
+                due = at;
+            }
+        }
+        if (!next)
+            return false;
+        const unsigned changes = TimerChanges;
+        const auto left = std::chrono::ceil<std::chrono::milliseconds>(due - TClock::now());
+        PumpUntil(
+            Main.HandOver, [&] { return done() || TimerChanges != changes; },
+            std::max(left, std::chrono::milliseconds(0)));
+        if (!done() && TimerChanges == changes)
+            next->Tick();
+    }
+    return true;
+}
+
+void TLinkSession::ShowProgress() {
+    if (!ProgressOnTerminal || (Main.LinkMode != ModeRead && Main.LinkMode != ModeWrite))
+        return;
+    const int blocks = Main.ProgressBar.Position() / static_cast<int>(BlockSize);
+    Err << "\r" << Main.PanelScan.Caption() << " " << blocks << "/" << Blocks
+        << (blocks == static_cast<int>(Blocks) ? "\n" : "") << std::flush;
 }
 
 int TLinkSession::Probe() {
     Main.TBFind.Click();
-    if (!Main.TBFind.Down())
-        return ExitLink; // the port failed the port test; the message is out
-    const bool answered = SearchPorts();
-    // A port that could not be opened has been named with its reason; nothing was sent there.
-    if (!answered && Options.Port != 0 && !Main.CommPort.GetOpen())
-        return ExitLink;
-    if (!answered) {
-        Err << (Options.Port != 0 ? "Нет ответа от контроллера на COM " + std::to_string(Main.PortNumber)
-                                  : std::string("Контроллер не найден на COM 1 … 255"))
-            << std::endl;
-        return ExitLink;
-    }
-    // The reply handler has shown "Подключено на COM N" or "Ошибка подключения !".
-    return Main.TBRead.Enabled() ? ExitDone : ExitLink;
+    // The probe's verdict, "Ошибка открытия COM n !" or "Контроллер не найден" has been shown
+    // once Connect is up again or the probe is over.
+    RunUntil([this] { return !Main.TBFind.Down() || Main.LinkMode != ModeProbe; });
+    const TTransferResult& result = Main.Link.Result;
+    if (result.Mode == ModeProbe && result.Outcome == TLinkOutcome::Done)
+        return ExitDone;
+    // A fixed port the component could not open: the system's reason after its fixed text.
+    const TSerialErrorInfo& reason = Main.CommPort.GetOpenError();
+    if (Options.Port != 0 && !Main.CommPort.GetOpen() && reason.Error != TSerialError::None &&
+        Main.CommPort.GetComNumber() == Options.Port)
+        Err << "COM " << Options.Port << ": " << reason.Text << std::endl;
+    return ExitLink;
 }
 
-bool TLinkSession::AwaitProbeReply() {
-    // A port the component could not open has said so; nothing was sent that could be answered.
-    // The system's reason follows the component's fixed text.
-    if (!Main.CommPort.GetOpen() || Main.CommPort.GetComNumber() != Main.PortNumber) {
-        const TSerialErrorInfo& reason = Main.CommPort.GetOpenError();
-        if (reason.Error != TSerialError::None && Main.CommPort.GetComNumber() == Main.PortNumber)
-            Err << "COM " << Main.PortNumber << ": " << reason.Text << std::endl;
-        return false;
-    }
-    return PumpUntil(
-        Main.HandOver, [this] { return Main.LinkMode != LinkProtocol::ModeProbe; }, Timeout);
-}
-
-bool TLinkSession::SearchPorts() {
-    for (;;) {
-        if (AwaitProbeReply())
-            return true;
-        if (!Main.Timer.Running())
-            return false; // past port 255
-        // The timer's tick judges an answer cut short or moves on to the next port; a port
-        // that failed the test does not wait for it. A fixed port gets that one tick.
-        Main.Timer.Tick();
-        if (Main.LinkMode != LinkProtocol::ModeProbe)
-            return true;
-        if (Options.Port != 0)
-            return false;
-    }
-}
-
-void TLinkSession::ShowProgress(bool last) {
-    if (!ProgressOnTerminal)
-        return;
-    Err << "\r" << Main.PanelScan.Caption() << " " << Main.ProgressBar.Position() / LinkProtocol::BlockSize
-        << "/" << Main.ProgressBar.Max / LinkProtocol::BlockSize << (last ? "\n" : "") << std::flush;
-}
-
-bool TLinkSession::AwaitTransfer() {
-    while (Main.LinkMode != 0) {
-        const int replies = Main.Transfer.Replies;
-        const bool moved = PumpUntil(
-            Main.HandOver, [&] { return Main.LinkMode == 0 || Main.Transfer.Replies != replies; }, Timeout);
-        ShowProgress(Main.LinkMode == 0 || !moved);
-        if (!moved) {
-            Err << "Нет ответа от контроллера" << std::endl;
-            return false;
-        }
-    }
-    return true;
+TLinkOutcome TLinkSession::Transfer(void (TMain::*command)()) {
+    (Main.*command)();
+    RunUntil([this] { return Main.LinkMode == ModeIdle; });
+    return Main.Link.Result.Outcome;
 }
 
 int TLinkSession::Read() {
@@ -108,16 +108,11 @@ int TLinkSession::Read() {
 int TLinkSession::ReadImage(std::string& bytes) {
     if (const int status = Probe(); status != ExitDone)
         return status;
-    // The image as received: the editor's refill after the last block may rewrite some bytes.
-    // Only the image's last block completes the transfer, so the copy is taken at that one.
-    bytes.assign(Layout::ImageSize, '\0');
-    Main.OnBlockReply = [&](uint16_t address) {
-        if (address + LinkProtocol::BlockSize >= Layout::ImageSize)
-            std::copy_n(reinterpret_cast<const char*>(Main.Image.Data()), Layout::ImageSize, bytes.begin());
-    };
-    Main.TBRead.Click();
-    if (!AwaitTransfer() || !Ui.Errors.empty())
+    if (Transfer(&TMain::TBReadClick) != TLinkOutcome::Done)
         return ExitLink;
+    // The image as received: the editor's refill after the read may rewrite some bytes.
+    const auto* received = reinterpret_cast<const char*>(Main.Link.Received.Data());
+    bytes.assign(received, received + Layout::ImageSize);
     return ExitDone;
 }
 
@@ -132,10 +127,11 @@ int TLinkSession::Write() {
     std::copy(bytes.begin(), bytes.end(), reinterpret_cast<char*>(Main.Image.Data()));
     if (const int status = Probe(); status != ExitDone)
         return status;
-    Main.TBWrite.Click();
-    if (!AwaitTransfer() || !Ui.Errors.empty())
-        return ExitLink;
-    for (const uint16_t address : Main.Transfer.CompareFailures)
-        Err << "block " << LinkProtocol::Hex4(address) << " compared differently" << std::endl;
-    return Main.Transfer.CompareFailures.empty() ? ExitDone : ExitCompare;
+    const TLinkOutcome outcome = Transfer(&TMain::TBWriteClick);
+    if (outcome == TLinkOutcome::Compare) {
+        for (const uint16_t address : Main.Link.Result.CompareFailures)
+            Err << "block " << Hex4(address) << " compared differently" << std::endl;
+        return ExitCompare;
+    }
+    return outcome == TLinkOutcome::Done ? ExitDone : ExitLink;
 }

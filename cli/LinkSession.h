@@ -4,12 +4,14 @@
 #include "LinkOptions.h"
 #include "app/UnitMain.h"
 #include <chrono>
+#include <functional>
 #include <iosfwd>
 #include <string>
 
 // One link command on a headless main window: the connection dialog filled in from the
-// options, then Connect, Read or Write exactly as the editor runs them, with a limit on
-// the wait for each reply because nobody is there to disconnect.
+// options, then Connect, Read or Write exactly as the editor runs them. The main window's
+// timers run here as the editor's event loop runs them; each operation's outcome comes from
+// the link.
 class TLinkSession {
 public:
     // Every message and the progress go to err.
@@ -25,19 +27,21 @@ public:
     int Write();
 
 private:
-    // Pumps the port's hand-overs until the probe is answered; false when no reply came.
-    bool AwaitProbeReply();
-    // Probes until a reply was judged: on the fixed port, or port after port; false when none came.
-    bool SearchPorts();
-    // Pumps until the transfer ends; false when a reply took longer than the timeout.
-    bool AwaitTransfer();
+    using TClock = std::chrono::steady_clock;
+    // Pumps the port's hand-overs and ticks the timers when due, until done() holds; false
+    // when nothing is left that could make it hold.
+    bool RunUntil(const std::function<bool()>& done);
+    // Reads a whole image; the outcome of the link.
+    TLinkOutcome Transfer(void (TMain::*command)());
     // "Чтение данных ... 32/64" (blocks) on standard error when it is a terminal; nothing otherwise.
-    void ShowProgress(bool last);
+    void ShowProgress();
 
     const TLinkOptions& Options;
     std::ostream& Err;
-    std::chrono::milliseconds Timeout;
     bool ProgressOnTerminal;
     TBatchUi Ui;
     TMain Main;
+    // When each timer was last started, and a count of timer changes.
+    TClock::time_point SearchStarted, ReplyStarted;
+    unsigned TimerChanges = 0;
 };

@@ -28,9 +28,7 @@ TMain& Window() {
 void Reset(TMain& main, const ConfigImage& start) {
     main.TBFind.SetDown(true);
     main.TBFind.Click();
-    main.LinkMode = ModeIdle;
     main.PortNumber = 1;
-    main.ReplyCount = 0;
     main.Image = start;
     main.Saved = true;
     main.ProgressBar.SetPosition(0);
@@ -47,7 +45,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // The first byte: the operation started (probe, write, read).
     switch (data[0] & 0x03) {
     case 0:
-        main.ProbePort();
+        main.Link.StartProbe(false);
         break;
     case 1:
         main.TBWriteClick();
@@ -56,32 +54,28 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         main.TBReadClick();
         break;
     }
-    const uint8_t readHeader[4] = {0x00, 0x01, ReadRequestSize - 1, ReadCommand};
-    const uint8_t writeHeader[4] = {0x00, 0x01, BlockPacketSize - 1, WriteCommand};
     // Then deliveries: a length byte (scaled up to 2048) and that many bytes.
     size_t at = 1;
     while (at < size) {
         const size_t want = std::min<size_t>(size_t(data[at]) * 9, ImageSize);
         ++at;
         const size_t n = std::min(want, size - at);
-        const bool writing = main.LinkMode == ModeWrite;
+        const bool done = main.Link.Result.Outcome == TLinkOutcome::Done;
         main.HandleDelivery(data + at, n);
         at += n;
         Check(main.LinkMode <= ModeRead);
-        Check(main.ReplyCount >= 0 && main.ReplyCount < static_cast<int32_t>(BlockPacketSize));
+        Check(main.Link.Waiting() <= 4 * BlockPacketSize);
         Check(main.ProgressBar.Position() <= main.ProgressBar.Max);
-        Check(std::memcmp(main.ReadRequest, readHeader, 4) == 0);
-        Check(std::memcmp(main.WritePacket, writeHeader, 4) == 0);
-        // No request asks for, or carries, a byte outside the image.
-        Check(IsBlockAddress(Address(main.ReadRequest)) && IsBlockAddress(Address(main.WritePacket)));
-        if (writing)
+        // The project's image changes only when a whole read is done.
+        if (!done && main.Link.Result.Outcome != TLinkOutcome::Done)
             Check(main.Image == start);
     }
-    // A probe answer cut short is judged at the next tick.
+    // Overdue replies end every operation, whatever came before.
+    for (int tick = 0; tick < 8 && main.LinkMode != ModeIdle; ++tick)
+        main.Link.ReplyTimer.Tick();
     main.Timer.Tick();
-    Check(main.LinkMode != ModeProbe || main.ReplyCount == 0);
-    // A read that ends without every block gives back the image it started from.
-    if (main.LinkMode == ModeIdle && !main.Transfer.Complete())
+    Check(main.LinkMode == ModeIdle);
+    if (main.Link.Result.Outcome != TLinkOutcome::Done || main.Link.Result.Mode != ModeRead)
         Check(main.Image == start);
     return 0;
 }

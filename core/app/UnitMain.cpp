@@ -35,6 +35,10 @@ TMain::TMain(TUi& ui, const std::string& commandLine)
     CommPort.OnDataReceived = [this](TCommPort& sender, uint32_t count) {
         CommPortDataReceived(sender, count);
     };
+    Link.Send = [this](const uint8_t* data, size_t size) { SendPacket(data, size); };
+    Link.Log = [this](const std::string& line) { FormPort.AddLine(line); };
+    Link.OnBlock = [this](uint16_t address, bool differs) { BlockTaken(address, differs); };
+    Link.OnEnd = [this] { LinkEnded(); };
     PortTest = TestOpenDevice;
 
     Algorithms.NotifyImageChanged = [this] { NotifyImageChanged(); };
@@ -85,6 +89,7 @@ std::string TMain::Version() {
 TMain::~TMain() {
     // Close while every window the handlers reach still exists.
     CommPort.OnDataReceived = nullptr;
+    Link.OnEnd = nullptr;
     CommPort.SetOpen(false);
 }
 
@@ -210,7 +215,7 @@ void TMain::NotifyImageChanged() {
 }
 
 bool TMain::FormClose() {
-    LinkMode = ModeIdle;
+    Link.Abandon();
     // The port is closed whatever the answer, so the window must not go on looking connected.
     ShowDisconnected();
     bool close = true;
@@ -644,29 +649,26 @@ void TMain::SendPacket(const uint8_t* data, size_t length) {
     CommPort.PutBlock(reinterpret_cast<const char*>(data), static_cast<uint32_t>(length));
 }
 
-void TMain::SendBlockRequest(uint16_t address) {
-    uint8_t* packet = LinkMode == ModeRead ? ReadRequest : WritePacket;
-    const size_t size = LinkMode == ModeRead ? sizeof ReadRequest : sizeof WritePacket;
-    SetAddress(packet, address);
-    if (LinkMode == ModeWrite)
-        std::copy_n(Image.Data() + address, BlockSize, WritePacket + DataAt);
-    Seal(packet, size, Checksum);
-    SendPacket(packet, size);
+namespace {
+// Line bits of one character: start bit, data bits, parity bit, stop bits.
+double BitsPerCharacter(const TCommPort& port) {
+    const double stop = port.GetStopBits() == sb1_0 ? 1.0 : port.GetStopBits() == sb1_5 ? 1.5 : 2.0;
+    return 1.0 + port.GetDataBits() + (port.GetParity() == paNone ? 0.0 : 1.0) + stop;
 }
+} // namespace
 
 void TMain::StartTransfer(const std::string& caption, uint8_t mode) {
-    AbandonRead();
     PanelScan.SetCaption(caption);
     PanelScan.SetVisible(true);
     ProgressBar.SetPosition(0);
-    LinkMode = mode;
-    ReplyCount = 0;
-    Transfer = {};
-    if (mode == ModeRead)
-        ReadBackup = TReadBackup{Image, Saved, TBSave.Enabled()};
-    // Bytes left from an earlier exchange would shift every reply of this one.
+    StatusBar1.SetPanelText(1, "");
+    Link.SetLine(CommPort.GetBaud(), BitsPerCharacter(CommPort));
+    // Bytes left from an earlier exchange would only be stray bytes before the first reply.
     CommPort.FlushInBuffer();
-    SendBlockRequest(0);
+    if (mode == ModeRead)
+        Link.StartRead(Image);
+    else
+        Link.StartWrite(Image);
 }
 
 void TMain::TBReadClick() {
@@ -695,151 +697,57 @@ void TMain::CommPortDataReceived(TCommPort&, uint32_t) {
 }
 
 void TMain::HandleDelivery(const uint8_t* data, size_t size) {
-    if (size == 0)
+    if (size == 0 || LinkMode == ModeIdle)
         return;
-    if (LinkMode == ModeProbe)
-        ProbeReply(data, size);
-    else if (LinkMode == ModeWrite || LinkMode == ModeRead)
-        BlockReply(data, size);
-}
-
-void TMain::ProbeReply(const uint8_t* data, size_t length) {
-    FormPort.LogPacket(data, length, true, PortNumber);
-    // A reply split by the line's timing is judged once it is whole, not from its first
-    // piece; one that stays short is judged at the next tick.
-    if (Collect(ReplyBuffer, ProbeSize, ReplyCount, data, length))
-        JudgeProbeReply();
-    else
+    FormPort.LogPacket(data, size, true, PortNumber);
+    if (LinkMode != ModeProbe)
+        FormPort.AddLine("byte=" + Hex4(static_cast<unsigned>(size)));
+    Link.Receive(data, size);
+    // A search waits for an answer that has begun no longer than for one that has not: the
+    // next tick judges it.
+    if (LinkMode == ModeProbe && SetComPort.CheckBox1.Checked())
         Timer.SetRunning(true);
 }
 
-void TMain::JudgeProbeReply() {
-    const size_t got = std::min(static_cast<size_t>(ReplyCount), ProbeSize);
-    ReplyCount = 0;
-    Timer.SetRunning(false);
-    PanelScan.SetVisible(false);
-    // What did not come reads as zero, so an answer shorter than four bytes is a wrong one.
-    std::fill(ReplyBuffer + got, ReplyBuffer + ProbeSize, 0);
-    // The search may have moved on since it probed the port that answered.
-    PortNumber = CommPort.GetComNumber();
-    const std::string port = "COM " + std::to_string(PortNumber);
-    if (ReplyBuffer[AnswerAt] == ControllerAnswer) {
-        const std::string text = "Подключено на " + port;
-        Ui.MessageBox(TBoxKind::Information, CaptionBase, text, TBoxButtons::Ok);
-        StatusBar1.SetPanelText(0, text);
-        TBRead.SetEnabled(true);
-        TBWrite.SetEnabled(true);
-        if (got < ProbeSize || !ChecksumMatches(ReplyBuffer, ProbeSize))
-            Ui.MessageBox(TBoxKind::Warning, CaptionBase,
-                          "Неверная контрольная сумма в ответе контроллера на " + port, TBoxButtons::Ok);
-    } else {
-        Ui.MessageBox(TBoxKind::Error, CaptionBase, "Ошибка подключения !", TBoxButtons::Ok);
-    }
-    LinkMode = ModeIdle;
-}
-
-void TMain::BlockReply(const uint8_t* data, size_t length) {
-    FormPort.LogPacket(data, length, true, PortNumber);
-    FormPort.AddLine("byte=" + Hex4(static_cast<unsigned>(length)));
-    if (!Collect(ReplyBuffer, sizeof ReplyBuffer, ReplyCount, data, length))
-        return;
-    ReplyCount = 0;
-    ++Transfer.Replies;
+void TMain::BlockTaken(uint16_t address, bool differs) {
     ProgressBar.SetPosition(std::min(ProgressBar.Position() + static_cast<int>(BlockSize), ProgressBar.Max));
-    const uint16_t address = Address(ReplyBuffer);
-    FormPort.AddLine("------------");
-    FormPort.AddLine("copy to" + Hex4(address));
-    // The controller's checksum decides nothing, but a wrong one is worth seeing.
-    if (!ChecksumMatches(ReplyBuffer, sizeof ReplyBuffer)) {
-        Transfer.BadChecksums.push_back(address);
-        FormPort.AddLine("crc=" + Hex4(ReplyBuffer[sizeof ReplyBuffer - 1]).substr(2) + " expected " +
-                         Hex4(Crc8(ReplyBuffer, sizeof ReplyBuffer - 1)).substr(2));
-    }
-    // Nothing outside the image is stored, compared or sent.
-    if (!IsBlockAddress(address)) {
-        FailTransfer("Контроллер ответил блоком с недопустимым адресом " + Hex4(address) +
-                     ". Операция прервана.");
-        return;
-    }
-    const uint8_t mode = LinkMode;
-    const bool asked = address == Address(mode == ModeRead ? ReadRequest : WritePacket);
-    if (mode == ModeRead) {
-        std::copy_n(ReplyBuffer + DataAt, BlockSize, Image.Data() + address);
-    } else if (!std::equal(ReplyBuffer + DataAt, ReplyBuffer + DataAt + BlockSize, Image.Data() + address)) {
-        Transfer.CompareFailures.push_back(address);
-        Ui.MessageBox(TBoxKind::Plain, CaptionBase, "Compare Erorr !!!", TBoxButtons::Ok);
-    }
-    if (asked)
-        Transfer.Moved(address);
-    if (OnBlockReply)
-        OnBlockReply(address);
-    if (mode == ModeRead)
-        NotifyImageChanged();
-    const unsigned next = address + BlockSize;
-    if (next >= ImageSize)
-        CompleteTransfer();
-    else if (Transfer.Replies >= static_cast<int>(2 * Blocks))
-        // A controller that keeps steering back would keep the transfer going for ever.
-        FailTransfer("Контроллер не закончил передачу за " + std::to_string(Transfer.Replies) +
-                     " ответов. Операция прервана.");
-    else
-        SendBlockRequest(static_cast<uint16_t>(next));
-}
-
-void TMain::EndTransfer() {
-    PanelScan.SetVisible(false);
-    LinkMode = ModeIdle;
-}
-
-void TMain::FailTransfer(const std::string& text) {
-    EndTransfer();
-    AbandonRead();
-    Ui.MessageBox(TBoxKind::Error, CaptionBase, text, TBoxButtons::Ok);
-    WarnBadChecksums();
-}
-
-void TMain::WarnBadChecksums() {
-    if (!Transfer.BadChecksums.empty())
-        Ui.MessageBox(TBoxKind::Warning, CaptionBase,
-                      "Неверная контрольная сумма в ответах контроллера для блоков " +
-                          TTransferResult::BlockList(Transfer.BadChecksums) + ". Данные использованы.",
+    // The image view follows a read as it comes in; the project's image changes only once it is whole.
+    if (LinkMode == ModeRead && Dbg.Visible())
+        Dbg.RefillImageView(Link.Received);
+    if (differs)
+        Ui.MessageBox(TBoxKind::Plain, CaptionBase, "Compare Erorr !!!\nблок " + Hex4(address),
                       TBoxButtons::Ok);
 }
 
-void TMain::AbandonRead() {
-    if (!ReadBackup)
-        return;
-    Image = ReadBackup->Image;
-    Saved = ReadBackup->Saved;
-    TBSave.SetEnabled(ReadBackup->SaveEnabled);
-    UpdateCaption();
-    ReadBackup.reset();
-    if (Dbg.Visible())
-        Dbg.RefillImageView(Image);
+void TMain::LinkEnded() {
+    if (Link.Result.Mode == ModeProbe)
+        ProbeEnded();
+    else
+        TransferEnded();
 }
 
-void TMain::CompleteTransfer() {
-    const bool read = LinkMode == ModeRead;
-    if (!Transfer.Complete()) {
-        std::string text = read ? "Чтение не завершено." : "Запись не завершена.";
-        if (const auto missing = Transfer.Missing(); !missing.empty())
-            text += (read ? " Контроллер не передал блоки " : " Контроллер не подтвердил запись блоков ") +
-                    TTransferResult::BlockList(missing) + ".";
-        if (const auto repeated = Transfer.Repeated(); !repeated.empty())
-            text += " Блоки переданы повторно: " + TTransferResult::BlockList(repeated) + ".";
-        text += read ? " Конфигурация не изменена."
-                     : " Контроллер может хранить частично записанную конфигурацию.";
-        FailTransfer(text);
+void TMain::TransferEnded() {
+    const TTransferResult& result = Link.Result;
+    const bool read = result.Mode == ModeRead;
+    PanelScan.SetVisible(false);
+    const bool whole = result.Outcome == TLinkOutcome::Done || result.Outcome == TLinkOutcome::Compare;
+    if (!whole) {
+        // The image was not touched: a read that failed leaves the project as it was.
+        StatusBar1.SetPanelText(1, read ? "Чтение не завершено" : "Запись не завершена");
+        Ui.MessageBox(TBoxKind::Error, CaptionBase, result.Verdict(), TBoxButtons::Ok);
+        if (CommPort.GetGone())
+            ShowDisconnected();
         return;
     }
-    ReadBackup.reset();
-    EndTransfer();
     TBSave.SetEnabled(true);
     TBReport.SetEnabled(true);
     if (read) {
         const int shownBefore = CurrentInput;
         // The whole read, with what showing it adjusts, is one step of the history.
         StepsHeld = true;
+        // The one point where a read reaches the project.
+        Image = Link.Received;
+        NotifyImageChanged();
         ProjectTitle.clear();
         ShowProjectCaption();
         ShowComposition();
@@ -852,7 +760,12 @@ void TMain::CompleteTransfer() {
         StepsHeld = false;
         RecordStep(shownBefore);
     }
-    WarnBadChecksums();
+    StatusBar1.SetPanelText(1, read ? "Чтение завершено" : "Запись завершена");
+    if (result.PairsTaken)
+        Ui.Note("Контрольные суммы в ответах контроллера не совпадают: каждый ответ принят, когда пришёл "
+                "дважды одинаковым.");
+    if (result.Outcome == TLinkOutcome::Compare)
+        Ui.MessageBox(TBoxKind::Error, CaptionBase, result.Verdict(), TBoxButtons::Ok);
 }
 
 void TMain::TBFindClick() {
@@ -861,6 +774,8 @@ void TMain::TBFindClick() {
         // Both buttons apply the dialog's choices, so both keep them for the next run.
         StoreConnectionSettings();
         if (answer == TModalResult::Ok) {
+            ProgressBar.SetPosition(0);
+            StatusBar1.SetPanelText(1, "");
             PanelScan.SetVisible(true);
             ProbePort();
         } else {
@@ -873,8 +788,8 @@ void TMain::TBFindClick() {
 
 void TMain::ShowDisconnected() {
     Timer.SetRunning(false);
+    Link.Abandon();
     CommPort.SetOpen(false);
-    AbandonRead();
     StatusBar1.SetPanelText(0, NotConnected);
     TBFind.SetDown(false);
     TBRead.SetEnabled(false);
@@ -883,43 +798,92 @@ void TMain::ShowDisconnected() {
 }
 
 void TMain::ProbePort() {
-    PanelScan.SetCaption("Сканирование порта COM" + std::to_string(PortNumber));
-    LinkMode = ModeProbe;
-    ReplyCount = 0;
+    const bool search = SetComPort.CheckBox1.Checked();
     uint8_t probe[ProbeSize] = {0x00, 0x01, ProbeSize - 1, ProbeCommand};
     Seal(probe, sizeof probe, Checksum);
-    if (TestOpenPort(PortNumber)) {
+    // A port that does not exist or cannot be opened costs no time: the search goes straight on.
+    for (;; ++PortNumber) {
+        if (PortNumber > 255) {
+            SearchEnded();
+            return;
+        }
+        PanelScan.SetCaption("Сканирование порта COM" + std::to_string(PortNumber));
+        LinkMode = ModeProbe;
+        if (!TestOpenPort(PortNumber)) {
+            if (search)
+                continue;
+            PanelScan.SetVisible(false);
+            Timer.SetRunning(false);
+            Ui.MessageBox(TBoxKind::Plain, CaptionBase,
+                          "Ошибка открытия COM " + std::to_string(PortNumber) + " !", TBoxButtons::Ok);
+            TBFind.SetDown(false);
+            return;
+        }
         ProbeOpening = true;
         CommPort.SetComNumber(PortNumber);
         CommPort.SetOpen(true);
         ProbeOpening = false;
-        CommPort.FlushInBuffer();
-        SendPacket(probe, sizeof probe);
-    } else if (!SetComPort.CheckBox1.Checked()) {
-        PanelScan.SetVisible(false);
-        Timer.SetRunning(false);
-        Ui.MessageBox(TBoxKind::Plain, CaptionBase,
-                      "Ошибка открытия COM " + std::to_string(PortNumber) + " !", TBoxButtons::Ok);
-        TBFind.SetDown(false);
-        return;
+        if (CommPort.GetOpen())
+            break;
+        // The component has said why it could not open the port.
+        if (!search) {
+            ShowDisconnected();
+            return;
+        }
     }
-    Timer.SetRunning(true);
+    CommPort.FlushInBuffer();
+    Link.SetLine(CommPort.GetBaud(), BitsPerCharacter(CommPort));
+    // A fixed port waits for its answer as long as the link does; a search steps on with the timer.
+    Link.StartProbe(!search);
+    Timer.SetRunning(search);
+}
+
+void TMain::ProbeEnded() {
+    Timer.SetRunning(false);
+    PanelScan.SetVisible(false);
+    // The search may have moved on since it probed the port that answered.
+    PortNumber = CommPort.GetComNumber();
+    const std::string port = "COM " + std::to_string(PortNumber);
+    switch (Link.Result.Outcome) {
+    case TLinkOutcome::Done: {
+        const std::string text = "Подключено на " + port;
+        Ui.MessageBox(TBoxKind::Information, CaptionBase, text, TBoxButtons::Ok);
+        StatusBar1.SetPanelText(0, text);
+        TBRead.SetEnabled(true);
+        TBWrite.SetEnabled(true);
+        if (Link.SumsDiffer)
+            Ui.MessageBox(TBoxKind::Warning, CaptionBase,
+                          "Неверная контрольная сумма в ответе контроллера на " + port, TBoxButtons::Ok);
+        break;
+    }
+    case TLinkOutcome::NoReply:
+        Ui.MessageBox(TBoxKind::Error, CaptionBase, "Нет ответа от контроллера на " + port, TBoxButtons::Ok);
+        ShowDisconnected();
+        break;
+    default:
+        Ui.MessageBox(TBoxKind::Error, CaptionBase, "Ошибка подключения !", TBoxButtons::Ok);
+        break;
+    }
+}
+
+void TMain::SearchEnded() {
+    PortNumber = 255;
+    LinkMode = ModeIdle;
+    ShowDisconnected();
+    Ui.MessageBox(TBoxKind::Error, CaptionBase, NoController, TBoxButtons::Ok);
 }
 
 void TMain::TimerTimer() {
     if (ProbeOpening)
         return;
-    // A probe answer cut short is judged now rather than waited for for ever.
-    if (LinkMode == ModeProbe && ReplyCount > 0) {
-        JudgeProbeReply();
-        return;
-    }
     if (LinkMode == ModeProbe && SetComPort.CheckBox1.Checked()) {
+        // An answer that began but could not be trusted is judged now rather than waited for.
+        if (Link.ProbeHeard()) {
+            Link.JudgeProbe();
+            return;
+        }
         ++PortNumber;
-        if (PortNumber > 255)
-            Timer.SetRunning(false);
-        else
-            ProbePort();
+        ProbePort();
         return;
     }
     Timer.SetRunning(false);

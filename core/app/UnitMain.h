@@ -2,6 +2,7 @@
 #include "app/History.h"
 #include "app/Settings.h"
 #include "base/HandOver.h"
+#include "link/ControllerLink.h"
 #include "link/Debug.h"
 #include "link/LinkProtocol.h"
 #include "link/Port.h"
@@ -49,26 +50,15 @@ public:
     uint8_t LinkMode = 0;
     int32_t PortNumber = 1;
     std::string ProjectTitle;
-    int32_t ReplyCount = 0;
     bool Saved = true;
     int32_t CurrentInput = 0;
     ConfigImage Image;
 
     TUi& Ui;
     bool DebugMode = false;
-    // Link state beside the table: the reply being collected and the two request packets,
-    // kept between requests and rewritten in place.
-    uint8_t ReplyBuffer[LinkProtocol::BlockPacketSize] = {};
-    uint8_t ReadRequest[LinkProtocol::ReadRequestSize] = {0x00, 0x01, LinkProtocol::ReadRequestSize - 1,
-                                                          LinkProtocol::ReadCommand};
-    uint8_t WritePacket[LinkProtocol::BlockPacketSize] = {0x00, 0x01, LinkProtocol::BlockPacketSize - 1,
-                                                          LinkProtocol::WriteCommand};
-    // What the last read or write moved, block by block.
-    TTransferResult Transfer;
-    // Runs after each block reply has been stored or compared, before a completed read
-    // refills the editor (which may rewrite image bytes): the command-line tool takes the
-    // image as received here.
-    std::function<void(uint16_t address)> OnBlockReply;
+    // The conversation with the controller: it keeps LinkMode, frames and checks the replies,
+    // times them, and says how each probe, read and write ended.
+    TControllerLink Link{LinkMode};
 
     // Worker threads hand their calls to this thread through here; the GUI pumps it.
     THandOver HandOver;
@@ -152,6 +142,7 @@ public:
     void CommPortDataReceived(TCommPort& sender, uint32_t count);
     // What the receive handler does with one delivery once it has taken the bytes.
     void HandleDelivery(const uint8_t* data, size_t size);
+    static inline const std::string NoController = "Контроллер не найден";
     void ProbePort();
     bool TestOpenPort(int n) { return PortTest(n); }
     void TimerTimer();
@@ -199,26 +190,15 @@ private:
     void RefillEditor(int input = 0);
     void StartTransfer(const std::string& caption, uint8_t mode);
     void SendPacket(const uint8_t* data, size_t length);
-    void SendBlockRequest(uint16_t address);
-    void ProbeReply(const uint8_t* data, size_t length);
-    // Decides on the probe reply collected so far.
-    void JudgeProbeReply();
-    void BlockReply(const uint8_t* data, size_t length);
-    void CompleteTransfer();
-    void EndTransfer();
-    // Ends a read or write that did not move every block once: the error, then the warnings.
-    void FailTransfer(const std::string& text);
-    // One warning naming the blocks whose replies carried a wrong checksum.
-    void WarnBadChecksums();
-    // A read that ends before it is complete gives back the image it started from.
-    void AbandonRead();
+    // The link took a block reply: progress, and a written block that compared differently.
+    void BlockTaken(uint16_t address, bool differs);
+    // The link ended its operation: the verdict for the user.
+    void LinkEnded();
+    void ProbeEnded();
+    void TransferEnded();
+    // The search passed port 255 without an answer.
+    void SearchEnded();
     // The port closed: "Нет подключения", Connect up, Read and Write disabled.
     void ShowDisconnected();
-    struct TReadBackup {
-        ConfigImage Image;
-        bool Saved;
-        bool SaveEnabled;
-    };
-    std::optional<TReadBackup> ReadBackup;
     std::vector<std::unique_ptr<TButton>> Separators;
 };

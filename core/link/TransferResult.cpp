@@ -1,15 +1,17 @@
 #include "link/TransferResult.h"
 #include <algorithm>
 
+using namespace LinkProtocol;
+
 void TTransferResult::Moved(uint16_t address) {
-    ++FMoves[address / LinkProtocol::BlockSize];
+    ++FMoves[address / BlockSize];
 }
 
 std::vector<uint16_t> TTransferResult::Blocks(bool (*pick)(int moves)) const {
     std::vector<uint16_t> addresses;
     for (size_t block = 0; block < FMoves.size(); ++block)
         if (pick(FMoves[block]))
-            addresses.push_back(static_cast<uint16_t>(block * LinkProtocol::BlockSize));
+            addresses.push_back(static_cast<uint16_t>(block * BlockSize));
     return addresses;
 }
 
@@ -21,8 +23,52 @@ std::vector<uint16_t> TTransferResult::Repeated() const {
     return Blocks([](int moves) { return moves > 1; });
 }
 
+std::vector<uint16_t> TTransferResult::MovedBlocks() const {
+    return Blocks([](int moves) { return moves > 0; });
+}
+
 bool TTransferResult::Complete() const {
     return std::all_of(FMoves.begin(), FMoves.end(), [](int moves) { return moves == 1; });
+}
+
+std::string TTransferResult::Verdict() const {
+    const bool read = Mode == ModeRead;
+    if (Mode == ModeProbe || Outcome == TLinkOutcome::Done || Outcome == TLinkOutcome::Running)
+        return {};
+    if (Outcome == TLinkOutcome::Compare)
+        return "Запись завершена, но контроллер хранит иначе блоки " + BlockList(CompareFailures) + ".";
+    std::string text;
+    switch (Outcome) {
+    case TLinkOutcome::NoReply:
+        text = "Нет ответа от контроллера";
+        break;
+    case TLinkOutcome::Checksum:
+        text = "Неверная контрольная сумма в ответах контроллера для блока " + Hex4(Unconfirmed.value_or(0)) +
+               ".";
+        break;
+    default:
+        if (BadAddress) {
+            text = "Контроллер ответил блоком с недопустимым адресом " + Hex4(*BadAddress) + ".";
+        } else if (Replies >= static_cast<int>(2 * LinkProtocol::Blocks)) {
+            text = "Контроллер не закончил передачу за " + std::to_string(Replies) + " ответов.";
+        } else {
+            if (const auto missing = Missing(); !missing.empty())
+                text = (read ? "Контроллер не передал блоки " : "Контроллер не подтвердил запись блоков ") +
+                       BlockList(missing) + ".";
+            if (const auto repeated = Repeated(); !repeated.empty())
+                text += (text.empty() ? "" : " ") + std::string("Блоки переданы повторно: ") +
+                        BlockList(repeated) + ".";
+        }
+        break;
+    }
+    if (read)
+        return text + "\nЧтение не завершено. Конфигурация не изменена.";
+    text += "\nЗапись не завершена. Контроллер может хранить частично записанную конфигурацию.";
+    const auto written = MovedBlocks();
+    text += written.empty() ? " Ни один блок не подтверждён." : " Записаны блоки " + BlockList(written) + ".";
+    if (Unconfirmed && Moves()[*Unconfirmed / BlockSize] == 0)
+        text += " Блок " + Hex4(*Unconfirmed) + " мог быть записан.";
+    return text;
 }
 
 std::string TTransferResult::BlockList(std::vector<uint16_t> addresses) {
@@ -31,12 +77,11 @@ std::string TTransferResult::BlockList(std::vector<uint16_t> addresses) {
     std::string list;
     for (size_t first = 0; first < addresses.size();) {
         size_t last = first;
-        while (last + 1 < addresses.size() &&
-               addresses[last + 1] == addresses[last] + LinkProtocol::BlockSize)
+        while (last + 1 < addresses.size() && addresses[last + 1] == addresses[last] + BlockSize)
             ++last;
-        list += (list.empty() ? "" : ", ") + LinkProtocol::Hex4(addresses[first]);
+        list += (list.empty() ? "" : ", ") + Hex4(addresses[first]);
         if (last != first)
-            list += "-" + LinkProtocol::Hex4(addresses[last]);
+            list += "-" + Hex4(addresses[last]);
         first = last + 1;
     }
     return list;

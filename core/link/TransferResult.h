@@ -2,28 +2,60 @@
 #include "link/LinkProtocol.h"
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
-// What one read or write moved. The controller's replies steer the transfer, so a block
+// How a link operation ended.
+enum class TLinkOutcome {
+    Running,
+    // Probe: 0xAA came back. Read or write: every block moved once and compared equal.
+    Done,
+    // Nothing came back, even to the request sent again.
+    NoReply,
+    // The probe reply was not 0xAA, or no reply to it could be trusted.
+    WrongAnswer,
+    // The controller steered the transfer past blocks, named a block outside the image or
+    // never finished.
+    Incomplete,
+    // A block had no reply whose checksum held after all its tries.
+    Checksum,
+    // A write moved every block but the controller holds some differently.
+    Compare,
+};
+
+// What one probe, read or write did. The controller's replies steer a transfer, so a block
 // counts as moved only when a reply named the block that was asked for.
 class TTransferResult {
 public:
     void Moved(uint16_t address);
     // Times each of the 64 blocks moved, in address order.
     const std::array<int, LinkProtocol::Blocks>& Moves() const { return FMoves; }
-    // Addresses of the blocks that never moved, and of those that moved more than once.
+    // Addresses of the blocks that never moved, that moved more than once, that moved at all.
     std::vector<uint16_t> Missing() const;
     std::vector<uint16_t> Repeated() const;
+    std::vector<uint16_t> MovedBlocks() const;
     // Every block moved exactly once.
     bool Complete() const;
 
+    // The main window's LinkMode of the operation.
+    uint8_t Mode = LinkProtocol::ModeIdle;
+    TLinkOutcome Outcome = TLinkOutcome::Running;
     // Block replies taken, whatever they named.
     int Replies = 0;
     // Written blocks the controller reported differently.
     std::vector<uint16_t> CompareFailures;
-    // Addresses named by replies whose last byte was not their CRC-8.
-    std::vector<uint16_t> BadChecksums;
+    // The block asked for when the operation failed, and an address outside the image that a
+    // reply named.
+    std::optional<uint16_t> Unconfirmed;
+    std::optional<uint16_t> BadAddress;
+    // The controller's checksums do not hold, and replies were taken as identical pairs.
+    bool PairsTaken = false;
+
+    // The failed operation's message for the user (the first line names the failure, the rest
+    // what became of the image or the controller); the compare summary after a write with
+    // differing blocks; empty after a probe or a transfer that is done.
+    std::string Verdict() const;
 
     // "0000-00E0, 0140": sorted, each address once, runs of neighbouring blocks joined.
     static std::string BlockList(std::vector<uint16_t> addresses);

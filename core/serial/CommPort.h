@@ -95,6 +95,8 @@ public:
     void OpenPort();
     void ClosePort();
     bool IsEnabled() const { return FDevice && FDevice->IsOpen(); }
+    // The open device failed for good (an adapter pulled out, a line hung up).
+    bool GetGone() const { return FDevice && FDevice->IsGone(); }
     // Why the last open failed, with the system's code and text; Error None after a good open.
     const TSerialErrorInfo& GetOpenError() const { return FOpenError; }
 

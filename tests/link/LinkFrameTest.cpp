@@ -39,12 +39,12 @@ protected:
     void Deliver(const std::string& bytes) {
         const auto before = Main().FormPort.Memo1.Lines().size();
         const uint8_t mode = Main().LinkMode;
-        const int32_t collected = Main().ReplyCount;
+        const size_t collected = Main().Link.Waiting();
         Rig.Device.Feed(bytes);
         ASSERT_TRUE(Rig.Pump([&] {
             return Rig.Device.Waiting() == 0 && Main().CommPort.GetInBuffUsed() == 0 &&
                    (Main().FormPort.Memo1.Lines().size() != before || Main().LinkMode != mode ||
-                    Main().ReplyCount != collected);
+                    Main().Link.Waiting() != collected);
         }));
     }
     bool Written(size_t count) {
@@ -63,9 +63,9 @@ TEST_F(LinkFrames, ReadRequestsFollowTheAddressInEachReply) {
     Deliver(ReadReply(0x0100, 0x5A));
     ASSERT_TRUE(Written(14));
     EXPECT_EQ(Rig.Device.Written().substr(7), AsString(ReadRequestPacket(0x0120)));
-    EXPECT_EQ(Main().Image[0x0100], 0x5A);
-    EXPECT_EQ(Main().Image[0x011F], 0x5A);
-    EXPECT_EQ(Main().Image[0x0120], 0x00);
+    EXPECT_EQ(Main().Link.Received[0x0100], 0x5A);
+    EXPECT_EQ(Main().Link.Received[0x011F], 0x5A);
+    EXPECT_EQ(Main().Link.Received[0x0120], 0x00);
 }
 
 TEST_F(LinkFrames, WritePacketsCarryTheImageBlockAndItsChecksum) {
@@ -81,7 +81,7 @@ TEST_F(LinkFrames, WritePacketsCarryTheImageBlockAndItsChecksum) {
     Rig.Ui.OnBox = [&](const FakeUi::Box&) { EXPECT_EQ(Rig.Device.Written().size(), 39u); };
     Deliver(ReadReply(0x0000, 0x00));
     ASSERT_TRUE(Written(78));
-    EXPECT_EQ(Rig.Ui.CountText("Compare Erorr !!!"), 1);
+    EXPECT_EQ(Rig.Ui.CountText("Compare Erorr !!!\nблок 0000"), 1);
     EXPECT_EQ(static_cast<uint8_t>(Rig.Device.Written()[39 + 6]), 0xA0);
     EXPECT_EQ(static_cast<uint8_t>(Rig.Device.Written()[39 + 5]), 0x20);
 }
@@ -93,7 +93,7 @@ TEST_F(LinkFrames, BytesLeftOverBeforeAReadAreDiscarded) {
     Main().TBReadClick();
     ASSERT_TRUE(Written(7));
     Deliver(ReadReply(0x0000, 0x44));
-    EXPECT_EQ(Main().Image[0x0000], 0x44) << "the stray byte would have shifted the reply";
+    EXPECT_EQ(Main().Link.Received[0x0000], 0x44);
     EXPECT_EQ(Main().ProgressBar.Position(), 32);
 }
 
@@ -208,7 +208,7 @@ TEST_F(ReplyAssembly, RepliesCutAnywhereAreJudgedOnceWhole) {
             SCOPED_TRACE(std::string(row.Meaning) + ", first piece " + std::to_string(cut));
             Main->Saved = true;
             if (row.Mode == ModeProbe)
-                Main->ProbePort();
+                Main->Link.StartProbe(false);
             else if (row.Mode == ModeRead)
                 Main->TBReadClick();
             else
@@ -220,10 +220,10 @@ TEST_F(ReplyAssembly, RepliesCutAnywhereAreJudgedOnceWhole) {
             if (first < row.Delivery.size())
                 Main->HandleDelivery(row.Delivery.data() + first, row.Delivery.size() - first);
             EXPECT_EQ(judged(row.Judged) - before, 1);
-            EXPECT_EQ(Main->ReplyCount, 0);
+            EXPECT_EQ(Main->Link.Waiting(), 0u);
             if (row.Mode == ModeRead) {
                 EXPECT_TRUE(std::equal(block.begin(), block.end(),
-                                       Main->Image.Data() + Address(row.Delivery.data())));
+                                       Main->Link.Received.Data() + Address(row.Delivery.data())));
             }
             EXPECT_EQ(Main->LinkMode, row.Mode == ModeProbe ? ModeIdle : row.Mode);
         }

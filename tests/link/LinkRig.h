@@ -49,7 +49,30 @@ public:
         if (Controller) {
             Main->CommPort.DeviceFactory = [this](int) { return Device.Connect(); };
             Main->PortTest = [this](int n) { return n == Port && !Device.IsOpen(); };
+            // Counts what the receive handler takes, to tell when the line has gone quiet.
+            Main->CommPort.OnDataReceived = [this](TCommPort& port, uint32_t count) {
+                const uint32_t before = port.GetInBuffUsed();
+                Main->CommPortDataReceived(port, count);
+                Taken += before - port.GetInBuffUsed();
+            };
         }
+    }
+    // What the line does to the controller's n-th answer (counted from 1) on its way (fake device only).
+    std::function<std::string(uint64_t answer, const std::string& reply)> Line;
+
+    // Fake device only: lets the operation run, ticking the reply timer whenever everything the
+    // controller sent has been taken and the editor waits, until the operation has ended.
+    bool RunOut(int ticks = 64) {
+        // Bytes that came while idle were flushed when the operation started, untaken.
+        Taken = Fed - Device.Waiting() - Main->CommPort.GetInBuffUsed();
+        for (int tick = 0; tick <= ticks; ++tick) {
+            if (!Pump([this] { return Main->LinkMode == 0 || Quiet(); }))
+                return false;
+            if (Main->LinkMode == 0)
+                return true;
+            Main->Link.ReplyTimer.Tick();
+        }
+        return Main->LinkMode == 0;
     }
     // Whether the controller answers through the fake device (known once started).
     bool FakeDevice() const { return Controller != nullptr; }
@@ -121,9 +144,15 @@ private:
         if (written.size() > Consumed) {
             const auto* data = reinterpret_cast<const uint8_t*>(written.data()) + Consumed;
             for (const auto& reply : Controller->Feed(data, written.size() - Consumed)) {
-                for (const auto& piece : Controller->Pieces(reply))
-                    Pieces.emplace_back(piece.begin(), piece.end());
-                if (Options.Faults.HangupAfter && ++Answers == *Options.Faults.HangupAfter)
+                ++Answers;
+                for (const auto& piece : Controller->Pieces(reply)) {
+                    std::string bytes(piece.begin(), piece.end());
+                    if (Line)
+                        bytes = Line(Answers, bytes);
+                    if (!bytes.empty())
+                        Pieces.push_back(bytes);
+                }
+                if (Options.Faults.HangupAfter && Answers == *Options.Faults.HangupAfter)
                     Pieces.emplace_back(); // an empty piece: the line goes
             }
             Consumed = written.size();
@@ -131,11 +160,20 @@ private:
         // Each piece is fed when the one before has been taken by the handler.
         if (Pieces.empty() || Device.Waiting() != 0 || Main->CommPort.GetInBuffUsed() != 0)
             return;
-        if (Pieces.front().empty())
+        if (Pieces.front().empty()) {
+            // Nothing crosses a line that is gone.
             Device.Remove();
-        else
-            Device.Feed(Pieces.front());
+            Pieces.clear();
+            return;
+        }
+        Device.Feed(Pieces.front());
+        Fed += Pieces.front().size();
         Pieces.pop_front();
+    }
+    // All the controller sent has been taken and every request has reached it.
+    bool Quiet() {
+        return Pieces.empty() && Fed == Taken && Main->CommPort.GetOutBuffUsed() == 0 &&
+               Device.Written().size() == Consumed;
     }
 
     TSimOptions Options;
@@ -143,6 +181,7 @@ private:
     size_t Consumed = 0;
     uint64_t Answers = 0;
     std::deque<std::string> Pieces;
+    uint64_t Fed = 0, Taken = 0;
 };
 
 // A way to reach the controller, for the tests that run over each.

@@ -1,5 +1,6 @@
-// Controllers that misbehave, each through the editor with the fake device: what the user
-// sees, and that a read which does not move every block leaves the project as it was.
+// Controllers and lines that misbehave, each through the editor with the fake device: what the
+// user sees, that every operation ends with a verdict, and that a read which does not move every
+// block leaves the project as it was.
 #include "LinkRig.h"
 #include "link/LinkProtocol.h"
 
@@ -9,13 +10,26 @@ using namespace LinkProtocol;
 enum class TAct {
     Read,
     Write,
-    // The probe answer stays short; the timer's next tick judges it.
-    ShortProbe,
-    // The search has moved past the port that answers when its reply comes.
-    LateProbe,
+    // A read that stalls after a few blocks, with Save pressed while it waits.
+    ReadSavingMidway,
+    // Connect to the fixed port 3, or search with ports 1 and 2 missing.
+    FixedPort,
+    Search,
     // "Выход" during a read of an unsaved project that stalled, then Cancel at the save question.
     ExitCancelMidRead,
 };
+
+// What the line does to the controller's answers (counted from 1: the probe is the first).
+using TLine = std::function<std::string(uint64_t answer, const std::string& reply)>;
+TLine OnAnswer(uint64_t which, std::function<std::string(const std::string&)> change) {
+    return [which, change](uint64_t answer, const std::string& reply) {
+        return answer == which ? change(reply) : reply;
+    };
+}
+std::string SpoilChecksum(std::string reply) {
+    reply.back() = static_cast<char>(~reply.back());
+    return reply;
+}
 
 struct TMisbehaviour {
     const char* Meaning;
@@ -25,54 +39,83 @@ struct TMisbehaviour {
     std::vector<std::string> Boxes;
     // The port the editor shows as connected; empty: shown as not connected.
     std::string Connected = "Подключено на COM 3";
+    TLine Line = nullptr;
+    size_t Notes = 0;
 };
 
 const std::string Connected = "Подключено на COM 3";
 const std::string WriteQuestion = "Текущие настройки конфигурации контроллера будут изменены!\n\tПродолжить?";
-const std::string Compare = "Compare Erorr !!!";
+const std::string ReadFailed = "\nЧтение не завершено. Конфигурация не изменена.";
+const std::string WriteFailed =
+    "\nЗапись не завершена. Контроллер может хранить частично записанную конфигурацию.";
 
 const TMisbehaviour Rows[] = {
     {"reply for another block, read",
      {"--reply-address", "0100"},
      TAct::Read,
-     {Connected, "Чтение не завершено. Контроллер не передал блоки 0000-0100. Конфигурация не изменена."}},
+     {Connected, "Контроллер не передал блоки 0000-0100." + ReadFailed}},
     {"reply for another block, write",
      {"--reply-address", "0100"},
      TAct::Write,
-     {Connected, WriteQuestion, Compare,
-      "Запись не завершена. Контроллер не подтвердил запись блоков 0000-0100. Контроллер может хранить "
-      "частично "
-      "записанную конфигурацию."}},
+     {Connected, WriteQuestion, "Compare Erorr !!!\nблок 0100",
+      "Контроллер не подтвердил запись блоков 0000-0100." + WriteFailed + " Записаны блоки 0120-07E0."}},
     {"07E0 first, read",
      {"--reply-address", "07E0"},
      TAct::Read,
-     {Connected, "Чтение не завершено. Контроллер не передал блоки 0000-07E0. Конфигурация не изменена."}},
+     {Connected, "Контроллер не передал блоки 0000-07E0." + ReadFailed}},
     {"07E0 first, write",
      {"--reply-address", "07E0"},
      TAct::Write,
-     {Connected, WriteQuestion, Compare,
-      "Запись не завершена. Контроллер не подтвердил запись блоков 0000-07E0. Контроллер может хранить "
-      "частично "
-      "записанную конфигурацию."}},
+     {Connected, WriteQuestion, "Compare Erorr !!!\nблок 07E0",
+      "Контроллер не подтвердил запись блоков 0000-07E0." + WriteFailed +
+          " Ни один блок не подтверждён. Блок 0000 мог быть записан."}},
     {"unaligned 07D0, read",
      {"--reply-address", "07D0"},
      TAct::Read,
-     {Connected, "Контроллер ответил блоком с недопустимым адресом 07D0. Операция прервана."}},
-    {"unaligned 07D0, write",
-     {"--reply-address", "07D0"},
-     TAct::Write,
-     {Connected, WriteQuestion, "Контроллер ответил блоком с недопустимым адресом 07D0. Операция прервана."}},
+     {Connected, "Контроллер ответил блоком с недопустимым адресом 07D0." + ReadFailed}},
     {"same block for ever",
      {"--fixed-reply-address", "0100"},
      TAct::Read,
-     {Connected, "Контроллер не закончил передачу за 128 ответов. Операция прервана."}},
-    {"short probe answer", {"--probe-length", "3"}, TAct::ShortProbe, {"Ошибка подключения !"}, ""},
-    {"late probe reply", {}, TAct::LateProbe, {Connected}},
-    {"bad checksum",
+     {Connected, "Контроллер не закончил передачу за 128 ответов." + ReadFailed}},
+    {"short probe answer", {"--probe-length", "3"}, TAct::FixedPort, {"Ошибка подключения !"}, ""},
+    {"stray bytes before a reply",
+     {},
+     TAct::Read,
+     {Connected},
+     Connected,
+     OnAnswer(2, [](const std::string& reply) { return std::string(6, '\0') + reply; })},
+    {"reply restarted",
+     {},
+     TAct::Write,
+     {Connected, WriteQuestion},
+     Connected,
+     OnAnswer(3, [](const std::string& reply) { return reply.substr(0, 20) + reply; })},
+    {"bad checksum once", {}, TAct::Read, {Connected}, Connected, OnAnswer(4, SpoilChecksum)},
+    {"bad checksum on every block",
+     {},
+     TAct::Read,
+     {Connected, "Неверная контрольная сумма в ответах контроллера для блока 0000." + ReadFailed},
+     Connected,
+     [](uint64_t answer, const std::string& reply) { return answer > 1 ? SpoilChecksum(reply) : reply; }},
+    {"identical replies with a different checksum",
      {"--bad-crc"},
      TAct::Read,
-     {Connected, "Неверная контрольная сумма в ответе контроллера на COM 3",
-      "Неверная контрольная сумма в ответах контроллера для блоков 0000-07E0. Данные использованы."}},
+     {Connected, "Неверная контрольная сумма в ответе контроллера на COM 3"},
+     Connected,
+     nullptr,
+     1},
+    {"silence after three blocks, Save meanwhile",
+     {"--stop-after", "4"},
+     TAct::ReadSavingMidway,
+     {Connected, "Нет ответа от контроллера" + ReadFailed}},
+    {"hang-up during a write",
+     {"--hangup-after", "5"},
+     TAct::Write,
+     {Connected, WriteQuestion,
+      "Нет ответа от контроллера" + WriteFailed + " Записаны блоки 0000-0060. Блок 0080 мог быть записан."},
+     ""},
+    {"fixed silent port", {"--silent"}, TAct::FixedPort, {"Нет ответа от контроллера на COM 3"}, ""},
+    {"empty search", {"--silent"}, TAct::Search, {TMain::NoController}, ""},
     {"exit and cancel during a read",
      {"--stop-after", "3"},
      TAct::ExitCancelMidRead,
@@ -88,30 +131,40 @@ protected:
         switch (act) {
         case TAct::Read:
             Main().TBReadClick();
-            ASSERT_TRUE(Rig.Transfer());
+            ASSERT_TRUE(Rig.RunOut());
             break;
         case TAct::Write:
             Main().TBWriteClick();
-            ASSERT_TRUE(Rig.Transfer());
+            ASSERT_TRUE(Rig.RunOut());
             break;
-        case TAct::ShortProbe:
-            Rig.Ui.FormScripts.push_back(FixedPort);
+        case TAct::ReadSavingMidway:
+            Main().TBReadClick();
+            ASSERT_TRUE(Rig.Pump([&] { return Main().ProgressBar.Position() == 96; }));
+            Rig.Ui.FileAnswers.push_back(Rig.Dir.File("midway.usr"));
+            ASSERT_EQ(Main().Save(), TMain::TSaveResult::Saved);
+            ASSERT_TRUE(Rig.RunOut());
+            break;
+        case TAct::FixedPort:
+            Rig.Ui.FormScripts.push_back([](TForm& form) {
+                auto& dialog = static_cast<TSetComPort&>(form);
+                dialog.CheckBox1.Click();
+                dialog.ComboBoxPort.Select(LinkRig::Port - 1);
+                dialog.Button1.Click();
+                return dialog.ModalResult;
+            });
             Main().TBFind.Click();
-            ASSERT_TRUE(Rig.Pump([&] { return Main().ReplyCount == 3; }));
-            Main().Timer.Tick();
+            ASSERT_TRUE(Rig.RunOut());
             break;
-        case TAct::LateProbe:
-            // Ports 1 and 2 fail the port test; the probe goes to port 3 and is answered only
-            // after the search has moved on to port 4, which fails the test too.
+        case TAct::Search:
+            // Ports 1 and 2 do not exist and cost nothing; port 3 is silent for one tick.
             Rig.Ui.FormScripts.push_back([](TForm& form) {
                 static_cast<TSetComPort&>(form).Button1.Click();
                 return form.ModalResult;
             });
             Main().TBFind.Click();
-            for (int tick = 0; tick < 3; ++tick)
-                Main().Timer.Tick();
-            ASSERT_EQ(Main().PortNumber, 4);
-            ASSERT_TRUE(Rig.Pump([&] { return Main().LinkMode == ModeIdle; }));
+            ASSERT_EQ(Main().PortNumber, 3);
+            ASSERT_TRUE(Main().Timer.Running());
+            Main().Timer.Tick();
             break;
         case TAct::ExitCancelMidRead:
             Main().TBReadClick();
@@ -121,22 +174,16 @@ protected:
             break;
         }
     }
-    static TModalResult FixedPort(TForm& form) {
-        auto& dialog = static_cast<TSetComPort&>(form);
-        dialog.CheckBox1.Click();
-        dialog.ComboBoxPort.Select(LinkRig::Port - 1);
-        dialog.Button1.Click();
-        return dialog.ModalResult;
-    }
 
     LinkRig Rig;
 };
 
-TEST_P(MisbehavingController, TellsTheUserAndKeepsTheProject) {
+TEST_P(MisbehavingController, EndsWithAVerdictAndKeepsTheProject) {
     const TMisbehaviour& row = GetParam();
     const TImage memory = PatternImage(1);
     Rig.Start(memory, row.Faults);
-    const bool probing = row.Act == TAct::ShortProbe || row.Act == TAct::LateProbe;
+    Rig.Line = row.Line;
+    const bool probing = row.Act == TAct::FixedPort || row.Act == TAct::Search;
     if (!probing)
         Rig.Connect();
     // The project as it was before: a pattern of its own, saved or not.
@@ -149,16 +196,26 @@ TEST_P(MisbehavingController, TellsTheUserAndKeepsTheProject) {
     Act(row.Act);
 
     EXPECT_EQ(Rig.Ui.Texts(), row.Boxes);
+    EXPECT_EQ(Rig.Ui.Notes.size(), row.Notes);
     EXPECT_EQ(Main().LinkMode, ModeIdle);
     EXPECT_FALSE(Main().PanelScan.Visible());
     EXPECT_LE(Main().ProgressBar.Position(), Main().ProgressBar.Max);
     const bool connected = !row.Connected.empty();
     EXPECT_EQ(Main().StatusBar1.PanelText(0), connected ? row.Connected : TMain::NotConnected);
     EXPECT_EQ(Main().TBRead.Enabled(), connected);
-    EXPECT_EQ(Main().TBFind.Down(), row.Act != TAct::ExitCancelMidRead);
-    if (row.Act == TAct::Read || row.Act == TAct::ExitCancelMidRead) {
+    EXPECT_EQ(Main().TBFind.Down(), connected || row.Boxes.back() == "Ошибка подключения !");
+    const bool done = Main().Link.Result.Outcome == TLinkOutcome::Done;
+    if (row.Act == TAct::Read || row.Act == TAct::Write) {
+        const char* status[2][2] = {{"Запись не завершена", "Запись завершена"},
+                                    {"Чтение не завершено", "Чтение завершено"}};
+        EXPECT_EQ(Main().StatusBar1.PanelText(1), status[row.Act == TAct::Read][done]);
+    }
+    if (row.Act == TAct::Write && done) {
+        EXPECT_EQ(Rig.Memory(), project);
+    }
+    if (row.Act == TAct::Read || row.Act == TAct::ReadSavingMidway || row.Act == TAct::ExitCancelMidRead) {
         // A complete read shows the controller's configuration, an incomplete one keeps the project.
-        if (Main().Transfer.Complete()) {
+        if (done) {
             EXPECT_TRUE(std::equal(memory.begin() + 0x0700, memory.end(), Rig.Image().begin() + 0x0700));
             EXPECT_FALSE(Main().Saved);
             EXPECT_EQ(Main().Caption(), "Конфигурация -  *");
@@ -167,6 +224,10 @@ TEST_P(MisbehavingController, TellsTheUserAndKeepsTheProject) {
             EXPECT_EQ(Main().Saved, saved);
             EXPECT_EQ(Main().Caption(), caption);
         }
+    }
+    if (row.Act == TAct::ReadSavingMidway) {
+        EXPECT_EQ(TempDir::Read(Rig.Dir.File("midway.usr")), std::string(project.begin(), project.end()))
+            << "a read under way is not saved half-read";
     }
 }
 

@@ -18,7 +18,7 @@ bool KnownLengthByte(uint8_t lengthByte) {
 }
 } // namespace
 
-TSimController::TSimController(const TSimFaults& faults) : Faults(faults) {}
+TSimController::TSimController(const TSimFaults& faults) : Faults(faults), Random(faults.Seed) {}
 
 void TSimController::LoadImage(const uint8_t* data, size_t n) {
     Mem.fill(0);
@@ -80,7 +80,7 @@ void TSimController::Answer(const uint8_t* request, std::vector<TBytes>& replies
         TBytes reply = ProbeReplyPacket(Faults.ProbeAnswer);
         Spoil(reply);
         reply.resize(std::min(reply.size(), Faults.ProbeLength));
-        replies.push_back(std::move(reply));
+        replies.push_back(Garble(reply));
         ++Answers;
         return;
     }
@@ -89,7 +89,7 @@ void TSimController::Answer(const uint8_t* request, std::vector<TBytes>& replies
         return;
     if (command == WriteCommand && !(Faults.StuckBlock && *Faults.StuckBlock == address))
         std::copy_n(request + DataAt, BlockSize, Mem.begin() + address);
-    replies.push_back(BlockReply(command, address));
+    replies.push_back(Garble(BlockReply(command, address)));
     ++Answers;
 }
 
@@ -109,6 +109,29 @@ TSimController::TBytes TSimController::BlockReply(uint8_t command, uint16_t addr
 void TSimController::Spoil(TBytes& reply) const {
     if (Faults.BadCrc)
         reply.back() = static_cast<uint8_t>(~reply.back());
+}
+
+bool TSimController::Chance() {
+    return std::uniform_real_distribution<double>(0, 1)(Random) < Faults.Noise;
+}
+
+TSimController::TBytes TSimController::Garble(const TBytes& reply) {
+    if (Faults.Noise <= 0)
+        return reply;
+    TBytes noisy;
+    // Stray bytes are as often 00 and 01 as anything else: they must look like a header.
+    for (size_t i = 0; i < reply.size(); ++i)
+        if (Chance()) {
+            const auto kind = Random() % 3;
+            noisy.push_back(kind == 2 ? static_cast<uint8_t>(Random()) : static_cast<uint8_t>(kind));
+        }
+    for (const uint8_t byte : reply) {
+        if (!Chance())
+            noisy.push_back(byte);
+        else if (Random() % 2 == 0)
+            noisy.push_back(static_cast<uint8_t>(byte ^ (1 + Random() % 255)));
+    }
+    return noisy;
 }
 
 std::vector<TSimController::TBytes> TSimController::Pieces(const TBytes& reply) const {

@@ -4,6 +4,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <random>
 #include <vector>
 
 // The controller's side of the link: a 2048-byte memory that answers probe, read and
@@ -33,6 +34,9 @@ private:
     TBytes BlockReply(uint8_t command, uint16_t address);
     // The --bad-crc fault: the reply's checksum inverted.
     void Spoil(TBytes& reply) const;
+    // The --noise fault: stray bytes before the reply, bytes of it corrupted or lost.
+    TBytes Garble(const TBytes& reply);
+    bool Chance();
     bool Answering() const;
 
     TSimFaults Faults;
@@ -40,4 +44,5 @@ private:
     TBytes Pending;
     uint64_t Answers = 0;
     bool BlockReplied = false;
+    std::mt19937_64 Random;
 };

@@ -15,4 +15,8 @@ struct TSimFaults {
     std::optional<uint64_t> StopAfter;
     bool BadCrc = false;
     std::optional<uint64_t> HangupAfter;
+    // A noisy line: the chance of each reply byte being corrupted or dropped (half each), and of
+    // a stray byte before a reply for each byte of it; the noise repeats with its seed.
+    double Noise = 0;
+    uint64_t Seed = 1;
 };

@@ -1,13 +1,16 @@
 #include "SimOptions.h"
 #include <algorithm>
 #include <charconv>
+#include <cmath>
+#include <cstdlib>
 #include <limits>
 
 namespace {
 const std::string ValueOptions[] = {"--ports",        "--com",           "--image",
                                     "--save",         "--probe-answer",  "--split",
                                     "--stuck-block",  "--reply-address", "--fixed-reply-address",
-                                    "--probe-length", "--stop-after",    "--hangup-after"};
+                                    "--probe-length", "--stop-after",    "--hangup-after",
+                                    "--noise",        "--seed"};
 
 // Parses the whole text as a number in [min, max]; hexadecimal may carry 0x.
 std::optional<uint64_t> ParseNumber(std::string text, int base, uint64_t min, uint64_t max) {
@@ -68,6 +71,16 @@ std::optional<TSimOptions> ParseSimOptions(const std::vector<std::string>& args,
             options.SavePath = value;
             continue;
         }
+        if (name == "--noise") {
+            char* end = nullptr;
+            const double rate = std::strtod(value.c_str(), &end);
+            if (value.empty() || *end != '\0' || !std::isfinite(rate) || rate < 0 || rate > 1) {
+                error = name + " " + value + ": expected a rate from 0 to 1";
+                return std::nullopt;
+            }
+            options.Faults.Noise = rate;
+            continue;
+        }
         if (name == "--com") {
             if (!(parsed = number(10, 1, 255, "a port number 1 to 255")))
                 return std::nullopt;
@@ -101,6 +114,10 @@ std::optional<TSimOptions> ParseSimOptions(const std::vector<std::string>& args,
             if (!(parsed = number(10, 0, Unlimited, "a count")))
                 return std::nullopt;
             options.Faults.StopAfter = *parsed;
+        } else if (name == "--seed") {
+            if (!(parsed = number(10, 0, Unlimited, "a number")))
+                return std::nullopt;
+            options.Faults.Seed = *parsed;
         } else { // --hangup-after
             if (!(parsed = number(10, 1, Unlimited, "a count of at least 1")))
                 return std::nullopt;
