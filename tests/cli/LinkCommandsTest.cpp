@@ -106,12 +106,24 @@ TEST_F(CliLink, TransfersSucceedOnlyWhenEveryBlockMovedOnce) {
         {"unaligned 07D0, read", {"--reply-address", "07D0"}, "read", 1, "недопустимым адресом 07D0"},
         {"same block for ever", {"--fixed-reply-address", "0100"}, "read", 1, "за 128 ответов"},
         {"short probe answer", {"--probe-length", "3"}, "probe", 1, "Ошибка подключения !"},
-        {"bad checksum, read", {"--bad-crc"}, "read", 0, "для блоков 0000-07E0. Данные использованы."},
-        {"bad checksum, write",
+        {"checksums summed differently, read",
+         {"--bad-crc"},
+         "read",
+         0,
+         "принят, когда пришёл дважды одинаковым"},
+        {"checksums summed differently, write",
          {"--bad-crc"},
          "write",
          0,
          "Неверная контрольная сумма в ответе контроллера на COM 3"},
+        {"noisy line, read", {"--noise", "0.005", "--seed", "3"}, "read", 0, ""},
+        {"silence after four blocks",
+         {"--stop-after", "5"},
+         "read",
+         1,
+         "Нет ответа от контроллера\nЧтение не завершено"},
+        {"hang-up during a write", {"--hangup-after", "3"}, "write", 1, "Записаны блоки 0000-0020."},
+        {"silent fixed port", {"--silent"}, "probe", 1, "Нет ответа от контроллера на COM 3"},
     };
     TempDir::Write(Dir.File("project.usr"), PatternBytes(2048, 5));
     for (const Row& row : rows) {
@@ -125,11 +137,22 @@ TEST_F(CliLink, TransfersSucceedOnlyWhenEveryBlockMovedOnce) {
             args.push_back(Dir.File("project.usr"));
         EXPECT_EQ(Cli(args), row.Status) << Run->StdErr;
         EXPECT_NE(Run->StdErr.find(row.Message), std::string::npos) << Run->StdErr;
-        if (row.Command == "read") {
-            EXPECT_EQ(std::filesystem::exists(Dir.File("out.usr")), row.Status == 0);
+        if (row.Command == "read" && row.Status == 0) {
+            EXPECT_EQ(TempDir::Read(Dir.File("out.usr")), PatternBytes(2048, 4));
+        } else if (row.Command == "read") {
+            EXPECT_FALSE(std::filesystem::exists(Dir.File("out.usr")));
         }
         EXPECT_EQ(Sim.Finish(SIGTERM), 0);
     }
+}
+
+// At 300 baud one block of a write takes 2.6 s on the line: the default wait for a reply covers it.
+TEST_F(CliLink, SlowLineGetsTheDefaultTimeout) {
+    StartSim(std::string(2048, '\0'), {"--pace", "--reply-address", "07E0"});
+    TempDir::Write(Dir.File("project.usr"), PatternBytes(2048, 5));
+    EXPECT_EQ(Cli({"write", "--port", "3", "--baud", "300", Dir.File("project.usr")}), 1);
+    EXPECT_NE(Run->StdErr.find("не подтвердил запись блоков 0000-07E0"), std::string::npos) << Run->StdErr;
+    EXPECT_EQ(Run->StdErr.find("Нет ответа"), std::string::npos);
 }
 
 TEST_F(CliLink, UsageAndFileErrorsExitWithTwo) {
