@@ -1,25 +1,35 @@
 // A full read and a full write of the image against verda-sim --pace at 9600 and 115200 baud,
 // through the real main window and serial component, each beside its time on the line; then a
 // read with the image view shown against one with it hidden.
+//
+// link_transfer noise [TRANSFERS] [RATE ...]: reads and writes over a noisy line (verda-sim
+// --noise), counted by how they end: correct, a clear failure, or wrong (said to be done, yet
+// the image read or the controller's memory differs, or a block said to differ that does not);
+// and the time of a correct one against the same transfer on a clean line.
 #include "app/UnitMain.h"
+#include "link/TimerRunner.h"
 #include "support/ChildProcess.h"
 
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
+#include <vector>
 
 namespace {
 
+namespace fs = std::filesystem;
 using TClock = std::chrono::steady_clock;
-constexpr auto ReplyWait = std::chrono::seconds(10);
 
 class TQuietUi : public TUi {
 public:
+    bool Quiet = false;
     TModalResult MessageBox(TBoxKind kind, const std::string&, const std::string& text,
                             TBoxButtons) override {
-        if (kind == TBoxKind::Error || kind == TBoxKind::Warning)
+        if (!Quiet && (kind == TBoxKind::Error || kind == TBoxKind::Warning))
             std::fprintf(stderr, "box: %s\n", text.c_str());
         return TModalResult::Ok;
     }
@@ -36,37 +46,34 @@ public:
 // One editor connected to the simulated controller on COM3 at the given speed.
 class TBench {
 public:
-    explicit TBench(int baud) : Main(Ui, "") {
+    explicit TBench(int baud, bool quiet = false) : Main(Ui, "") {
+        Ui.Quiet = quiet;
         TSetComPort& dialog = Main.SetComPort;
         dialog.CheckBox1.Click();
         dialog.ComboBoxPort.Select(2);
         dialog.ComboBoxSpeed.Type(std::to_string(baud));
+    }
+    // False when no controller answered.
+    bool Connect() {
         Main.TBFind.Click();
-        if (!PumpUntil(
-                Main.HandOver, [this] { return Main.LinkMode == 0; }, ReplyWait) ||
-            !Main.TBRead.Enabled()) {
-            std::fprintf(stderr, "no connection at %d baud\n", baud);
-            std::exit(1);
-        }
+        Timers.RunUntil([this] { return Main.LinkMode == 0; });
+        return Main.Link.Result.Outcome == TLinkOutcome::Done;
     }
 
-    // Seconds for a whole read (mode 3) or write (mode 2).
+    // Seconds for a whole read or write.
     double Transfer(bool read) {
         const auto start = TClock::now();
         if (read)
             Main.TBReadClick();
         else
             Main.TBWriteClick();
-        if (!PumpUntil(
-                Main.HandOver, [this] { return Main.LinkMode == 0; }, 64 * ReplyWait)) {
-            std::fprintf(stderr, "transfer did not end\n");
-            std::exit(1);
-        }
+        Timers.RunUntil([this] { return Main.LinkMode == 0; });
         return std::chrono::duration<double>(TClock::now() - start).count();
     }
 
     TQuietUi Ui;
     TMain Main;
+    TTimerRunner Timers{Main.HandOver, {&Main.Timer, &Main.Link.ReplyTimer}};
 };
 
 void Row(const char* what, int baud, double seconds, double lineBytes) {
@@ -75,28 +82,147 @@ void Row(const char* what, int baud, double seconds, double lineBytes) {
                 seconds / line);
 }
 
+std::string Pattern(unsigned salt) {
+    std::string bytes(2048, '\0');
+    for (size_t i = 0; i < bytes.size(); ++i)
+        bytes[i] = static_cast<char>(i * 7 + salt * 13 + (i >> 8));
+    return bytes;
+}
+
+std::string ReadFile(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// verda-sim on DIR/com3; false when it did not start.
+bool StartSim(TChildProcess& sim, const fs::path& self, const std::string& dir,
+              std::vector<std::string> extra) {
+    std::vector<std::string> args{(self / "verda-sim").string(), "--ports", dir, "--com", "3"};
+    args.insert(args.end(), extra.begin(), extra.end());
+    if (!sim.Start(args) || sim.ReadLine().rfind("ready ", 0) != 0) {
+        std::fprintf(stderr, "verda-sim did not start\n");
+        return false;
+    }
+    return true;
+}
+
+struct TCount {
+    int Correct = 0, Failed = 0, Wrong = 0;
+    double Seconds = 0; // of the correct ones
+    double Mean() const { return Correct ? Seconds / Correct : 0; }
+};
+
+// `transfers` reads, then as many writes (each against a fresh controller, whose memory is
+// checked afterwards), over a line with this noise rate.
+bool Noisy(const fs::path& self, const std::string& dir, double rate, int transfers, TCount& reads,
+           TCount& writes) {
+    const std::string noise = std::to_string(rate);
+    const std::string memory = Pattern(1);
+    std::ofstream(fs::path(dir) / "memory.usr", std::ios::binary) << memory;
+    TChildProcess sim;
+    if (!StartSim(sim, self, dir, {"--image", dir + "/memory.usr", "--noise", noise, "--seed", "1"}))
+        return false;
+    TBench bench(115200, true);
+    for (int i = 0; i < transfers; ++i) {
+        if (!bench.Main.TBRead.Enabled() && !bench.Connect())
+            continue;
+        const double seconds = bench.Transfer(true);
+        const TTransferResult& result = bench.Main.Link.Result;
+        const bool same = std::equal(memory.begin(), memory.end(),
+                                     reinterpret_cast<const char*>(bench.Main.Link.Received.Data()));
+        if (result.Outcome != TLinkOutcome::Done) {
+            ++reads.Failed;
+        } else if (same) {
+            ++reads.Correct;
+            reads.Seconds += seconds;
+        } else {
+            ++reads.Wrong;
+        }
+    }
+    sim.Finish(SIGTERM);
+    for (int i = 0; i < transfers; ++i) {
+        TChildProcess writer;
+        if (!StartSim(writer, self, dir,
+                      {"--save", dir + "/saved.usr", "--noise", noise, "--seed", std::to_string(100 + i)}))
+            return false;
+        TBench one(115200, true);
+        const std::string image = Pattern(static_cast<unsigned>(i + 2));
+        std::copy(image.begin(), image.end(), reinterpret_cast<char*>(one.Main.Image.Data()));
+        bool connected = false;
+        for (int attempt = 0; attempt < 3 && !connected; ++attempt)
+            connected = one.Connect();
+        const double seconds = connected ? one.Transfer(false) : 0;
+        const TTransferResult result = one.Main.Link.Result;
+        writer.Finish(SIGTERM);
+        const bool same = ReadFile(fs::path(dir) / "saved.usr") == image;
+        if (!connected || (result.Outcome != TLinkOutcome::Done && result.Outcome != TLinkOutcome::Compare)) {
+            ++writes.Failed;
+        } else if (result.Outcome == TLinkOutcome::Done && same) {
+            ++writes.Correct;
+            writes.Seconds += seconds;
+        } else {
+            // Done with the memory different, or a compare failure for a block stored right.
+            ++writes.Wrong;
+        }
+    }
+    return true;
+}
+
+int NoiseBench(const fs::path& self, const std::string& dir, int transfers, std::vector<double> rates) {
+    TCount cleanReads, cleanWrites;
+    if (!Noisy(self, dir, 0, std::max(1, transfers / 10), cleanReads, cleanWrites))
+        return 1;
+    std::printf("clean line, 115200 baud: read %.3f s, write %.3f s\n", cleanReads.Mean(),
+                cleanWrites.Mean());
+    for (const double rate : rates) {
+        TCount reads, writes;
+        if (!Noisy(self, dir, rate, transfers, reads, writes))
+            return 1;
+        for (const auto& [what, count, clean] : {std::tuple{"reads", reads, cleanReads.Mean()},
+                                                 std::tuple{"writes", writes, cleanWrites.Mean()}})
+            std::printf(
+                "noise %4.1f %%  %3d %-6s  correct %3d  clear failure %3d  wrong %d   correct one %.3f s "
+                "(%.2f x clean)\n",
+                rate * 100, transfers, what, count.Correct, count.Failed, count.Wrong, count.Mean(),
+                clean > 0 ? count.Mean() / clean : 0.0);
+        std::fflush(stdout);
+    }
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
-    namespace fs = std::filesystem;
     const fs::path self = fs::absolute(argv[0]).parent_path();
     char pattern[] = "/tmp/link-transfer-XXXXXX";
     if (!mkdtemp(pattern))
         return 1;
     const std::string dir = pattern;
-    const int rounds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 1;
-
-    TChildProcess sim;
-    if (!sim.Start({(self / "verda-sim").string(), "--ports", dir, "--com", "3", "--pace"}) ||
-        sim.ReadLine().rfind("ready ", 0) != 0) {
-        std::fprintf(stderr, "verda-sim did not start\n");
-        return 1;
-    }
     setenv("VAROKCONFIG_PORTS", dir.c_str(), 1);
 
+    if (argc > 1 && std::string(argv[1]) == "noise") {
+        const int transfers = argc > 2 ? std::max(1, std::atoi(argv[2])) : 200;
+        std::vector<double> rates;
+        for (int i = 3; i < argc; ++i)
+            rates.push_back(std::atof(argv[i]));
+        if (rates.empty())
+            rates = {0.01, 0.05};
+        const int status = NoiseBench(self, dir, transfers, rates);
+        fs::remove_all(dir);
+        return status;
+    }
+
+    const int rounds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 1;
+    TChildProcess sim;
+    if (!StartSim(sim, self, dir, {"--pace"}))
+        return 1;
     // A read is 64 × (7 + 39) bytes on the line, a write 64 × (39 + 39).
     for (const int baud : {9600, 115200}) {
         TBench bench(baud);
+        if (!bench.Connect()) {
+            std::fprintf(stderr, "no connection at %d baud\n", baud);
+            return 1;
+        }
         for (int r = 0; r < rounds; ++r) {
             Row("read", baud, bench.Transfer(true), 64 * 46);
             Row("write", baud, bench.Transfer(false), 64 * 78);
@@ -104,6 +230,8 @@ int main(int argc, char** argv) {
     }
 
     TBench bench(115200);
+    if (!bench.Connect())
+        return 1;
     double hidden = 0, shown = 0;
     for (int r = 0; r < rounds; ++r) {
         hidden += bench.Transfer(true);

@@ -26,41 +26,7 @@ TLinkSession::TLinkSession(const TLinkOptions& options, std::ostream& err)
     if (options.TimeoutSeconds)
         Main.Link.SetTimeout(
             std::chrono::milliseconds(static_cast<long long>(*options.TimeoutSeconds * 1000 + 0.5)));
-    // A timer's period begins whenever it is started.
-    Main.Timer.Watch([this] {
-        SearchStarted = TClock::now();
-        ++TimerChanges;
-    });
-    Main.Link.ReplyTimer.Watch([this] {
-        ReplyStarted = TClock::now();
-        ++TimerChanges;
-    });
     Main.ProgressBar.Watch([this] { ShowProgress(); });
-}
-
-bool TLinkSession::RunUntil(const std::function<bool()>& done) {
-    while (!done()) {
-        TTimer* next = nullptr;
-        TClock::time_point due = TClock::time_point::max();
-        for (auto [timer, started] :
-             {std::pair{&Main.Timer, SearchStarted}, {&Main.Link.ReplyTimer, ReplyStarted}}) {
-            const auto at = started + std::chrono::milliseconds(timer->Interval);
-            if (timer->Running() && at < due) {
-                next = timer;
-                due = at;
-            }
-        }
-        if (!next)
-            return false;
-        const unsigned changes = TimerChanges;
-        const auto left = std::chrono::ceil<std::chrono::milliseconds>(due - TClock::now());
-        PumpUntil(
-            Main.HandOver, [&] { return done() || TimerChanges != changes; },
-            std::max(left, std::chrono::milliseconds(0)));
-        if (!done() && TimerChanges == changes)
-            next->Tick();
-    }
-    return true;
 }
 
 void TLinkSession::ShowProgress() {
@@ -75,7 +41,7 @@ int TLinkSession::Probe() {
     Main.TBFind.Click();
     // The probe's verdict, "Ошибка открытия COM n !" or "Контроллер не найден" has been shown
     // once Connect is up again or the probe is over.
-    RunUntil([this] { return !Main.TBFind.Down() || Main.LinkMode != ModeProbe; });
+    Timers.RunUntil([this] { return !Main.TBFind.Down() || Main.LinkMode != ModeProbe; });
     const TTransferResult& result = Main.Link.Result;
     if (result.Mode == ModeProbe && result.Outcome == TLinkOutcome::Done)
         return ExitDone;
@@ -89,7 +55,7 @@ int TLinkSession::Probe() {
 
 TLinkOutcome TLinkSession::Transfer(void (TMain::*command)()) {
     (Main.*command)();
-    RunUntil([this] { return Main.LinkMode == ModeIdle; });
+    Timers.RunUntil([this] { return Main.LinkMode == ModeIdle; });
     return Main.Link.Result.Outcome;
 }
 

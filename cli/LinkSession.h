@@ -3,8 +3,7 @@
 #include "ExitStatus.h"
 #include "LinkOptions.h"
 #include "app/UnitMain.h"
-#include <chrono>
-#include <functional>
+#include "link/TimerRunner.h"
 #include <iosfwd>
 #include <string>
 
@@ -27,10 +26,6 @@ public:
     int Write();
 
 private:
-    using TClock = std::chrono::steady_clock;
-    // Pumps the port's hand-overs and ticks the timers when due, until done() holds; false
-    // when nothing is left that could make it hold.
-    bool RunUntil(const std::function<bool()>& done);
     // Reads a whole image; the outcome of the link.
     TLinkOutcome Transfer(void (TMain::*command)());
     // "Чтение данных ... 32/64" (blocks) on standard error when it is a terminal; nothing otherwise.
@@ -41,7 +36,5 @@ private:
     bool ProgressOnTerminal;
     TBatchUi Ui;
     TMain Main;
-    // When each timer was last started, and a count of timer changes.
-    TClock::time_point SearchStarted, ReplyStarted;
-    unsigned TimerChanges = 0;
+    TTimerRunner Timers{Main.HandOver, {&Main.Timer, &Main.Link.ReplyTimer}};
 };

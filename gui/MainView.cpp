@@ -35,7 +35,8 @@ QFrame* Line(QFrame::Shape shape, QWidget* parent) {
 }
 } // namespace
 
-MainView::MainView(TMain& main, QWidget* parent) : QWidget(parent), Main(main), Timer(this) {
+MainView::MainView(TMain& main, QWidget* parent)
+    : QWidget(parent), Main(main), Timer(this), ReplyTimer(this) {
     // A fixed window: minimise, but no maximise.
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
@@ -67,6 +68,7 @@ MainView::MainView(TMain& main, QWidget* parent) : QWidget(parent), Main(main), 
 
     MakePanelScan();
     Bind(Main.Timer, Timer);
+    Bind(Main.Link.ReplyTimer, ReplyTimer);
     // Shown by the Debug command, before the traffic log so that the log comes in front.
     new DbgView(Main.Dbg, this);
     new PortView(Main.FormPort, this);

@@ -26,5 +26,7 @@ private:
 
     TMain& Main;
     QTimer Timer;
+    // The link's wait for each reply.
+    QTimer ReplyTimer;
     bool Closing = false;
 };
