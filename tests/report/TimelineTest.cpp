@@ -80,6 +80,8 @@ TEST_F(Timeline, BandsLieWhereTheStageTimeFormulaPutsThem) {
             else
                 EXPECT_EQ(timeline.Total, at);
             EXPECT_GE(timeline.AxisEnd(), timeline.Total.value_or(at));
+            // Any model draws (under the sanitizers too) into one closed picture.
+            EXPECT_EQ(THtmlReport::Svg(timeline).rfind("</svg>"), THtmlReport::Svg(timeline).size() - 6);
         }
     }
 }
