@@ -5,7 +5,6 @@
 #include "project/FileUtil.h"
 #include "project/ProjectFile.h"
 #include <algorithm>
-#include <filesystem>
 #include <iostream>
 #include <optional>
 
@@ -20,22 +19,34 @@ struct TProjectInput {
 
 bool LoadProject(const std::string& path, TProjectInput& project) {
     std::string bytes, error;
-    const TReadStatus status = ReadFileBytes(path, bytes, error, Layout::ImageSize);
+    uint64_t size = 0;
+    const TReadStatus status = ReadFileBytes(path, bytes, error, Layout::ImageSize, nullptr, &size);
     if (status != TReadStatus::Read) {
         std::cerr << (status == TReadStatus::Missing ? "Не найден файл " + path : error) << std::endl;
         return false;
     }
+    if (const std::string note = ProjectFile::SizeNote(path, size); !note.empty())
+        std::cerr << note << std::endl;
     std::copy(bytes.begin(), bytes.end(), project.Image.Data());
-    const std::string sideFile = ProjectFile::SideFileName(path);
-    std::error_code ignored;
-    if (std::filesystem::exists(sideFile, ignored))
-        project.Lengths = ProjectFile::LoadLengths(sideFile);
+    std::string note;
+    project.Lengths = ProjectFile::LoadLengthsIfAny(ProjectFile::SideFileName(path), note);
+    if (!note.empty())
+        std::cerr << note << std::endl;
     return true;
 }
 
+// Standard output is checked like any file: a full disk or a closed pipe is a failure.
+int Print(const std::string& text, int status) {
+    std::string error;
+    if (!WriteStandardOutput(text, error)) {
+        std::cerr << error << std::endl;
+        return ExitFile;
+    }
+    return status;
+}
+
 int PrintDiff(const TConfigurationDiff& diff, bool json) {
-    std::cout << (json ? DiffJson(diff) : DiffText(diff)) << std::flush;
-    return diff.Equal() ? ExitDone : ExitCompare;
+    return Print(json ? DiffJson(diff) : DiffText(diff), diff.Equal() ? ExitDone : ExitCompare);
 }
 } // namespace
 
@@ -64,8 +75,7 @@ int ShowCommand(const TConfigOptions& options) {
     if (!LoadProject(options.Files[0], project))
         return ExitFile;
     const TConfiguration config = DecodeConfiguration(project.Image, project.LengthsOrNull());
-    std::cout << (options.Json ? ShowJson(config) : ShowText(config)) << std::flush;
-    return ExitDone;
+    return Print(options.Json ? ShowJson(config) : ShowText(config), ExitDone);
 }
 
 int DiffCommand(const TConfigOptions& options) {
@@ -88,4 +98,14 @@ int VerifyCommand(const TLinkOptions& options) {
     std::copy(bytes.begin(), bytes.end(), controller.Data());
     // The controller holds no lengths, so they take no part.
     return PrintDiff(DiffConfigurations(project.Image, nullptr, controller, nullptr), false);
+}
+
+std::string OutputIsAnInput(const std::string& output, const std::vector<std::string>& projects) {
+    if (output == "-")
+        return "";
+    for (const std::string& project : projects)
+        for (const std::string& input : {project, ProjectFile::SideFileName(project)})
+            if (SameFile(output, input))
+                return "the output " + output + " is the input " + input;
+    return "";
 }

@@ -18,3 +18,7 @@ std::optional<TConfigOptions> ParseConfigOptions(const std::vector<std::string>&
 int ShowCommand(const TConfigOptions& options);
 int DiffCommand(const TConfigOptions& options);
 int VerifyCommand(const TLinkOptions& options);
+
+// Why `output` must not be written: it is one of the projects or one of their side files, by
+// file identity, however it is spelt ("-", standard output, never is). Empty when it may be.
+std::string OutputIsAnInput(const std::string& output, const std::vector<std::string>& projects);

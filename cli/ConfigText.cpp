@@ -1,6 +1,7 @@
 #include "ConfigText.h"
 #include "JsonWriter.h"
 #include "base/Utf8.h"
+#include "model/WholeNumber.h"
 #include "report/Report.h"
 #include <algorithm>
 #include <cstdio>
@@ -65,12 +66,12 @@ void InputTable(std::string& out, int n, const TInputSettings& input, const TCom
     row("pause (s)", [](const TStageSettings& s) { return TReport::Cell(std::to_string(s.PauseSeconds)); });
     row("time (s)", [](const TStageSettings& s) { return TReport::Cell(s.Time.value_or("?")); });
     out += Padded("total (s)", 28) + "| " + input.Total.value_or("?") + "\n";
-    const int zones = Rows(input, 4 * std::min(c.Splitters, 2), 8, 1);
+    const int zones = Rows(input, ZonesProvided(c.Splitters), 8, 1);
     for (int z = 0; z < zones; ++z)
         row("zone " + std::to_string(z + 1), [z](const TStageSettings& s) {
             return s.Zones[static_cast<size_t>(z)] ? "   +   |" : "   -   |";
         });
-    const int modules = Rows(input, c.Modules, 8, 2);
+    const int modules = Rows(input, ModulesProvided(c.Modules), 8, 2);
     if (modules > 0) {
         out += Padded("relays", 28) + "|";
         for (int s = 0; s < Layout::Stages; ++s)
@@ -145,6 +146,17 @@ std::string ShowText(const TConfiguration& config) {
     return out;
 }
 
+namespace {
+// A time as a number; one without limit as null with "unlimited": true; without lengths null.
+void Time(TJsonWriter& json, const char* key, const std::optional<std::string>& text) {
+    int64_t value = 0;
+    const bool number = text && ParseWholeNumber(*text, value, true);
+    json.Key(key);
+    number ? json.Value(value) : json.Null();
+    json.Key("unlimited").Value(text && !number);
+}
+} // namespace
+
 std::string ShowJson(const TConfiguration& config) {
     const TCompositionSettings& c = config.Composition;
     const auto numbers = [](TJsonWriter& json, const auto& on) {
@@ -175,36 +187,40 @@ std::string ShowJson(const TConfiguration& config) {
     } else {
         json.Null();
     }
+    // Every stage of every input, switched on or not: the image keeps them all.
     json.Key("inputs").BeginArray();
     for (int n = 0; n < Layout::Inputs; ++n) {
         const TInputSettings& input = config.Inputs[static_cast<size_t>(n)];
-        if (!input.InUse())
-            continue;
-        json.BeginObject().Key("input").Value(n + 1).Key("stages").BeginArray();
+        json.BeginObject()
+            .Key("input")
+            .Value(n + 1)
+            .Key("inUse")
+            .Value(input.InUse())
+            .Key("stages")
+            .BeginArray();
         for (int s = 0; s < Layout::Stages; ++s) {
             const TStageSettings& stage = input.Stages[static_cast<size_t>(s)];
-            if (!stage.On)
-                continue;
-            json.BeginObject().Key("stage").Value(s + 1).Key("message").Value(stage.Message);
-            json.Key("repeats").Value(stage.Repeats).Key("pause").Value(stage.PauseSeconds).Key("zones");
+            json.BeginObject().Key("stage").Value(s + 1).Key("on").Value(stage.On);
+            json.Key("message").Value(stage.Message).Key("repeats").Value(stage.Repeats);
+            json.Key("pause").Value(stage.PauseSeconds).Key("zones");
             numbers(json, stage.Zones);
             json.Key("relays").BeginArray(true);
             for (size_t j = 0; j < stage.Relays.size(); ++j)
                 if (stage.Relays[j])
                     json.Value(std::to_string(j / 2 + 1) + " K" + std::to_string(j % 2 + 1));
-            json.EndArray().Key("time");
-            stage.Time ? json.Value(*stage.Time) : json.Null();
+            json.EndArray();
+            Time(json, "time", stage.Time);
             json.EndObject();
         }
-        json.EndArray().Key("total");
-        input.Total ? json.Value(*input.Total) : json.Null();
+        json.EndArray();
+        Time(json, "total", input.Total);
         json.EndObject();
     }
     json.EndArray().Key("raw").BeginArray();
     for (const TRawRange& range : config.Raw)
         json.BeginObject()
             .Key("offset")
-            .Value(Offset(range.Offset))
+            .Value(static_cast<int64_t>(range.Offset))
             .Key("bytes")
             .Value(RawHex(range, ""))
             .EndObject();
@@ -226,23 +242,32 @@ std::string DiffText(const TConfigurationDiff& diff) {
 
 std::string DiffJson(const TConfigurationDiff& diff) {
     TJsonWriter json;
+    const auto value = [&json](const TDifference& d, const std::string& text, int64_t number) {
+        switch (d.Kind) {
+        case TDifference::TKind::Number:
+            json.Value(number);
+            break;
+        case TDifference::TKind::OnOff:
+            json.Value(number != 0);
+            break;
+        case TDifference::TKind::Text:
+            json.Value(text);
+            break;
+        }
+    };
     json.BeginObject().Key("equal").Value(diff.Equal()).Key("differences").BeginArray();
-    for (const TDifference& d : diff.Meaning)
-        json.BeginObject()
-            .Key("where")
-            .Value(d.Where)
-            .Key("what")
-            .Value(d.What)
-            .Key("from")
-            .Value(d.From)
-            .Key("to")
-            .Value(d.To)
-            .EndObject();
+    for (const TDifference& d : diff.Meaning) {
+        json.BeginObject().Key("where").Value(d.Where).Key("what").Value(d.What).Key("from");
+        value(d, d.From, d.FromValue);
+        json.Key("to");
+        value(d, d.To, d.ToValue);
+        json.EndObject();
+    }
     json.EndArray().Key("bytes").BeginArray();
     for (const TByteDifference& d : diff.Bytes)
         json.BeginObject()
             .Key("offset")
-            .Value(Offset(d.Offset))
+            .Value(static_cast<int64_t>(d.Offset))
             .Key("from")
             .Value(Hex(d.From, 2))
             .Key("to")

@@ -1,6 +1,7 @@
 // varokconfig-cli: the editor's core for batch use.
 #include "Arguments.h"
 #include "BatchUi.h"
+#include "BuildCommand.h"
 #include "ConfigCommands.h"
 #include "ExitStatus.h"
 #include "LinkOptions.h"
@@ -9,7 +10,6 @@
 #include "base/Version.h"
 #include "project/FileUtil.h"
 #include <algorithm>
-#include <filesystem>
 #include <iostream>
 #include <string>
 #include <vector>
@@ -66,6 +66,11 @@ int Report(const TArgs& args, std::string& usageError) {
         usageError = "report needs a project file";
         return ExitUsage;
     }
+    if (output.empty())
+        output = html ? "VarokConfig.html" : "VarokConfig.txt";
+    usageError = OutputIsAnInput(output, {project});
+    if (!usageError.empty())
+        return ExitUsage;
     TBatchUi ui(std::cerr);
     TMain main(ui, "");
     ui.FileNames.push_back(project);
@@ -73,7 +78,7 @@ int Report(const TArgs& args, std::string& usageError) {
     if (!ui.Errors.empty())
         return ExitFile;
     main.ReportFiles = html ? TMain::TReportFiles::Html : TMain::TReportFiles::Text;
-    main.ReportFileName = !output.empty() ? output : html ? "VarokConfig.html" : "VarokConfig.txt";
+    main.ReportFileName = output;
     main.TBReportClick();
     return ui.Errors.empty() ? ExitDone : ExitFile;
 }
@@ -81,10 +86,8 @@ int Report(const TArgs& args, std::string& usageError) {
 // write --backup: the controller read into the backup first, by a session of its own.
 int Backup(const TLinkOptions& options, std::string& usageError) {
     // A backup over the project itself would write the controller's old configuration back.
-    std::error_code ignored;
-    if (options.Backup == options.Project ||
-        std::filesystem::equivalent(options.Backup, options.Project, ignored)) {
-        usageError = "--backup must not name the project itself: " + options.Backup;
+    if (const std::string clash = OutputIsAnInput(options.Backup, {options.Project}); !clash.empty()) {
+        usageError = "--backup: " + clash;
         return ExitUsage;
     }
     std::string bytes, error;
@@ -186,6 +189,14 @@ const TCommand Commands[] = {
      "  --port N               the port number (1 to 255)\n",
      true,
      [](const TArgs& args, std::string& error) { return LinkCommand(TLinkCommand::Verify, args, error); }},
+    {"build", "CONFIG.json -o PROJECT.usr", "makes PROJECT.usr and its side file from show --json",
+     "Makes the project (PROJECT.usr and its side file PROJECT.ini) from the JSON that show --json\n"
+     "prints, byte for byte the project it came from. Keys left out take the values of an empty\n"
+     "project. Invalid JSON, an unknown key or a value out of range is a usage error naming the key.\n"
+     "\n"
+     "Options:\n"
+     "  -o PROJECT             the project file to write; its side file goes beside it\n",
+     false, BuildCommand},
 };
 
 const TCommand* FindCommand(const std::string& name) {

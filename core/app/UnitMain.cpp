@@ -301,12 +301,18 @@ void TMain::TBOpenClick() {
 
 bool TMain::OpenProject(const std::string& fileName) {
     // Read the file before touching anything, so a failure keeps the open project whole.
+    // The file is opened without waiting and only a regular file is taken, so a FIFO cannot
+    // freeze the window.
     std::string bytes, error, reason;
-    if (ReadFileBytes(fileName, bytes, error, Layout::ImageSize, &reason) != TReadStatus::Read) {
+    uint64_t size = 0;
+    if (ReadFileBytes(fileName, bytes, error, Layout::ImageSize, &reason, &size) != TReadStatus::Read) {
         Ui.MessageBox(TBoxKind::Error, CaptionBase, "Не удалось открыть файл " + fileName + "\n" + reason,
                       TBoxButtons::Ok);
         return false;
     }
+    // Opened all the same, as ever, but not without a word.
+    if (const std::string note = ProjectFile::SizeNote(fileName, size); !note.empty())
+        Ui.MessageBox(TBoxKind::Warning, CaptionBase, note, TBoxButtons::Ok);
     ProjectTitle = ProjectFile::WithoutExtension(fileName);
     std::string note;
     const std::vector<std::string> lengths =

@@ -1,8 +1,10 @@
 #include "model/Configuration.h"
 #include "base/Cp1251.h"
+#include "base/Utf8.h"
 #include "model/StageTime.h"
 #include "model/WholeNumber.h"
 #include <algorithm>
+#include <cctype>
 #include <cstdio>
 
 namespace {
@@ -60,7 +62,8 @@ TStageSettings DecodeStage(const ConfigImage& image, int input, int stage) {
     return s;
 }
 
-// The times the editor computes from the lengths: a message outside 1 … 72 has no length.
+// The times the editor shows for a newly shown input, which starts every stage at "0": a
+// message outside 1 … 72, or one whose length is no whole number, leaves its stage at "0".
 void ComputeTimes(TInputSettings& input, const std::vector<std::string>& lengths) {
     std::vector<std::string> times;
     for (TStageSettings& s : input.Stages) {
@@ -70,13 +73,44 @@ void ComputeTimes(TInputSettings& input, const std::vector<std::string>& lengths
             const bool listed = s.Message >= 1 && s.Message <= Messages;
             const int64_t length =
                 listed ? WholeNumberOr(lengths[static_cast<size_t>(s.Message - 1)], -1) : -1;
-            s.Time = StageTimeText(length, s.Repeats == 0 ? -1 : s.Repeats, s.Repeats == 0, s.PauseSeconds);
+            s.Time = StageTimeText(length, s.Repeats == 0 ? -1 : s.Repeats, s.Repeats == 0, s.PauseSeconds)
+                         .value_or("0");
         }
-        if (!s.Time)
-            return;
         times.push_back(*s.Time);
     }
     input.Total = TotalTimeText(times);
+}
+
+// Bytes that make no UTF-8 character become U+FFFD, so every output carries valid text.
+std::string ValidUtf8(const std::string& text) {
+    std::string out;
+    size_t i = 0;
+    while (i < text.size()) {
+        const auto c = static_cast<unsigned char>(text[i]);
+        const size_t len = c < 0x80           ? 1
+                           : (c >> 5) == 0x6  ? 2
+                           : (c >> 4) == 0xE  ? 3
+                           : (c >> 3) == 0x1E ? 4
+                                              : 0;
+        char32_t cp = len == 1 ? c : len == 2 ? c & 0x1F : len == 3 ? c & 0x0F : c & 0x07;
+        bool valid = len > 0 && i + len <= text.size();
+        for (size_t k = 1; valid && k < len; ++k) {
+            const auto cc = static_cast<unsigned char>(text[i + k]);
+            valid = (cc & 0xC0) == 0x80;
+            cp = (cp << 6) | (cc & 0x3F);
+        }
+        // Overlong forms, surrogates and code points past U+10FFFF are no characters either.
+        static const char32_t Least[] = {0, 0, 0x80, 0x800, 0x10000};
+        valid = valid && cp >= Least[len] && cp <= 0x10FFFF && (cp < 0xD800 || cp > 0xDFFF);
+        if (valid) {
+            out.append(text, i, len);
+            i += len;
+        } else {
+            AppendUtf8(out, 0xFFFD);
+            ++i;
+        }
+    }
+    return out;
 }
 
 void CheckComposition(const TCompositionSettings& c, std::vector<std::string>& warnings) {
@@ -100,6 +134,7 @@ void CheckComposition(const TCompositionSettings& c, std::vector<std::string>& w
 }
 
 void CheckStages(const TConfiguration& config, int input, int reach, std::vector<std::string>& warnings) {
+    const int modules = ModulesProvided(config.Composition.Modules);
     const auto& stages = config.Inputs[static_cast<size_t>(input)].Stages;
     for (int s = 0; s < Layout::Stages; ++s) {
         const TStageSettings& stage = stages[static_cast<size_t>(s)];
@@ -122,16 +157,25 @@ void CheckStages(const TConfiguration& config, int input, int reach, std::vector
         if (!zones.empty())
             warnings.push_back(where + (zones.size() == 1 ? "zone " : "zones ") + Joined(zones) +
                                " beyond the splitters' reach");
-        for (int m = config.Composition.Modules; m < 8; ++m)
+        for (int m = modules; m < 8; ++m)
             for (int k = 0; k < 2; ++k)
                 if (stage.Relays[static_cast<size_t>(Layout::RelayIndex(m, k))])
                     relays.push_back("module " + std::to_string(m + 1) + " K" + std::to_string(k + 1));
         if (!relays.empty())
             warnings.push_back(where + Joined(relays) + " on with " +
-                               std::to_string(config.Composition.Modules) + " modules");
+                               std::to_string(config.Composition.Modules) + " modules" +
+                               (modules != config.Composition.Modules ? ", which provide none" : ""));
     }
 }
 } // namespace
+
+int ZonesProvided(int splitters) {
+    return splitters <= MaxCount ? ZonesPerSplitter * splitters : 0;
+}
+
+int ModulesProvided(int modules) {
+    return modules <= MaxModules ? modules : 0;
+}
 
 uint8_t UninterpretedBits(size_t offset) {
     if (offset <= Layout::MusicZones)
@@ -175,8 +219,7 @@ TConfiguration DecodeConfiguration(const ConfigImage& image, const std::vector<s
         config.Lengths = *lengths;
         config.Lengths->resize(Messages, "0");
         for (std::string& length : *config.Lengths)
-            if (length.empty())
-                length = "0";
+            length = length.empty() ? "0" : ValidUtf8(length);
     }
     for (int n = 0; n < Layout::Inputs; ++n) {
         TInputSettings& input = config.Inputs[static_cast<size_t>(n)];
@@ -196,7 +239,7 @@ TConfiguration DecodeConfiguration(const ConfigImage& image, const std::vector<s
     }
 
     CheckComposition(c, config.Warnings);
-    const int reach = ZonesPerSplitter * std::min(c.Splitters, MaxCount);
+    const int reach = ZonesProvided(c.Splitters);
     for (int z = reach; z < 8; ++z)
         if (c.MusicZones[static_cast<size_t>(z)])
             config.Warnings.push_back("composition: music zone " + std::to_string(z + 1) +
@@ -204,4 +247,85 @@ TConfiguration DecodeConfiguration(const ConfigImage& image, const std::vector<s
     for (int n = 0; n < Layout::Inputs; ++n)
         CheckStages(config, n, reach, config.Warnings);
     return config;
+}
+
+bool IdentityBytes(const std::string& text, size_t size, std::string& bytes) {
+    bytes.clear();
+    for (size_t i = 0; i < text.size();) {
+        if (text[i] == '\\') {
+            unsigned value = 0;
+            if (text.size() - i < 4 || text[i + 1] != 'x' ||
+                std::sscanf(text.substr(i + 2, 2).c_str(), "%2x", &value) != 1 ||
+                !std::isxdigit(static_cast<unsigned char>(text[i + 2])) ||
+                !std::isxdigit(static_cast<unsigned char>(text[i + 3])))
+                return false;
+            bytes += static_cast<char>(value);
+            i += 4;
+            continue;
+        }
+        size_t len = 1;
+        while (i + len < text.size() && (static_cast<unsigned char>(text[i + len]) & 0xC0) == 0x80)
+            ++len;
+        const std::string character = text.substr(i, len);
+        const std::string byte = Utf8ToCp1251(character);
+        if (byte.size() != 1 || Cp1251ToUtf8(byte) != character)
+            return false;
+        bytes += byte;
+        i += len;
+    }
+    if (bytes.size() > size)
+        return false;
+    bytes.resize(size, '\0');
+    return true;
+}
+
+ConfigImage EncodeConfiguration(const TConfiguration& config) {
+    ConfigImage image;
+    const TCompositionSettings& c = config.Composition;
+    const auto put = [&image](int width, int value, int index) {
+        PutBits(width, static_cast<uint8_t>(value), image.Data(), index);
+    };
+    put(Layout::CountWidth, c.Amplifiers, Layout::AmplifierCountBit);
+    put(Layout::CountWidth, c.Splitters, Layout::SplitterCountBit);
+    put(Layout::CountWidth, c.AnnouncerConsoles, Layout::AnnouncerCountBit);
+    put(Layout::CountWidth, c.FireConsoles, Layout::FireCountBit);
+    put(Layout::ModuleCountWidth, c.Modules, Layout::ModuleCountBit);
+    SetBit(image.Data(), Layout::GongBit, c.Gong);
+    SetBit(image.Data(), Layout::AuxPriorityBit, c.AuxPriority);
+    for (int z = 1; z <= 8; ++z)
+        SetBit(image.Data(), Layout::MusicZoneBit(z), c.MusicZones[static_cast<size_t>(z - 1)]);
+
+    const std::pair<const std::string*, std::pair<size_t, size_t>> texts[] = {
+        {&config.Identity.SerialNumber, {Layout::SerialNumber, Layout::SerialNumberSize}},
+        {&config.Identity.Date[0], {Layout::Date1, Layout::DatePartSize}},
+        {&config.Identity.Date[1], {Layout::Date2, Layout::DatePartSize}},
+        {&config.Identity.Date[2], {Layout::Date3, Layout::DatePartSize}},
+        {&config.Identity.Version, {Layout::Version, Layout::VersionSize}}};
+    for (const auto& [text, field] : texts) {
+        std::string bytes;
+        IdentityBytes(*text, field.second, bytes);
+        bytes.resize(field.second, '\0');
+        std::copy(bytes.begin(), bytes.end(), image.Data() + field.first);
+    }
+
+    for (int n = 0; n < Layout::Inputs; ++n)
+        for (int s = 0; s < Layout::Stages; ++s) {
+            const TStageSettings& stage =
+                config.Inputs[static_cast<size_t>(n)].Stages[static_cast<size_t>(s)];
+            uint8_t* record = image.Data() + Layout::StageOffset(n, s);
+            SetBit(record + Layout::StageFlags, Layout::StageEnabledBit, stage.On);
+            PutBits(Layout::PauseWidth, static_cast<uint8_t>(stage.PauseSeconds / Layout::PauseStepSeconds),
+                    record + Layout::StageFlags, Layout::PauseBit);
+            record[Layout::RepeatCount] = static_cast<uint8_t>(stage.Repeats);
+            record[Layout::MessageNumber] = static_cast<uint8_t>(stage.Message);
+            for (int z = 0; z < 8; ++z)
+                SetBit(record + Layout::Zones, Layout::Zone1Bit - z, stage.Zones[static_cast<size_t>(z)]);
+            for (int j = 0; j < 16; ++j)
+                SetBit(record + Layout::Relays, j, stage.Relays[static_cast<size_t>(j)]);
+        }
+
+    for (const TRawRange& range : config.Raw)
+        for (size_t i = 0; i < range.Bytes.size() && range.Offset + i < Layout::ImageSize; ++i)
+            image[range.Offset + i] |= range.Bytes[i] & UninterpretedBits(range.Offset + i);
+    return image;
 }

@@ -15,8 +15,8 @@ struct TStageSettings {
     int PauseSeconds = 0; // 0, 5 … 35
     std::array<bool, 8> Zones{};
     std::array<bool, 16> Relays{}; // 2 x module + relay, K1 = 0
-    // As the editor shows it: "0" for a stage switched off; nothing without message lengths,
-    // or when the stage has plays but its message no length.
+    // As the editor shows it for a newly shown input: "0" for a stage switched off, or one
+    // whose message has no usable length; nothing without message lengths.
     std::optional<std::string> Time;
 };
 
@@ -41,6 +41,7 @@ struct TCompositionSettings {
 
 // The identity texts, every byte of their fields kept: the text stops at trailing zero
 // bytes; other control bytes and backslashes read \xNN, bytes from 0x80 as Windows-1251.
+// So two fields hold the same bytes exactly when their texts are equal.
 struct TIdentity {
     std::string SerialNumber;
     std::array<std::string, 3> Date;
@@ -64,8 +65,25 @@ struct TConfiguration {
     std::vector<std::string> Warnings;
 };
 
+// The zones a splitter count provides and the modules a module count provides, as the
+// editor offers them: a count its choices do not hold (3 splitters, 9 to 15 modules)
+// provides nothing.
+int ZonesProvided(int splitters);
+int ModulesProvided(int modules);
+
 // The bits of the byte at offset that the editor does not interpret (0xFF for a whole byte).
 uint8_t UninterpretedBits(size_t offset);
 
 // lengths: the 72 values of the side file, or null when there is none.
+// Texts of the side file that are no valid UTF-8 have the bad sequences replaced by U+FFFD.
 TConfiguration DecodeConfiguration(const ConfigImage& image, const std::vector<std::string>* lengths);
+
+// The inverse of DecodeConfiguration for the image: every field in its place and the raw
+// ranges over the rest. Values are cut to their fields; the caller checks their ranges (and
+// the identity texts with IdentityBytes) first. Times, totals and warnings are not read.
+ConfigImage EncodeConfiguration(const TConfiguration& config);
+
+// The bytes of an identity text as DecodeConfiguration gives it, padded with zero bytes to
+// `size`; false when the text needs more than `size` bytes, holds a character that
+// Windows-1251 lacks, or a backslash that starts no \xNN.
+bool IdentityBytes(const std::string& text, size_t size, std::string& bytes);

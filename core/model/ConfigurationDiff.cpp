@@ -10,30 +10,31 @@ std::string Repeats(int repeats) {
     return repeats == 0 ? "unlimited" : std::to_string(repeats);
 }
 
-std::string Quoted(const std::string& text) {
-    return "\"" + text + "\"";
-}
-
-std::string Date(const TIdentity& identity) {
-    return identity.Date[0] + "/" + identity.Date[1] + "/" + identity.Date[2];
-}
-
 class TCollector {
 public:
     explicit TCollector(std::vector<TDifference>& out) : Out(out) {}
     void Add(const std::string& where, const std::string& what, const std::string& from,
-             const std::string& to) {
+             const std::string& to, bool quoted = false) {
         if (from != to)
-            Out.push_back({where, what, from, to});
+            Out.push_back({where, what, from, to, TDifference::TKind::Text, 0, 0, quoted});
     }
     void Add(const std::string& where, const std::string& what, int from, int to) {
-        Add(where, what, std::to_string(from), std::to_string(to));
+        Add(where, what, std::to_string(from), std::to_string(to), from, to, TDifference::TKind::Number);
     }
     void Add(const std::string& where, const std::string& what, bool from, bool to) {
-        Add(where, what, OnOff(from), OnOff(to));
+        Add(where, what, OnOff(from), OnOff(to), from, to, TDifference::TKind::OnOff);
+    }
+    // A play count: "unlimited" in the text, 0 as a number.
+    void AddRepeats(const std::string& where, int from, int to) {
+        Add(where, "repeats", Repeats(from), Repeats(to), from, to, TDifference::TKind::Number);
     }
 
 private:
+    void Add(const std::string& where, const std::string& what, const std::string& fromText,
+             const std::string& toText, int64_t from, int64_t to, TDifference::TKind kind) {
+        if (from != to)
+            Out.push_back({where, what, fromText, toText, kind, from, to, false});
+    }
     std::vector<TDifference>& Out;
 };
 
@@ -51,15 +52,19 @@ void DiffComposition(const TConfiguration& a, const TConfiguration& b, TCollecto
     for (size_t z = 0; z < 8; ++z)
         diff.Add(where, "music zone " + std::to_string(z + 1), x.MusicZones[z], y.MusicZones[z]);
 
-    diff.Add("identity", "serial number", Quoted(a.Identity.SerialNumber), Quoted(b.Identity.SerialNumber));
-    diff.Add("identity", "date", Quoted(Date(a.Identity)), Quoted(Date(b.Identity)));
-    diff.Add("identity", "version", Quoted(a.Identity.Version), Quoted(b.Identity.Version));
+    // Texts are equal exactly when their bytes are, so each field is compared on its own: the
+    // date parts joined by "/" would hide a "/" that moves from one part to the next.
+    diff.Add("identity", "serial number", a.Identity.SerialNumber, b.Identity.SerialNumber, true);
+    for (size_t part = 0; part < 3; ++part)
+        diff.Add("identity", "date part " + std::to_string(part + 1), a.Identity.Date[part],
+                 b.Identity.Date[part], true);
+    diff.Add("identity", "version", a.Identity.Version, b.Identity.Version, true);
 }
 
 void DiffStage(const std::string& where, const TStageSettings& x, const TStageSettings& y, TCollector& diff) {
     diff.Add(where, "", x.On, y.On);
     diff.Add(where, "message", x.Message, y.Message);
-    diff.Add(where, "repeats", Repeats(x.Repeats), Repeats(y.Repeats));
+    diff.AddRepeats(where, x.Repeats, y.Repeats);
     diff.Add(where, "pause", x.PauseSeconds, y.PauseSeconds);
     for (size_t z = 0; z < 8; ++z)
         diff.Add(where, "zone " + std::to_string(z + 1), x.Zones[z], y.Zones[z]);
@@ -70,7 +75,9 @@ void DiffStage(const std::string& where, const TStageSettings& x, const TStageSe
 } // namespace
 
 std::string TDifference::Text() const {
-    return Where + ": " + (What.empty() ? "" : What + " ") + From + " → " + To;
+    const std::string quote = Quoted ? "\"" : "";
+    return Where + ": " + (What.empty() ? "" : What + " ") + quote + From + quote + " → " + quote + To +
+           quote;
 }
 
 std::string TByteDifference::Text() const {

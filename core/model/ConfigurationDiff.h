@@ -1,14 +1,21 @@
 #pragma once
 #include "model/Configuration.h"
+#include <cstdint>
 #include <string>
 #include <vector>
 
 // One difference by meaning: "IN 3 stage 2: zone 5 on → off", "message 12 length: 20 → 25".
 struct TDifference {
+    // What the values are, for outputs that keep types: numbers, on/off, or texts.
+    enum class TKind { Number, OnOff, Text };
     std::string Where; // "IN 3 stage 2", "composition", "identity", "message 12 length"
     std::string What;  // "zone 5", "splitters"; empty when Where says it all
-    std::string From;
+    std::string From;  // as the text shows it, unquoted
     std::string To;
+    TKind Kind = TKind::Text;
+    int64_t FromValue = 0; // the number, or 1 for on, for Number and OnOff
+    int64_t ToValue = 0;
+    bool Quoted = false; // identity texts are shown in quotes, so that blanks show
     std::string Text() const;
 };
 

@@ -1,29 +1,51 @@
 #pragma once
 #include <cstddef>
+#include <cstdint>
 #include <cstdio>
+#include <filesystem>
 #include <string>
+#include <string_view>
 
 enum class TReadStatus { Read, Missing, TooLarge, Failed };
 
 // The most we read of a file we take whole (side files, reports): anything larger is
-// not one of ours, and an endless one (a link to /dev/zero) must not eat the memory.
+// not one of ours.
 constexpr size_t MaxWholeFile = size_t{1} << 20;
 
-// Reads at most `limit` bytes from the start of a file. A file that does not exist
-// is Missing (bytes empty, no error); any other failure is Failed with a message.
-// `reason`, when given, receives the system's reason alone for Missing and Failed.
+// The one path type of every file operation: names travel as UTF-8 and become a path here,
+// on every system, so that no call can take a name through the ANSI code page.
+std::filesystem::path FilePath(const std::string& utf8);
+
+// Reads at most `limit` bytes from the start of a regular file. The file is opened without
+// waiting, so a FIFO without a writer cannot hang the caller, and anything but a regular file
+// (a folder, a FIFO, a device) is refused unread as Failed. A file that does not exist is
+// Missing (bytes empty, no error); any other failure is Failed with a message. `reason`, when
+// given, receives the reason alone for Missing and Failed; `size` the file's whole size.
 TReadStatus ReadFileBytes(const std::string& path, std::string& bytes, std::string& error, size_t limit,
-                          std::string* reason = nullptr);
+                          std::string* reason = nullptr, uint64_t* size = nullptr);
 // Reads a whole file of at most MaxWholeFile bytes; a larger one is TooLarge, with no
 // bytes and a message naming it.
 TReadStatus ReadWholeFile(const std::string& path, std::string& bytes, std::string& error,
                           std::string* reason = nullptr);
 
-// Replaces `path` with `bytes` so that the old file survives any failure: the bytes go to
-// a temporary file in the same folder, are flushed to the disk, and only then renamed
-// over the old file. On failure returns false, leaves the old file as it was, removes the
-// temporary file and puts a message naming `path` into `error`.
+// Writes `bytes` to an output, deciding by what the output is, never by its name alone:
+// - "-" is standard output;
+// - a regular file, or a name that does not exist yet, is replaced so that the old file
+//   survives any failure: the bytes go to a temporary file in the same folder (a short name,
+//   so any name that fits the folder works), are flushed to the disk, and only then renamed
+//   over the old file; a symbolic link is written through and stays a link;
+// - anything else (a device, a FIFO, a terminal) is written in place, never renamed over.
+// On failure returns false, leaves an old file as it was, removes the temporary file and puts
+// a message naming `path` into `error`.
 bool WriteFileAtomically(const std::string& path, const std::string& bytes, std::string& error);
+
+// Writes all bytes to standard output; false with a message when the output refuses them
+// (a full disk, a closed pipe).
+bool WriteStandardOutput(std::string_view bytes, std::string& error);
+
+// Whether two names lead to one and the same file (device and inode; on Windows volume and
+// file ID), however they are spelt. Names of which one does not exist are never the same.
+bool SameFile(const std::string& a, const std::string& b);
 
 // Creates a new file in `folder` named `stem`, a dash, a few random characters and
 // `suffix`, readable by the user alone, and writes `bytes` into it. It never opens an

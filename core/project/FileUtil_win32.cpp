@@ -1,6 +1,7 @@
 #include "base/WideText.h"
 #include "project/FileUtil.h"
 #include <algorithm>
+#include <utility>
 #include <windows.h>
 
 namespace {
@@ -16,14 +17,7 @@ std::string Reason(DWORD code) {
     return reason;
 }
 
-std::string Folder(const std::string& path) {
-    const size_t slash = path.find_last_of("\\/");
-    if (slash == std::string::npos)
-        return ".";
-    return path.substr(0, slash + 1);
-}
-
-bool WriteAll(HANDLE file, const std::string& bytes) {
+bool WriteAll(HANDLE file, std::string_view bytes) {
     size_t done = 0;
     while (done < bytes.size()) {
         const DWORD chunk = static_cast<DWORD>(std::min<size_t>(bytes.size() - done, 1u << 30));
@@ -34,16 +28,110 @@ bool WriteAll(HANDLE file, const std::string& bytes) {
     }
     return true;
 }
+
+class THandle {
+public:
+    explicit THandle(HANDLE handle) : Handle(handle) {}
+    ~THandle() {
+        if (Valid())
+            CloseHandle(Handle);
+    }
+    THandle(const THandle&) = delete;
+    THandle& operator=(const THandle&) = delete;
+    HANDLE Get() const { return Handle; }
+    bool Valid() const { return Handle != INVALID_HANDLE_VALUE; }
+    bool Close() { return CloseHandle(std::exchange(Handle, INVALID_HANDLE_VALUE)) != 0; }
+
+private:
+    HANDLE Handle;
+};
+
+bool Identity(const std::string& path, BY_HANDLE_FILE_INFORMATION& info) {
+    // Backup semantics let a folder be opened too; no access is asked, only attributes.
+    THandle file(CreateFileW(FilePath(path).c_str(), FILE_READ_ATTRIBUTES,
+                             FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                             FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    return file.Valid() && GetFileInformationByHandle(file.Get(), &info);
+}
 } // namespace
 
+TReadStatus ReadFileBytes(const std::string& path, std::string& bytes, std::string& error, size_t limit,
+                          std::string* reason, uint64_t* size) {
+    bytes.clear();
+    error.clear();
+    if (size)
+        *size = 0;
+    auto fail = [&](const std::string& why, bool missing) {
+        bytes.clear();
+        if (reason)
+            *reason = why;
+        if (missing)
+            return TReadStatus::Missing;
+        error = "Unable to read " + path + ": " + why;
+        return TReadStatus::Failed;
+    };
+    THandle file(CreateFileW(FilePath(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                             nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.Valid()) {
+        const DWORD code = GetLastError();
+        return fail(Reason(code), code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND);
+    }
+    // A pipe or a device (CON, a COM port) is not a project; reading one may wait for ever.
+    if (GetFileType(file.Get()) != FILE_TYPE_DISK)
+        return fail("not a regular file", false);
+    LARGE_INTEGER whole{};
+    if (size && GetFileSizeEx(file.Get(), &whole))
+        *size = static_cast<uint64_t>(whole.QuadPart);
+    char buffer[65536];
+    while (bytes.size() < limit) {
+        DWORD got = 0;
+        const DWORD wanted = static_cast<DWORD>(std::min(sizeof buffer, limit - bytes.size()));
+        if (!ReadFile(file.Get(), buffer, wanted, &got, nullptr))
+            return fail(Reason(GetLastError()), false);
+        if (got == 0)
+            break;
+        bytes.append(buffer, got);
+    }
+    return TReadStatus::Read;
+}
+
+bool WriteStandardOutput(std::string_view bytes, std::string& error) {
+    // Whatever went through stdio before comes first; the bytes go as they are, with no
+    // line-end translation.
+    if (std::fflush(stdout) != 0 || !WriteAll(GetStdHandle(STD_OUTPUT_HANDLE), bytes)) {
+        error = "Unable to write to standard output: " + Reason(GetLastError());
+        return false;
+    }
+    return true;
+}
+
 std::FILE* OpenFile(const std::string& path, const char* mode) {
-    return _wfopen(WideText(path).c_str(), WideText(mode).c_str());
+    return _wfopen(FilePath(path).c_str(), WideText(mode).c_str());
 }
 
 bool WriteFileAtomically(const std::string& path, const std::string& bytes, std::string& error) {
     error.clear();
+    if (path == "-")
+        return WriteStandardOutput(bytes, error);
+    const std::filesystem::path target = FilePath(path);
+    {
+        // A pipe or a device (NUL, CON) is written in place; renaming over it is no option.
+        THandle existing(CreateFileW(target.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                     nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (existing.Valid() && GetFileType(existing.Get()) != FILE_TYPE_DISK) {
+            if (!WriteAll(existing.Get(), bytes) || !existing.Close()) {
+                error = "Unable to write to " + path + ": " + Reason(GetLastError());
+                return false;
+            }
+            return true;
+        }
+    }
+    // A short temporary name ("vrk" and four digits) in the target's folder.
+    std::filesystem::path folder = target.parent_path();
+    if (folder.empty())
+        folder = L".";
     wchar_t temporary[MAX_PATH];
-    if (!GetTempFileNameW(WideText(Folder(path)).c_str(), L"vrk", 0, temporary)) {
+    if (!GetTempFileNameW(folder.c_str(), L"vrk", 0, temporary)) {
         error = "Unable to write to " + path + ": " + Reason(GetLastError());
         return false;
     }
@@ -52,21 +140,22 @@ bool WriteFileAtomically(const std::string& path, const std::string& bytes, std:
         error = "Unable to write to " + path + ": " + Reason(code);
         return false;
     };
-    HANDLE file =
-        CreateFileW(temporary, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
+    THandle file(
+        CreateFileW(temporary, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.Valid())
         return fail(GetLastError());
-    if (!WriteAll(file, bytes) || !FlushFileBuffers(file)) {
-        const DWORD code = GetLastError();
-        CloseHandle(file);
-        return fail(code);
-    }
-    if (!CloseHandle(file))
+    if (!WriteAll(file.Get(), bytes) || !FlushFileBuffers(file.Get()) || !file.Close())
         return fail(GetLastError());
     // A read-only old file makes the move fail, which keeps it.
-    if (!MoveFileExW(temporary, WideText(path).c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+    if (!MoveFileExW(temporary, target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
         return fail(GetLastError());
     return true;
+}
+
+bool SameFile(const std::string& a, const std::string& b) {
+    BY_HANDLE_FILE_INFORMATION x{}, y{};
+    return Identity(a, x) && Identity(b, y) && x.dwVolumeSerialNumber == y.dwVolumeSerialNumber &&
+           x.nFileIndexHigh == y.nFileIndexHigh && x.nFileIndexLow == y.nFileIndexLow;
 }
 
 bool WriteNewPrivateFile(const std::string& folder, const std::string& stem, const std::string& suffix,
@@ -76,18 +165,18 @@ bool WriteNewPrivateFile(const std::string& folder, const std::string& stem, con
     for (unsigned attempt = 0; attempt < 100; ++attempt) {
         const std::string name = folder + "\\" + stem + "-" +
                                  std::to_string((GetTickCount() ^ GetCurrentProcessId()) + attempt) + suffix;
-        HANDLE file = CreateFileW(WideText(name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                  FILE_ATTRIBUTE_NORMAL, nullptr);
-        if (file == INVALID_HANDLE_VALUE) {
+        THandle file(CreateFileW(FilePath(name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                 FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (!file.Valid()) {
             if (GetLastError() == ERROR_FILE_EXISTS)
                 continue;
             error = "Unable to create a file in " + folder + ": " + Reason(GetLastError());
             return false;
         }
-        const bool written = WriteAll(file, bytes);
+        const bool written = WriteAll(file.Get(), bytes);
         const DWORD code = GetLastError();
-        if (!CloseHandle(file) || !written) {
-            DeleteFileW(WideText(name).c_str());
+        if (!file.Close() || !written) {
+            DeleteFileW(FilePath(name).c_str());
             error = "Unable to write to " + name + ": " + Reason(written ? GetLastError() : code);
             return false;
         }
@@ -99,5 +188,5 @@ bool WriteNewPrivateFile(const std::string& folder, const std::string& stem, con
 }
 
 bool RemoveFile(const std::string& path) {
-    return DeleteFileW(WideText(path).c_str()) != 0;
+    return DeleteFileW(FilePath(path).c_str()) != 0;
 }

@@ -1,4 +1,5 @@
 #include "project/ProjectFile.h"
+#include "model/ConfigImage.h"
 #include "project/FileUtil.h"
 
 namespace ProjectFile {
@@ -28,6 +29,36 @@ std::vector<std::string> LoadLengths(const std::string& sideFile, std::string& n
     for (int k = 1; k <= Messages; ++k)
         lengths.push_back(ini.ReadString(Section, std::to_string(k), "0"));
     return lengths;
+}
+
+std::optional<std::vector<std::string>> LoadLengthsIfAny(const std::string& sideFile, std::string& note) {
+    note.clear();
+    std::string bytes;
+    switch (ReadWholeFile(sideFile, bytes, note)) {
+    case TReadStatus::Missing:
+        return std::nullopt;
+    case TReadStatus::Read:
+        break;
+    default:
+        note += "; the message lengths are left out";
+        return std::nullopt;
+    }
+    TIniFile ini;
+    ini.SetBytes(bytes);
+    std::vector<std::string> lengths;
+    for (int k = 1; k <= Messages; ++k)
+        lengths.push_back(ini.ReadString(Section, std::to_string(k), "0"));
+    return lengths;
+}
+
+std::string SizeNote(const std::string& fileName, uint64_t size) {
+    if (size == Layout::ImageSize)
+        return "";
+    return "Файл проекта " + fileName + " имеет размер " + std::to_string(size) + " байт вместо " +
+           std::to_string(Layout::ImageSize) +
+           (size < Layout::ImageSize
+                ? ": недостающие байты конфигурации заполнены нулями"
+                : ": использованы первые " + std::to_string(Layout::ImageSize) + " байт");
 }
 
 bool PrepareLengths(TIniFile& ini, const std::string& sideFile, const std::vector<std::string>& lengths,

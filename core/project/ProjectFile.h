@@ -1,5 +1,7 @@
 #pragma once
 #include "project/IniFile.h"
+#include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -21,6 +23,13 @@ std::vector<std::string> LoadLengths(const std::string& sideFile);
 // The same; a side file that exists but cannot be used (unreadable, or larger than
 // MaxWholeFile) also gives "0" everywhere, and `note` says why.
 std::vector<std::string> LoadLengths(const std::string& sideFile, std::string& note);
+// For show and diff: the lengths when a side file exists and can be used; nothing without one.
+// A side file that exists but cannot be used also gives nothing (not 72 invented zeros), and
+// `note` says why.
+std::optional<std::vector<std::string>> LoadLengthsIfAny(const std::string& sideFile, std::string& note);
+// What the user is told when a project file of `size` bytes is opened: nothing for a whole
+// image, else the size and what became of the image (zero-filled, or the first 2048 bytes).
+std::string SizeNote(const std::string& fileName, uint64_t size);
 // Loads the side file and puts the 72 lengths into it, in memory only: false with the
 // reason when the file cannot be read or a length cannot be stored in a line.
 bool PrepareLengths(TIniFile& ini, const std::string& sideFile, const std::vector<std::string>& lengths,

@@ -1,0 +1,336 @@
+#include "BuildCommand.h"
+#include "ConfigCommands.h"
+#include "ExitStatus.h"
+#include "JsonReader.h"
+#include "project/FileUtil.h"
+#include "project/ProjectFile.h"
+#include <iostream>
+#include <optional>
+#include <string_view>
+
+namespace {
+using TType = TJsonValue::TType;
+
+// Reads the members of one JSON object into their places, naming a faulty key by its path.
+class TReader {
+public:
+    explicit TReader(std::string& error) : Error(error) {}
+
+    bool Fail(const std::string& path, const std::string& problem) {
+        Error = path + ": " + problem;
+        return false;
+    }
+
+    // Every member must be one of `known`.
+    bool OnlyKnown(const TJsonValue& object, const std::string& path,
+                   std::initializer_list<std::string_view> known) {
+        if (object.Type != TType::Object)
+            return Fail(path.empty() ? "the document" : path, "an object expected");
+        for (const auto& [key, value] : object.Members) {
+            bool listed = false;
+            for (const std::string_view name : known)
+                listed = listed || key == name;
+            if (!listed)
+                return Fail(Join(path, key), "not a key of this object");
+        }
+        return true;
+    }
+
+    static const TJsonValue* Member(const TJsonValue& object, std::string_view key) {
+        for (const auto& [name, value] : object.Members)
+            if (name == key)
+                return &value;
+        return nullptr;
+    }
+
+    static std::string Join(const std::string& path, std::string_view key) {
+        return path.empty() ? std::string(key) : path + "." + std::string(key);
+    }
+
+    bool Whole(const TJsonValue& value, const std::string& path, int64_t least, int64_t most, int& out) {
+        if (value.Type != TType::Number || !value.Whole || value.Int < least || value.Int > most)
+            return Fail(path, "a whole number from " + std::to_string(least) + " to " + std::to_string(most) +
+                                  " expected");
+        out = static_cast<int>(value.Int);
+        return true;
+    }
+
+    bool Field(const TJsonValue& object, const std::string& path, std::string_view key, int64_t least,
+               int64_t most, int& out) {
+        const TJsonValue* value = Member(object, key);
+        return !value || Whole(*value, Join(path, key), least, most, out);
+    }
+
+    bool Field(const TJsonValue& object, const std::string& path, std::string_view key, bool& out) {
+        const TJsonValue* value = Member(object, key);
+        if (!value)
+            return true;
+        if (value->Type != TType::Bool)
+            return Fail(Join(path, key), "true or false expected");
+        out = value->Bool;
+        return true;
+    }
+
+    // A list of numbers 1 … count, each switching one entry on.
+    template <size_t N>
+    bool Numbers(const TJsonValue& object, const std::string& path, std::string_view key,
+                 std::array<bool, N>& on) {
+        const TJsonValue* list = Member(object, key);
+        if (!list)
+            return true;
+        const std::string where = Join(path, key);
+        if (list->Type != TType::Array)
+            return Fail(where, "a list of numbers from 1 to " + std::to_string(N) + " expected");
+        for (size_t i = 0; i < list->Items.size(); ++i) {
+            int number = 0;
+            if (!Whole(list->Items[i], where + "[" + std::to_string(i) + "]", 1, N, number))
+                return false;
+            on[static_cast<size_t>(number - 1)] = true;
+        }
+        return true;
+    }
+
+    bool Identity(const TJsonValue& value, const std::string& path, size_t size, std::string& out) {
+        std::string bytes;
+        if (value.Type != TType::String || !IdentityBytes(value.String, size, bytes))
+            return Fail(path, "a text of at most " + std::to_string(size) +
+                                  " Windows-1251 characters (or \\xNN bytes) expected");
+        out = value.String;
+        return true;
+    }
+
+private:
+    std::string& Error;
+};
+
+bool Composition(TReader& r, const TJsonValue& object, TCompositionSettings& c) {
+    const std::string path = "composition";
+    // Each count may hold what its bits hold, so rule-breaking projects come back as they were.
+    return r.OnlyKnown(object, path,
+                       {"amplifiers", "splitters", "modules", "fireConsoles", "announcerConsoles", "gong",
+                        "auxPriority", "musicZones"}) &&
+           r.Field(object, path, "amplifiers", 0, 3, c.Amplifiers) &&
+           r.Field(object, path, "splitters", 0, 3, c.Splitters) &&
+           r.Field(object, path, "modules", 0, 15, c.Modules) &&
+           r.Field(object, path, "fireConsoles", 0, 3, c.FireConsoles) &&
+           r.Field(object, path, "announcerConsoles", 0, 3, c.AnnouncerConsoles) &&
+           r.Field(object, path, "gong", c.Gong) && r.Field(object, path, "auxPriority", c.AuxPriority) &&
+           r.Numbers(object, path, "musicZones", c.MusicZones);
+}
+
+bool Identity(TReader& r, const TJsonValue& object, TIdentity& identity) {
+    const std::string path = "identity";
+    if (!r.OnlyKnown(object, path, {"serialNumber", "date", "version"}))
+        return false;
+    if (const TJsonValue* v = TReader::Member(object, "serialNumber");
+        v && !r.Identity(*v, "identity.serialNumber", Layout::SerialNumberSize, identity.SerialNumber))
+        return false;
+    if (const TJsonValue* v = TReader::Member(object, "version");
+        v && !r.Identity(*v, "identity.version", Layout::VersionSize, identity.Version))
+        return false;
+    const TJsonValue* date = TReader::Member(object, "date");
+    if (!date)
+        return true;
+    if (date->Type != TType::Array || date->Items.size() != 3)
+        return r.Fail("identity.date", "a list of three texts expected");
+    for (size_t i = 0; i < 3; ++i)
+        if (!r.Identity(date->Items[i], "identity.date[" + std::to_string(i) + "]", Layout::DatePartSize,
+                        identity.Date[i]))
+            return false;
+    return true;
+}
+
+bool Lengths(TReader& r, const TJsonValue& value, std::optional<std::vector<std::string>>& lengths) {
+    if (value.Type == TType::Null)
+        return true;
+    if (value.Type != TType::Array || value.Items.size() != ProjectFile::Messages)
+        return r.Fail("messageLengths", "null or a list of 72 lengths expected");
+    lengths.emplace();
+    for (size_t k = 0; k < value.Items.size(); ++k) {
+        const TJsonValue& item = value.Items[k];
+        const std::string path = "messageLengths[" + std::to_string(k) + "]";
+        // A length is text as typed; a script may give a number instead.
+        if (item.Type == TType::Number && item.Whole)
+            lengths->push_back(std::to_string(item.Int));
+        else if (item.Type == TType::String && item.String.find_first_of("\r\n") == std::string::npos)
+            lengths->push_back(item.String);
+        else
+            return r.Fail(path, "a length (a text on one line, or a whole number) expected");
+    }
+    return true;
+}
+
+bool Relays(TReader& r, const TJsonValue& object, const std::string& path, std::array<bool, 16>& relays) {
+    const TJsonValue* list = TReader::Member(object, "relays");
+    if (!list)
+        return true;
+    if (list->Type != TType::Array)
+        return r.Fail(path + ".relays", "a list of relays such as \"1 K1\" expected");
+    for (size_t i = 0; i < list->Items.size(); ++i) {
+        const TJsonValue& item = list->Items[i];
+        const std::string& text = item.String;
+        // "M K1" or "M K2", M a module 1 … 8.
+        if (item.Type != TType::String || text.size() != 4 || text[0] < '1' || text[0] > '8' ||
+            text.substr(1, 2) != " K" || (text[3] != '1' && text[3] != '2'))
+            return r.Fail(path + ".relays[" + std::to_string(i) + "]",
+                          "a relay \"M K1\" or \"M K2\" with M a module from 1 to 8 expected");
+        relays[static_cast<size_t>(Layout::RelayIndex(text[0] - '1', text[3] - '1'))] = true;
+    }
+    return true;
+}
+
+bool Stage(TReader& r, const TJsonValue& object, const std::string& path, int number, TStageSettings& s) {
+    int stated = number;
+    int pauseSeconds = 0;
+    if (!r.OnlyKnown(
+            object, path,
+            {"stage", "on", "message", "repeats", "pause", "zones", "relays", "time", "unlimited"}) ||
+        !r.Field(object, path, "stage", number, number, stated) || !r.Field(object, path, "on", s.On) ||
+        !r.Field(object, path, "message", 0, 255, s.Message) ||
+        !r.Field(object, path, "repeats", 0, 255, s.Repeats) ||
+        !r.Field(object, path, "pause", 0, 35, pauseSeconds) || !r.Numbers(object, path, "zones", s.Zones) ||
+        !Relays(r, object, path, s.Relays))
+        return false;
+    if (pauseSeconds % Layout::PauseStepSeconds != 0)
+        return r.Fail(path + ".pause", "one of 0, 5, 10 … 35 expected");
+    s.PauseSeconds = pauseSeconds;
+    return true;
+}
+
+bool Inputs(TReader& r, const TJsonValue& list, TConfiguration& config) {
+    if (list.Type != TType::Array || list.Items.size() > Layout::Inputs)
+        return r.Fail("inputs", "a list of at most 8 inputs expected");
+    for (size_t n = 0; n < list.Items.size(); ++n) {
+        const TJsonValue& object = list.Items[n];
+        const std::string path = "inputs[" + std::to_string(n) + "]";
+        int stated = 0;
+        if (!r.OnlyKnown(object, path, {"input", "inUse", "stages", "total", "unlimited"}) ||
+            !r.Field(object, path, "input", static_cast<int>(n) + 1, static_cast<int>(n) + 1, stated))
+            return false;
+        const TJsonValue* stages = TReader::Member(object, "stages");
+        if (!stages)
+            continue;
+        if (stages->Type != TType::Array || stages->Items.size() > Layout::Stages)
+            return r.Fail(path + ".stages", "a list of at most 8 stages expected");
+        for (size_t s = 0; s < stages->Items.size(); ++s)
+            if (!Stage(r, stages->Items[s], path + ".stages[" + std::to_string(s) + "]",
+                       static_cast<int>(s) + 1, config.Inputs[n].Stages[s]))
+                return false;
+    }
+    return true;
+}
+
+int HexDigit(char c) {
+    return c >= '0' && c <= '9'   ? c - '0'
+           : c >= 'A' && c <= 'F' ? c - 'A' + 10
+           : c >= 'a' && c <= 'f' ? c - 'a' + 10
+                                  : -1;
+}
+
+bool Raw(TReader& r, const TJsonValue& list, std::vector<TRawRange>& raw) {
+    if (list.Type != TType::Array)
+        return r.Fail("raw", "a list of byte ranges expected");
+    for (size_t i = 0; i < list.Items.size(); ++i) {
+        const TJsonValue& object = list.Items[i];
+        const std::string path = "raw[" + std::to_string(i) + "]";
+        int offset = 0;
+        if (!r.OnlyKnown(object, path, {"offset", "bytes"}) ||
+            !r.Field(object, path, "offset", 0, Layout::ImageSize - 1, offset))
+            return false;
+        const TJsonValue* bytes = TReader::Member(object, "bytes");
+        if (!bytes || bytes->Type != TType::String || bytes->String.size() % 2 != 0 ||
+            static_cast<size_t>(offset) + bytes->String.size() / 2 > Layout::ImageSize)
+            return r.Fail(path + ".bytes", "pairs of hexadecimal digits within the image expected");
+        TRawRange range{static_cast<size_t>(offset), {}};
+        for (size_t k = 0; k < bytes->String.size(); k += 2) {
+            const int high = HexDigit(bytes->String[k]), low = HexDigit(bytes->String[k + 1]);
+            const size_t at = range.Offset + k / 2;
+            if (high < 0 || low < 0)
+                return r.Fail(path + ".bytes", "pairs of hexadecimal digits within the image expected");
+            // The fields have keys of their own; a raw range that set them would contradict them.
+            const auto byte = static_cast<uint8_t>(high * 16 + low);
+            if ((byte & ~UninterpretedBits(at)) != 0)
+                return r.Fail(path + ".bytes",
+                              "byte " + std::to_string(at) +
+                                  " sets bits the editor interprets; they have keys of their own");
+            range.Bytes.push_back(byte);
+        }
+        raw.push_back(range);
+    }
+    return true;
+}
+} // namespace
+
+bool ConfigurationFromJson(const TJsonValue& document, TConfiguration& config, std::string& error) {
+    config = TConfiguration{};
+    TReader r(error);
+    if (!r.OnlyKnown(document, "",
+                     {"composition", "identity", "messageLengths", "inputs", "raw", "warnings"}))
+        return false;
+    const TJsonValue* v = nullptr;
+    return (!(v = TReader::Member(document, "composition")) || Composition(r, *v, config.Composition)) &&
+           (!(v = TReader::Member(document, "identity")) || Identity(r, *v, config.Identity)) &&
+           (!(v = TReader::Member(document, "messageLengths")) || Lengths(r, *v, config.Lengths)) &&
+           (!(v = TReader::Member(document, "inputs")) || Inputs(r, *v, config)) &&
+           (!(v = TReader::Member(document, "raw")) || Raw(r, *v, config.Raw));
+}
+
+int BuildCommand(const std::vector<std::string>& args, std::string& usageError) {
+    const auto usage = [&usageError](const std::string& text) {
+        usageError = text;
+        return ExitUsage;
+    };
+    std::string source, output;
+    for (size_t i = 0; i < args.size(); ++i) {
+        if (args[i] == "-o" && i + 1 < args.size() && output.empty())
+            output = args[++i];
+        else if (source.empty() && !args[i].empty() && args[i][0] != '-')
+            source = args[i];
+        else
+            return usage("unexpected argument: " + args[i]);
+    }
+    if (source.empty() || output.empty())
+        return usage("build needs a configuration and -o PROJECT.usr");
+    const std::string sideFile = ProjectFile::SideFileName(output);
+    // A project is two files; standard output, or a name that is its own side file, cannot hold both.
+    if (output == "-" || sideFile == output)
+        return usage("build writes a project file and its side file: " + output + " cannot be both");
+    for (const std::string& target : {output, sideFile})
+        if (SameFile(target, source))
+            return usage("the output " + target + " is the input " + source);
+
+    std::string text, error;
+    const TReadStatus status = ReadWholeFile(source, text, error);
+    if (status != TReadStatus::Read) {
+        std::cerr << (status == TReadStatus::Missing ? "Не найден файл " + source : error) << std::endl;
+        return ExitFile;
+    }
+    TJsonValue document;
+    if (!ParseJson(text, document, error))
+        return usage(source + ": no valid JSON: " + error);
+    TConfiguration config;
+    if (!ConfigurationFromJson(document, config, error))
+        return usage(source + ": " + error);
+
+    const ConfigImage image = EncodeConfiguration(config);
+    const std::string bytes(reinterpret_cast<const char*>(image.Data()), Layout::ImageSize);
+    if (!config.Lengths) {
+        // No lengths: the project had no side file, and one that is there is not this project's.
+        if (!WriteFileAtomically(output, bytes, error)) {
+            std::cerr << error << std::endl;
+            return ExitFile;
+        }
+        if (ReadFileBytes(sideFile, text, error, 0) != TReadStatus::Missing)
+            std::cerr << "The configuration has no message lengths; " << sideFile << " is left as it is"
+                      << std::endl;
+        return ExitDone;
+    }
+    // As the editor's Save: the side file made ready first, then both written.
+    TIniFile side;
+    if (!ProjectFile::PrepareLengths(side, sideFile, *config.Lengths, error) ||
+        !ProjectFile::WriteProject(output, bytes, side, error)) {
+        std::cerr << error << std::endl;
+        return ExitFile;
+    }
+    return ExitDone;
+}
