@@ -30,7 +30,8 @@ protected:
         main.TBOpenClick();
         main.ReportFileName = Dir.File("editor.txt");
         main.TBReportClick();
-        EXPECT_TRUE(ui.Boxes.empty());
+        for (const auto& box : ui.Boxes) // a project of another size is only warned about
+            EXPECT_EQ(box.Kind, TBoxKind::Warning) << box.Text;
         return TempDir::Read(main.ReportFileName);
     }
     TempDir Dir;

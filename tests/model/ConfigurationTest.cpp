@@ -70,8 +70,15 @@ TEST(ConfigurationDiff, NamesEachChangeByMeaningThenTheBytesTheEditorDoesNotInte
         {"a zero byte inside the date stays visible",
          [](ConfigImage& i, std::vector<std::string>&) { i[Layout::Date1] = 0; },
          {
-             "identity: date \"15/03/24\" → \"\\x005/03/24\"",
+             "identity: date part 1 \"15\" → \"\\x005\"",
          }},
+        {"a \"/\" that moves between date parts",
+         [](ConfigImage& i, std::vector<std::string>&) {
+             i[Layout::Date1 + 1] = '/';
+             i[Layout::Date2] = '5';
+             i[Layout::Date2 + 1] = 0;
+         },
+         {"identity: date part 1 \"15\" → \"1/\"", "identity: date part 2 \"03\" → \"5\""}},
         {"a spare bit of a stage's flags and a byte past the table",
          [](ConfigImage& i, std::vector<std::string>&) {
              StageByte(i, 1, 1, Layout::StageFlags) |= 0x40;
@@ -95,6 +102,15 @@ TEST(ConfigurationDiff, NamesEachChangeByMeaningThenTheBytesTheEditorDoesNotInte
         EXPECT_EQ(lines, row.Lines);
         EXPECT_EQ(diff.Equal(), row.Lines.empty());
     }
+    // Dates "1/" "5" and "1" "/5" both read "1//5/24" when joined; their bytes differ.
+    ConfigImage a = base, b = base;
+    a[Layout::Date1 + 1] = '/';
+    a[Layout::Date2] = '5';
+    a[Layout::Date2 + 1] = 0;
+    b[Layout::Date1 + 1] = 0;
+    b[Layout::Date2] = '/';
+    b[Layout::Date2 + 1] = '5';
+    EXPECT_EQ(DiffConfigurations(a, nullptr, b, nullptr).Meaning.size(), 2u);
 }
 
 TEST(ConfigurationDiff, LengthsTakePartOnlyWhenBothSidesHaveThem) {
@@ -107,6 +123,14 @@ TEST(ConfigurationDiff, LengthsTakePartOnlyWhenBothSidesHaveThem) {
     const std::vector<std::string> zeros(72, "0");
     EXPECT_TRUE(DiffConfigurations(image, &withEmpty, image, &zeros).Equal());
     EXPECT_EQ(DiffConfigurations(image, &zeros, image, &lengths).Meaning.size(), 72u);
+    // A side file marked UTF-8 may hold bytes that are none: they become U+FFFD.
+    std::vector<std::string> broken(72, "0");
+    broken[0] = "\xFF"
+                "5\xE2\x82";
+    broken[1] = "\xC0\xAF\xED\xA0\x80";
+    const TConfiguration config = DecodeConfiguration(image, &broken);
+    EXPECT_EQ((*config.Lengths)[0], "\uFFFD5\uFFFD\uFFFD");
+    EXPECT_EQ((*config.Lengths)[1], "\uFFFD\uFFFD\uFFFD\uFFFD\uFFFD");
 }
 
 struct TWarningRow {
@@ -172,6 +196,20 @@ TEST(Configuration, WarnsOfContentTheEditorsRulesWouldNotProduce) {
          },
          {"IN 1 stage 1: zones 5, 6 beyond the splitters' reach",
           "IN 1 stage 1: module 2 K1 on with 1 modules"}},
+        // The editor offers no choice for these counts, so they provide no zone and no relay.
+        {"three splitters and nine modules provide nothing",
+         [](ConfigImage& i) {
+             i[0] = 0x30;
+             i[Layout::ModuleOptions] = 0x09;
+             i[Layout::MusicZones] = 0x01;
+             FirstStageOn(i);
+             StageByte(i, 1, 1, Layout::Zones) = 0x01;
+             StageByte(i, 1, 1, Layout::Relays) = 0x80;
+         },
+         {"composition: splitters 3, at most 2", "composition: modules 9, at most 8",
+          "composition: music zone 1 beyond the splitters' reach",
+          "IN 1 stage 1: zone 1 beyond the splitters' reach",
+          "IN 1 stage 1: module 1 K1 on with 9 modules, which provide none"}},
     };
     for (const TWarningRow& row : rows) {
         SCOPED_TRACE(row.Name);
@@ -204,9 +242,24 @@ TEST_F(ConfigurationAndEditor, TimesAgreeWithTheEditor) {
         }
     }
     EXPECT_TRUE(DecodeConfiguration(Main->Image, &lengths).Warnings.empty());
-    // A length that is no number leaves the editor's text as it was: the decoding knows none.
+    // A stage without a usable length shows "0" in a newly shown input, and the stages after it
+    // their own times: message 2 has no number, message 8 (stage 3) none chosen.
     lengths[1] = "abc";
-    EXPECT_FALSE(DecodeConfiguration(Main->Image, &lengths).Inputs[0].Stages[1].Time);
+    Editor().LenMes.EditValue(2, "abc");
+    ConfigImage image = Main->Image;
+    image[Layout::StageOffset(0, 2) + Layout::MessageNumber] = 0;
+    image[Layout::StageOffset(0, 2) + Layout::RepeatCount] = 1;
+    image[Layout::StageOffset(0, 3)] = 0x80;
+    image[Layout::StageOffset(0, 3) + Layout::MessageNumber] = 1;
+    image[Layout::StageOffset(0, 3) + Layout::RepeatCount] = 1;
+    Main->Image = image;
+    ShowInput(0);
+    const TInputSettings input = DecodeConfiguration(image, &lengths).Inputs[0];
+    for (int s = 0; s < 4; ++s)
+        EXPECT_EQ(input.Stages[static_cast<size_t>(s)].Time.value_or("?"), Time(s)) << s;
+    EXPECT_EQ(input.Stages[1].Time, "0");
+    EXPECT_EQ(input.Stages[3].Time, "12");
+    EXPECT_EQ(input.Total.value_or("?"), Editor().TotalTime->Caption());
 }
 
 // Without lengths there are no times; the identity markers are bytes the editor does not interpret.

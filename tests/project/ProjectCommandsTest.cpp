@@ -72,6 +72,14 @@ TEST_F(ProjectCommands, ShortAndLongFilesFillTheImageFromTheStart) {
     Open(Dir.File("long.usr"));
     EXPECT_EQ(Main->Image[2047], 0x7E);
     EXPECT_EQ(Main->ProjectTitle, Dir.File("long"));
+    // Both open as ever, each with a warning that names its size.
+    ASSERT_EQ(Ui.Boxes.size(), 2u);
+    EXPECT_EQ(Ui.Boxes[0].Kind, TBoxKind::Warning);
+    EXPECT_EQ(Ui.Boxes[0].Text, "Файл проекта " + Dir.File("short.usr") +
+                                    " имеет размер 100 байт вместо 2048: недостающие байты конфигурации "
+                                    "заполнены нулями");
+    EXPECT_NE(Ui.Boxes[1].Text.find("размер 3000 байт вместо 2048: использованы первые 2048 байт"),
+              std::string::npos);
 }
 
 TEST_F(ProjectCommands, OpeningAFileThatCannotBeReadKeepsTheProjectWhole) {
@@ -172,7 +180,7 @@ TEST_F(ProjectCommands, CancellingTheSaveDialogSavesNothingAndClosingStillAsks) 
 
 TEST_F(ProjectCommands, EveryLengthReadCanBeSavedAndOneThatCannotStopsTheSaveUnwritten) {
     // A stray CR in a value ends the line, as a line break does.
-    TempDir::Write(Dir.File("old.usr"), "");
+    TempDir::Write(Dir.File("old.usr"), std::string(2048, '\0'));
     TempDir::Write(Dir.File("old.ini"), "[MessageLength]\r\n1=5\r7\r\n2=9\r\n");
     Open(Dir.File("old.usr"));
     EXPECT_EQ(Editor().LenMes.Value(1), "5");
@@ -200,12 +208,12 @@ TEST_F(ProjectCommands, EveryLengthReadCanBeSavedAndOneThatCannotStopsTheSaveUnw
 
 TEST_F(ProjectCommands, SideFilesAboveOneMebibyteAreTakenAsMissingAndNeverReplaced) {
     const std::string big = "[MessageLength]\r\n1=5\r\n" + std::string(MaxWholeFile, ';');
-    TempDir::Write(Dir.File("big.usr"), "");
+    TempDir::Write(Dir.File("big.usr"), std::string(2048, '\0'));
     TempDir::Write(Dir.File("big.ini"), big);
     std::vector<std::string> names{"big"};
     if (*EndlessFile) {
         std::filesystem::create_symlink(EndlessFile, Dir.File("zero.ini"));
-        TempDir::Write(Dir.File("zero.usr"), "");
+        TempDir::Write(Dir.File("zero.usr"), std::string(2048, '\0'));
         names.push_back("zero");
     }
     for (const std::string& name : names) {
@@ -214,8 +222,10 @@ TEST_F(ProjectCommands, SideFilesAboveOneMebibyteAreTakenAsMissingAndNeverReplac
         Open(Dir.File(name + ".usr"));
         EXPECT_EQ(Editor().LenMes.Value(1), "0");
         ASSERT_FALSE(Ui.Notes.empty());
-        EXPECT_EQ(Ui.Notes.back(), "Unable to read " + Dir.File(name + ".ini") +
-                                       ": larger than 1 MiB; the message lengths are taken as 0");
+        EXPECT_EQ(Ui.Notes.back(),
+                  "Unable to read " + Dir.File(name + ".ini") + ": " +
+                      (name == "big" ? "larger than 1 MiB" : "not a regular file but a device") +
+                      "; the message lengths are taken as 0");
     }
     EXPECT_TRUE(Ui.Boxes.empty());
     Ui.FileAnswers = {Dir.File("big.usr")};
@@ -232,7 +242,7 @@ TEST_F(ProjectCommands, AUtf16SideFileKeepsItsLengthsAndItsEncoding) {
             out += {static_cast<char>(c & 0xFF), static_cast<char>(c >> 8)};
         return out;
     };
-    TempDir::Write(Dir.File("n.usr"), "");
+    TempDir::Write(Dir.File("n.usr"), std::string(2048, '\0'));
     TempDir::Write(Dir.File("n.ini"), utf16le(u"[MessageLength]\r\n1=12\r\n2=пять\r\n"));
     Open(Dir.File("n.usr"));
     EXPECT_EQ(Editor().LenMes.Value(1), "12");
