@@ -94,5 +94,25 @@ for project in examples/Office-Building.usr "$cyrillic/Школа 5.usr"; do
         exit 1
     fi
 done
+# The side file of a Cyrillic name is found: lengths that differ make diff exit 3.
+cp "$cyrillic/Школа 5.usr" "$cyrillic/Школа 6.usr"
+sed 's/^1=12/1=13/' "$cyrillic/Школа 5.ini" >"$cyrillic/Школа 6.ini"
+status=0
+"$wine" "$out/install/varokconfig-cli.exe" diff "$cyrillic/Школа 5.usr" "$cyrillic/Школа 6.usr" \
+    >"$out/diff.txt" 2>&1 || status=$?
+if [ "$status" != 3 ] || ! grep -q "message 1 length" "$out/diff.txt"; then
+    cat "$out/diff.txt" >&2
+    echo "The Windows diff missed the lengths of a project with a Cyrillic name (exit $status)" >&2
+    exit 1
+fi
+# A backup named otherwise than the project is still the project.
+status=0
+(cd "$out" && "$wine" install/varokconfig-cli.exe write --port 3 --backup "./Проекты/Школа 5.usr" \
+    'Проекты\Школа 5.usr') >"$out/backup.txt" 2>&1 || status=$?
+if [ "$status" != 2 ] || ! grep -q "is the input" "$out/backup.txt"; then
+    cat "$out/backup.txt" >&2
+    echo "The Windows --backup guard let the project itself through (exit $status)" >&2
+    exit 1
+fi
 echo "$total" >"$out/tests-passed"
 echo "Windows under Wine: $total tests passed, reports identical, in $((SECONDS - started)) s"

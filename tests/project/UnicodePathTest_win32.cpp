@@ -1,4 +1,6 @@
 // Names outside the ANSI code page on Windows: the program passes UTF-8, the file calls take it.
+#include "project/FileUtil.h"
+#include "project/ProjectFile.h"
 #include "support/MainFixture.h"
 #include "support/TempDir.h"
 
@@ -49,4 +51,19 @@ TEST_F(UnicodePath, ProjectInACyrillicFolderIsSavedOpenedAndReported) {
     EXPECT_FALSE(ReadAll(Folder / u8"Отчёт.txt").empty());
 }
 
+// One file under two spellings is one file; a Cyrillic side file is found and read.
+TEST_F(UnicodePath, ACyrillicProjectIsKnownByItsIdentityAndFindsItsSideFile) {
+    std::filesystem::create_directory(Folder);
+    std::ofstream(Folder / u8"Школа 5.usr", std::ios::binary) << std::string(2048, '\0');
+    std::ofstream(Folder / u8"Школа 5.ini", std::ios::binary) << "[MessageLength]\r\n1=12\r\n";
+    const std::filesystem::path previous = std::filesystem::current_path();
+    std::filesystem::current_path(Dir.Path);
+    EXPECT_TRUE(SameFile("./Проекты/Школа 5.usr", "Проекты\\Школа 5.usr"));
+    EXPECT_FALSE(SameFile("./Проекты/Школа 5.usr", "Проекты\\Школа 5.ini"));
+    std::string note;
+    const auto lengths = ProjectFile::LoadLengthsIfAny("Проекты\\Школа 5.ini", note);
+    std::filesystem::current_path(previous);
+    ASSERT_TRUE(lengths) << note;
+    EXPECT_EQ(lengths->at(0), "12");
+}
 } // namespace
