@@ -1,5 +1,4 @@
 #include "BuildCommand.h"
-#include "ConfigCommands.h"
 #include "ExitStatus.h"
 #include "JsonReader.h"
 #include "project/FileUtil.h"

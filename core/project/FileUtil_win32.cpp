@@ -1,6 +1,13 @@
 #include "base/WideText.h"
 #include "project/FileUtil.h"
 #include <algorithm>
+#include <cerrno>
+#include <fcntl.h>
+#include <io.h>
+#include <memory>
+#include <share.h>
+#include <sys/stat.h>
+#include <system_error>
 #include <utility>
 #include <windows.h>
 
@@ -70,27 +77,26 @@ TReadStatus ReadFileBytes(const std::string& path, std::string& bytes, std::stri
         error = "Unable to read " + path + ": " + why;
         return TReadStatus::Failed;
     };
-    THandle file(CreateFileW(FilePath(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                             nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file.Valid()) {
-        const DWORD code = GetLastError();
-        return fail(Reason(code), code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND);
-    }
+    // The C runtime's open, so the reasons read as on every other system.
+    int fd = -1;
+    if (_wsopen_s(&fd, FilePath(path).c_str(), _O_RDONLY | _O_BINARY | _O_NOINHERIT, _SH_DENYNO, 0) != 0)
+        return fail(std::generic_category().message(errno), errno == ENOENT);
+    const std::unique_ptr<int, void (*)(int*)> closer(&fd, [](int* open) { _close(*open); });
     // A pipe or a device (CON, a COM port) is not a project; reading one may wait for ever.
-    if (GetFileType(file.Get()) != FILE_TYPE_DISK)
+    if (GetFileType(reinterpret_cast<HANDLE>(_get_osfhandle(fd))) != FILE_TYPE_DISK)
         return fail("not a regular file", false);
-    LARGE_INTEGER whole{};
-    if (size && GetFileSizeEx(file.Get(), &whole))
-        *size = static_cast<uint64_t>(whole.QuadPart);
+    struct _stat64 info {};
+    if (size && _fstat64(fd, &info) == 0)
+        *size = static_cast<uint64_t>(info.st_size);
     char buffer[65536];
     while (bytes.size() < limit) {
-        DWORD got = 0;
-        const DWORD wanted = static_cast<DWORD>(std::min(sizeof buffer, limit - bytes.size()));
-        if (!ReadFile(file.Get(), buffer, wanted, &got, nullptr))
-            return fail(Reason(GetLastError()), false);
+        const int got =
+            _read(fd, buffer, static_cast<unsigned>(std::min(sizeof buffer, limit - bytes.size())));
+        if (got < 0)
+            return fail(std::generic_category().message(errno), false);
         if (got == 0)
             break;
-        bytes.append(buffer, got);
+        bytes.append(buffer, static_cast<size_t>(got));
     }
     return TReadStatus::Read;
 }
