@@ -200,7 +200,8 @@ std::string ShowJson(const TConfiguration& config) {
             .BeginArray();
         for (int s = 0; s < Layout::Stages; ++s) {
             const TStageSettings& stage = input.Stages[static_cast<size_t>(s)];
-            json.BeginObject().Key("stage").Value(s + 1).Key("on").Value(stage.On);
+            // One line per stage, so a change under version control shows as one line.
+            json.BeginObject(true).Key("stage").Value(s + 1).Key("on").Value(stage.On);
             json.Key("message").Value(stage.Message).Key("repeats").Value(stage.Repeats);
             json.Key("pause").Value(stage.PauseSeconds).Key("zones");
             numbers(json, stage.Zones);

@@ -23,10 +23,10 @@ void TJsonWriter::Close(char bracket) {
     Out += bracket;
 }
 
-TJsonWriter& TJsonWriter::BeginObject() {
+TJsonWriter& TJsonWriter::BeginObject(bool inlineValues) {
     BeforeValue();
     Out += '{';
-    Levels.push_back({});
+    Levels.push_back({inlineValues, 0});
     return *this;
 }
 

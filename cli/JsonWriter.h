@@ -6,10 +6,10 @@
 
 // A small JSON writer: objects and arrays indented by two blanks, keys in the order they are
 // written (so they stay stable), strings UTF-8 with only the characters JSON requires escaped.
-// An inline array keeps its values on one line.
+// An inline array or object keeps its values on one line.
 class TJsonWriter {
 public:
-    TJsonWriter& BeginObject();
+    TJsonWriter& BeginObject(bool inlineValues = false);
     TJsonWriter& EndObject();
     TJsonWriter& BeginArray(bool inlineValues = false);
     TJsonWriter& EndArray();
