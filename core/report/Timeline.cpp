@@ -1,5 +1,6 @@
 #include "report/Timeline.h"
 #include "model/AlgorithmEditor.h"
+#include "model/StageTime.h"
 #include "model/WholeNumber.h"
 #include <algorithm>
 #include <cstdint>
@@ -64,9 +65,9 @@ std::vector<TTimelineSegment> TTimelineStage::Segments(int64_t until) const {
         }
         return segments;
     }
-    // Plays drawn one by one only when they add up to the stage time shown.
+    // Plays drawn one by one only where the stage-time formula gives the band's length for them.
     if (!End || Repeats < 1 || Repeats > MostPlays ||
-        *End != Start + Length * Repeats + (Repeats - 1) * Pause)
+        StageTimeText(Length, Repeats, false, Pause) != std::to_string(*End - Start))
         return segments;
     for (int64_t i = 0, at = Start; i < Repeats; ++i) {
         if (i > 0) {
