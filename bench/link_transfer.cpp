@@ -50,7 +50,7 @@ public:
         Ui.Quiet = quiet;
         TSetComPort& dialog = Main.SetComPort;
         dialog.CheckBox1.Click();
-        dialog.ComboBoxPort.Select(2);
+        dialog.SelectPort(3);
         dialog.ComboBoxSpeed.Type(std::to_string(baud));
     }
     // False when no controller answered.

@@ -16,7 +16,7 @@ TLinkSession::TLinkSession(const TLinkOptions& options, std::ostream& err)
     };
     if (options.Port != 0) {
         dialog.CheckBox1.SetChecked(false);
-        dialog.ComboBoxPort.SetItemIndex(options.Port - 1);
+        dialog.SelectPort(options.Port);
     }
     dialog.ComboBoxSpeed.Type(options.Baud);
     dialog.ComboBoxControl.SetItemIndex(options.Flow);

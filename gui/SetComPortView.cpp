@@ -35,21 +35,23 @@ SetComPortView::SetComPortView(TSetComPort& form, QWidget* parent)
     Ok = Place<QPushButton>(this, QRect(QPoint(), ButtonSize));
     Bind(Form.Button1, *Ok);
     Ok->setDefault(true);
-    auto* port = Place<QComboBox>(this, QRect(214, 46, 100, 22));
+    // The box takes the dialog's width under its label: a port that exists is listed with its
+    // device and adapter ("COM 33 — ttyUSB0 (FTDI FT232R USB UART)").
+    auto* port = Place<QComboBox>(this, QRect(16, 62, Form.Width - 32, 22));
     Bind(Form.ComboBoxPort, *port);
-    auto* portLabel = Place<QLabel>(this, QRect(16, 48, 194, 18));
+    auto* portLabel = Place<QLabel>(this, QRect(16, 42, Form.Width - 32, 18));
     Bind(Form.Label1, *portLabel);
     portLabel->setBuddy(port);
-    auto* param = Place<QPushButton>(this, QRect(16, 80, 150, ButtonSize.height()));
+    auto* param = Place<QPushButton>(this, QRect(16, 94, 150, ButtonSize.height()));
     param->setAutoDefault(false);
     Bind(Form.ButtonParam, *param);
 
-    auto* group = Place<QGroupBox>(this, QRect(8, 116, Form.Width - 16, 186));
+    auto* group = Place<QGroupBox>(this, QRect(8, 128, Form.Width - 16, 186));
     Bind(Form.GroupBox1, *group);
-    Place<QLabel>(group, QRect(10, 12, 44, 18))->setText(QStringLiteral("Speed"));
+    Bind(Form.LabelSpeed, *Place<QLabel>(group, QRect(10, 12, 44, 18)));
     auto* speed = Place<QComboBox>(group, QRect(56, 10, 90, 22));
     Bind(Form.ComboBoxSpeed, *speed);
-    Place<QLabel>(group, QRect(160, 12, 48, 18))->setText(QStringLiteral("Control"));
+    Bind(Form.LabelControl, *Place<QLabel>(group, QRect(160, 12, 48, 18)));
     auto* control = Place<QComboBox>(group, QRect(208, 10, 90, 22));
     Bind(Form.ComboBoxControl, *control);
     auto* parity = Place<QGroupBox>(group, QRect(8, 40, 98, 116));

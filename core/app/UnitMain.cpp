@@ -595,8 +595,8 @@ void TMain::LoadConnectionSettings() {
     };
     if (const int64_t search = number("Search"); search == 0 || search == 1) {
         SetComPort.CheckBox1.SetChecked(search == 1);
-        if (search == 0)
-            pick(SetComPort.ComboBoxPort, number("Port") - 1);
+        if (const int64_t port = number("Port"); search == 0 && port >= 1 && port <= 255)
+            SetComPort.SelectPort(static_cast<int>(port));
     }
     // A speed the list does not offer was typed; it comes back as typed.
     if (const std::string speed = Settings.Read(ConnectionSection, "Speed"); !speed.empty()) {
@@ -619,7 +619,8 @@ void TMain::LoadConnectionSettings() {
 void TMain::StoreConnectionSettings() {
     const TSetComPort& dialog = SetComPort;
     Settings.Write(ConnectionSection, "Search", dialog.CheckBox1.Checked() ? "1" : "0");
-    Settings.Write(ConnectionSection, "Port", dialog.ComboBoxPort.Text());
+    // The list's items name devices; the port is kept by its number.
+    Settings.Write(ConnectionSection, "Port", std::to_string(dialog.ChosenPort()));
     Settings.Write(ConnectionSection, "Speed", dialog.ComboBoxSpeed.Text());
     Settings.Write(ConnectionSection, "Control", std::to_string(dialog.ComboBoxControl.ItemIndex()));
     Settings.Write(ConnectionSection, "Parity", std::to_string(dialog.RadioGroupParity.ItemIndex()));
@@ -776,6 +777,7 @@ void TMain::TransferEnded() {
 
 void TMain::TBFindClick() {
     if (TBFind.Down()) {
+        SetComPort.ListPorts(); // adapters come and go between connections
         const TModalResult answer = Ui.ShowModal(SetComPort);
         // Both buttons apply the dialog's choices, so both keep them for the next run.
         StoreConnectionSettings();

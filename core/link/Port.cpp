@@ -1,5 +1,8 @@
 #include "link/Port.h"
+#include "link/PortNames.h"
 #include "model/WholeNumber.h"
+
+#include <algorithm>
 
 TSetComPort::TSetComPort(TCommPort& commPort, int32_t& portNumber)
     : TForm("SetComPort"), CommPort(commPort), PortNumber(portNumber) {
@@ -22,10 +25,7 @@ TSetComPort::TSetComPort(TCommPort& commPort, int32_t& portNumber)
     CheckBox1.SetChecked(true);
     CheckBox1.OnClick = [this](TCheckBox&) { CheckBox1Click(); };
 
-    std::vector<std::string> ports;
-    for (int n = 1; n <= 255; ++n)
-        ports.push_back(std::to_string(n));
-    ComboBoxPort.SetItems(ports);
+    ListPorts();
     ComboBoxPort.Editable = true;
     ComboBoxPort.SetEnabled(false);
 
@@ -46,7 +46,7 @@ TSetComPort::TSetComPort(TCommPort& commPort, int32_t& portNumber)
 }
 
 void TSetComPort::ButtonOkClick() {
-    PortNumber = CheckBox1.Checked() ? 1 : static_cast<int32_t>(WholeNumberOr(ComboBoxPort.Text(), 1));
+    PortNumber = CheckBox1.Checked() ? 1 : ChosenPort();
     CommPort.SetBaud(static_cast<int>(WholeNumberOr(ComboBoxSpeed.Text(), 0)));
     // Typed text that names no mode selects nothing; the port then gets the plain mode's word.
     const int control = ComboBoxControl.ItemIndex();
@@ -71,4 +71,42 @@ void TSetComPort::CheckBox1Click() {
 void TSetComPort::ButtonParamClick() {
     GroupBox1.SetVisible(!GroupBox1.Visible());
     SetHeight(GroupBox1.Visible() ? CollapsedHeight + GroupHeight : CollapsedHeight);
+}
+
+void TSetComPort::ListPorts() {
+    const int index = ComboBoxPort.ItemIndex();
+    const int chosen = index >= 0 ? ItemPorts[static_cast<size_t>(index)] : 0;
+    const std::string typed = ComboBoxPort.Text();
+
+    std::vector<std::string> items;
+    ItemPorts.clear();
+    for (const TPortName& port : ::ListPorts()) {
+        items.push_back(PortItemText(port));
+        ItemPorts.push_back(port.Number);
+    }
+    const std::vector<int> listed = ItemPorts;
+    for (int n = 1; n <= 255; ++n)
+        if (std::find(listed.begin(), listed.end(), n) == listed.end()) {
+            items.push_back(std::to_string(n));
+            ItemPorts.push_back(n);
+        }
+    if (items == ComboBoxPort.Items())
+        return;
+    ComboBoxPort.SetItems(std::move(items));
+    if (chosen != 0)
+        SelectPort(chosen);
+    else if (!typed.empty())
+        ComboBoxPort.Type(typed); // what the user typed stays
+}
+
+void TSetComPort::SelectPort(int n) {
+    const auto at = std::find(ItemPorts.begin(), ItemPorts.end(), n);
+    ComboBoxPort.SetItemIndex(at == ItemPorts.end() ? -1 : static_cast<int>(at - ItemPorts.begin()));
+}
+
+int TSetComPort::ChosenPort() const {
+    const int index = ComboBoxPort.ItemIndex();
+    if (index >= 0)
+        return ItemPorts[static_cast<size_t>(index)];
+    return static_cast<int>(WholeNumberOr(ComboBoxPort.Text(), 1));
 }

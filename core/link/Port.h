@@ -32,7 +32,9 @@ public:
     TStaticText Label1{"Label1", "Выбор номера порта вручную"};
     TButton ButtonParam{"ButtonParam"};
     TPanel GroupBox1{"GroupBox1"};
+    TStaticText LabelSpeed{"LabelSpeed", "Speed"};
     TComboBox ComboBoxSpeed{"ComboBoxSpeed"};
+    TStaticText LabelControl{"LabelControl", "Control"};
     TComboBox ComboBoxControl{"ComboBoxControl"};
     TRadioGroup RadioGroupParity{"RadioGroupParity", "Parity", {"None", "Odd", "Even", "Mark", "Space"}, 0};
     TRadioGroup RadioGroupData{"RadioGroupData", "Data width", {"5 bits", "6 bits", "7 bits", "8 bits"}, 3};
@@ -45,7 +47,19 @@ public:
     void CheckBox1Click();
     void ButtonParamClick();
 
+    // Lists the ports that exist now first, each with its device, then every other number
+    // 1 … 255. A port chosen before stays chosen.
+    void ListPorts();
+    // Chooses port n as the fixed port (by code, as the command line does); a number outside
+    // 1 … 255 leaves no choice.
+    void SelectPort(int n);
+    // The port the box names: the chosen item's port, or the typed text read as a number
+    // (1 when it is none).
+    int ChosenPort() const;
+
 private:
     TCommPort& CommPort;
     int32_t& PortNumber;
+    // The port of each item of ComboBoxPort.
+    std::vector<int> ItemPorts;
 };

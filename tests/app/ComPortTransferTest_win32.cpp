@@ -32,7 +32,7 @@ TEST(ComPortTransfer, WriteThenReadThroughTheWin32Device) {
     ui.FormScripts.push_back([port](TForm& form) {
         auto& dialog = static_cast<TSetComPort&>(form);
         dialog.CheckBox1.Click();
-        dialog.ComboBoxPort.Select(port - 1);
+        dialog.SelectPort(port);
         dialog.Button1.Click();
         return dialog.ModalResult;
     });

@@ -24,7 +24,7 @@ protected:
         Rig.Ui.FormScripts.push_back([](TForm& form) {
             auto& dialog = static_cast<TSetComPort&>(form);
             dialog.CheckBox1.Click();
-            dialog.ComboBoxPort.Select(LinkRig::Port - 1);
+            dialog.SelectPort(LinkRig::Port);
             dialog.Button1.Click();
             return dialog.ModalResult;
         });

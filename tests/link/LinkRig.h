@@ -82,7 +82,7 @@ public:
         Ui.FormScripts.push_back([](TForm& form) {
             auto& dialog = static_cast<TSetComPort&>(form);
             dialog.CheckBox1.Click();
-            dialog.ComboBoxPort.Select(Port - 1);
+            dialog.SelectPort(Port);
             dialog.Button1.Click();
             return dialog.ModalResult;
         });
