@@ -84,6 +84,7 @@ public:
             }
         }
         FGone = false;
+        FModemEventsRefused = false;
         return TSerialError::None;
     }
     void Close() override {
@@ -165,25 +166,26 @@ public:
     }
     bool SetEventMask(std::uint32_t mask) override {
         ::SetEvent(FMaskChanged);
-        return ::SetCommMask(FHandle, mask) != 0;
+        FMask = mask;
+        if (FModemEventsRefused)
+            mask &= ~ModemLineEvents;
+        if (::SetCommMask(FHandle, mask))
+            return true;
+        return (mask & ModemLineEvents) && RefuseModemEvents();
     }
 
     TWaitStart StartWaitEvent(std::uint32_t& mask) override {
         ::ResetEvent(FMaskChanged);
         if (FGone)
             return TWaitStart::Pending;
-        FWaitMask = 0;
-        if (::WaitCommEvent(FHandle, &FWaitMask, &FWaitOv)) {
-            mask = FWaitMask;
-            return TWaitStart::Done;
-        }
-        const DWORD code = ::GetLastError();
-        if (code == ERROR_IO_PENDING)
-            return TWaitStart::Pending;
-        // Wine on a pseudo-terminal fails here with ERROR_NOT_SUPPORTED when the mask holds a
-        // modem-line event: it reads the lines first, and the terminal has none.
-        // A lost device is not waited on again; the close's mask change ends the next wait.
-        return Fail(code) == TSerialError::Gone ? TWaitStart::Pending : TWaitStart::Failed;
+        TWaitStart start = WaitEvent(mask);
+        // Wine on a pseudo-terminal, and some virtual ports, refuse every wait whose mask holds
+        // a modem-line event: they read the lines first, and the device has none. The wait
+        // then goes on without those events, and so does every mask until the port is closed.
+        if (start == TWaitStart::Failed && !FModemEventsRefused && (FMask & ModemLineEvents) &&
+            RefuseModemEvents())
+            start = WaitEvent(mask);
+        return start;
     }
     bool FinishWaitEvent(std::uint32_t& mask) override {
         if (FGone) {
@@ -211,6 +213,25 @@ public:
     }
 
 private:
+    static constexpr std::uint32_t ModemLineEvents = EV_CTS | EV_DSR | EV_RLSD | EV_RING;
+
+    TWaitStart WaitEvent(std::uint32_t& mask) {
+        FWaitMask = 0;
+        if (::WaitCommEvent(FHandle, &FWaitMask, &FWaitOv)) {
+            mask = FWaitMask;
+            return TWaitStart::Done;
+        }
+        const DWORD code = ::GetLastError();
+        if (code == ERROR_IO_PENDING)
+            return TWaitStart::Pending;
+        // A lost device is not waited on again; the close's mask change ends the next wait.
+        return Fail(code) == TSerialError::Gone ? TWaitStart::Pending : TWaitStart::Failed;
+    }
+    // Sets the mask without the modem-line events for the rest of this open.
+    bool RefuseModemEvents() {
+        FModemEventsRefused = true;
+        return ::SetCommMask(FHandle, FMask & ~ModemLineEvents) != 0;
+    }
     TSerialError Fail(DWORD code) {
         const TSerialError error = MapError(code);
         if (error == TSerialError::Gone)
@@ -258,6 +279,10 @@ private:
     OVERLAPPED FWriteOv{};
     OVERLAPPED FWaitOv{};
     DWORD FWaitMask = 0;
+    // The mask asked for (the status watcher's, or the close's), and whether the device refused
+    // the modem-line events in it.
+    std::atomic<std::uint32_t> FMask{0};
+    std::atomic<bool> FModemEventsRefused{false};
     HANDLE FMaskChanged = nullptr;
     HANDLE FWriteAbort = nullptr;
     std::atomic<bool> FGone{false};
