@@ -1,6 +1,6 @@
-// The editor's link through the Win32 serial device, with the editor's own event mask. Under Wine,
-// scripts/test-windows.sh maps a COM port to a pseudo-terminal served by verda-sim and names it in
-// VAROK_WINE_COM; the pseudo-terminal has no modem lines, so the device goes without their events.
+// The editor's link, with its own event mask, through the Win32 serial device. Under Wine,
+// scripts/test-windows.sh maps a COM port to a pseudo-terminal (no modem lines) served by verda-sim and names
+// it in VAROK_WINE_COM.
 #include "app/UnitMain.h"
 #include "link/Port.h"
 #include "support/FakeUi.h"
