@@ -1,6 +1,5 @@
-// The editor's link, with its own event mask, through the Win32 serial device. Under Wine,
-// scripts/test-windows.sh maps a COM port to a pseudo-terminal (no modem lines) served by verda-sim and names
-// it in VAROK_WINE_COM.
+// The editor's link with its own event mask through the Win32 serial device: under Wine, a COM
+// port linked to verda-sim's pseudo-terminal (no modem lines), named by scripts/test-windows.sh.
 #include "app/UnitMain.h"
 #include "link/Port.h"
 #include "support/FakeUi.h"
