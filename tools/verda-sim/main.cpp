@@ -40,7 +40,10 @@ const char* const SimHelp =
     "                         names ADDR in every block reply\n"
     "  --stop-after N         answers nothing after the N-th answer\n"
     "  --bad-crc              inverts the checksum of every reply\n"
-    "  --hangup-after N       closes its line after the N-th answer, as an unplugged adapter does\n";
+    "  --hangup-after N       closes its line after the N-th answer, as an unplugged adapter does\n"
+    "  --noise RATE           a noisy line: each reply byte is corrupted or lost with this chance\n"
+    "                         (0 to 1), and as often per reply byte a stray byte comes before a reply\n"
+    "  --seed N               the seed of the noise: the same seed gives the same noise\n";
 
 int Fail(const std::string& message, int status) {
     std::fprintf(stderr, "verda-sim: %s\n", message.c_str());
