@@ -55,6 +55,8 @@ public:
     }
     // False when no controller answered.
     bool Connect() {
+        if (Main.TBFind.Down())
+            Main.TBFind.Click(); // a probe that failed left Connect down
         Main.TBFind.Click();
         Timers.RunUntil([this] { return Main.LinkMode == 0; });
         return Main.Link.Result.Outcome == TLinkOutcome::Done;
@@ -109,7 +111,16 @@ bool StartSim(TChildProcess& sim, const fs::path& self, const std::string& dir,
 struct TCount {
     int Correct = 0, Failed = 0, Wrong = 0;
     double Seconds = 0; // of the correct ones
+    // Clear failures by kind: no connection, no reply, checksum, incomplete.
+    int NoConnection = 0, NoReply = 0, Checksum = 0, Incomplete = 0;
     double Mean() const { return Correct ? Seconds / Correct : 0; }
+    void Fail(bool connected, TLinkOutcome outcome) {
+        ++Failed;
+        (!connected                          ? NoConnection
+         : outcome == TLinkOutcome::NoReply  ? NoReply
+         : outcome == TLinkOutcome::Checksum ? Checksum
+                                             : Incomplete)++;
+    }
 };
 
 // `transfers` reads, then as many writes (each against a fresh controller, whose memory is
@@ -124,14 +135,16 @@ bool Noisy(const fs::path& self, const std::string& dir, double rate, int transf
         return false;
     TBench bench(115200, true);
     for (int i = 0; i < transfers; ++i) {
-        if (!bench.Main.TBRead.Enabled() && !bench.Connect())
+        if (!bench.Main.TBRead.Enabled() && !bench.Connect()) {
+            reads.Fail(false, TLinkOutcome::WrongAnswer);
             continue;
+        }
         const double seconds = bench.Transfer(true);
         const TTransferResult& result = bench.Main.Link.Result;
         const bool same = std::equal(memory.begin(), memory.end(),
                                      reinterpret_cast<const char*>(bench.Main.Link.Received.Data()));
         if (result.Outcome != TLinkOutcome::Done) {
-            ++reads.Failed;
+            reads.Fail(true, result.Outcome);
         } else if (same) {
             ++reads.Correct;
             reads.Seconds += seconds;
@@ -156,7 +169,7 @@ bool Noisy(const fs::path& self, const std::string& dir, double rate, int transf
         writer.Finish(SIGTERM);
         const bool same = ReadFile(fs::path(dir) / "saved.usr") == image;
         if (!connected || (result.Outcome != TLinkOutcome::Done && result.Outcome != TLinkOutcome::Compare)) {
-            ++writes.Failed;
+            writes.Fail(connected, result.Outcome);
         } else if (result.Outcome == TLinkOutcome::Done && same) {
             ++writes.Correct;
             writes.Seconds += seconds;
@@ -181,9 +194,10 @@ int NoiseBench(const fs::path& self, const std::string& dir, int transfers, std:
         for (const auto& [what, count, clean] : {std::tuple{"reads", reads, cleanReads.Mean()},
                                                  std::tuple{"writes", writes, cleanWrites.Mean()}})
             std::printf(
-                "noise %4.1f %%  %3d %-6s  correct %3d  clear failure %3d  wrong %d   correct one %.3f s "
-                "(%.2f x clean)\n",
-                rate * 100, transfers, what, count.Correct, count.Failed, count.Wrong, count.Mean(),
+                "noise %4.1f %%  %3d %-6s  correct %3d  clear failure %3d (no connection %d, no reply %d, "
+                "checksum %d, incomplete %d)  wrong %d   correct one %.3f s (%.2f x clean)\n",
+                rate * 100, transfers, what, count.Correct, count.Failed, count.NoConnection, count.NoReply,
+                count.Checksum, count.Incomplete, count.Wrong, count.Mean(),
                 clean > 0 ? count.Mean() / clean : 0.0);
         std::fflush(stdout);
     }

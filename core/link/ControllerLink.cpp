@@ -8,8 +8,9 @@ namespace {
 constexpr int MaxTries = 4;
 // Silence after a request: it goes out once more, then the operation ends.
 constexpr int MaxSilences = 2;
-// A reply that has begun and then stops for this long (plus ten characters' time) is broken.
-constexpr std::chrono::milliseconds GapBase{150};
+// A reply that has begun and then stops for this long (plus ten characters' time) is broken: more
+// than the port's 50 ms between deliveries. Asking again too early costs only an answer twice.
+constexpr std::chrono::milliseconds GapBase{100};
 // Bytes kept while looking for a reply: far more than any reply, so stray bytes cannot grow it.
 constexpr size_t MaxPending = 4 * BlockPacketSize;
 } // namespace
