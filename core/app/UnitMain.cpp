@@ -741,9 +741,10 @@ void TMain::TransferEnded() {
     if (!whole) {
         // The image was not touched: a read that failed leaves the project as it was.
         StatusBar1.SetPanelText(1, read ? "Чтение не завершено" : "Запись не завершена");
-        Ui.MessageBox(TBoxKind::Error, CaptionBase, result.Verdict(), TBoxButtons::Ok);
+        // The status bar shows the port's state while the verdict is read.
         if (CommPort.GetGone())
             ShowDisconnected();
+        Ui.MessageBox(TBoxKind::Error, CaptionBase, result.Verdict(), TBoxButtons::Ok);
         return;
     }
     TBSave.SetEnabled(true);
