@@ -797,6 +797,8 @@ void TMain::TBFindClick() {
 
 void TMain::ShowDisconnected() {
     Timer.SetRunning(false);
+    if (LinkMode == ModeRead || LinkMode == ModeWrite)
+        StatusBar1.SetPanelText(1, LinkMode == ModeRead ? "Чтение не завершено" : "Запись не завершена");
     Link.Abandon();
     CommPort.SetOpen(false);
     StatusBar1.SetPanelText(0, NotConnected);
