@@ -241,10 +241,10 @@ std::string CommandHelp(const TCommand& command) {
 
 // Help and version go to standard output; a failed write there is an error, not a success.
 int PrintOut(const std::string& text) {
-    std::cout << text << std::flush;
-    if (std::cout)
+    std::string error;
+    if (WriteStandardOutput(text, error))
         return ExitDone;
-    std::cerr << "varokconfig-cli: cannot write to standard output" << std::endl;
+    std::cerr << error << std::endl;
     return ExitFile;
 }
 

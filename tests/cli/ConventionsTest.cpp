@@ -34,7 +34,7 @@ TEST(CliConventions, EachAnswerGoesToItsStreamWithItsStatus) {
         {"unknown command", "./varokconfig-cli frobnicate", 2, "", "see 'varokconfig-cli --help'\n"},
         {"help for an unknown command", "./varokconfig-cli help frobnicate", 2, "", "unknown command"},
         {"help into a full disk", "./varokconfig-cli --help >/dev/full", 2, "",
-         "cannot write to standard output"},
+         "Unable to write to standard output"},
         {"the file error's text on standard error", "./varokconfig-cli show /nonexistent.usr", 2, "",
          "/nonexistent.usr"},
     };
@@ -71,6 +71,7 @@ TEST(CliConventions, OverviewListsEveryCommand) {
              "show PROJECT.usr [--json]",
              "diff A.usr B.usr [--json]",
              "verify --port N [LINE] [--timeout SECONDS] PROJECT.usr",
+             "build CONFIG.json -o PROJECT.usr",
              "--version",
          })
         EXPECT_NE(run.StdOut.find(std::string("varokconfig-cli ") + synopsis), std::string::npos) << synopsis;
