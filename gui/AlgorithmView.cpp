@@ -5,6 +5,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGridLayout>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QToolButton>
 
@@ -101,7 +102,15 @@ AlgorithmView::AlgorithmView(TAlgorithmEditor& editor, QWidget* parent) : QWidge
     rowLabel(TAlgorithmEditor::TotalTimeLabel);
     QLabel* total = TimeText(this);
     Bind(*editor.TotalTime, *total);
-    grid->addWidget(total, row++, 1, 1, GridColumns - 1);
+    // The total takes half the row while the note beside it is shown, all of it otherwise.
+    auto* totalRow = new QHBoxLayout;
+    totalRow->setSpacing(6);
+    totalRow->addWidget(total, 1);
+    auto* note = new QLabel(this);
+    note->setStyleSheet(QStringLiteral("color: #b00000; font-weight: bold"));
+    Bind(editor.LengthsNote, *note);
+    totalRow->addWidget(note, 1);
+    grid->addLayout(totalRow, row++, 1, 1, GridColumns - 1);
 
     grid->addWidget(Heading(Q(TAlgorithmEditor::ZoneHeading), this), row++, 0, 1, GridColumns,
                     Qt::AlignCenter);

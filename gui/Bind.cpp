@@ -37,6 +37,7 @@ std::function<void()> Mirror(TControl& control, TWidget& widget, TShow show) {
             return;
         const QSignalBlocker blocker(guard.data());
         guard->setEnabled(control.Enabled());
+        guard->setToolTip(Q(control.Hint()));
         if (guard->isHidden() == control.Visible())
             guard->setHidden(!control.Visible());
         show(*guard);

@@ -6,7 +6,8 @@
 #include <QVBoxLayout>
 
 namespace {
-constexpr int FontPixels = 5;
+// Readable in the grid's 16-pixel rows.
+constexpr int FontPixels = 11;
 } // namespace
 
 DbgView::DbgView(TDbg& form, QWidget* parent) : FormWindow(form, QPoint(form.Left, form.Top), parent) {
@@ -19,6 +20,8 @@ DbgView::DbgView(TDbg& form, QWidget* parent) : FormWindow(form, QPoint(form.Lef
 
     QFont tiny = table->font();
     tiny.setPixelSize(FontPixels);
+    tiny.setStyleHint(QFont::Monospace);
+    tiny.setFamily(QStringLiteral("monospace"));
     table->setFont(tiny);
     table->setModel(new StringGridModel(grid, table));
     table->setEditTriggers(QAbstractItemView::NoEditTriggers);

@@ -11,6 +11,7 @@ public:
     FormWindow(TForm& form, QPoint place, QWidget* parent = nullptr);
 
 protected:
+    void KeepClearOfOwner();
     void closeEvent(QCloseEvent* event) override;
 
 private:

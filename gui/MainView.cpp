@@ -12,12 +12,17 @@
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QMenu>
 #include <QPointer>
 #include <QProgressBar>
 #include <QScreen>
+#include <QScrollArea>
+#include <QShortcut>
 #include <QStatusBar>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <algorithm>
+#include <vector>
 
 namespace {
 constexpr int LeftPanelWidth = 214;
@@ -53,19 +58,32 @@ MainView::MainView(TMain& main, QWidget* parent)
     column->addWidget(MakeToolBar());
     column->addWidget(Line(QFrame::HLine, this));
 
-    auto* body = new QHBoxLayout;
+    // The editor scrolls inside the window, so on a small screen the toolbar and the status
+    // bar stay in sight.
+    auto* scroll = new QScrollArea(this);
+    scroll->setObjectName(QStringLiteral("EditorScroll"));
+    scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setWidgetResizable(true);
+    auto* editor = new QWidget(scroll);
+    auto* body = new QHBoxLayout(editor);
+    body->setContentsMargins(0, 0, 0, 0);
     body->setSpacing(0);
-    auto* composition = new CompositionView(Main.Composition, Main.Algorithms.LenMes, this);
+    auto* composition = new CompositionView(Main.Composition, Main.Algorithms.LenMes, editor);
     composition->setFixedWidth(LeftPanelWidth);
     body->addWidget(composition);
-    body->addWidget(Line(QFrame::VLine, this));
-    body->addWidget(new AlgorithmView(Main.Algorithms, this), 1);
-    column->addLayout(body, 1);
+    body->addWidget(Line(QFrame::VLine, editor));
+    body->addWidget(new AlgorithmView(Main.Algorithms, editor), 1);
+    scroll->setWidget(editor);
+    column->addWidget(scroll, 1);
 
     auto* status = new QStatusBar(this);
     Bind(Main.StatusBar1, *status);
     column->addWidget(status);
+    // The editor is never squeezed below the size it has in the full window.
+    editor->setMinimumSize(Main.Width,
+                           Main.Height() - MakeToolBarHeight(*column) - status->sizeHint().height());
 
+    BindShortCuts();
     MakePanelScan();
     Bind(Main.Timer, Timer);
     Bind(Main.Link.ReplyTimer, ReplyTimer);
@@ -84,7 +102,52 @@ MainView::MainView(TMain& main, QWidget* parent)
     });
 
     if (const QScreen* screen = QGuiApplication::primaryScreen())
-        move(screen->availableGeometry().center() - rect().center());
+        FitScreen(screen->availableGeometry());
+}
+
+int MainView::MakeToolBarHeight(QLayout& column) {
+    int height = 0;
+    // The toolbar and the line under it: everything above the editor.
+    for (int i = 0; i < column.count() && i < 2; ++i)
+        if (QWidget* w = column.itemAt(i)->widget())
+            height += w->sizeHint().height();
+    return height;
+}
+
+void MainView::FitScreen(const QRect& available) {
+    // The frame the window system adds; before the first showing, a usual title bar.
+    const QRect frame = frameGeometry(), client = geometry();
+    const bool framed = isVisible() && frame != client;
+    const QSize margins = framed ? frame.size() - client.size() : QSize(8, 32);
+    const QSize room = available.size() - margins;
+    const QSize size(std::min(Main.Width, room.width()), std::min(Main.Height(), room.height()));
+    setFixedSize(size);
+    const QPoint topLeft(
+        available.left() + std::max(0, (available.width() - size.width() - margins.width()) / 2),
+        available.top() + std::max(0, (available.height() - size.height() - margins.height()) / 2));
+    move(topLeft);
+    if (auto* panel = findChild<QWidget*>(QStringLiteral("PanelScan")))
+        panel->move((size.width() - panel->width()) / 2, (size.height() - panel->height()) / 2);
+}
+
+void MainView::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    // Now the window system's frame is known: fit once more if it does not fit after all.
+    if (const QScreen* shown = screen()) {
+        const QRect available = shown->availableGeometry();
+        if (!available.contains(frameGeometry()))
+            QTimer::singleShot(0, this, [this, available] { FitScreen(available); });
+    }
+}
+
+void MainView::BindShortCuts() {
+    std::vector<TButton*> commands(Main.ToolBar1.begin(), Main.ToolBar1.end());
+    for (TButton* button : commands)
+        for (const std::string& keys : button->ShortCuts) {
+            auto* shortcut = new QShortcut(QKeySequence(QString::fromStdString(keys)), this);
+            shortcut->setContext(Qt::WindowShortcut);
+            QObject::connect(shortcut, &QShortcut::activated, this, [button] { button->Click(); });
+        }
 }
 
 MainView::~MainView() {
@@ -131,10 +194,34 @@ QWidget* MainView::MakeToolBar() {
         caption.setPointSizeF(7.5);
         tool->setFont(caption);
         Bind(*button, *tool);
+        if (!button->Menu.empty())
+            tool->setMenu(MakeMenu(*button, *tool));
         row->addWidget(tool);
     }
     row->addStretch();
     return bar;
+}
+
+QMenu* MainView::MakeMenu(TButton& button, QToolButton& tool) {
+    // The arrow beside the picture opens the list; the button itself keeps its command.
+    tool.setPopupMode(QToolButton::MenuButtonPopup);
+    auto* menu = new QMenu(&tool);
+    menu->setToolTipsVisible(true);
+    for (TButton* entry : button.Menu) {
+        QAction* action = entry->IsSeparator ? menu->addSeparator() : menu->addAction(QString());
+        action->setObjectName(QString::fromStdString(entry->Name));
+        Follow<QAction>(*entry, *action, [entry](QAction& a) {
+            a.setVisible(entry->Visible());
+            a.setEnabled(entry->Enabled());
+            // A file name's "&" is no mnemonic.
+            a.setText(
+                QString::fromStdString(entry->Caption()).replace(QLatin1Char('&'), QStringLiteral("&&")));
+            a.setToolTip(QString::fromStdString(entry->Hint()));
+        });
+        if (!entry->IsSeparator)
+            QObject::connect(action, &QAction::triggered, action, [entry] { entry->Click(); });
+    }
+    return menu;
 }
 
 QWidget* MainView::MakePanelScan() {

@@ -2,6 +2,10 @@
 #include <QTimer>
 #include <QWidget>
 
+class QLayout;
+class QMenu;
+class QToolButton;
+class TButton;
 class TMain;
 
 // The main window: toolbar, the two editor panels, the status bar and the progress
@@ -16,11 +20,19 @@ public:
     MainView(const MainView&) = delete;
     MainView& operator=(const MainView&) = delete;
 
+    // Takes the form's size where it fits the screen's free area, else that area (the editor
+    // scrolls), and centres the window in it.
+    void FitScreen(const QRect& available);
+
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
     void PumpHandOvers();
+    static int MakeToolBarHeight(QLayout& column);
+    void BindShortCuts();
+    QMenu* MakeMenu(TButton& button, QToolButton& tool);
     QWidget* MakeToolBar();
     QWidget* MakePanelScan();
 

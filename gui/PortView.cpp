@@ -1,6 +1,7 @@
 #include "PortView.h"
 #include "Bind.h"
 #include "link/UnitPort.h"
+#include <QFontDatabase>
 #include <QPlainTextEdit>
 #include <QVBoxLayout>
 
@@ -11,6 +12,8 @@ PortView::PortView(TFormPort& form, QWidget* parent)
     column->addWidget(Memo);
     Memo->setObjectName(QString::fromStdString(Log.Memo1.Name));
     Memo->setReadOnly(true);
+    // Packet lines are columns of bytes: a fixed-width face lines them up.
+    Memo->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
     Memo->setLineWrapMode(QPlainTextEdit::NoWrap);
     Memo->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     Memo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);

@@ -1,5 +1,6 @@
 #include "QtUi.h"
 #include "FileFilter.h"
+#include "app/Settings.h"
 #include "base/Cp1251.h"
 #include "project/FileUtil.h"
 #include <QDesktopServices>
@@ -173,4 +174,8 @@ TBrowserAnswer QtUi::OfferInBrowser(const std::string& caption, const std::strin
     const QString file = QFileInfo(QString::fromStdString(path)).absoluteFilePath();
     return QDesktopServices::openUrl(QUrl::fromLocalFile(file)) ? TBrowserAnswer::Opened
                                                                 : TBrowserAnswer::NotStarted;
+}
+
+std::string QtUi::SettingsFile() {
+    return TSettings::DefaultFile();
 }

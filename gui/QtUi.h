@@ -34,6 +34,8 @@ public:
     // a new private file named like it with "-utf8-" and random characters before the
     // extension, in the per-user runtime folder; the copy made before is removed.
     bool OpenInTextEditor(const std::string& path) override;
+    // The platform's usual place for settings.
+    std::string SettingsFile() override;
     // Asks with Yes and No; Yes hands the file to the desktop's browser.
     TBrowserAnswer OfferInBrowser(const std::string& caption, const std::string& question,
                                   const std::string& path) override;

@@ -4,10 +4,14 @@
 #include "support/FakeUi.h"
 #include <QCheckBox>
 #include <QComboBox>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
+#include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QStatusBar>
 #include <QTableWidget>
 #include <QTest>
@@ -252,4 +256,27 @@ TEST(MainView, ClosingAsksTheFormAndMayStayOpen) {
     EXPECT_FALSE(e.View.isVisible());
     EXPECT_TRUE(e.Main.Closed);
     EXPECT_EQ(e.Ui.Boxes.size(), 2u);
+}
+
+// On a laptop's 1366 x 768 the window takes the free area; the editor scrolls, and the
+// toolbar and the status bar with the connection state stay in the window.
+TEST(MainView, WindowFitsALaptopScreenWithTheStatusBarVisible) {
+    Editor e;
+    const QScreen* laptop = nullptr;
+    for (const QScreen* screen : QGuiApplication::screens())
+        if (screen->size() == QSize(1366, 768))
+            laptop = screen;
+    ASSERT_NE(laptop, nullptr);
+    const QRect free = laptop->availableGeometry();
+    e.View.FitScreen(free);
+    e.View.show();
+    EXPECT_TRUE(free.contains(e.View.geometry())) << e.View.height();
+    EXPECT_EQ(e.View.width(), 1008);
+    EXPECT_LT(e.View.height(), 761);
+    for (const char* name : {"ToolBar1", "StatusBar1"}) {
+        const QWidget& part = e.Get<QWidget>(name);
+        EXPECT_TRUE(part.isVisible()) << name;
+        EXPECT_TRUE(e.View.rect().contains(QRect(part.mapTo(&e.View, QPoint(0, 0)), part.size()))) << name;
+    }
+    EXPECT_GT(e.Get<QScrollArea>("EditorScroll").verticalScrollBar()->maximum(), 0);
 }
