@@ -19,6 +19,7 @@
 #include <QScrollArea>
 #include <QShortcut>
 #include <QStatusBar>
+#include <QStyle>
 #include <QToolButton>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -79,8 +80,9 @@ MainView::MainView(TMain& main, QWidget* parent)
     auto* status = new QStatusBar(this);
     Bind(Main.StatusBar1, *status);
     column->addWidget(status);
-    // The editor is never squeezed below the size it has in the full window.
-    editor->setMinimumSize(Main.Width,
+    // The editor is never squeezed below the size it has in the full window, but for the
+    // room of a vertical scroll bar it can give up.
+    editor->setMinimumSize(Main.Width - scroll->style()->pixelMetric(QStyle::PM_ScrollBarExtent),
                            Main.Height() - MakeToolBarHeight(*column) - status->sizeHint().height());
 
     BindShortCuts();

@@ -15,6 +15,10 @@ public:
         ConfigImage Image;
         std::vector<std::string> Lengths;
         int Input = 0;
+        // What the image does not decide: the choices each console box offers (they follow
+        // the other console's last edit).
+        int FireChoices = 0;
+        int AnnouncerChoices = 0;
         bool operator==(const TState&) const = default;
     };
     // Steps kept; the oldest go first (each holds two whole images).

@@ -42,7 +42,8 @@ TMain::TMain(TUi& ui, const std::string& commandLine)
     PortTest = TestOpenDevice;
 
     Algorithms.NotifyImageChanged = [this] { NotifyImageChanged(); };
-    Algorithms.EditDone = [this] { RecordStep(); };
+    Algorithms.EditStarting = [this] { EditBefore = Snapshot(); };
+    Algorithms.EditDone = [this] { RecordStep(EditBefore); };
     Algorithms.ApplyRules = [this](const std::string& selector) { ApplyRules(selector); };
     Composition.NotifyImageChanged = [this] { NotifyImageChanged(); };
 
@@ -61,7 +62,10 @@ TMain::TMain(TUi& ui, const std::string& commandLine)
         Saved = false;
         TBSave.SetEnabled(true);
         UpdateCaption();
-        RecordStep();
+        // The table changed before telling: the lengths before it are the last step's.
+        THistory::TState before = Snapshot();
+        before.Lengths = LastState.Lengths;
+        RecordStep(before);
     };
     LastState = Snapshot();
     SavedState = LastState;
@@ -476,21 +480,28 @@ void TMain::TBAboutClick() {
 }
 
 THistory::TState TMain::Snapshot() const {
-    THistory::TState state{Image, {}, CurrentInput};
+    THistory::TState state{
+        Image, {}, CurrentInput, Composition.ComboBox55.Count(), Composition.ComboBox54.Count()};
     for (int k = 1; k <= ProjectFile::Messages; ++k)
         state.Lengths.push_back(Algorithms.LenMes.Value(k));
     return state;
 }
 
-void TMain::RecordStep(std::optional<int> shownBefore) {
+namespace {
+// Showing an input turns empty lengths into "0"; the files hold the same project either way.
+bool SameLengths(const std::vector<std::string>& a, const std::vector<std::string>& b) {
+    auto zero = [](const std::string& text) { return text.empty() ? std::string("0") : text; };
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(),
+                      [&zero](const std::string& x, const std::string& y) { return zero(x) == zero(y); });
+}
+} // namespace
+
+void TMain::RecordStep(const THistory::TState& before) {
     if (StepsHeld)
         return;
     THistory::TState now = Snapshot();
-    if (now.Image != LastState.Image || now.Lengths != LastState.Lengths) {
-        THistory::TState before = std::move(LastState);
-        // An edit is made on the input shown now, whatever was shown when the last step ended.
-        before.Input = shownBefore.value_or(now.Input);
-        History.Record(std::move(before), now);
+    if (now.Image != before.Image || now.Lengths != before.Lengths) {
+        History.Record(before, now);
         ShowHistoryButtons();
     }
     LastState = std::move(now);
@@ -505,9 +516,11 @@ void TMain::Restore(const THistory::TState& state) {
     Image = state.Image;
     SetLengths(state.Lengths);
     RefillEditor(state.Input);
+    Composition.ShowConsoleChoices(state.FireChoices, state.AnnouncerChoices);
     LastState = Snapshot();
     // Back at what the files hold, the project is saved again; anywhere else it is not.
-    Saved = SavedState && SavedState->Image == LastState.Image && SavedState->Lengths == LastState.Lengths;
+    Saved = SavedState && SavedState->Image == LastState.Image &&
+            SameLengths(SavedState->Lengths, LastState.Lengths);
     TBSave.SetEnabled(true);
     UpdateCaption();
     ShowHistoryButtons();
@@ -550,12 +563,13 @@ void TMain::LengthsItemClick() {
         Ui.MessageBox(TBoxKind::Error, CaptionBase, note, TBoxButtons::Ok);
         return;
     }
+    const THistory::TState before = Snapshot();
     SetLengths(lengths);
     // The lengths are saved with the project: they are a change to save, and a step to undo.
     Saved = false;
     TBSave.SetEnabled(true);
     UpdateCaption();
-    RecordStep();
+    RecordStep(before);
 }
 
 void TMain::RecentItemClick(size_t index) {
@@ -750,8 +764,8 @@ void TMain::TransferEnded() {
     TBSave.SetEnabled(true);
     TBReport.SetEnabled(true);
     if (read) {
-        const int shownBefore = CurrentInput;
         // The whole read, with what showing it adjusts, is one step of the history.
+        const THistory::TState before = Snapshot();
         StepsHeld = true;
         // The one point where a read reaches the project.
         Image = Link.Received;
@@ -766,7 +780,7 @@ void TMain::TransferEnded() {
                 CheckBox180Click(stage);
         }
         StepsHeld = false;
-        RecordStep(shownBefore);
+        RecordStep(before);
     }
     StatusBar1.SetPanelText(1, read ? "Чтение завершено" : "Запись завершена");
     if (result.PairsTaken)

@@ -132,10 +132,9 @@ public:
     // the file cannot be read (nothing changes then).
     bool OpenProject(const std::string& fileName);
 
-    // Closes one step of the undo history when the image or the lengths differ from the last
-    // step's state. `shownBefore`: the input shown when the step began, when it is not the
-    // one shown now (a read shows IN 1).
-    void RecordStep(std::optional<int> shownBefore = std::nullopt);
+    // Closes one step of the undo history from `before` when the image or the lengths now
+    // differ from it.
+    void RecordStep(const THistory::TState& before);
 
     // The link.
     void UpdateChecksum(uint8_t byte);
@@ -167,6 +166,8 @@ public:
 private:
     void BuildToolBar();
     THistory::TState Snapshot() const;
+    // The state when the user's edit began.
+    THistory::TState EditBefore;
     // Shows a state of the history: the image, the lengths and the input, as they were.
     void Restore(const THistory::TState& state);
     void ShowHistoryButtons();

@@ -63,9 +63,13 @@ public:
     std::function<void(const std::string&)> ApplyRules;
     // Runs once the user's edit has ended, however far it cascaded through other handlers:
     // one click is one step of the undo history.
+    std::function<void()> EditStarting;
     std::function<void()> EditDone;
     // Brackets one edit; the composition panel's handler uses it too.
-    void BeginEdit() { ++EditDepth; }
+    void BeginEdit() {
+        if (EditDepth++ == 0 && EditStarting)
+            EditStarting();
+    }
     void EndEdit() {
         if (--EditDepth == 0 && EditDone)
             EditDone();

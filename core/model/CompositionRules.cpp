@@ -166,6 +166,18 @@ void TCompositionRules::ShowComposition() {
     Editor.Decoding = decoding;
 }
 
+void TCompositionRules::ShowConsoleChoices(int fire, int announcer) {
+    const bool decoding = std::exchange(Editor.Decoding, true);
+    for (auto [box, count] : {std::pair{&ComboBox55, fire}, std::pair{&ComboBox54, announcer}}) {
+        if (box->Count() == count)
+            continue;
+        box->SetItems(Counts(count - 1));
+        box->SetItemIndex(StoredCount(*box));
+    }
+    Gong(false);
+    Editor.Decoding = decoding;
+}
+
 int TCompositionRules::Count(const TComboBox& box) const {
     return box.ItemIndex() >= 0 ? box.ItemIndex() : StoredCount(box);
 }

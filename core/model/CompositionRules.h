@@ -18,6 +18,9 @@ public:
     void ComboBox58Change(TControl& control);
     void ShowComposition();
     void ApplyRules(const std::string& selector);
+    // Offers `fire` and `announcer` choices in the console boxes, selecting the stored counts,
+    // as an earlier screen showed them.
+    void ShowConsoleChoices(int fire, int announcer);
     // The identity fields accept typing only in debug mode.
     void SetIdentityWritable(bool writable);
     // The count a unit box stands for: its selected choice, or, when the stored count is

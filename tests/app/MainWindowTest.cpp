@@ -136,3 +136,103 @@ TEST_F(MainWindow, OnlyAChangeOfTheImageOrTheLengthsMarksTheProjectModified) {
     EXPECT_FALSE(Main->Saved);
     EXPECT_TRUE(Main->TBSave.Enabled());
 }
+
+// The caption says which file the window holds and whether it has unsaved changes; going
+// back to what was saved takes the mark away again.
+TEST_F(MainWindow, CaptionFollowsTheFileAndMarksUnsavedChanges) {
+    TempDir dir;
+    Panel().ComboBox58.Select(1);
+    EXPECT_EQ(Main->Caption(), "Конфигурация *");
+    Ui.FileAnswers = {dir.File("a.usr")};
+    Main->TBSave.Click();
+    EXPECT_EQ(Main->Caption(), "Конфигурация - " + dir.File("a"));
+    Panel().ComboBox58.Select(2);
+    EXPECT_EQ(Main->Caption(), "Конфигурация - " + dir.File("a") + " *");
+    Main->TBUndo.Click();
+    EXPECT_TRUE(Main->Saved);
+    EXPECT_EQ(Main->Caption(), "Конфигурация - " + dir.File("a"));
+    Main->TBAbout.Click();
+    ASSERT_EQ(Ui.Boxes.size(), 1u);
+    EXPECT_EQ(Ui.Boxes[0].Caption, "О программе");
+    EXPECT_NE(Ui.Boxes[0].Text.find("Версия " + TMain::Version()), std::string::npos);
+}
+
+// After a read the lengths are 0: the screen says so, and the lengths of a project complete
+// the configuration without touching its image; that too is a step to undo.
+TEST_F(MainWindow, ZeroLengthsAreNotedAndCanBeTakenFromAProject) {
+    TempDir dir;
+    Stage(0).Click();
+    Message(0).Select(4);
+    EXPECT_TRUE(Editor().LengthsNote.Visible());
+    EXPECT_EQ(Editor().LengthsNote.Caption(), "длительности сообщений не заданы");
+
+    Ui.FileAnswers = {dir.File("none.usr")};
+    Main->LengthsItem.Click();
+    EXPECT_EQ(Ui.Boxes.at(0).Kind, TBoxKind::Error);
+    EXPECT_EQ(Editor().LenMes.Value(5), "0");
+
+    TempDir::Write(dir.File("hall.ini"), "[MessageLength]\r\n5=12\r\n");
+    const ConfigImage image = Main->Image;
+    Main->Saved = true;
+    Ui.FileAnswers = {dir.File("hall.usr")};
+    Main->LengthsItem.Click();
+    EXPECT_EQ(Ui.FileDialogs.back().Filter, "*.usr|*.usr");
+    EXPECT_EQ(Editor().LenMes.Value(5), "12");
+    EXPECT_EQ(Main->Image, image);
+    EXPECT_FALSE(Main->Saved);
+    EXPECT_FALSE(Editor().LengthsNote.Visible());
+    Main->TBUndo.Click();
+    EXPECT_EQ(Editor().LenMes.Value(5), "0");
+    EXPECT_TRUE(Editor().LengthsNote.Visible());
+}
+
+// The last five projects and the connection settings come back in the next run; a project
+// named on the command line is opened at start.
+TEST_F(MainWindow, RecentProjectsAndConnectionSettingsLastBetweenRuns) {
+    TempDir dir;
+    Ui.Settings = dir.File("config/varokconfig/varokconfig.ini");
+    Start();
+    for (int n = 1; n <= 6; ++n) {
+        TempDir::Write(dir.File(std::to_string(n) + ".usr"), "");
+        Ui.FileAnswers = {dir.File(std::to_string(n) + ".usr")};
+        Main->TBOpen.Click();
+    }
+    Ui.FormScripts.push_back([](TForm& form) {
+        auto& dialog = static_cast<TSetComPort&>(form);
+        dialog.CheckBox1.Click();
+        dialog.ComboBoxPort.Select(6);
+        dialog.RadioGroupParity.Select(2);
+        dialog.ButtonOk.Click();
+        return dialog.ModalResult;
+    });
+    Main->TBFind.Click();
+
+    Start(dir.File("3.usr"));
+    EXPECT_EQ(Main->ProjectTitle, dir.File("3"));
+    std::vector<std::string> shown;
+    for (const TButton& item : Main->RecentItems)
+        if (item.Visible())
+            shown.push_back(item.Caption());
+    EXPECT_EQ(shown, (std::vector<std::string>{"1 " + dir.File("3.usr"), "2 " + dir.File("6.usr"),
+                                               "3 " + dir.File("5.usr"), "4 " + dir.File("4.usr"),
+                                               "5 " + dir.File("2.usr")}));
+    EXPECT_FALSE(Main->SetComPort.CheckBox1.Checked());
+    EXPECT_EQ(Main->SetComPort.ComboBoxPort.Text(), "7");
+    EXPECT_EQ(Main->SetComPort.RadioGroupParity.ItemIndex(), 2);
+
+    Main->RecentItems[3].Click();
+    EXPECT_EQ(Main->ProjectTitle, dir.File("4"));
+    EXPECT_TRUE(Ui.Boxes.empty());
+}
+
+// A disabled composition control names what it waits for.
+TEST_F(MainWindow, DisabledCompositionControlsNameTheirRule) {
+    EXPECT_EQ(Panel().CheckBox316.Hint(), "нужен пульт диктора");
+    EXPECT_EQ(Panel().CBMuz[0]->Hint(), "нужен разветвитель");
+    EXPECT_EQ(Editor().RelayBox(0, 1, 0).Hint(), "нужен модуль QV-CU4 № 2");
+    Panel().ComboBox54.Select(1);
+    Panel().ComboBox57.Select(1);
+    EXPECT_EQ(Panel().CheckBox316.Hint(), "");
+    EXPECT_EQ(Panel().CBMuz[0]->Hint(), "");
+    EXPECT_EQ(Panel().CBMuz[4]->Hint(), "нужен второй разветвитель");
+}

@@ -37,6 +37,9 @@ public:
     TModalResult ShowModal(TForm& form) override;
     bool OpenInTextEditor(const std::string& path) override;
     void Note(const std::string& text) override { Notes.push_back(text); }
+    // Where the editor keeps its settings; empty keeps none.
+    std::string Settings;
+    std::string SettingsFile() override { return Settings; }
     // The browser offers made, each answered with BrowserAnswer.
     TBrowserAnswer OfferInBrowser(const std::string&, const std::string& question,
                                   const std::string& path) override {

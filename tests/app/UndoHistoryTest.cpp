@@ -1,0 +1,155 @@
+#include "link/LinkProtocol.h"
+#include "support/MainFixture.h"
+#include "support/TempDir.h"
+#include <random>
+
+namespace {
+
+// Everything the editor shows: each control's state, the times and the note.
+std::string Screen(TMain& main) {
+    std::string shown = std::to_string(main.CurrentInput);
+    auto add = [&shown](const TControl& c, const std::string& state) {
+        shown += "|" + c.Name + (c.Enabled() ? "+" : "-") + state;
+    };
+    std::vector<TControl*> all = main.Algorithms.GridControls();
+    for (TControl* c : main.Composition.Controls())
+        all.push_back(c);
+    for (auto& b : main.Algorithms.InputButtons)
+        all.push_back(b.get());
+    for (TControl* c : all) {
+        if (auto* box = dynamic_cast<TComboBox*>(c))
+            add(*c, std::to_string(box->ItemIndex()) + box->Text() + std::to_string(box->Count()));
+        else if (auto* check = dynamic_cast<TCheckBox*>(c))
+            add(*c, check->Checked() ? "x" : "o");
+        else if (auto* button = dynamic_cast<TButton*>(c))
+            add(*c, (button->Down() ? "v" : "^") + std::to_string(button->ImageIndex()));
+        else if (auto* edit = dynamic_cast<TEdit*>(c))
+            add(*c, edit->Text());
+    }
+    for (auto& time : main.Algorithms.StageTimes)
+        shown += "|" + time->Caption();
+    shown += "|" + main.Algorithms.TotalTime->Caption() + (main.Algorithms.LengthsNote.Visible() ? "!" : "");
+    return shown;
+}
+
+struct TSeen {
+    ConfigImage Image;
+    std::vector<std::string> Lengths;
+    std::string Screen;
+    bool operator==(const TSeen&) const = default;
+};
+
+class UndoHistory : public MainFixture {
+protected:
+    TSeen Seen() {
+        std::vector<std::string> lengths;
+        for (int k = 1; k <= 72; ++k)
+            lengths.push_back(Editor().LenMes.Value(k));
+        return {Main->Image, lengths, Screen(*Main)};
+    }
+    // A whole read from a controller holding `memory`.
+    void Read(const ConfigImage& memory) {
+        using namespace LinkProtocol;
+        Main->TBReadClick();
+        for (uint16_t address = 0; address < ImageSize; address += BlockSize) {
+            const TBytes reply =
+                BlockReplyPacket(ReadCommand, address, std::span(memory.Data() + address, BlockSize));
+            Main->HandleDelivery(reply.data(), reply.size());
+        }
+    }
+    // One thing a user does, chosen at random among the enabled controls.
+    void Act(std::mt19937& random) {
+        auto pick = [&random](int n) { return static_cast<int>(random() % static_cast<unsigned>(n)); };
+        const int s = pick(8);
+        switch (pick(9)) {
+        case 0:
+            Stage(s).Click();
+            break;
+        case 1: {
+            TComboBox* boxes[] = {&Message(s), &Repeats(s), &Pause(s)};
+            TComboBox& box = *boxes[pick(3)];
+            box.Select(pick(std::min(box.Count(), 4)));
+            break;
+        }
+        case 2:
+            Editor().ZoneButton(s, pick(8)).Click();
+            break;
+        case 3:
+            Editor().RelayBox(s, pick(8), pick(2)).Click();
+            break;
+        case 4: {
+            TComboBox* counts[] = {&Panel().ComboBox54, &Panel().ComboBox55, &Panel().ComboBox56,
+                                   &Panel().ComboBox57, &Panel().ComboBox58};
+            TComboBox& box = *counts[pick(5)];
+            box.Select(pick(box.Count()));
+            break;
+        }
+        case 5:
+            Panel().CBMuz[static_cast<size_t>(s)]->Click();
+            break;
+        case 6:
+            Editor().LenMes.EditValue(1 + pick(4), std::to_string(pick(3)));
+            break;
+        case 7:
+            ShowInput(pick(8));
+            break;
+        default: {
+            ConfigImage memory;
+            for (size_t i = 0; i < ConfigImage::Size(); ++i)
+                memory[i] = static_cast<uint8_t>(random());
+            Read(memory);
+            break;
+        }
+        }
+    }
+};
+
+// Random edits, reads and input switches from a random start, then runs of undo and redo:
+// every undo gives back the bytes, the lengths and the screen from before its step, every
+// redo those from after it.
+TEST_F(UndoHistory, EveryStepGoesBackAndForthExactly) {
+    TempDir dir;
+    for (unsigned seed = 1; seed <= 6; ++seed) {
+        SCOPED_TRACE("seed " + std::to_string(seed));
+        std::mt19937 random(seed);
+        std::string start(ConfigImage::Size(), '\0');
+        for (char& c : start)
+            c = static_cast<char>(random());
+        TempDir::Write(dir.File("start.usr"), start);
+        Start();
+        ASSERT_TRUE(Main->OpenProject(dir.File("start.usr")));
+        ShowInput(static_cast<int>(random() % 8));
+
+        struct TStep {
+            TSeen Before, After;
+        };
+        std::vector<TStep> done, undone;
+        for (int action = 0; action < 150; ++action) {
+            const TSeen before = Seen();
+            Act(random);
+            const TSeen after = Seen();
+            if (after.Image != before.Image || after.Lengths != before.Lengths) {
+                done.push_back({before, after});
+                undone.clear();
+            }
+            if (random() % 10 == 0) {
+                for (int n = static_cast<int>(random() % 6); n > 0 && !done.empty(); --n) {
+                    Main->TBUndo.Click();
+                    ASSERT_TRUE(Seen() == done.back().Before) << "undo after action " << action;
+                    undone.push_back(done.back());
+                    done.pop_back();
+                }
+                for (int n = static_cast<int>(random() % 3); n > 0 && !undone.empty(); --n) {
+                    Main->TBRedo.Click();
+                    ASSERT_TRUE(Seen() == undone.back().After) << "redo after action " << action;
+                    done.push_back(undone.back());
+                    undone.pop_back();
+                }
+            }
+            ASSERT_EQ(Main->TBUndo.Enabled(), !done.empty());
+            ASSERT_EQ(Main->TBRedo.Enabled(), !undone.empty());
+        }
+    }
+}
+
+} // namespace
