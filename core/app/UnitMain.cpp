@@ -1,5 +1,6 @@
 #include "app/UnitMain.h"
 #include "base/Cp1251.h"
+#include "base/Version.h"
 #include "link/Crc8.h"
 #include "model/WholeNumber.h"
 #include "project/FileUtil.h"
@@ -87,7 +88,7 @@ TMain::TMain(TUi& ui, const std::string& commandLine)
 }
 
 std::string TMain::Version() {
-    return VAROK_VERSION;
+    return VersionText();
 }
 
 TMain::~TMain() {

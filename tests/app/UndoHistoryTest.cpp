@@ -56,6 +56,7 @@ protected:
                 BlockReplyPacket(ReadCommand, address, std::span(memory.Data() + address, BlockSize));
             Main->HandleDelivery(reply.data(), reply.size());
         }
+        EXPECT_EQ(Main->StatusBar1.PanelText(1), "Чтение завершено");
     }
     // One thing a user does, chosen at random among the enabled controls.
     void Act(std::mt19937& random) {
