@@ -193,14 +193,14 @@ TEST_F(MainWindow, RecentProjectsAndConnectionSettingsLastBetweenRuns) {
     Ui.Settings = dir.File("config/varokconfig/varokconfig.ini");
     Start();
     for (int n = 1; n <= 6; ++n) {
-        TempDir::Write(dir.File(std::to_string(n) + ".usr"), "");
+        TempDir::Write(dir.File(std::to_string(n) + ".usr"), std::string(ConfigImage::Size(), '\0'));
         Ui.FileAnswers = {dir.File(std::to_string(n) + ".usr")};
         Main->TBOpen.Click();
     }
     Ui.FormScripts.push_back([](TForm& form) {
         auto& dialog = static_cast<TSetComPort&>(form);
         dialog.CheckBox1.Click();
-        dialog.ComboBoxPort.Select(6);
+        dialog.SelectPort(7);
         dialog.RadioGroupParity.Select(2);
         dialog.ButtonOk.Click();
         return dialog.ModalResult;
@@ -217,7 +217,7 @@ TEST_F(MainWindow, RecentProjectsAndConnectionSettingsLastBetweenRuns) {
                                                "3 " + dir.File("5.usr"), "4 " + dir.File("4.usr"),
                                                "5 " + dir.File("2.usr")}));
     EXPECT_FALSE(Main->SetComPort.CheckBox1.Checked());
-    EXPECT_EQ(Main->SetComPort.ComboBoxPort.Text(), "7");
+    EXPECT_EQ(Main->SetComPort.ChosenPort(), 7);
     EXPECT_EQ(Main->SetComPort.RadioGroupParity.ItemIndex(), 2);
 
     Main->RecentItems[3].Click();
