@@ -1,0 +1,50 @@
+#include "FormWindow.h"
+#include "Bind.h"
+#include "base/WideText.h"
+#include "ui/Form.h"
+
+namespace {
+constexpr DWORD DialogStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME;
+constexpr DWORD ToolStyle = WS_OVERLAPPEDWINDOW;
+} // namespace
+
+TFormWindow::TFormWindow(TForm& form, HWND owner, bool modal, POINT place) : FForm(form), Modal(modal) {
+    CreateWindowFor(WideText(form.Caption()), modal ? DialogStyle : ToolStyle, form.Width, form.Height(),
+                    owner, modal ? WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT : WS_EX_CONTROLPARENT);
+    Bind(form, FHandle);
+    if (!modal)
+        SetWindowPos(FHandle, nullptr, Scaled(place.x, Layout.Dpi()), Scaled(place.y, Layout.Dpi()), 0, 0,
+                     SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    Follow(form, FHandle, [this] {
+        RECT client{};
+        GetClientRect(FHandle, &client);
+        if (client.bottom != Scaled(FForm.Height(), Layout.Dpi())) {
+            SetClientSize(FForm.Width, FForm.Height());
+            if (OnResize)
+                OnResize();
+        }
+        const bool shown = IsWindowVisible(FHandle);
+        if (FForm.Visible() && !shown) {
+            ShowWindow(FHandle, SW_SHOW);
+            SetForegroundWindow(FHandle);
+        } else if (!FForm.Visible() && shown) {
+            ShowWindow(FHandle, SW_HIDE);
+        }
+    });
+}
+
+LRESULT TFormWindow::Message(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_CLOSE) {
+        if (OnCloseBox)
+            OnCloseBox();
+        else
+            FForm.Hide();
+        return 0;
+    }
+    // Escape in a dialog without a Cancel button of its own closes it as the close box does.
+    if (Modal && message == WM_COMMAND && LOWORD(wParam) == IDCANCEL && lParam == 0) {
+        SendMessageW(FHandle, WM_CLOSE, 0, 0);
+        return 0;
+    }
+    return TWindow::Message(message, wParam, lParam);
+}

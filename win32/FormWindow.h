@@ -1,0 +1,26 @@
+#pragma once
+#include "Native.h"
+#include <functional>
+
+class TForm;
+
+// A window over a headless form: it follows the form's caption, size and shown state,
+// and its close box hides the form (or runs OnCloseBox where the form says otherwise).
+// Modal forms are shown by TWin32Ui::ShowModal, the others whenever the form is shown.
+class TFormWindow : public TWindow {
+public:
+    // place: where an ordinary window's frame goes on the screen, in design pixels.
+    TFormWindow(TForm& form, HWND owner, bool modal, POINT place = {0, 0});
+    std::function<void()> OnCloseBox;
+    // Height follows the form's (the connection dialog's parameter group).
+    std::function<void()> OnResize;
+    TLayout& Controls() { return Layout; }
+    TForm& Form() { return FForm; }
+
+protected:
+    LRESULT Message(UINT message, WPARAM wParam, LPARAM lParam) override;
+
+private:
+    TForm& FForm;
+    bool Modal;
+};

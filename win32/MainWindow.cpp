@@ -1,0 +1,182 @@
+#include "MainWindow.h"
+#include "Bind.h"
+#include "FormWindow.h"
+#include "Panels.h"
+#include "Pictures.h"
+#include "app/UnitMain.h"
+#include "base/WideText.h"
+#include <commctrl.h>
+
+namespace {
+constexpr UINT HandOverMessage = WM_APP + 1;
+constexpr DWORD MainStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
+constexpr int LeftPanelWidth = 214;
+constexpr int ToolBarHeight = 50;
+constexpr SIZE ToolButtonSize{69, 44};
+constexpr int ToolPictureSize = 24;
+constexpr int SeparatorWidth = 8;
+constexpr SIZE PanelScanSize{233, 81};
+constexpr SIZE ProgressSize{201, 16};
+constexpr int StatusBarHeight = 22; // design height the editor leaves for the status bar
+} // namespace
+
+TMainWindow::TMainWindow(TMain& main) : Main(main) {
+    CreateWindowFor(WideText(Main.Caption()), MainStyle, Main.Width, Main.Height(), nullptr);
+    const UINT dpi = Layout.Dpi();
+    SendMessageW(FHandle, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(AppPicture(Scaled(32, dpi))));
+    SendMessageW(FHandle, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(AppPicture(Scaled(16, dpi))));
+    Bind(Main, FHandle);
+
+    MakeToolBar();
+    Layout.Create(WC_STATICW, L"", WS_VISIBLE | SS_ETCHEDHORZ, {0, ToolBarHeight, Main.Width, 2}, FHandle);
+    const int bodyTop = ToolBarHeight + 2;
+    const int bodyHeight = Main.Height() - bodyTop - StatusBarHeight;
+    BuildCompositionPanel(Layout, FHandle, {0, bodyTop, LeftPanelWidth, bodyHeight}, Main.Composition,
+                          Main.Algorithms.LenMes);
+    Layout.Create(WC_STATICW, L"", WS_VISIBLE | SS_ETCHEDVERT, {LeftPanelWidth, bodyTop, 2, bodyHeight},
+                  FHandle);
+    BuildAlgorithmPanel(Layout, FHandle,
+                        {LeftPanelWidth + 2, bodyTop, Main.Width - LeftPanelWidth - 2, bodyHeight},
+                        Main.Algorithms);
+
+    StatusBar = CreateWindowExW(0, STATUSCLASSNAMEW, L"", WS_CHILD | WS_VISIBLE, 0, 0, 0, 0, FHandle, nullptr,
+                                GetModuleHandleW(nullptr), nullptr);
+    SendMessageW(StatusBar, WM_SETFONT, reinterpret_cast<WPARAM>(ScreenFont(TFontKind::Normal, dpi)), FALSE);
+    Bind(Main.StatusBar1, StatusBar);
+
+    MakePanelScan();
+    Bind(Main.Timer, FHandle);
+    // Made after the main window, the image view before the traffic log, so the log comes in front.
+    DbgWindow = std::make_unique<TFormWindow>(Main.Dbg, FHandle, false, POINT{Main.Dbg.Left, Main.Dbg.Top});
+    Bind(Main.Dbg.SG, DbgWindow->Controls().Create(
+                          WC_LISTVIEWW, L"", WS_VISIBLE | LVS_REPORT | LVS_OWNERDATA | LVS_NOSORTHEADER,
+                          {0, 0, Main.Dbg.Width, Main.Dbg.Height()}, DbgWindow->Handle(), TFontKind::Tiny));
+    PortWindow = std::make_unique<TFormWindow>(Main.FormPort, FHandle, false,
+                                               POINT{Main.FormPort.Left, Main.FormPort.Top});
+    Bind(Main.FormPort.Memo1, PortWindow->Controls().Create(
+                                  WC_EDITW, L"",
+                                  WS_VISIBLE | WS_HSCROLL | WS_VSCROLL | ES_MULTILINE | ES_READONLY |
+                                      ES_AUTOHSCROLL | ES_AUTOVSCROLL,
+                                  {0, 0, Main.FormPort.Width, Main.FormPort.Height()}, PortWindow->Handle()));
+
+    // Worker threads post; the call runs here, in whichever message loop is running.
+    HWND window = FHandle;
+    Main.HandOver.SetWakeHook([window] { PostMessageW(window, HandOverMessage, 0, 0); });
+
+    // TMain hides itself when its close handling lets the window go ("Выход").
+    Follow(Main, FHandle, [this] {
+        if (Main.Closed && !Main.Visible() && !Closing)
+            DestroyWindow(FHandle);
+    });
+
+    // Centred on the screen the window opens on.
+    RECT frame{}, screen{};
+    GetWindowRect(FHandle, &frame);
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof monitor;
+    GetMonitorInfoW(MonitorFromWindow(FHandle, MONITOR_DEFAULTTOPRIMARY), &monitor);
+    screen = monitor.rcWork;
+    SetWindowPos(FHandle, nullptr, (screen.left + screen.right - (frame.right - frame.left)) / 2,
+                 (screen.top + screen.bottom - (frame.bottom - frame.top)) / 2, 0, 0,
+                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+TMainWindow::~TMainWindow() {
+    Main.HandOver.SetWakeHook({});
+    PortWindow.reset();
+    DbgWindow.reset();
+}
+
+void TMainWindow::Show(int how) {
+    ShowWindow(FHandle, how);
+    UpdateWindow(FHandle);
+}
+
+void TMainWindow::MakeToolBar() {
+    const UINT dpi = Layout.Dpi();
+    ToolBar = Layout.Create(TOOLBARCLASSNAMEW, L"",
+                            WS_VISIBLE | TBSTYLE_FLAT | TBSTYLE_WRAPABLE | CCS_NORESIZE | CCS_NODIVIDER |
+                                CCS_NOPARENTALIGN,
+                            {2, 2, Main.Width - 4, ToolBarHeight - 4}, FHandle, TFontKind::Small);
+    SendMessageW(ToolBar, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
+    const int picture = Scaled(ToolPictureSize, dpi);
+    HIMAGELIST pictures = ImageList_Create(picture, picture, ILC_COLOR32, 0, 10);
+    std::vector<TBBUTTON> buttons;
+    for (size_t i = 0; i < Main.ToolBar1.size(); ++i) {
+        const TButton& button = *Main.ToolBar1[i];
+        TBBUTTON entry{};
+        entry.idCommand = ToolCommandBase + static_cast<int>(i);
+        if (button.IsSeparator) {
+            entry.iBitmap = Scaled(SeparatorWidth, dpi);
+            entry.fsStyle = BTNS_SEP;
+        } else {
+            HICON icon = ToolPicture(button.Name, picture);
+            entry.iBitmap = icon ? ImageList_AddIcon(pictures, icon) : I_IMAGENONE;
+            entry.fsStyle =
+                static_cast<BYTE>(BTNS_BUTTON | (button.Kind == TButtonKind::Toggle ? BTNS_CHECK : 0));
+            entry.fsState = TBSTATE_ENABLED;
+            entry.iString = reinterpret_cast<INT_PTR>(L"");
+        }
+        buttons.push_back(entry);
+    }
+    SendMessageW(ToolBar, TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(pictures));
+    SendMessageW(ToolBar, TB_ADDBUTTONSW, buttons.size(), reinterpret_cast<LPARAM>(buttons.data()));
+    SendMessageW(ToolBar, TB_SETBUTTONSIZE, 0,
+                 MAKELPARAM(Scaled(ToolButtonSize.cx, dpi), Scaled(ToolButtonSize.cy, dpi)));
+    SendMessageW(ToolBar, TB_SETBUTTONWIDTH, 0,
+                 MAKELPARAM(Scaled(ToolButtonSize.cx, dpi), Scaled(ToolButtonSize.cx, dpi)));
+    for (size_t i = 0; i < Main.ToolBar1.size(); ++i)
+        if (!Main.ToolBar1[i]->IsSeparator)
+            BindTool(*Main.ToolBar1[i], ToolBar, ToolCommandBase + static_cast<int>(i));
+}
+
+void TMainWindow::MakePanelScan() {
+    HWND panel = CreatePanel(Layout,
+                             {(Main.Width - PanelScanSize.cx) / 2, (Main.Height() - PanelScanSize.cy) / 2,
+                              PanelScanSize.cx, PanelScanSize.cy},
+                             FHandle, WS_DLGFRAME);
+    const int inner = PanelScanSize.cx - 2 * GetSystemMetrics(SM_CXDLGFRAME);
+    HWND caption = Layout.Create(WC_STATICW, L"", WS_VISIBLE | SS_CENTER, {0, 12, inner, 20}, panel);
+    HWND progress =
+        Layout.Create(PROGRESS_CLASSW, L"", WS_VISIBLE,
+                      {(inner - ProgressSize.cx) / 2, 40, ProgressSize.cx, ProgressSize.cy}, panel);
+    Bind(Main.PanelScan, panel, caption);
+    Bind(Main.ProgressBar, progress);
+}
+
+LRESULT TMainWindow::Message(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case HandOverMessage:
+        Main.HandOver.RunPending();
+        return 0;
+    case WM_SIZE:
+        SendMessageW(StatusBar, WM_SIZE, 0, 0);
+        break;
+    case WM_DPICHANGED: {
+        const LRESULT result = TWindow::Message(message, wParam, lParam);
+        SetStatusParts(Main.StatusBar1, StatusBar, HIWORD(wParam));
+        SendMessageW(StatusBar, WM_SETFONT,
+                     reinterpret_cast<WPARAM>(ScreenFont(TFontKind::Normal, HIWORD(wParam))), TRUE);
+        SendMessageW(StatusBar, WM_SIZE, 0, 0);
+        return result;
+    }
+    case WM_CLOSE:
+        Close();
+        return 0;
+    case WM_DESTROY:
+        Main.HandOver.SetWakeHook({});
+        PostQuitMessage(0);
+        break;
+    default:
+        break;
+    }
+    return TWindow::Message(message, wParam, lParam);
+}
+
+void TMainWindow::Close() {
+    Closing = true;
+    const bool mayClose = Main.Closed || Main.FormClose();
+    Closing = false;
+    if (mayClose)
+        DestroyWindow(FHandle);
+}

@@ -1,0 +1,37 @@
+#pragma once
+#include "Native.h"
+#include <memory>
+
+class TMain;
+class TFormWindow;
+
+// The main window: toolbar, the two editor panels, the status bar and the progress
+// panel, all mirroring TMain, and the two diagnostic windows it owns. Closing asks TMain,
+// which may keep the window open. While it exists, calls that the serial port's workers
+// hand over to this thread arrive as posted messages, so whichever message loop runs
+// (a modal dialog's or a message box's too) runs them.
+class TMainWindow : public TWindow {
+public:
+    // The first toolbar button's command; the others follow in TMain's toolbar order.
+    static constexpr int ToolCommandBase = 100;
+
+    explicit TMainWindow(TMain& main);
+    ~TMainWindow() override;
+    void Show(int how);
+
+protected:
+    LRESULT Message(UINT message, WPARAM wParam, LPARAM lParam) override;
+
+private:
+    void MakeToolBar();
+    void MakePanelScan();
+    void PlaceBars();
+    void Close();
+
+    TMain& Main;
+    HWND ToolBar = nullptr;
+    HWND StatusBar = nullptr;
+    std::unique_ptr<TFormWindow> DbgWindow;
+    std::unique_ptr<TFormWindow> PortWindow;
+    bool Closing = false;
+};

@@ -1,0 +1,187 @@
+#include "Native.h"
+#include "Bind.h"
+#include <map>
+#include <utility>
+
+namespace {
+constexpr wchar_t WindowClass[] = L"VarokConfigWindow";
+
+LOGFONTW FontFor(TFontKind kind, UINT dpi) {
+    NONCLIENTMETRICSW metrics{};
+    metrics.cbSize = sizeof metrics;
+    SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0);
+    LOGFONTW font = metrics.lfMessageFont;
+    // The editor's texts are 8-point; the image view's grid is very small.
+    int points = 8;
+    if (kind == TFontKind::Small)
+        points = 7;
+    font.lfHeight = kind == TFontKind::Tiny ? -Scaled(5, dpi) : -MulDiv(points, static_cast<int>(dpi), 72);
+    font.lfWeight = kind == TFontKind::Bold ? FW_BOLD : FW_NORMAL;
+    font.lfCharSet = DEFAULT_CHARSET;
+    return font;
+}
+} // namespace
+
+HFONT ScreenFont(TFontKind kind, UINT dpi) {
+    static std::map<std::pair<TFontKind, UINT>, HFONT> fonts;
+    HFONT& font = fonts[{kind, dpi}];
+    if (!font) {
+        const LOGFONTW description = FontFor(kind, dpi);
+        font = CreateFontIndirectW(&description);
+    }
+    return font;
+}
+
+HWND TLayout::Create(const wchar_t* windowClass, const std::wstring& text, DWORD style, RECT design,
+                     HWND parent, TFontKind font, DWORD exStyle) {
+    HWND child =
+        CreateWindowExW(exStyle, windowClass, text.c_str(), style | WS_CHILD | WS_CLIPSIBLINGS,
+                        Scaled(design.left, FDpi), Scaled(design.top, FDpi), Scaled(design.right, FDpi),
+                        Scaled(design.bottom, FDpi), parent, nullptr, GetModuleHandleW(nullptr), nullptr);
+    SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(ScreenFont(font, FDpi)), FALSE);
+    Places.push_back({child, design, font});
+    return child;
+}
+
+void TLayout::Move(HWND child, RECT design) {
+    for (TPlace& place : Places)
+        if (place.Child == child)
+            place.Design = design;
+    MoveWindow(child, Scaled(design.left, FDpi), Scaled(design.top, FDpi), Scaled(design.right, FDpi),
+               Scaled(design.bottom, FDpi), TRUE);
+}
+
+void TLayout::Apply(UINT dpi) {
+    FDpi = dpi;
+    for (const TPlace& place : Places) {
+        SendMessageW(place.Child, WM_SETFONT, reinterpret_cast<WPARAM>(ScreenFont(place.Font, dpi)), FALSE);
+        MoveWindow(place.Child, Scaled(place.Design.left, dpi), Scaled(place.Design.top, dpi),
+                   Scaled(place.Design.right, dpi), Scaled(place.Design.bottom, dpi), TRUE);
+    }
+}
+
+TWindow::~TWindow() {
+    if (FHandle) {
+        ForgetBindings(FHandle);
+        SetWindowLongPtrW(FHandle, GWLP_USERDATA, 0);
+        DestroyWindow(FHandle);
+    }
+}
+
+void TWindow::CreateWindowFor(const std::wstring& caption, DWORD style, int clientWidth, int clientHeight,
+                              HWND owner, DWORD exStyle) {
+    static const ATOM registered = [] {
+        WNDCLASSEXW windowClass{};
+        windowClass.cbSize = sizeof windowClass;
+        windowClass.lpfnWndProc = Procedure;
+        windowClass.hInstance = GetModuleHandleW(nullptr);
+        windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+        windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+        windowClass.lpszClassName = WindowClass;
+        return RegisterClassExW(&windowClass);
+    }();
+    (void)registered;
+    FStyle = style;
+    FExStyle = exStyle;
+    FHandle = CreateWindowExW(exStyle, WindowClass, caption.c_str(), style, CW_USEDEFAULT, CW_USEDEFAULT,
+                              CW_USEDEFAULT, CW_USEDEFAULT, owner, nullptr, GetModuleHandleW(nullptr), this);
+    Layout.SetDpi(GetDpiForWindow(FHandle));
+    SetClientSize(clientWidth, clientHeight);
+}
+
+void TWindow::SetClientSize(int clientWidth, int clientHeight) {
+    const UINT dpi = Layout.Dpi();
+    RECT frame{0, 0, Scaled(clientWidth, dpi), Scaled(clientHeight, dpi)};
+    AdjustWindowRectExForDpi(&frame, FStyle, FALSE, FExStyle, dpi);
+    SetWindowPos(FHandle, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+LRESULT TWindow::Message(UINT message, WPARAM wParam, LPARAM lParam) {
+    LRESULT result = 0;
+    if (DispatchToBinding(message, wParam, lParam, result))
+        return result;
+    switch (message) {
+    case WM_DPICHANGED: {
+        Layout.Apply(HIWORD(wParam));
+        const RECT* suggested = reinterpret_cast<const RECT*>(lParam);
+        SetWindowPos(FHandle, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
+                     suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
+        return 0;
+    }
+    case WM_DESTROY:
+        ForgetBindings(FHandle);
+        break;
+    default:
+        break;
+    }
+    return Default(message, wParam, lParam);
+}
+
+LRESULT TWindow::Default(UINT message, WPARAM wParam, LPARAM lParam) {
+    return DefWindowProcW(FHandle, message, wParam, lParam);
+}
+
+LRESULT CALLBACK TWindow::Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_NCCREATE) {
+        auto* self = static_cast<TWindow*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+        self->FHandle = window;
+        SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+    }
+    auto* self = reinterpret_cast<TWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    if (!self)
+        return DefWindowProcW(window, message, wParam, lParam);
+    const LRESULT result = self->Message(message, wParam, lParam);
+    if (message == WM_NCDESTROY) {
+        SetWindowLongPtrW(window, GWLP_USERDATA, 0);
+        self->FHandle = nullptr;
+    }
+    return result;
+}
+
+bool RunMessages(const std::function<bool()>& done) {
+    MSG message;
+    while (!done()) {
+        const BOOL got = GetMessageW(&message, nullptr, 0, 0);
+        if (got == 0) {
+            PostQuitMessage(static_cast<int>(message.wParam));
+            return false;
+        }
+        if (got < 0)
+            return false;
+        // Tab, Enter and Escape move and press as in any dialog, in each of the editor's windows.
+        HWND root = GetAncestor(message.hwnd, GA_ROOT);
+        if (root &&
+            GetWindowLongPtrW(root, GWLP_WNDPROC) == reinterpret_cast<LONG_PTR>(&TWindow::Procedure) &&
+            IsDialogMessageW(root, &message))
+            continue;
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
+    }
+    return true;
+}
+
+namespace {
+LRESULT CALLBACK PanelProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    LRESULT result = 0;
+    if (DispatchToBinding(message, wParam, lParam, result))
+        return result;
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+} // namespace
+
+HWND CreatePanel(TLayout& layout, RECT design, HWND parent, DWORD style, DWORD exStyle) {
+    static const ATOM registered = [] {
+        WNDCLASSEXW windowClass{};
+        windowClass.cbSize = sizeof windowClass;
+        windowClass.lpfnWndProc = PanelProcedure;
+        windowClass.hInstance = GetModuleHandleW(nullptr);
+        windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+        windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+        windowClass.lpszClassName = L"VarokConfigPanel";
+        return RegisterClassExW(&windowClass);
+    }();
+    (void)registered;
+    return layout.Create(L"VarokConfigPanel", L"", style | WS_CLIPCHILDREN, design, parent, TFontKind::Normal,
+                         exStyle | WS_EX_CONTROLPARENT);
+}

@@ -1,0 +1,77 @@
+#pragma once
+#include <windows.h>
+// The forms' MessageBox, not the system's macro of that name: the editor calls MessageBoxW.
+#undef MessageBox
+#include <functional>
+#include <string>
+#include <vector>
+
+// Design sizes are pixels at 96 dots per inch; the window scales them to its monitor.
+constexpr UINT DesignDpi = 96;
+inline int Scaled(int pixels, UINT dpi) {
+    return MulDiv(pixels, static_cast<int>(dpi), static_cast<int>(DesignDpi));
+}
+
+enum class TFontKind { Normal, Bold, Small, Tiny };
+
+// The fonts of one scale, made once per dots-per-inch value and kept for the run.
+HFONT ScreenFont(TFontKind kind, UINT dpi);
+
+// The child windows of one top-level window with their design places and fonts. When the
+// window moves to a monitor of another scale it places and dresses them all again.
+class TLayout {
+public:
+    // Creates a child of parent at the design rectangle (x, y, width, height).
+    HWND Create(const wchar_t* windowClass, const std::wstring& text, DWORD style, RECT design, HWND parent,
+                TFontKind font = TFontKind::Normal, DWORD exStyle = 0);
+    void Move(HWND child, RECT design);
+    void Apply(UINT dpi);
+    UINT Dpi() const { return FDpi; }
+    void SetDpi(UINT dpi) { FDpi = dpi; }
+
+private:
+    struct TPlace {
+        HWND Child;
+        RECT Design; // left, top, width, height
+        TFontKind Font;
+    };
+    std::vector<TPlace> Places;
+    UINT FDpi = DesignDpi;
+};
+
+// A top-level window of the editor: its class, its layout, and the routing of its
+// children's notifications to their binders. Subclasses add their own messages.
+class TWindow {
+public:
+    virtual ~TWindow();
+    TWindow() = default;
+    TWindow(const TWindow&) = delete;
+    TWindow& operator=(const TWindow&) = delete;
+    HWND Handle() const { return FHandle; }
+
+protected:
+    // A window whose client area is clientWidth x clientHeight design pixels.
+    void CreateWindowFor(const std::wstring& caption, DWORD style, int clientWidth, int clientHeight,
+                         HWND owner, DWORD exStyle = 0);
+    // Client size in design pixels, for a window whose size follows its form.
+    void SetClientSize(int clientWidth, int clientHeight);
+    virtual LRESULT Message(UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT Default(UINT message, WPARAM wParam, LPARAM lParam);
+
+    TLayout Layout;
+    HWND FHandle = nullptr;
+
+public:
+    static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+private:
+    DWORD FStyle = 0, FExStyle = 0;
+};
+
+// The message loop of the program, also run by modal windows until done() is true.
+// Answers false when the program was asked to quit meanwhile (the quit is kept).
+bool RunMessages(const std::function<bool()>& done);
+
+// A plain child window that holds other controls (the progress panel, a group of
+// parameters): hiding it hides them, and their notifications reach their binders.
+HWND CreatePanel(TLayout& layout, RECT design, HWND parent, DWORD style = 0, DWORD exStyle = 0);
