@@ -1,28 +1,31 @@
 #!/usr/bin/env bash
-# Cross-builds the command-line tool and the core's tests for Windows with mingw-w64 and runs them
-# under Wine, in a private Wine prefix inside build-windows/. Two COM ports of that prefix link to
-# pseudo-terminals served by the Linux verda-sim: COM3 answers at once, COM4 takes bytes at line
-# speed (--pace). The Windows CLI's report of the example must equal the Linux CLI's byte for byte.
+# Cross-builds the Windows editor, the command-line tool and the core's tests with mingw-w64 and
+# runs them under Wine on Xvfb, in a private Wine prefix inside build-windows/. Two COM ports of
+# that prefix link to pseudo-terminals served by the Linux verda-sim: COM3 answers at once, COM4
+# takes bytes at line speed (--pace). The Windows CLI's report of the example must equal the Linux
+# CLI's byte for byte. The editor is driven through its own window (tests/win32/WindowDriver.cpp)
+# against a third simulator, and the zip to hand out is made and checked.
+# VAROK_WINDOWS_FIGURES=1 also measures the editor's start and a paced read.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 . scripts/deps.sh
 varok_need_packages "${VAROK_WINDOWS_PACKAGES[@]}"
+# The editor's windows need a display: the whole run goes on a private Xvfb.
+if [ -z "${VAROK_WINDOWS_XVFB:-}" ]; then
+    VAROK_WINDOWS_XVFB=1 exec xvfb-run -a -s "-screen 0 1366x768x24" bash "$0" "$@"
+fi
 started=$SECONDS
 jobs="${VAROK_JOBS:-$(nproc)}"
 out=build-windows
 
-cmake -S . -B "$out" -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake -DVAROK_GUI=OFF >/dev/null
+# The plain configure with the toolchain file alone builds the editor and the command line.
+cmake -S . -B "$out" -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake >/dev/null
 cmake --build "$out" -j"$jobs"
 rm -rf "$out/install"
 cmake --install "$out" --prefix "$out/install" >/dev/null
-for file in varokconfig-cli.exe README.md examples/Office-Building.usr examples/Office-Building.ini; do
+for file in VarokConfig.exe varokconfig-cli.exe README.md examples/Office-Building.usr examples/Office-Building.ini; do
     [ -f "$out/install/$file" ] || { echo "The install folder lacks $file" >&2; exit 1; }
 done
-# A copied folder must run on a bare Windows: no runtime DLL of the compiler may be needed.
-if x86_64-w64-mingw32-objdump -p "$out/install/varokconfig-cli.exe" | grep -iE 'DLL Name: lib(stdc|gcc|winpthread)'; then
-    echo "varokconfig-cli.exe needs the compiler's runtime DLLs" >&2
-    exit 1
-fi
 
 # The Linux side: the simulator and the CLI whose report is the reference.
 host=build
@@ -35,8 +38,20 @@ wine=$(command -v wine64 || command -v wine)
 # stays a minute after the last program. A server left running from before serves as well.
 wineserver -p60 >/dev/null 2>&1 || true
 [ -f "$WINEPREFIX/system.reg" ] || wineboot -i >/dev/null 2>&1
+# A copied folder must run on a bare Windows: every DLL the programs import is one of the
+# system's own (no runtime DLL of the compiler, no toolkit).
+for exe in VarokConfig.exe varokconfig-cli.exe; do
+    for dll in $(x86_64-w64-mingw32-objdump -p "$out/install/$exe" | sed -n 's/^\s*DLL Name: //p'); do
+        if [ ! -f "$WINEPREFIX/drive_c/windows/system32/${dll,,}" ] || [[ ${dll,,} =~ ^lib(stdc|gcc|winpthread) ]]; then
+            echo "$exe needs $dll, which is not one of the system's DLLs" >&2
+            exit 1
+        fi
+    done
+done
 ports="$out/ports"
 rm -rf "$ports" && mkdir -p "$ports"
+# A Windows path for a Linux one (Wine's drive Z: is the root).
+winpath() { echo "Z:$(realpath -m "$1" | tr / '\\')"; }
 sims=()
 cleanup() {
     for pid in "${sims[@]}"; do kill "$pid" 2>/dev/null || true; done
@@ -114,5 +129,54 @@ if [ "$status" != 2 ] || ! grep -q "is the input" "$out/backup.txt"; then
     echo "The Windows --backup guard let the project itself through (exit $status)" >&2
     exit 1
 fi
+# The editor, driven through its window against COM6: connect, read, change a stage, write,
+# save, report; after the read and after the save every editor control must show what the core
+# decodes. Screenshots of the connection dialog and of the main window after the read are kept.
+run="$out/gui-run"
+rm -rf "$run" && mkdir -p "$run"
+serve 6 --image examples/Office-Building.usr --save "$run/controller.usr"
+sim6=${sims[-1]}
+"$wine" "$out/bin/WindowDriver.exe" run "$(winpath "$out/install/VarokConfig.exe")" --com 6 \
+    --image "$(winpath examples/Office-Building.usr)" --save "$(winpath "$run")\\Проект 1.usr" \
+    --signals "$(winpath "$run")" >"$run/driver.log" 2>&1 &
+driver=$!
+# The driver says when its window is worth a picture and waits for it.
+while kill -0 "$driver" 2>/dev/null; do
+    for shot in $(sed -n 's/^SIGNAL //p' "$run/driver.log" | tr -d '\r'); do
+        [ -f "$run/$shot.done" ] && continue
+        import -window root "$run/$shot.png" || true
+        touch "$run/$shot.done"
+    done
+    sleep 0.2
+done
+if ! wait "$driver"; then
+    cat "$run/driver.log" >&2
+    echo "The editor's scripted run failed (see $run/driver.log)" >&2
+    exit 1
+fi
+# The controller's memory, as the simulator keeps it, is the project the editor saved; the
+# editor's report is the Linux command line's of that project.
+kill "$sim6" && wait "$sim6" || true
+"$host/bin/varokconfig-cli" diff "$run/controller.usr" "$run/Проект 1.usr" >&2 ||
+    { echo "The controller does not hold the project the editor wrote and saved" >&2; exit 1; }
+"$host/bin/varokconfig-cli" report "$run/Проект 1.usr" -o "$run/report-linux.txt"
+cmp "$run/report-linux.txt" "$run/VarokConfig.txt" ||
+    { echo "The editor's report differs from the Linux command line's" >&2; exit 1; }
+gui=$(grep -c '^the window shows what the core holds' "$run/driver.log" | tr -d '\r')
+echo "Windows editor under Wine: a whole run through its window, $gui comparisons of every control"
+
+if [ -n "${VAROK_WINDOWS_FIGURES:-}" ]; then
+    "$wine" "$out/bin/WindowDriver.exe" startup "$(winpath "$out/install/VarokConfig.exe")" --count 10
+    "$wine" "$out/bin/WindowDriver.exe" read-time "$(winpath "$out/install/VarokConfig.exe")" --com 4
+fi
+
+# The zip to hand out holds the two programs, the README and the example project.
+zip=$(bash scripts/package-windows.sh "$out" | tail -1)
+listing=$(cmake -E tar tf "$zip")
+for file in VarokConfig.exe varokconfig-cli.exe README.md examples/Office-Building.usr examples/Office-Building.ini; do
+    grep -q "/$file\$" <<<"$listing" || { echo "$zip lacks $file" >&2; exit 1; }
+done
+echo "Package: $zip ($(stat -c %s "$zip") bytes; VarokConfig.exe $(stat -c %s "$out/install/VarokConfig.exe") bytes)"
+
 echo "$total" >"$out/tests-passed"
-echo "Windows under Wine: $total tests passed, reports identical, in $((SECONDS - started)) s"
+echo "Windows under Wine: $total tests passed, reports identical, the editor's run passed, in $((SECONDS - started)) s"

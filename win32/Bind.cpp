@@ -49,18 +49,42 @@ void Name(HWND window, const std::string& name) {
                  reinterpret_cast<HANDLE>(static_cast<ULONG_PTR>(GlobalAddAtomW(WideText(name).c_str()))));
 }
 
+// The tool tips of the controls of one top-level window: each asks for its text when it
+// shows, so a hint that changes (why a control is disabled now) is always the current one.
+void AddTip(HWND control) {
+    static std::map<HWND, HWND> tips;
+    HWND root = GetAncestor(control, GA_ROOT);
+    HWND& tip = tips[root];
+    if (!IsWindow(tip)) {
+        tip =
+            CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
+                            0, 0, 0, 0, root, nullptr, GetModuleHandleW(nullptr), nullptr);
+        SendMessageW(tip, TTM_SETMAXTIPWIDTH, 0, 400);
+    }
+    TTTOOLINFOW tool{};
+    tool.cbSize = sizeof tool;
+    tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+    tool.hwnd = GetParent(control);
+    tool.uId = reinterpret_cast<UINT_PTR>(control);
+    tool.lpszText = LPSTR_TEXTCALLBACKW;
+    SendMessageW(tip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+}
+
 // A binder of window for control (null: the window follows nothing by itself); its mirror
-// runs on every change of the control. routed: the window's notifications come to it.
+// runs on every change of the control. routed: the window's notifications come to it (they
+// always do for a control's window, whose tool tip asks for the control's hint).
 std::shared_ptr<TBinding> Attach(TControl* control, HWND window, bool routed) {
     auto binding = std::make_shared<TBinding>();
     binding->Window = window;
     binding->Control = control;
     AllBindings().push_back(binding);
-    if (routed)
+    if (routed || control)
         SetPropW(window, BindingProperty, binding.get());
     if (control) {
         Name(window, control->Name);
         control->Watch([binding] { binding->Mirror(); });
+        if (GetWindowLongW(window, GWL_STYLE) & WS_CHILD)
+            AddTip(window);
     }
     return binding;
 }
@@ -537,6 +561,18 @@ bool DispatchToBinding(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& resu
     }
     if (message == WM_NOTIFY) {
         auto& header = *reinterpret_cast<NMHDR*>(lParam);
+        if (header.code == TTN_GETDISPINFOW) {
+            auto& tip = reinterpret_cast<NMTTDISPINFOW&>(header);
+            if (!(tip.uFlags & TTF_IDISHWND))
+                return false;
+            auto* binding =
+                static_cast<TBinding*>(GetPropW(reinterpret_cast<HWND>(header.idFrom), BindingProperty));
+            static std::wstring text;
+            text = binding && binding->Control ? WideText(binding->Control->Hint()) : std::wstring();
+            tip.lpszText = text.data();
+            result = 0;
+            return true;
+        }
         auto* binding = static_cast<TBinding*>(GetPropW(header.hwndFrom, BindingProperty));
         if (!binding || !binding->Notify)
             return false;

@@ -5,9 +5,30 @@
 #include "Pictures.h"
 #include "app/UnitMain.h"
 #include "base/WideText.h"
+#include <cctype>
 #include <commctrl.h>
 
 namespace {
+// Whether a key press is the key written the portable way: "Ctrl+N", "Ctrl+Shift+Z", "F5".
+bool IsKey(const std::string& keys, const MSG& key) {
+    bool ctrl = false, shift = false, alt = false;
+    size_t start = 0;
+    for (size_t plus; (plus = keys.find('+', start)) != std::string::npos; start = plus + 1) {
+        const std::string modifier = keys.substr(start, plus - start);
+        ctrl |= modifier == "Ctrl";
+        shift |= modifier == "Shift";
+        alt |= modifier == "Alt";
+    }
+    const std::string name = keys.substr(start);
+    UINT code = 0;
+    if (name.size() == 1 && std::isalnum(static_cast<unsigned char>(name[0])))
+        code = static_cast<UINT>(std::toupper(static_cast<unsigned char>(name[0])));
+    else if (name.size() > 1 && name[0] == 'F' && std::isdigit(static_cast<unsigned char>(name[1])))
+        code = VK_F1 + static_cast<UINT>(std::stoi(name.substr(1))) - 1;
+    return code == key.wParam && ctrl == (GetKeyState(VK_CONTROL) < 0) &&
+           shift == (GetKeyState(VK_SHIFT) < 0) && alt == (GetKeyState(VK_MENU) < 0);
+}
+
 constexpr UINT HandOverMessage = WM_APP + 1;
 constexpr DWORD MainStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
 constexpr int LeftPanelWidth = 214;
@@ -59,6 +80,7 @@ TMainWindow::TMainWindow(TMain& main) : Main(main) {
                                       ES_AUTOHSCROLL | ES_AUTOVSCROLL,
                                   {0, 0, Main.FormPort.Width, Main.FormPort.Height()}, PortWindow->Handle()));
 
+    SetKeyHandler([this](const MSG& key) { return ShortCut(key); });
     // Worker threads post; the call runs here, in whichever message loop is running.
     HWND window = FHandle;
     Main.HandOver.SetWakeHook([window] { PostMessageW(window, HandOverMessage, 0, 0); });
@@ -82,6 +104,7 @@ TMainWindow::TMainWindow(TMain& main) : Main(main) {
 }
 
 TMainWindow::~TMainWindow() {
+    SetKeyHandler({});
     Main.HandOver.SetWakeHook({});
     PortWindow.reset();
     DbgWindow.reset();
@@ -95,10 +118,11 @@ void TMainWindow::Show(int how) {
 void TMainWindow::MakeToolBar() {
     const UINT dpi = Layout.Dpi();
     ToolBar = Layout.Create(TOOLBARCLASSNAMEW, L"",
-                            WS_VISIBLE | TBSTYLE_FLAT | TBSTYLE_WRAPABLE | CCS_NORESIZE | CCS_NODIVIDER |
-                                CCS_NOPARENTALIGN,
+                            WS_VISIBLE | TBSTYLE_FLAT | TBSTYLE_TOOLTIPS | TBSTYLE_WRAPABLE | CCS_NORESIZE |
+                                CCS_NODIVIDER | CCS_NOPARENTALIGN,
                             {2, 2, Main.Width - 4, ToolBarHeight - 4}, FHandle, TFontKind::Small);
     SendMessageW(ToolBar, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
+    SendMessageW(ToolBar, TB_SETEXTENDEDSTYLE, 0, TBSTYLE_EX_DRAWDDARROWS);
     const int picture = Scaled(ToolPictureSize, dpi);
     HIMAGELIST pictures = ImageList_Create(picture, picture, ILC_COLOR32, 0, 10);
     std::vector<TBBUTTON> buttons;
@@ -160,6 +184,21 @@ LRESULT TMainWindow::Message(UINT message, WPARAM wParam, LPARAM lParam) {
         SendMessageW(StatusBar, WM_SIZE, 0, 0);
         return result;
     }
+    case WM_NOTIFY: {
+        const auto& header = *reinterpret_cast<const NMHDR*>(lParam);
+        if (header.code == TBN_DROPDOWN && header.hwndFrom == ToolBar) {
+            ShowMenu(reinterpret_cast<const NMTOOLBARW&>(header).iItem);
+            return TBDDRET_DEFAULT;
+        }
+        // The toolbar's tool tips: the button's hint, which says its keys too.
+        const auto index = static_cast<size_t>(header.idFrom) - ToolCommandBase;
+        if (header.code == TTN_GETDISPINFOW && index < Main.ToolBar1.size()) {
+            TipText = WideText(Main.ToolBar1[index]->Hint());
+            reinterpret_cast<NMTTDISPINFOW&>(const_cast<NMHDR&>(header)).lpszText = TipText.data();
+            return 0;
+        }
+        break;
+    }
     case WM_CLOSE:
         Close();
         return 0;
@@ -179,4 +218,48 @@ void TMainWindow::Close() {
     Closing = false;
     if (mayClose)
         DestroyWindow(FHandle);
+}
+
+void TMainWindow::ShowMenu(int command) {
+    const auto index = static_cast<size_t>(command - ToolCommandBase);
+    if (index >= Main.ToolBar1.size())
+        return;
+    const std::vector<TButton*>& entries = Main.ToolBar1[index]->Menu;
+    HMENU menu = CreatePopupMenu();
+    bool separate = false;
+    for (size_t i = 0; i < entries.size(); ++i) {
+        const TButton& entry = *entries[i];
+        if (!entry.Visible())
+            continue;
+        // A separator only between shown entries.
+        if (entry.IsSeparator) {
+            separate = GetMenuItemCount(menu) > 0;
+            continue;
+        }
+        if (separate)
+            AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
+        separate = false;
+        AppendMenuW(menu, MF_STRING | (entry.Enabled() ? 0 : MF_GRAYED), i + 1,
+                    WideText(entry.Caption()).c_str());
+    }
+    RECT button{};
+    SendMessageW(ToolBar, TB_GETRECT, static_cast<WPARAM>(command), reinterpret_cast<LPARAM>(&button));
+    MapWindowPoints(ToolBar, nullptr, reinterpret_cast<POINT*>(&button), 2);
+    const auto chosen = static_cast<size_t>(TrackPopupMenu(menu, TPM_RETURNCMD | TPM_LEFTALIGN | TPM_TOPALIGN,
+                                                           button.left, button.bottom, 0, FHandle, nullptr));
+    DestroyMenu(menu);
+    if (chosen > 0 && chosen <= entries.size())
+        entries[chosen - 1]->Click();
+}
+
+bool TMainWindow::ShortCut(const MSG& key) {
+    if (GetAncestor(key.hwnd, GA_ROOT) != FHandle || !IsWindowEnabled(FHandle))
+        return false;
+    for (TButton* button : Main.ToolBar1)
+        for (const std::string& keys : button->ShortCuts)
+            if (IsKey(keys, key)) {
+                button->Click();
+                return true;
+            }
+    return false;
 }

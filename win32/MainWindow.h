@@ -25,8 +25,10 @@ protected:
 private:
     void MakeToolBar();
     void MakePanelScan();
-    void PlaceBars();
     void Close();
+    // The drop-down list of a toolbar button, under it.
+    void ShowMenu(int command);
+    bool ShortCut(const MSG& key);
 
     TMain& Main;
     HWND ToolBar = nullptr;
@@ -34,4 +36,5 @@ private:
     std::unique_ptr<TFormWindow> DbgWindow;
     std::unique_ptr<TFormWindow> PortWindow;
     bool Closing = false;
+    std::wstring TipText;
 };

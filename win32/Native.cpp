@@ -139,6 +139,17 @@ LRESULT CALLBACK TWindow::Procedure(HWND window, UINT message, WPARAM wParam, LP
     return result;
 }
 
+namespace {
+std::function<bool(const MSG&)>& KeyHandler() {
+    static std::function<bool(const MSG&)> handler;
+    return handler;
+}
+} // namespace
+
+void SetKeyHandler(std::function<bool(const MSG&)> handler) {
+    KeyHandler() = std::move(handler);
+}
+
 bool RunMessages(const std::function<bool()>& done) {
     MSG message;
     while (!done()) {
@@ -149,6 +160,9 @@ bool RunMessages(const std::function<bool()>& done) {
         }
         if (got < 0)
             return false;
+        if ((message.message == WM_KEYDOWN || message.message == WM_SYSKEYDOWN) && KeyHandler() &&
+            KeyHandler()(message))
+            continue;
         // Tab, Enter and Escape move and press as in any dialog, in each of the editor's windows.
         HWND root = GetAncestor(message.hwnd, GA_ROOT);
         if (root &&

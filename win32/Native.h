@@ -68,6 +68,10 @@ private:
     DWORD FStyle = 0, FExStyle = 0;
 };
 
+// Keys that run commands wherever the focus is in the window: the handler sees every key
+// press first and answers true when it took it.
+void SetKeyHandler(std::function<bool(const MSG&)> handler);
+
 // The message loop of the program, also run by modal windows until done() is true.
 // Answers false when the program was asked to quit meanwhile (the quit is kept).
 bool RunMessages(const std::function<bool()>& done);

@@ -128,6 +128,37 @@ void WritePicture(Graphics& g) {
     Arrow(g, PointF(17, 2), PointF(17, 12), Rgb(200, 60, 30));
 }
 
+// A curved arrow turning back (undo) or forward (redo).
+void TurnPicture(Graphics& g, bool back) {
+    const Color colour = Rgb(40, 90, 170);
+    if (back) {
+        g.TranslateTransform(24, 0);
+        g.ScaleTransform(-1, 1);
+    }
+    Pen pen(colour, 2.5f);
+    pen.SetStartCap(LineCapRound);
+    g.DrawBezier(&pen, PointF(5, 19), PointF(5, 5), PointF(17, 5), PointF(18, 12));
+    SolidBrush head(colour);
+    const PointF tip[] = {{13, 11}, {22, 10}, {18, 18}};
+    g.FillPolygon(&head, tip, 3);
+}
+
+void UndoPicture(Graphics& g) {
+    TurnPicture(g, true);
+}
+
+void RedoPicture(Graphics& g) {
+    TurnPicture(g, false);
+}
+
+void AboutPicture(Graphics& g) {
+    Dot(g, Rgb(30, 80, 160), Rgb(60, 120, 210), PointF(12, 12), 9.5f);
+    // The letter i, drawn: no font is sure to be there.
+    SolidBrush white(Rgb(255, 255, 255));
+    g.FillEllipse(&white, RectF(10.5f, 5, 3, 3));
+    g.FillRectangle(&white, RectF(10.7f, 9.5f, 2.6f, 9));
+}
+
 void DebugPicture(Graphics& g) {
     for (int y : {9, 13, 17}) {
         Line(g, Rgb(40, 40, 40), 1.2f, PointF(5, y - 2.0f), PointF(19, y + 2.0f));
@@ -156,7 +187,8 @@ HICON ToolPicture(const std::string& buttonName, int size) {
     static const std::map<std::string, TPainter> painters = {
         {"TBNew", NewPicture},       {"TBOpen", OpenPicture},   {"TBSave", SavePicture},
         {"TBReport", ReportPicture}, {"TBFind", FindPicture},   {"TBRead", ReadPicture},
-        {"TBWrite", WritePicture},   {"TBDebug", DebugPicture}, {"ToolButton1", ExitPicture}};
+        {"TBWrite", WritePicture},   {"TBDebug", DebugPicture}, {"ToolButton1", ExitPicture},
+        {"TBUndo", UndoPicture},     {"TBRedo", RedoPicture},   {"TBAbout", AboutPicture}};
     const auto it = painters.find(buttonName);
     return it == painters.end() ? nullptr : Draw(size, DesignSize, it->second);
 }

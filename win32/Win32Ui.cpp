@@ -1,5 +1,6 @@
 #include "Win32Ui.h"
 #include "FormWindow.h"
+#include "app/Settings.h"
 #include "base/WideText.h"
 #include <commdlg.h>
 #include <shellapi.h>
@@ -139,4 +140,8 @@ bool TWin32Ui::OpenInTextEditor(const std::string& path) {
     const std::wstring file = L"\"" + WideText(path) + L"\"";
     return reinterpret_cast<INT_PTR>(
                ShellExecuteW(Parent, L"open", L"notepad.exe", file.c_str(), nullptr, SW_SHOWNORMAL)) > 32;
+}
+
+std::string TWin32Ui::SettingsFile() {
+    return TSettings::DefaultFile();
 }

@@ -32,6 +32,8 @@ public:
     // A form nobody registered a window for cannot be shown: it answers Cancel.
     TModalResult ShowModal(TForm& form) override;
     bool OpenInTextEditor(const std::string& path) override;
+    // %APPDATA%\VarokConfig\varokconfig.ini.
+    std::string SettingsFile() override;
 
 private:
     struct TModal {
