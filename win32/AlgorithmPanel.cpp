@@ -13,7 +13,8 @@ constexpr int Pitch = 24;
 constexpr int ListHeight = 300; // the drop-down lists of the choice boxes
 } // namespace
 
-void BuildAlgorithmPanel(TLayout& layout, HWND parent, RECT area, TAlgorithmEditor& editor) {
+void BuildAlgorithmPanel(TLayout& layout, HWND parent, RECT area, TAlgorithmEditor& editor,
+                         std::function<void()> onTotalTime) {
     using TA = TAlgorithmEditor;
     const int left = area.left + Margin;
     const int width = area.right - 2 * Margin;
@@ -70,9 +71,11 @@ void BuildAlgorithmPanel(TLayout& layout, HWND parent, RECT area, TAlgorithmEdit
                            {stageX(s), y, column - Gap, 20}, parent, TFontKind::Normal, WS_EX_STATICEDGE));
     y += Pitch;
     rowLabel(TA::TotalTimeLabel);
-    Bind(*editor.TotalTime, layout.Create(WC_STATICW, L"", WS_VISIBLE | SS_CENTER | SS_CENTERIMAGE,
-                                          {stageX(0), y, column * TA::Stages - Gap, 20}, parent,
-                                          TFontKind::Normal, WS_EX_STATICEDGE));
+    HWND total = layout.Create(WC_STATICW, L"", WS_VISIBLE | SS_CENTER | SS_CENTERIMAGE,
+                               {stageX(0), y, column * TA::Stages - Gap, 20}, parent, TFontKind::Normal,
+                               WS_EX_STATICEDGE);
+    Bind(*editor.TotalTime, total);
+    OnClick(total, std::move(onTotalTime));
     y += Pitch + 2;
 
     heading(TA::ZoneHeading);

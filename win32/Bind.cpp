@@ -543,6 +543,17 @@ void Bind(TForm& control, HWND window) {
     });
 }
 
+void OnClick(HWND window, std::function<void()> click) {
+    auto* binding = static_cast<TBinding*>(GetPropW(window, BindingProperty));
+    if (!binding)
+        return;
+    SetWindowLongW(window, GWL_STYLE, GetWindowLongW(window, GWL_STYLE) | SS_NOTIFY);
+    binding->Command = [click = std::move(click)](WORD code, WORD) {
+        if (code == STN_CLICKED)
+            click();
+    };
+}
+
 void Follow(TControl& control, HWND window, std::function<void()> follow) {
     auto binding = Attach(nullptr, window, false);
     binding->Show = [follow = std::move(follow)](HWND) { follow(); };

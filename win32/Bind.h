@@ -55,6 +55,9 @@ void Bind(TTimer& control, HWND window);
 // A window's caption and enabled state; showing and closing stay with the window.
 void Bind(TForm& control, HWND window);
 
+// A click on a bound window that is no button of its own (the total time opens the timeline).
+void OnClick(HWND window, std::function<void()> click);
+
 // Runs follow() now and after every change of the control, for as long as window lives.
 void Follow(TControl& control, HWND window, std::function<void()> follow);
 

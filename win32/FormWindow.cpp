@@ -18,7 +18,8 @@ TFormWindow::TFormWindow(TForm& form, HWND owner, bool modal, POINT place) : FFo
     Follow(form, FHandle, [this] {
         RECT client{};
         GetClientRect(FHandle, &client);
-        if (client.bottom != Scaled(FForm.Height(), Layout.Dpi())) {
+        // A dialog's height follows its form's; an ordinary window keeps the size the user gives it.
+        if (Modal && client.bottom != Scaled(FForm.Height(), Layout.Dpi())) {
             SetClientSize(FForm.Width, FForm.Height());
             if (OnResize)
                 OnResize();
@@ -34,6 +35,8 @@ TFormWindow::TFormWindow(TForm& form, HWND owner, bool modal, POINT place) : FFo
 }
 
 LRESULT TFormWindow::Message(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_SIZE && OnResize && !Modal)
+        OnResize();
     if (message == WM_CLOSE) {
         if (OnCloseBox)
             OnCloseBox();

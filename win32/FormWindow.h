@@ -12,7 +12,8 @@ public:
     // place: where an ordinary window's frame goes on the screen, in design pixels.
     TFormWindow(TForm& form, HWND owner, bool modal, POINT place = {0, 0});
     std::function<void()> OnCloseBox;
-    // Height follows the form's (the connection dialog's parameter group).
+    // A dialog's height has followed its form's (the connection dialog's parameter group), or
+    // the user has resized an ordinary window.
     std::function<void()> OnResize;
     TLayout& Controls() { return Layout; }
     TForm& Form() { return FForm; }

@@ -3,6 +3,7 @@
 #include "FormWindow.h"
 #include "Panels.h"
 #include "Pictures.h"
+#include "TimelineWindow.h"
 #include "app/UnitMain.h"
 #include "base/WideText.h"
 #include <cctype>
@@ -56,9 +57,10 @@ TMainWindow::TMainWindow(TMain& main) : Main(main) {
                           Main.Algorithms.LenMes);
     Layout.Create(WC_STATICW, L"", WS_VISIBLE | SS_ETCHEDVERT, {LeftPanelWidth, bodyTop, 2, bodyHeight},
                   FHandle);
+    // A click on the total evacuation time opens the timeline of the shown input.
     BuildAlgorithmPanel(Layout, FHandle,
                         {LeftPanelWidth + 2, bodyTop, Main.Width - LeftPanelWidth - 2, bodyHeight},
-                        Main.Algorithms);
+                        Main.Algorithms, [this] { Main.Timeline.Open(); });
 
     StatusBar = CreateWindowExW(0, STATUSCLASSNAMEW, L"", WS_CHILD | WS_VISIBLE, 0, 0, 0, 0, FHandle, nullptr,
                                 GetModuleHandleW(nullptr), nullptr);
@@ -81,6 +83,7 @@ TMainWindow::TMainWindow(TMain& main) : Main(main) {
                                   {0, 0, Main.FormPort.Width, Main.FormPort.Height()}, PortWindow->Handle()));
 
     SetKeyHandler([this](const MSG& key) { return ShortCut(key); });
+    TimelineWindow = std::make_unique<TTimelineWindow>(Main.Timeline, FHandle);
     // Worker threads post; the call runs here, in whichever message loop is running.
     HWND window = FHandle;
     Main.HandOver.SetWakeHook([window] { PostMessageW(window, HandOverMessage, 0, 0); });
@@ -106,6 +109,7 @@ TMainWindow::TMainWindow(TMain& main) : Main(main) {
 TMainWindow::~TMainWindow() {
     SetKeyHandler({});
     Main.HandOver.SetWakeHook({});
+    TimelineWindow.reset();
     PortWindow.reset();
     DbgWindow.reset();
 }
@@ -122,7 +126,6 @@ void TMainWindow::MakeToolBar() {
                                 CCS_NODIVIDER | CCS_NOPARENTALIGN,
                             {2, 2, Main.Width - 4, ToolBarHeight - 4}, FHandle, TFontKind::Small);
     SendMessageW(ToolBar, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
-    SendMessageW(ToolBar, TB_SETEXTENDEDSTYLE, 0, TBSTYLE_EX_DRAWDDARROWS);
     const int picture = Scaled(ToolPictureSize, dpi);
     HIMAGELIST pictures = ImageList_Create(picture, picture, ILC_COLOR32, 0, 10);
     std::vector<TBBUTTON> buttons;
@@ -145,10 +148,19 @@ void TMainWindow::MakeToolBar() {
     }
     SendMessageW(ToolBar, TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(pictures));
     SendMessageW(ToolBar, TB_ADDBUTTONSW, buttons.size(), reinterpret_cast<LPARAM>(buttons.data()));
+    // A button with a list (Open) shows the list's arrow apart from the button itself.
+    SendMessageW(ToolBar, TB_SETEXTENDEDSTYLE, 0, TBSTYLE_EX_DRAWDDARROWS);
     SendMessageW(ToolBar, TB_SETBUTTONSIZE, 0,
                  MAKELPARAM(Scaled(ToolButtonSize.cx, dpi), Scaled(ToolButtonSize.cy, dpi)));
-    SendMessageW(ToolBar, TB_SETBUTTONWIDTH, 0,
-                 MAKELPARAM(Scaled(ToolButtonSize.cx, dpi), Scaled(ToolButtonSize.cx, dpi)));
+    for (size_t i = 0; i < Main.ToolBar1.size(); ++i)
+        if (!Main.ToolBar1[i]->IsSeparator) {
+            // Every button is as wide; a list's arrow takes its part of that width.
+            TBBUTTONINFOW size{};
+            size.cbSize = sizeof size;
+            size.dwMask = TBIF_SIZE;
+            size.cx = static_cast<WORD>(Scaled(ToolButtonSize.cx, dpi));
+            SendMessageW(ToolBar, TB_SETBUTTONINFOW, ToolCommandBase + i, reinterpret_cast<LPARAM>(&size));
+        }
     for (size_t i = 0; i < Main.ToolBar1.size(); ++i)
         if (!Main.ToolBar1[i]->IsSeparator)
             BindTool(*Main.ToolBar1[i], ToolBar, ToolCommandBase + static_cast<int>(i));
@@ -189,6 +201,12 @@ LRESULT TMainWindow::Message(UINT message, WPARAM wParam, LPARAM lParam) {
         if (header.code == TBN_DROPDOWN && header.hwndFrom == ToolBar) {
             ShowMenu(reinterpret_cast<const NMTOOLBARW&>(header).iItem);
             return TBDDRET_DEFAULT;
+        }
+        // The right button opens a button's list too, where the list's arrow is not drawn.
+        if (header.code == NM_RCLICK && header.hwndFrom == ToolBar) {
+            const auto& click = reinterpret_cast<const NMMOUSE&>(header);
+            ShowMenu(static_cast<int>(click.dwItemSpec));
+            return TRUE;
         }
         // The toolbar's tool tips: the button's hint, which says its keys too.
         const auto index = static_cast<size_t>(header.idFrom) - ToolCommandBase;
@@ -245,6 +263,7 @@ void TMainWindow::ShowMenu(int command) {
     RECT button{};
     SendMessageW(ToolBar, TB_GETRECT, static_cast<WPARAM>(command), reinterpret_cast<LPARAM>(&button));
     MapWindowPoints(ToolBar, nullptr, reinterpret_cast<POINT*>(&button), 2);
+    SetForegroundWindow(FHandle);
     const auto chosen = static_cast<size_t>(TrackPopupMenu(menu, TPM_RETURNCMD | TPM_LEFTALIGN | TPM_TOPALIGN,
                                                            button.left, button.bottom, 0, FHandle, nullptr));
     DestroyMenu(menu);

@@ -35,6 +35,7 @@ private:
     HWND StatusBar = nullptr;
     std::unique_ptr<TFormWindow> DbgWindow;
     std::unique_ptr<TFormWindow> PortWindow;
+    std::unique_ptr<TFormWindow> TimelineWindow;
     bool Closing = false;
     std::wstring TipText;
 };

@@ -1,5 +1,6 @@
 #pragma once
 #include "Native.h"
+#include <functional>
 
 class TAlgorithmEditor;
 class TCompositionRules;
@@ -9,4 +10,6 @@ class TValueListEditor;
 // headless ones, in the given design area of parent.
 void BuildCompositionPanel(TLayout& layout, HWND parent, RECT area, TCompositionRules& rules,
                            TValueListEditor& lengths);
-void BuildAlgorithmPanel(TLayout& layout, HWND parent, RECT area, TAlgorithmEditor& editor);
+// onTotalTime: a click on the total evacuation time.
+void BuildAlgorithmPanel(TLayout& layout, HWND parent, RECT area, TAlgorithmEditor& editor,
+                         std::function<void()> onTotalTime);
