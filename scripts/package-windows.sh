@@ -15,7 +15,8 @@ version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$out/CMakeCache.txt")
 name="VarokConfig-$version-win64"
 stage="$out/package/$name"
 rm -rf "$out/package" && mkdir -p "$stage"
-cmake --install "$out" --prefix "$stage" >/dev/null
+# Stripped: the programs carry no debugging information.
+cmake --install "$out" --prefix "$stage" --strip >/dev/null
 for file in VarokConfig.exe varokconfig-cli.exe README.md examples/Office-Building.usr examples/Office-Building.ini; do
     [ -f "$stage/$file" ] || { echo "The package lacks $file" >&2; exit 1; }
 done

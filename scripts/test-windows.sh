@@ -22,7 +22,7 @@ out=build-windows
 cmake -S . -B "$out" -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake >/dev/null
 cmake --build "$out" -j"$jobs"
 rm -rf "$out/install"
-cmake --install "$out" --prefix "$out/install" >/dev/null
+cmake --install "$out" --prefix "$out/install" --strip >/dev/null
 for file in VarokConfig.exe varokconfig-cli.exe README.md examples/Office-Building.usr examples/Office-Building.ini; do
     [ -f "$out/install/$file" ] || { echo "The install folder lacks $file" >&2; exit 1; }
 done
@@ -39,8 +39,12 @@ wine=$(command -v wine64 || command -v wine)
 wineserver -p60 >/dev/null 2>&1 || true
 [ -f "$WINEPREFIX/system.reg" ] || wineboot -i >/dev/null 2>&1
 # A copied folder must run on a bare Windows: every DLL the programs import is one of the
-# system's own (no runtime DLL of the compiler, no toolkit).
+# system's own (no runtime DLL of the compiler, no toolkit). They are handed out stripped.
 for exe in VarokConfig.exe varokconfig-cli.exe; do
+    if x86_64-w64-mingw32-objdump -h "$out/install/$exe" | grep -q '\.debug_'; then
+        echo "$exe is not stripped" >&2
+        exit 1
+    fi
     for dll in $(x86_64-w64-mingw32-objdump -p "$out/install/$exe" | sed -n 's/^\s*DLL Name: //p'); do
         if [ ! -f "$WINEPREFIX/drive_c/windows/system32/${dll,,}" ] || [[ ${dll,,} =~ ^lib(stdc|gcc|winpthread) ]]; then
             echo "$exe needs $dll, which is not one of the system's DLLs" >&2
@@ -142,7 +146,7 @@ sim6=${sims[-1]}
 driver=$!
 # The driver says when its window is worth a picture and waits for it.
 while kill -0 "$driver" 2>/dev/null; do
-    for shot in $(sed -n 's/^SIGNAL //p' "$run/driver.log" | tr -d '\r'); do
+    for shot in $(sed -n 's/^SIGNAL //p' "$run/driver.log" 2>/dev/null | tr -d '\r'); do
         [ -f "$run/$shot.done" ] && continue
         import -window root "$run/$shot.png" || true
         touch "$run/$shot.done"

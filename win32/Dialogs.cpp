@@ -39,18 +39,21 @@ std::unique_ptr<TFormWindow> ConnectionDialog(TSetComPort& form, HWND owner) {
          layout.Create(WC_BUTTONW, L"", WS_VISIBLE | WS_TABSTOP | BS_CHECKBOX, {16, 14, 300, 20}, w));
     HWND ok = Button(layout, w, {0, 0, ButtonSize.cx, ButtonSize.cy}, IDOK, true);
     Bind(form.Button1, ok);
-    HWND label = layout.Create(WC_STATICW, L"", WS_VISIBLE, {16, 50, 194, 18}, w);
-    Bind(form.ComboBoxPort, Combo(layout, w, {214, 46, 100, ListHeight}, form.ComboBoxPort.Editable));
+    HWND label = layout.Create(WC_STATICW, L"", WS_VISIBLE, {16, 42, form.Width - 32, 18}, w);
+    // The box takes the dialog's width under its label: a port that exists is listed with its
+    // device and adapter.
+    Bind(form.ComboBoxPort,
+         Combo(layout, w, {16, 62, form.Width - 32, ListHeight}, form.ComboBoxPort.Editable));
     Bind(form.Label1, label);
-    Bind(form.ButtonParam, Button(layout, w, {16, 80, 150, ButtonSize.cy}, 0));
+    Bind(form.ButtonParam, Button(layout, w, {16, 94, 150, ButtonSize.cy}, 0));
 
-    HWND group = CreatePanel(layout, {8, 116, form.Width - 16, TSetComPort::GroupHeight - 7}, w);
+    HWND group = CreatePanel(layout, {8, 128, form.Width - 16, TSetComPort::GroupHeight - 7}, w);
     layout.Create(WC_BUTTONW, L"", WS_VISIBLE | BS_GROUPBOX,
                   {0, 0, form.Width - 16, TSetComPort::GroupHeight - 7}, group);
     Bind(form.GroupBox1, group);
-    layout.Create(WC_STATICW, L"Speed", WS_VISIBLE, {10, 16, 44, 18}, group);
+    Bind(form.LabelSpeed, layout.Create(WC_STATICW, L"", WS_VISIBLE, {10, 16, 44, 18}, group));
     Bind(form.ComboBoxSpeed, Combo(layout, group, {56, 12, 90, ListHeight}, form.ComboBoxSpeed.Editable));
-    layout.Create(WC_STATICW, L"Control", WS_VISIBLE, {160, 16, 48, 18}, group);
+    Bind(form.LabelControl, layout.Create(WC_STATICW, L"", WS_VISIBLE, {160, 16, 48, 18}, group));
     Bind(form.ComboBoxControl,
          Combo(layout, group, {208, 12, 90, ListHeight}, form.ComboBoxControl.Editable));
     int x = 8;

@@ -69,6 +69,8 @@ TMainWindow::TMainWindow(TMain& main) : Main(main) {
 
     MakePanelScan();
     Bind(Main.Timer, FHandle);
+    // The link's wait for each reply.
+    Bind(Main.Link.ReplyTimer, FHandle);
     // Made after the main window, the image view before the traffic log, so the log comes in front.
     DbgWindow = std::make_unique<TFormWindow>(Main.Dbg, FHandle, false, POINT{Main.Dbg.Left, Main.Dbg.Top});
     Bind(Main.Dbg.SG, DbgWindow->Controls().Create(
