@@ -18,11 +18,11 @@ DbgView::DbgView(TDbg& form, QWidget* parent) : FormWindow(form, QPoint(form.Lef
     column->setContentsMargins(0, 0, 0, 0);
     column->addWidget(table);
 
-    QFont tiny = table->font();
-    tiny.setPixelSize(FontPixels);
-    tiny.setStyleHint(QFont::Monospace);
-    tiny.setFamily(QStringLiteral("monospace"));
-    table->setFont(tiny);
+    QFont cells = table->font();
+    cells.setPixelSize(FontPixels);
+    cells.setStyleHint(QFont::Monospace);
+    cells.setFamily(QStringLiteral("monospace"));
+    table->setFont(cells);
     table->setModel(new StringGridModel(grid, table));
     table->setEditTriggers(QAbstractItemView::NoEditTriggers);
     table->setWordWrap(false);
@@ -31,8 +31,8 @@ DbgView::DbgView(TDbg& form, QWidget* parent) : FormWindow(form, QPoint(form.Lef
     // scroll; their cells in the body are hidden.
     QHeaderView* across = table->horizontalHeader();
     QHeaderView* down = table->verticalHeader();
-    across->setFont(tiny);
-    down->setFont(tiny);
+    across->setFont(cells);
+    down->setFont(cells);
     across->setSectionResizeMode(QHeaderView::Fixed);
     down->setSectionResizeMode(QHeaderView::Fixed);
     across->setMinimumSectionSize(1);

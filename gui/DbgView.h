@@ -3,7 +3,7 @@
 
 class TDbg;
 
-// The image view window "Dbg": the byte grid in a tiny font, header row and address
+// The image view window "Dbg": the byte grid in a readable fixed-width font, header row and address
 // column fixed while the bits scroll.
 class DbgView : public FormWindow {
 public:
