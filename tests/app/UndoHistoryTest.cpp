@@ -14,8 +14,6 @@ std::string Screen(TMain& main) {
     std::vector<TControl*> all = main.Algorithms.GridControls();
     for (TControl* c : main.Composition.Controls())
         all.push_back(c);
-    for (auto& b : main.Algorithms.InputButtons)
-        all.push_back(b.get());
     for (TControl* c : all) {
         if (auto* box = dynamic_cast<TComboBox*>(c))
             add(*c, std::to_string(box->ItemIndex()) + box->Text() + std::to_string(box->Count()));
@@ -32,20 +30,16 @@ std::string Screen(TMain& main) {
     return shown;
 }
 
-struct TSeen {
-    ConfigImage Image;
-    std::vector<std::string> Lengths;
-    std::string Screen;
-    bool operator==(const TSeen&) const = default;
-};
+// What a step changes (the bytes and the lengths), and everything the editor shows.
+using TSeen = std::pair<std::string, std::string>;
 
 class UndoHistory : public MainFixture {
 protected:
     TSeen Seen() {
-        std::vector<std::string> lengths;
+        std::string data(reinterpret_cast<const char*>(Main->Image.Data()), ConfigImage::Size());
         for (int k = 1; k <= 72; ++k)
-            lengths.push_back(Editor().LenMes.Value(k));
-        return {Main->Image, lengths, Screen(*Main)};
+            data += "|" + Editor().LenMes.Value(k);
+        return {data, Screen(*Main)};
     }
     // A whole read from a controller holding `memory`.
     void Read(const ConfigImage& memory) {
@@ -62,38 +56,28 @@ protected:
     void Act(std::mt19937& random) {
         auto pick = [&random](int n) { return static_cast<int>(random() % static_cast<unsigned>(n)); };
         const int s = pick(8);
+        TComboBox* fields[] = {&Message(s), &Repeats(s), &Pause(s)};
+        TComboBox* counts[] = {&Panel().ComboBox54, &Panel().ComboBox55, &Panel().ComboBox56,
+                               &Panel().ComboBox57, &Panel().ComboBox58};
+        TComboBox& field = *fields[pick(3)];
+        TComboBox& count = *counts[pick(5)];
         switch (pick(9)) {
         case 0:
-            Stage(s).Click();
-            break;
-        case 1: {
-            TComboBox* boxes[] = {&Message(s), &Repeats(s), &Pause(s)};
-            TComboBox& box = *boxes[pick(3)];
-            box.Select(pick(std::min(box.Count(), 4)));
-            break;
-        }
+            return Stage(s).Click();
+        case 1:
+            return field.Select(pick(std::min(field.Count(), 4)));
         case 2:
-            Editor().ZoneButton(s, pick(8)).Click();
-            break;
+            return Editor().ZoneButton(s, pick(8)).Click();
         case 3:
-            Editor().RelayBox(s, pick(8), pick(2)).Click();
-            break;
-        case 4: {
-            TComboBox* counts[] = {&Panel().ComboBox54, &Panel().ComboBox55, &Panel().ComboBox56,
-                                   &Panel().ComboBox57, &Panel().ComboBox58};
-            TComboBox& box = *counts[pick(5)];
-            box.Select(pick(box.Count()));
-            break;
-        }
+            return Editor().RelayBox(s, pick(8), pick(2)).Click();
+        case 4:
+            return count.Select(pick(count.Count()));
         case 5:
-            Panel().CBMuz[static_cast<size_t>(s)]->Click();
-            break;
+            return Panel().CBMuz[static_cast<size_t>(s)]->Click();
         case 6:
-            Editor().LenMes.EditValue(1 + pick(4), std::to_string(pick(3)));
-            break;
+            return Editor().LenMes.EditValue(1 + pick(4), std::to_string(pick(3)));
         case 7:
-            ShowInput(pick(8));
-            break;
+            return ShowInput(pick(8));
         default: {
             ConfigImage memory;
             for (size_t i = 0; i < ConfigImage::Size(); ++i)
@@ -121,28 +105,25 @@ TEST_F(UndoHistory, EveryStepGoesBackAndForthExactly) {
         ASSERT_TRUE(Main->OpenProject(dir.File("start.usr")));
         ShowInput(static_cast<int>(random() % 8));
 
-        struct TStep {
-            TSeen Before, After;
-        };
-        std::vector<TStep> done, undone;
+        std::vector<std::pair<TSeen, TSeen>> done, undone; // before and after each step
         for (int action = 0; action < 150; ++action) {
             const TSeen before = Seen();
             Act(random);
             const TSeen after = Seen();
-            if (after.Image != before.Image || after.Lengths != before.Lengths) {
+            if (after.first != before.first) {
                 done.push_back({before, after});
                 undone.clear();
             }
             if (random() % 10 == 0) {
                 for (int n = static_cast<int>(random() % 6); n > 0 && !done.empty(); --n) {
                     Main->TBUndo.Click();
-                    ASSERT_TRUE(Seen() == done.back().Before) << "undo after action " << action;
+                    ASSERT_TRUE(Seen() == done.back().first) << "undo after action " << action;
                     undone.push_back(done.back());
                     done.pop_back();
                 }
                 for (int n = static_cast<int>(random() % 3); n > 0 && !undone.empty(); --n) {
                     Main->TBRedo.Click();
-                    ASSERT_TRUE(Seen() == undone.back().After) << "redo after action " << action;
+                    ASSERT_TRUE(Seen() == undone.back().second) << "redo after action " << action;
                     done.push_back(undone.back());
                     undone.pop_back();
                 }
