@@ -26,7 +26,8 @@ TEST(SimOptions, AcceptedCommandLines) {
     auto all = ParseSimOptions(
         Words("--com 255 --ports d --image a.usr --save b.usr --pace --silent "
               "--probe-answer 0x55 --split 10 --stuck-block 07E0 --reply-address 0xffff "
-              "--stop-after 0 --bad-crc --hangup-after 5 --fixed-reply-address 0100 --probe-length 3"),
+              "--stop-after 0 --bad-crc --hangup-after 5 --fixed-reply-address 0100 --probe-length 3 "
+              "--noise 0.05 --seed 7"),
         error);
     ASSERT_TRUE(all) << error;
     EXPECT_EQ(all->ComNumber, 255);
@@ -41,6 +42,8 @@ TEST(SimOptions, AcceptedCommandLines) {
     EXPECT_EQ(all->Faults.HangupAfter, 5u);
     EXPECT_EQ(all->Faults.FixedReplyAddress, 0x0100);
     EXPECT_EQ(all->Faults.ProbeLength, 3u);
+    EXPECT_EQ(all->Faults.Noise, 0.05);
+    EXPECT_EQ(all->Faults.Seed, 7u);
 }
 
 TEST(SimOptions, UsageErrors) {
@@ -63,6 +66,10 @@ TEST(SimOptions, UsageErrors) {
         "--ports d --com 3 --probe-length 0",
         "--ports d --com 3 --probe-length 6",
         "--ports d --com 3 --hangup-after 0",
+        "--ports d --com 3 --noise 1.5",
+        "--ports d --com 3 --noise -0.1",
+        "--ports d --com 3 --noise 1%",
+        "--ports d --com 3 --seed x",
         "--ports d --com 3 --frobnicate",
         "--ports d --com 3 stray",
     };
