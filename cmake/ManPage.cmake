@@ -1,5 +1,5 @@
-# varok_man_page(TARGET DESCRIPTION): the program's manual page, made at build time from its --help
-# by help2man and installed in section 1. Left out where the program cannot run here (a cross
+# varok_man_page(TARGET DESCRIPTION [COMMANDS]): the program's manual page, made at build time from
+# its --help by help2man and installed in section 1; with COMMANDS also from each command's --help. Left out where the program cannot run here (a cross
 # build), in sanitizer builds (never installed) and without help2man (a note says so).
 find_program(VAROK_HELP2MAN help2man)
 if(NOT VAROK_HELP2MAN AND NOT WIN32)
@@ -10,11 +10,20 @@ function(varok_man_page target description)
     return()
   endif()
   set(page ${CMAKE_BINARY_DIR}/man/${target}.1)
+  set(commands)
+  set(include)
+  if(ARGN STREQUAL "COMMANDS")
+    set(include ${CMAKE_BINARY_DIR}/man/${target}-commands.h2m)
+    set(commands COMMAND ${CMAKE_COMMAND} -DPROGRAM=$<TARGET_FILE:${target}> -DOUT=${include}
+                 -P ${PROJECT_SOURCE_DIR}/cmake/ManCommands.cmake)
+    set(include --include=${include})
+  endif()
   add_custom_command(OUTPUT ${page}
     COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/man
-    COMMAND ${VAROK_HELP2MAN} --no-info --section=1 --version-string=${PROJECT_VERSION}
+    ${commands}
+    COMMAND ${VAROK_HELP2MAN} --no-info --locale=C.UTF-8 --section=1 --version-string=${PROJECT_VERSION} ${include}
             "--name=${description}" --output=${page} $<TARGET_FILE:${target}>
-    DEPENDS ${target}
+    DEPENDS ${target} ${PROJECT_SOURCE_DIR}/cmake/ManCommands.cmake
     COMMENT "Manual page ${target}.1"
     VERBATIM)
   add_custom_target(${target}_man ALL DEPENDS ${page})

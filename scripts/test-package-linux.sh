@@ -38,6 +38,9 @@ problems=$(desktop-file-validate "$work/root/usr/share/applications/varokconfig.
 grep -qx 'MimeType=application/x-varokconfig-project;' "$work/root/usr/share/applications/varokconfig.desktop" ||
     fail "the desktop entry takes no projects"
 xmllint --noout "$work/root/usr/share/mime/packages/varokconfig.xml"
+# The tool's manual page holds every command's options, the system's texts in UTF-8.
+grep -q 'Подключено на COM 3' "$work/root/usr/share/man/man1/varokconfig-cli.1" &&
+    grep -q 'backup FILE' "$work/root/usr/share/man/man1/varokconfig-cli.1" || fail "the manual page lacks the commands"
 for program in varokconfig varokconfig-cli verda-sim; do
     file "$work/root/usr/bin/$program" | grep -q ', stripped' || fail "$program is not stripped"
 done
