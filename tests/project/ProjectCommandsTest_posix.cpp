@@ -2,6 +2,7 @@
 #include "ProjectCommands.h"
 #include <csignal>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -64,4 +65,24 @@ TEST_F(ProjectCommands, AFullDiskFailsTheSaveWithoutLosingTheOldFile) {
     EXPECT_FALSE(std::filesystem::exists(Dir.File("new.usr")));
     EXPECT_EQ(TempDir::Read(Dir.File("new.ini")), side);
     EXPECT_FALSE(Main->Saved);
+}
+
+// A FIFO chosen as the project, or as its side file, must not freeze the window: the project is
+// refused, the side file taken as missing, both at once.
+TEST_F(ProjectCommands, AFifoNeverFreezesOpen) {
+    Edit();
+    const ConfigImage image = Main->Image;
+    ASSERT_EQ(mkfifo(Dir.File("fifo.usr").c_str(), 0666), 0);
+    Open(Dir.File("fifo.usr"));
+    ASSERT_EQ(Ui.Boxes.size(), 1u);
+    EXPECT_EQ(Ui.Boxes[0].Text,
+              "Не удалось открыть файл " + Dir.File("fifo.usr") + "\nnot a regular file but a FIFO");
+    EXPECT_EQ(Main->Image, image);
+
+    TempDir::Write(Dir.File("p.usr"), std::string(2048, '\0'));
+    ASSERT_EQ(mkfifo(Dir.File("p.ini").c_str(), 0666), 0);
+    Open(Dir.File("p.usr"));
+    EXPECT_EQ(Ui.Boxes.size(), 1u);
+    ASSERT_FALSE(Ui.Notes.empty());
+    EXPECT_NE(Ui.Notes.back().find("p.ini: not a regular file but a FIFO"), std::string::npos);
 }
