@@ -326,8 +326,16 @@ int BuildCommand(const std::vector<std::string>& args, std::string& usageError) 
     }
     // As the editor's Save: the side file made ready first, then both written.
     TIniFile side;
-    if (!ProjectFile::PrepareLengths(side, sideFile, *config.Lengths, error) ||
-        !ProjectFile::WriteProject(output, bytes, side, error)) {
+    if (!ProjectFile::PrepareLengths(side, sideFile, *config.Lengths, error)) {
+        std::cerr << error << std::endl;
+        return ExitFile;
+    }
+    // A Windows-1251 side file would store such a length with '?' in its place.
+    for (size_t k = 0; k < config.Lengths->size(); ++k)
+        if (!side.Holds((*config.Lengths)[k]))
+            return usage(source + ": messageLengths[" + std::to_string(k) + "]: characters " + sideFile +
+                         " cannot hold (it is Windows-1251)");
+    if (!ProjectFile::WriteProject(output, bytes, side, error)) {
         std::cerr << error << std::endl;
         return ExitFile;
     }

@@ -98,6 +98,13 @@ std::string RandomImage(std::mt19937& random) {
     return image;
 }
 
+std::string Repeated(const std::string& text, int times) {
+    std::string out;
+    while (times-- > 0)
+        out += text;
+    return out;
+}
+
 // Lengths as the editor saves them: any text on one line without surrounding blanks.
 std::vector<std::string> RandomLengths(std::mt19937& random) {
     const std::vector<std::string> texts = {"0", "12", "7", "-5", "abc", "пять", "1 5", "99999999999"};
@@ -139,6 +146,7 @@ TEST_F(CliConfig, ShowJsonThenBuildGivesBackTheProjectByteForByte) {
          "raw[0].bytes: byte 0 sets bits the editor interprets"},
         {R"({"inputs": [{"stages": [{"zone": [1]}]}]})", "inputs[0].stages[0].zone: not a key"},
         {"{\"composition\": {\n  \"gong\": tru}}", "no valid JSON: line 2, column 11"},
+        {"{\"messageLengths\": [\"五\"" + Repeated(", \"0\"", 71) + "]}", "messageLengths[0]: characters"},
     };
     for (const auto& [json, message] : faults) {
         SCOPED_TRACE(json);
