@@ -95,7 +95,7 @@ private:
             if (!String(key))
                 return false;
             for (const auto& member : value.Members)
-                if (member.first == key) {
+                if (member.Key == key) {
                     At = keyAt;
                     return Fail("the key \"" + key + "\" twice");
                 }
@@ -104,8 +104,8 @@ private:
                 return Fail("':' expected");
             ++At;
             Blanks();
-            value.Members.emplace_back(key, TJsonValue{});
-            if (!Value(value.Members.back().second, depth))
+            value.Members.push_back({key, {}});
+            if (!Value(value.Members.back().Value, depth))
                 return false;
             Blanks();
             if (At < Text.size() && Text[At] == ',') {

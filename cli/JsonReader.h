@@ -2,8 +2,9 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
-#include <utility>
 #include <vector>
+
+struct TJsonMember;
 
 // One JSON value, read whole into memory; object members keep their order.
 struct TJsonValue {
@@ -15,7 +16,12 @@ struct TJsonValue {
     int64_t Int = 0;
     std::string String; // UTF-8
     std::vector<TJsonValue> Items;
-    std::vector<std::pair<std::string, TJsonValue>> Members;
+    std::vector<TJsonMember> Members;
+};
+
+struct TJsonMember {
+    std::string Key;
+    TJsonValue Value;
 };
 
 // Reads one JSON document (RFC 8259: UTF-8, nothing but blanks around the value, no key twice
