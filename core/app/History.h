@@ -19,7 +19,6 @@ public:
         // the other console's last edit).
         int FireChoices = 0;
         int AnnouncerChoices = 0;
-        bool operator==(const TState&) const = default;
     };
     // Steps kept; the oldest go first (each holds two whole images).
     static constexpr size_t Limit = 200;

@@ -49,12 +49,6 @@ void TSettings::AddRecent(const std::string& path) {
     WriteRecent(list);
 }
 
-void TSettings::RemoveRecent(const std::string& path) {
-    std::vector<std::string> list = Recent();
-    std::erase(list, path);
-    WriteRecent(list);
-}
-
 std::string TSettings::Read(std::string_view section, std::string_view key,
                             std::string_view defaultValue) const {
     return File.ReadString(section, key, defaultValue);

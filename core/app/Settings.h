@@ -22,12 +22,10 @@ public:
     void Load(const std::string& fileName);
     // Writes the file, creating its folder; false with a message when that fails.
     bool Store(std::string& error);
-    const std::string& FileName() const { return Name; }
 
     std::vector<std::string> Recent() const;
     // Puts a project first in the list, once, keeping the newest RecentCount.
     void AddRecent(const std::string& path);
-    void RemoveRecent(const std::string& path);
 
     std::string Read(std::string_view section, std::string_view key,
                      std::string_view defaultValue = {}) const;
