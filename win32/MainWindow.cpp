@@ -142,7 +142,8 @@ void TMainWindow::MakeToolBar() {
             HICON icon = ToolPicture(button.Name, picture);
             entry.iBitmap = icon ? ImageList_AddIcon(pictures, icon) : I_IMAGENONE;
             entry.fsStyle =
-                static_cast<BYTE>(BTNS_BUTTON | (button.Kind == TButtonKind::Toggle ? BTNS_CHECK : 0));
+                static_cast<BYTE>(BTNS_BUTTON | (button.Kind == TButtonKind::Toggle ? BTNS_CHECK : 0) |
+                                  (button.Menu.empty() ? 0 : BTNS_DROPDOWN));
             entry.fsState = TBSTATE_ENABLED;
             entry.iString = reinterpret_cast<INT_PTR>(L"");
         }
