@@ -142,6 +142,18 @@ bool TWin32Ui::OpenInTextEditor(const std::string& path) {
                ShellExecuteW(Parent, L"open", L"notepad.exe", file.c_str(), nullptr, SW_SHOWNORMAL)) > 32;
 }
 
+TBrowserAnswer TWin32Ui::OfferInBrowser(const std::string& caption, const std::string& question,
+                                        const std::string& path) {
+    if (MessageBoxW(Parent, WideText(question).c_str(), WideText(caption).c_str(),
+                    MB_YESNO | MB_ICONQUESTION) != IDYES)
+        return TBrowserAnswer::Declined;
+    const std::wstring file = WideText(path);
+    return reinterpret_cast<INT_PTR>(
+               ShellExecuteW(Parent, L"open", file.c_str(), nullptr, nullptr, SW_SHOWNORMAL)) > 32
+               ? TBrowserAnswer::Opened
+               : TBrowserAnswer::NotStarted;
+}
+
 std::string TWin32Ui::SettingsFile() {
     return TSettings::DefaultFile();
 }

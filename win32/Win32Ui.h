@@ -32,6 +32,9 @@ public:
     // A form nobody registered a window for cannot be shown: it answers Cancel.
     TModalResult ShowModal(TForm& form) override;
     bool OpenInTextEditor(const std::string& path) override;
+    // Asks with Yes and No; Yes hands the file to the browser the system opens it with.
+    TBrowserAnswer OfferInBrowser(const std::string& caption, const std::string& question,
+                                  const std::string& path) override;
     // %APPDATA%\VarokConfig\varokconfig.ini.
     std::string SettingsFile() override;
 
