@@ -1,5 +1,6 @@
 #include "LinkSession.h"
 #include "project/FileUtil.h"
+#include "project/ProjectFile.h"
 #include <algorithm>
 #include <ostream>
 #include <unistd.h>
@@ -84,11 +85,16 @@ int TLinkSession::ReadImage(std::string& bytes) {
 
 int TLinkSession::Write() {
     std::string bytes, error;
-    if (ReadFileBytes(Options.Project, bytes, error, Layout::ImageSize) != TReadStatus::Read) {
+    uint64_t size = 0;
+    if (ReadFileBytes(Options.Project, bytes, error, Layout::ImageSize, nullptr, &size) !=
+        TReadStatus::Read) {
         Err << (error.empty() ? "Не найден файл " + Options.Project : error) << std::endl;
         return ExitFile;
     }
-    // The file's bytes as they are, not decoded into the editor; a short file is zero-filled.
+    // The file's bytes as they are, not decoded into the editor; a short file is zero-filled,
+    // and said to be.
+    if (const std::string note = ProjectFile::SizeNote(Options.Project, size); !note.empty())
+        Err << note << std::endl;
     bytes.resize(Layout::ImageSize, '\0');
     std::copy(bytes.begin(), bytes.end(), reinterpret_cast<char*>(Main.Image.Data()));
     if (const int status = Probe(); status != ExitDone)

@@ -46,6 +46,7 @@ TEST_F(CliLink, ReadAndWriteRoundTripTheImageByteForByte) {
     const std::string project = PatternBytes(1000, 9);
     TempDir::Write(Dir.File("project.usr"), project);
     ASSERT_EQ(Cli({"write", "--port", "3", "--baud", "9600", Dir.File("project.usr")}), 0) << Run->StdErr;
+    EXPECT_NE(Run->StdErr.find("размер 1000 байт вместо 2048"), std::string::npos) << Run->StdErr;
     std::string expected = project;
     expected.resize(2048, '\0');
     EXPECT_EQ(Saved(), expected);
