@@ -4,7 +4,8 @@
 using namespace LinkProtocol;
 
 namespace {
-// A request goes out at most this often when its replies cannot be trusted.
+// A request goes out at most this often when its replies cannot be trusted, and at most twice as
+// often in all (the replies that confirm others included).
 constexpr int MaxTries = 4;
 // Silence after a request: it goes out once more, then the operation ends.
 constexpr int MaxSilences = 2;
@@ -43,6 +44,7 @@ void TControllerLink::Begin(uint8_t mode) {
     Previous.reset();
     PreviousTries = 0;
     PairsMode = false;
+    NoiseSeen = false;
 }
 
 void TControllerLink::StartProbe(bool timed) {
@@ -69,8 +71,10 @@ void TControllerLink::StartWrite(const ConfigImage& image) {
 void TControllerLink::Request(uint16_t address) {
     Requested = address;
     Tries = 0;
+    Failures = 0;
     Silences = 0;
     LastBad.clear();
+    LastGood.clear();
     SendAgain();
 }
 
@@ -134,6 +138,8 @@ void TControllerLink::Frame() {
             bad = bad || header == THeader::Whole;
         }
         if (header == THeader::Whole) {
+            // Bytes skipped before a good reply are noise too.
+            NoiseSeen = NoiseSeen || at > 0;
             const TBytes reply(Pending.begin() + static_cast<std::ptrdiff_t>(at),
                                Pending.begin() + static_cast<std::ptrdiff_t>(at + size));
             Pending.erase(Pending.begin(), Pending.begin() + static_cast<std::ptrdiff_t>(at + size));
@@ -198,6 +204,19 @@ void TControllerLink::TakeBlock(const TBytes& reply) {
         Arm(ReplyTimeout(ReplySize()));
         return;
     }
+    // A written block the controller reports differently, or any block on a line that has shown
+    // noise, counts only when the same reply comes twice.
+    const bool differs =
+        FMode == ModeWrite && IsBlockAddress(address) &&
+        !std::equal(reply.begin() + DataAt, reply.begin() + DataAt + BlockSize, Outgoing.Data() + address);
+    if (!PairsMode && (NoiseSeen || differs) && LastGood != reply) {
+        LastGood = reply;
+        if (Tries >= 2 * MaxTries)
+            End(TLinkOutcome::Checksum);
+        else
+            SendAgain();
+        return;
+    }
     ++Result.Replies;
     if (Log) {
         Log("------------");
@@ -209,14 +228,10 @@ void TControllerLink::TakeBlock(const TBytes& reply) {
         End(TLinkOutcome::Incomplete);
         return;
     }
-    bool differs = false;
-    if (FMode == ModeRead) {
+    if (FMode == ModeRead)
         std::copy_n(reply.begin() + DataAt, BlockSize, Received.Data() + address);
-    } else if (!std::equal(reply.begin() + DataAt, reply.begin() + DataAt + BlockSize,
-                           Outgoing.Data() + address)) {
-        differs = true;
+    else if (differs)
         Result.CompareFailures.push_back(address);
-    }
     if (address == Requested)
         Result.Moved(address);
     Previous = address;
@@ -256,7 +271,8 @@ void TControllerLink::Overdue() {
 
 void TControllerLink::Retry() {
     Pending.clear();
-    if (Tries < MaxTries) {
+    NoiseSeen = true;
+    if (++Failures < MaxTries && Tries < 2 * MaxTries) {
         SendAgain();
         return;
     }

@@ -89,9 +89,16 @@ private:
     // The request outstanding, how often it went out, and what came for it.
     uint16_t Requested = 0;
     int Tries = 0;
+    // Sends answered by no reply that could be trusted.
+    int Failures = 0;
     int Silences = 0;
     bool Heard = false;
     TBytes LastBad;
+    // A checked reply waiting to be confirmed by the same reply once more.
+    TBytes LastGood;
+    // The line has shown noise in this operation: a checksum of CRC-8 lets one corrupted reply in
+    // 256 through, so from now on every block reply is taken only when it comes twice the same.
+    bool NoiseSeen = false;
     // The block taken last, and how often it had been asked for: a late reply to it is no news.
     std::optional<uint16_t> Previous;
     int PreviousTries = 0;

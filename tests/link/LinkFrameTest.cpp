@@ -77,13 +77,17 @@ TEST_F(LinkFrames, WritePacketsCarryTheImageBlockAndItsChecksum) {
     EXPECT_EQ(Rig.Device.Written()[DataAt], '\x80');
     EXPECT_EQ(Rig.Device.WriteSizes().back(), 39u);
 
-    // An echo of different data is reported, and the next block goes out afterwards.
-    Rig.Ui.OnBox = [&](const FakeUi::Box&) { EXPECT_EQ(Rig.Device.Written().size(), 39u); };
+    // An echo of different data is asked for again; the same echo once more is reported, and the
+    // next block goes out afterwards.
     Deliver(ReadReply(0x0000, 0x00));
     ASSERT_TRUE(Written(78));
+    EXPECT_EQ(Rig.Device.Written().substr(39), Rig.Device.Written().substr(0, 39));
+    Rig.Ui.OnBox = [&](const FakeUi::Box&) { EXPECT_EQ(Rig.Device.Written().size(), 78u); };
+    Deliver(ReadReply(0x0000, 0x00));
+    ASSERT_TRUE(Written(117));
     EXPECT_EQ(Rig.Ui.CountText("Compare Erorr !!!\nблок 0000"), 1);
-    EXPECT_EQ(static_cast<uint8_t>(Rig.Device.Written()[39 + 6]), 0xA0);
-    EXPECT_EQ(static_cast<uint8_t>(Rig.Device.Written()[39 + 5]), 0x20);
+    EXPECT_EQ(static_cast<uint8_t>(Rig.Device.Written()[78 + 6]), 0xA0);
+    EXPECT_EQ(static_cast<uint8_t>(Rig.Device.Written()[78 + 5]), 0x20);
 }
 
 TEST_F(LinkFrames, BytesLeftOverBeforeAReadAreDiscarded) {
