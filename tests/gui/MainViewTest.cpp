@@ -105,6 +105,7 @@ TEST(MainView, ToolbarOrderCaptionsAndStates) {
         EXPECT_EQ(button->size(), QSize(69, 44));
         EXPECT_EQ(button->toolButtonStyle(), Qt::ToolButtonTextUnderIcon);
         EXPECT_FALSE(button->icon().isNull()) << button->text().toStdString();
+        EXPECT_FALSE(button->toolTip().isEmpty()) << button->text().toStdString();
     }
     EXPECT_EQ(shown.join(','), QStringLiteral("Создать,Открыть,Сохранить,|,Отменить,Повторить,|,Отчет,|,"
                                               "Подключить,Чтение,Запись,Отладка,|,Справка,Выход"));
