@@ -211,6 +211,8 @@ void TControllerLink::TakeBlock(const TBytes& reply) {
         !std::equal(reply.begin() + DataAt, reply.begin() + DataAt + BlockSize, Outgoing.Data() + address);
     if (!PairsMode && (NoiseSeen || differs) && LastGood != reply) {
         LastGood = reply;
+        // A good reply is progress: the tries count the failures since.
+        Failures = 0;
         if (Tries >= 2 * MaxTries)
             End(TLinkOutcome::Checksum);
         else
