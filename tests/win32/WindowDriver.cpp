@@ -415,6 +415,8 @@ int Run(const std::wstring& exe, int com, const std::string& image, const std::w
     WaitFor("Report up again", [&] {
         return !TEditor::ToolState(main, editor.Command(expected.Main, "TBReport"), TB_ISBUTTONCHECKED);
     });
+    // The printable page is offered to the browser; the run declines.
+    editor.Box(IDNO, "Открыть его в браузере?");
     Say("report written");
 
     editor.ClickTool(main, editor.Command(expected.Main, "ToolButton1"));
