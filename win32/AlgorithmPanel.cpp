@@ -71,11 +71,22 @@ void BuildAlgorithmPanel(TLayout& layout, HWND parent, RECT area, TAlgorithmEdit
                            {stageX(s), y, column - Gap, 20}, parent, TFontKind::Normal, WS_EX_STATICEDGE));
     y += Pitch;
     rowLabel(TA::TotalTimeLabel);
-    HWND total = layout.Create(WC_STATICW, L"", WS_VISIBLE | SS_CENTER | SS_CENTERIMAGE,
-                               {stageX(0), y, column * TA::Stages - Gap, 20}, parent, TFontKind::Normal,
-                               WS_EX_STATICEDGE);
+    const RECT whole{stageX(0), y, column * TA::Stages - Gap, 20};
+    HWND total = layout.Create(WC_STATICW, L"", WS_VISIBLE | SS_CENTER | SS_CENTERIMAGE, whole, parent,
+                               TFontKind::Normal, WS_EX_STATICEDGE);
     Bind(*editor.TotalTime, total);
     OnClick(total, std::move(onTotalTime));
+    // The total takes half the row while the note beside it is shown, all of it otherwise.
+    const int totalHalf = (whole.right - Gap) / 2;
+    HWND note = layout.Create(WC_STATICW, L"", SS_LEFT | SS_CENTERIMAGE,
+                              {whole.left + totalHalf + Gap, y, whole.right - totalHalf - Gap, 20}, parent,
+                              TFontKind::Bold);
+    SetTextColour(note, RGB(0xb0, 0, 0));
+    Bind(editor.LengthsNote, note);
+    Follow(editor.LengthsNote, note, [&layout, &lengthsNote = editor.LengthsNote, total, whole, totalHalf] {
+        layout.Move(total,
+                    {whole.left, whole.top, lengthsNote.Visible() ? totalHalf : whole.right, whole.bottom});
+    });
     y += Pitch + 2;
 
     heading(TA::ZoneHeading);

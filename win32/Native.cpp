@@ -99,7 +99,7 @@ void TWindow::SetClientSize(int clientWidth, int clientHeight) {
 
 LRESULT TWindow::Message(UINT message, WPARAM wParam, LPARAM lParam) {
     LRESULT result = 0;
-    if (DispatchToBinding(message, wParam, lParam, result))
+    if (DispatchToBinding(message, wParam, lParam, result) || ColourChild(message, wParam, lParam, result))
         return result;
     switch (message) {
     case WM_DPICHANGED: {
@@ -176,9 +176,34 @@ bool RunMessages(const std::function<bool()>& done) {
 }
 
 namespace {
+constexpr wchar_t TextColourProperty[] = L"VarokTextColour";
+// Marks a colour as given, so that black is one too.
+constexpr ULONG_PTR ColourGiven = 0x1000000;
+} // namespace
+
+void SetTextColour(HWND label, COLORREF colour) {
+    SetPropW(label, TextColourProperty,
+             reinterpret_cast<HANDLE>(static_cast<ULONG_PTR>(colour) | ColourGiven));
+}
+
+bool ColourChild(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+    if (message != WM_CTLCOLORSTATIC)
+        return false;
+    const auto colour =
+        reinterpret_cast<ULONG_PTR>(GetPropW(reinterpret_cast<HWND>(lParam), TextColourProperty));
+    if (!(colour & ColourGiven))
+        return false;
+    auto* paint = reinterpret_cast<HDC>(wParam);
+    SetTextColor(paint, static_cast<COLORREF>(colour & ~ColourGiven));
+    SetBkColor(paint, GetSysColor(COLOR_BTNFACE));
+    result = reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
+    return true;
+}
+
+namespace {
 LRESULT CALLBACK PanelProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     LRESULT result = 0;
-    if (DispatchToBinding(message, wParam, lParam, result))
+    if (DispatchToBinding(message, wParam, lParam, result) || ColourChild(message, wParam, lParam, result))
         return result;
     return DefWindowProcW(window, message, wParam, lParam);
 }

@@ -76,6 +76,11 @@ void SetKeyHandler(std::function<bool(const MSG&)> handler);
 // Answers false when the program was asked to quit meanwhile (the quit is kept).
 bool RunMessages(const std::function<bool()>& done);
 
+// The colour of a static control's text, asked for when it paints (WM_CTLCOLORSTATIC).
+void SetTextColour(HWND label, COLORREF colour);
+// For a window procedure: answers WM_CTLCOLORSTATIC for a child given its own colour.
+bool ColourChild(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
+
 // A plain child window that holds other controls (the progress panel, a group of
 // parameters): hiding it hides them, and their notifications reach their binders.
 HWND CreatePanel(TLayout& layout, RECT design, HWND parent, DWORD style = 0, DWORD exStyle = 0);

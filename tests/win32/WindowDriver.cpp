@@ -281,6 +281,7 @@ int CompareEditor(TModel& model, HWND main, const std::string& when) {
     for (auto& t : model.Main.Algorithms.StageTimes)
         controls.push_back(t.get());
     controls.push_back(model.Main.Algorithms.TotalTime.get());
+    controls.push_back(&model.Main.Algorithms.LengthsNote);
 
     std::vector<std::string> differences;
     for (TControl* control : controls) {
