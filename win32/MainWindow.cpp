@@ -6,6 +6,7 @@
 #include "TimelineWindow.h"
 #include "app/UnitMain.h"
 #include "base/WideText.h"
+#include <algorithm>
 #include <cctype>
 #include <commctrl.h>
 
@@ -34,6 +35,7 @@ constexpr UINT HandOverMessage = WM_APP + 1;
 constexpr DWORD MainStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
 constexpr int LeftPanelWidth = 214;
 constexpr int ToolBarHeight = 50;
+constexpr int BodyTop = ToolBarHeight + 2; // under the toolbar and its line
 constexpr SIZE ToolButtonSize{69, 44};
 constexpr int ToolPictureSize = 24;
 constexpr int SeparatorWidth = 8;
@@ -51,15 +53,15 @@ TMainWindow::TMainWindow(TMain& main) : Main(main) {
 
     MakeToolBar();
     Layout.Create(WC_STATICW, L"", WS_VISIBLE | SS_ETCHEDHORZ, {0, ToolBarHeight, Main.Width, 2}, FHandle);
-    const int bodyTop = ToolBarHeight + 2;
-    const int bodyHeight = Main.Height() - bodyTop - StatusBarHeight;
-    BuildCompositionPanel(Layout, FHandle, {0, bodyTop, LeftPanelWidth, bodyHeight}, Main.Composition,
+    // The editor panels on a canvas of their full size, which scrolls where the window is smaller.
+    const int bodyHeight = Main.Height() - BodyTop - StatusBarHeight;
+    Scroller = CreateScroller(FHandle);
+    HWND canvas = CreatePanel(Layout, {0, 0, Main.Width, bodyHeight}, Scroller, WS_VISIBLE);
+    BuildCompositionPanel(Layout, canvas, {0, 0, LeftPanelWidth, bodyHeight}, Main.Composition,
                           Main.Algorithms.LenMes);
-    Layout.Create(WC_STATICW, L"", WS_VISIBLE | SS_ETCHEDVERT, {LeftPanelWidth, bodyTop, 2, bodyHeight},
-                  FHandle);
+    Layout.Create(WC_STATICW, L"", WS_VISIBLE | SS_ETCHEDVERT, {LeftPanelWidth, 0, 2, bodyHeight}, canvas);
     // A click on the total evacuation time opens the timeline of the shown input.
-    BuildAlgorithmPanel(Layout, FHandle,
-                        {LeftPanelWidth + 2, bodyTop, Main.Width - LeftPanelWidth - 2, bodyHeight},
+    BuildAlgorithmPanel(Layout, canvas, {LeftPanelWidth + 2, 0, Main.Width - LeftPanelWidth - 2, bodyHeight},
                         Main.Algorithms, [this] { Main.Timeline.Open(); });
 
     StatusBar = CreateWindowExW(0, STATUSCLASSNAMEW, L"", WS_CHILD | WS_VISIBLE, 0, 0, 0, 0, FHandle, nullptr,
@@ -96,16 +98,7 @@ TMainWindow::TMainWindow(TMain& main) : Main(main) {
             DestroyWindow(FHandle);
     });
 
-    // Centred on the screen the window opens on.
-    RECT frame{}, screen{};
-    GetWindowRect(FHandle, &frame);
-    MONITORINFO monitor{};
-    monitor.cbSize = sizeof monitor;
-    GetMonitorInfoW(MonitorFromWindow(FHandle, MONITOR_DEFAULTTOPRIMARY), &monitor);
-    screen = monitor.rcWork;
-    SetWindowPos(FHandle, nullptr, (screen.left + screen.right - (frame.right - frame.left)) / 2,
-                 (screen.top + screen.bottom - (frame.bottom - frame.top)) / 2, 0, 0,
-                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    FitScreen();
 }
 
 TMainWindow::~TMainWindow() {
@@ -119,6 +112,49 @@ TMainWindow::~TMainWindow() {
 void TMainWindow::Show(int how) {
     ShowWindow(FHandle, how);
     UpdateWindow(FHandle);
+}
+
+void TMainWindow::FitScreen() {
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof monitor;
+    GetMonitorInfoW(MonitorFromWindow(FHandle, MONITOR_DEFAULTTOPRIMARY), &monitor);
+    const RECT& work = monitor.rcWork;
+    // The frame the window system adds around the client area.
+    RECT frame{}, client{};
+    GetWindowRect(FHandle, &frame);
+    GetClientRect(FHandle, &client);
+    const SIZE margins{frame.right - frame.left - client.right, frame.bottom - frame.top - client.bottom};
+    const SIZE room{work.right - work.left - margins.cx, work.bottom - work.top - margins.cy};
+    // The design size where the free area of the screen has room for it, the free area otherwise.
+    const UINT dpi = Layout.Dpi();
+    const LONG height = std::max(0L, std::min<LONG>(Scaled(Main.Height(), dpi), room.cy));
+    // A shortened editor scrolls up and down; where there is room, its bar widens the window
+    // rather than hiding the last column.
+    const int bar = height < Scaled(Main.Height(), dpi) ? GetSystemMetricsForDpi(SM_CXVSCROLL, dpi) : 0;
+    const SIZE size{std::max(0L, std::min<LONG>(Scaled(Main.Width, dpi) + bar, room.cx)), height};
+    SetWindowPos(FHandle, nullptr, work.left + std::max(0L, (room.cx - size.cx) / 2),
+                 work.top + std::max(0L, (room.cy - size.cy) / 2), size.cx + margins.cx, size.cy + margins.cy,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+    Arrange();
+}
+
+void TMainWindow::Arrange() {
+    if (!StatusBar || !PanelScan)
+        return;
+    SendMessageW(StatusBar, WM_SIZE, 0, 0);
+    RECT client{}, bar{};
+    GetClientRect(FHandle, &client);
+    GetWindowRect(StatusBar, &bar);
+    // Toolbar and status bar keep their places; the editor takes what lies between.
+    const int top = Scaled(BodyTop, Layout.Dpi());
+    const int bottom = client.bottom - (bar.bottom - bar.top);
+    MoveWindow(Scroller, 0, top, client.right, std::max(0, bottom - top), TRUE);
+    UpdateScroller(Scroller);
+    // The progress panel in the middle of the window as it is.
+    const int width = MulDiv(client.right, DesignDpi, static_cast<int>(Layout.Dpi()));
+    const int height = MulDiv(client.bottom, DesignDpi, static_cast<int>(Layout.Dpi()));
+    Layout.Move(PanelScan, {(width - PanelScanSize.cx) / 2, (height - PanelScanSize.cy) / 2, PanelScanSize.cx,
+                            PanelScanSize.cy});
 }
 
 void TMainWindow::MakeToolBar() {
@@ -170,15 +206,18 @@ void TMainWindow::MakeToolBar() {
 }
 
 void TMainWindow::MakePanelScan() {
-    HWND panel = CreatePanel(Layout,
-                             {(Main.Width - PanelScanSize.cx) / 2, (Main.Height() - PanelScanSize.cy) / 2,
-                              PanelScanSize.cx, PanelScanSize.cy},
-                             FHandle, WS_DLGFRAME);
+    HWND panel = PanelScan =
+        CreatePanel(Layout,
+                    {(Main.Width - PanelScanSize.cx) / 2, (Main.Height() - PanelScanSize.cy) / 2,
+                     PanelScanSize.cx, PanelScanSize.cy},
+                    FHandle, WS_DLGFRAME);
     const int inner = PanelScanSize.cx - 2 * GetSystemMetrics(SM_CXDLGFRAME);
     HWND caption = Layout.Create(WC_STATICW, L"", WS_VISIBLE | SS_CENTER, {0, 12, inner, 20}, panel);
     HWND progress =
         Layout.Create(PROGRESS_CLASSW, L"", WS_VISIBLE,
                       {(inner - ProgressSize.cx) / 2, 40, ProgressSize.cx, ProgressSize.cy}, panel);
+    // Over the editor, which was made before it.
+    SetWindowPos(panel, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     Bind(Main.PanelScan, panel, caption);
     Bind(Main.ProgressBar, progress);
 }
@@ -189,14 +228,14 @@ LRESULT TMainWindow::Message(UINT message, WPARAM wParam, LPARAM lParam) {
         Main.HandOver.RunPending();
         return 0;
     case WM_SIZE:
-        SendMessageW(StatusBar, WM_SIZE, 0, 0);
+        Arrange();
         break;
     case WM_DPICHANGED: {
         const LRESULT result = TWindow::Message(message, wParam, lParam);
         SetStatusParts(Main.StatusBar1, StatusBar, HIWORD(wParam));
         SendMessageW(StatusBar, WM_SETFONT,
                      reinterpret_cast<WPARAM>(ScreenFont(TFontKind::Normal, HIWORD(wParam))), TRUE);
-        SendMessageW(StatusBar, WM_SIZE, 0, 0);
+        FitScreen();
         return result;
     }
     case WM_NOTIFY: {

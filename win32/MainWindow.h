@@ -25,6 +25,11 @@ protected:
 private:
     void MakeToolBar();
     void MakePanelScan();
+    // The design size where the screen's free area has room for it, that area otherwise,
+    // centred on it.
+    void FitScreen();
+    // Toolbar on top, status bar at the bottom, the scrolled editor between.
+    void Arrange();
     void Close();
     // The drop-down list of a toolbar button, under it.
     void ShowMenu(int command);
@@ -33,6 +38,8 @@ private:
     TMain& Main;
     HWND ToolBar = nullptr;
     HWND StatusBar = nullptr;
+    HWND Scroller = nullptr;
+    HWND PanelScan = nullptr;
     std::unique_ptr<TFormWindow> DbgWindow;
     std::unique_ptr<TFormWindow> PortWindow;
     std::unique_ptr<TFormWindow> TimelineWindow;

@@ -1,5 +1,6 @@
 #include "Native.h"
 #include "Bind.h"
+#include <algorithm>
 #include <map>
 #include <utility>
 
@@ -49,6 +50,8 @@ void TLayout::Move(HWND child, RECT design) {
             place.Design = design;
     MoveWindow(child, Scaled(design.left, FDpi), Scaled(design.top, FDpi), Scaled(design.right, FDpi),
                Scaled(design.bottom, FDpi), TRUE);
+    // A centred text is drawn anew across its new width, not only where it grew.
+    InvalidateRect(child, nullptr, TRUE);
 }
 
 void TLayout::Apply(UINT dpi) {
@@ -223,4 +226,118 @@ HWND CreatePanel(TLayout& layout, RECT design, HWND parent, DWORD style, DWORD e
     (void)registered;
     return layout.Create(L"VarokConfigPanel", L"", style | WS_CLIPCHILDREN, design, parent, TFontKind::Normal,
                          exStyle | WS_EX_CONTROLPARENT);
+}
+
+namespace {
+constexpr wchar_t ScrollerClass[] = L"VarokConfigScroller";
+// Pixels one click on a bar's arrow scrolls; a notch of the wheel scrolls three times as far.
+constexpr int ScrollLine = 20;
+
+HWND Canvas(HWND scroller) {
+    return GetWindow(scroller, GW_CHILD);
+}
+
+void PlaceCanvas(HWND scroller) {
+    SetWindowPos(Canvas(scroller), nullptr, -GetScrollPos(scroller, SB_HORZ),
+                 -GetScrollPos(scroller, SB_VERT), 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void ScrollTo(HWND scroller, int bar, int position) {
+    SCROLLINFO info{};
+    info.cbSize = sizeof info;
+    info.fMask = SIF_RANGE | SIF_PAGE | SIF_POS;
+    GetScrollInfo(scroller, bar, &info);
+    const int last = std::max(info.nMin, info.nMax - static_cast<int>(info.nPage) + 1);
+    position = std::clamp(position, info.nMin, last);
+    if (position == info.nPos)
+        return;
+    SetScrollPos(scroller, bar, position, TRUE);
+    PlaceCanvas(scroller);
+}
+
+// Where a bar's request (arrow, page, thumb) takes its position.
+int Requested(HWND scroller, int bar, WORD request) {
+    SCROLLINFO info{};
+    info.cbSize = sizeof info;
+    info.fMask = SIF_ALL;
+    GetScrollInfo(scroller, bar, &info);
+    const int page = static_cast<int>(info.nPage);
+    switch (request) {
+    case SB_LINEUP:
+        return info.nPos - ScrollLine;
+    case SB_LINEDOWN:
+        return info.nPos + ScrollLine;
+    case SB_PAGEUP:
+        return info.nPos - page;
+    case SB_PAGEDOWN:
+        return info.nPos + page;
+    case SB_THUMBTRACK:
+    case SB_THUMBPOSITION:
+        return info.nTrackPos;
+    case SB_TOP:
+        return info.nMin;
+    case SB_BOTTOM:
+        return info.nMax;
+    default:
+        return info.nPos;
+    }
+}
+
+LRESULT CALLBACK ScrollerProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    LRESULT result = 0;
+    if (DispatchToBinding(message, wParam, lParam, result) || ColourChild(message, wParam, lParam, result))
+        return result;
+    switch (message) {
+    case WM_VSCROLL:
+    case WM_HSCROLL: {
+        const int bar = message == WM_VSCROLL ? SB_VERT : SB_HORZ;
+        ScrollTo(window, bar, Requested(window, bar, LOWORD(wParam)));
+        return 0;
+    }
+    case WM_MOUSEWHEEL:
+        ScrollTo(window, SB_VERT,
+                 GetScrollPos(window, SB_VERT) -
+                     GET_WHEEL_DELTA_WPARAM(wParam) * 3 * ScrollLine / WHEEL_DELTA);
+        return 0;
+    case WM_SIZE:
+        UpdateScroller(window);
+        return 0;
+    default:
+        return DefWindowProcW(window, message, wParam, lParam);
+    }
+}
+} // namespace
+
+HWND CreateScroller(HWND parent) {
+    static const ATOM registered = [] {
+        WNDCLASSEXW windowClass{};
+        windowClass.cbSize = sizeof windowClass;
+        windowClass.lpfnWndProc = ScrollerProcedure;
+        windowClass.hInstance = GetModuleHandleW(nullptr);
+        windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+        windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+        windowClass.lpszClassName = ScrollerClass;
+        return RegisterClassExW(&windowClass);
+    }();
+    (void)registered;
+    return CreateWindowExW(WS_EX_CONTROLPARENT, ScrollerClass, L"",
+                           WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_CLIPSIBLINGS, 0, 0, 0, 0, parent,
+                           nullptr, GetModuleHandleW(nullptr), nullptr);
+}
+
+void UpdateScroller(HWND scroller) {
+    RECT canvas{};
+    GetWindowRect(Canvas(scroller), &canvas);
+    // Each bar that comes or goes narrows or widens the view the other bar measures.
+    for (int bar : {SB_HORZ, SB_VERT, SB_HORZ}) {
+        RECT view{};
+        GetClientRect(scroller, &view);
+        SCROLLINFO info{};
+        info.cbSize = sizeof info;
+        info.fMask = SIF_RANGE | SIF_PAGE;
+        info.nMax = (bar == SB_HORZ ? canvas.right - canvas.left : canvas.bottom - canvas.top) - 1;
+        info.nPage = static_cast<UINT>(bar == SB_HORZ ? view.right : view.bottom);
+        SetScrollInfo(scroller, bar, &info, TRUE);
+    }
+    PlaceCanvas(scroller);
 }

@@ -84,3 +84,9 @@ bool ColourChild(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
 // A plain child window that holds other controls (the progress panel, a group of
 // parameters): hiding it hides them, and their notifications reach their binders.
 HWND CreatePanel(TLayout& layout, RECT design, HWND parent, DWORD style = 0, DWORD exStyle = 0);
+
+// A child window that shows a part of its one child, the canvas, with scroll bars where the
+// canvas does not fit; the wheel scrolls it up and down.
+HWND CreateScroller(HWND parent);
+// After the scroller or its canvas changed size, or the canvas was placed anew.
+void UpdateScroller(HWND scroller);

@@ -371,6 +371,13 @@ int Run(const std::wstring& exe, int com, const std::string& image, const std::w
     TEditor editor(exe, L"");
     HWND main = editor.WaitTop("Main");
     Say("main window shown");
+    // The run's screen is lower than the window's design: the window keeps to it, status bar and all.
+    RECT bar{};
+    GetWindowRect(TEditor::Child(main, "StatusBar1"), &bar);
+    MONITORINFO screen{sizeof screen, {}, {}, 0};
+    GetMonitorInfoW(MonitorFromWindow(main, MONITOR_DEFAULTTOPRIMARY), &screen);
+    if (bar.top < screen.rcWork.top || bar.bottom > screen.rcWork.bottom || bar.right > screen.rcWork.right)
+        throw TFailure("the status bar lies off the screen's free area");
     Connect(editor, expected, main, com, signals);
 
     editor.ClickTool(main, editor.Command(expected.Main, "TBRead"));
