@@ -42,16 +42,21 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     Reset(main, start);
     if (size < 1)
         return 0;
-    // The first byte: the operation started (probe, write, read).
+    // The first byte: the operation started (a searching probe, write, read, a fixed port's probe).
+    // A searching probe waits on the search timer, as the connect command starts it.
     switch (data[0] & 0x03) {
     case 0:
         main.Link.StartProbe(false);
+        main.Timer.SetRunning(true);
         break;
     case 1:
         main.TBWriteClick();
         break;
-    default:
+    case 2:
         main.TBReadClick();
+        break;
+    default:
+        main.Link.StartProbe(true);
         break;
     }
     // Then deliveries: a length byte (scaled up to 2048) and that many bytes.
@@ -71,7 +76,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             Check(main.Image == start);
     }
     // Overdue replies end every operation, whatever came before.
-    for (int tick = 0; tick < 8 && main.LinkMode != ModeIdle; ++tick)
+    for (int tick = 0; tick < 32 && main.LinkMode != ModeIdle; ++tick)
         main.Link.ReplyTimer.Tick();
     main.Timer.Tick();
     Check(main.LinkMode == ModeIdle);
