@@ -5,8 +5,8 @@
 // link_transfer noise [TRANSFERS] [RATE ...]: reads and writes over a noisy line (verda-sim
 // --noise), counted by how they end: correct, a clear failure, or wrong (said to be done, yet
 // the image read or the controller's memory differs, or a block said to differ that does not);
-// and the time of a correct one against the same transfer on a clean line. LINK_BENCH_SEED sets the
-// first seed of the noise (1), so that runs side by side see different noise.
+// and the time of a correct one against the same transfer on a clean line. LINK_BENCH_SEED picks the
+// first noise pattern (default 1), so that runs side by side see different noise.
 #include "app/UnitMain.h"
 #include "link/TimerRunner.h"
 #include "support/ChildProcess.h"
@@ -129,13 +129,13 @@ struct TCount {
 bool Noisy(const fs::path& self, const std::string& dir, double rate, int transfers, TCount& reads,
            TCount& writes) {
     const std::string noise = std::to_string(rate);
-    const char* seedText = std::getenv("LINK_BENCH_SEED");
-    const unsigned long long seed = seedText ? std::strtoull(seedText, nullptr, 10) : 1;
+    const char* patternText = std::getenv("LINK_BENCH_SEED");
+    const unsigned long long pattern = patternText ? std::strtoull(patternText, nullptr, 10) : 1;
     const std::string memory = Pattern(1);
     std::ofstream(fs::path(dir) / "memory.usr", std::ios::binary) << memory;
     TChildProcess sim;
     if (!StartSim(sim, self, dir,
-                  {"--image", dir + "/memory.usr", "--noise", noise, "--seed", std::to_string(seed)}))
+                  {"--image", dir + "/memory.usr", "--noise", noise, "--seed", std::to_string(pattern)}))
         return false;
     TBench bench(115200, true);
     for (int i = 0; i < transfers; ++i) {
@@ -161,7 +161,7 @@ bool Noisy(const fs::path& self, const std::string& dir, double rate, int transf
         TChildProcess writer;
         if (!StartSim(writer, self, dir,
                       {"--save", dir + "/saved.usr", "--noise", noise, "--seed",
-                       std::to_string(seed + 100 + static_cast<unsigned>(i))}))
+                       std::to_string(pattern + 100 + static_cast<unsigned>(i))}))
             return false;
         TBench one(115200, true);
         const std::string image = Pattern(static_cast<unsigned>(i + 2));

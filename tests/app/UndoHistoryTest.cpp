@@ -94,9 +94,9 @@ protected:
 // redo those from after it.
 TEST_F(UndoHistory, EveryStepGoesBackAndForthExactly) {
     TempDir dir;
-    for (unsigned seed = 1; seed <= 6; ++seed) {
-        SCOPED_TRACE("seed " + std::to_string(seed));
-        std::mt19937 random(seed);
+    for (unsigned round = 1; round <= 6; ++round) {
+        SCOPED_TRACE("round " + std::to_string(round));
+        std::mt19937 random(round);
         std::string start(ConfigImage::Size(), '\0');
         for (char& c : start)
             c = static_cast<char>(random());
