@@ -7,7 +7,8 @@ TModalResult TBatchUi::MessageBox(TBoxKind kind, const std::string&, const std::
         Errors.push_back(text);
     if (buttons == TBoxButtons::Ok)
         Messages << text << std::endl;
-    return buttons == TBoxButtons::YesNoCancel ? TModalResult::Yes : TModalResult::Ok;
+    return buttons == TBoxButtons::YesNoCancel || buttons == TBoxButtons::YesNo ? TModalResult::Yes
+                                                                                : TModalResult::Ok;
 }
 
 bool TBatchUi::NextFile(std::string& fileName) {

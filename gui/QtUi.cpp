@@ -44,6 +44,8 @@ TModalResult QtUi::MessageBox(TBoxKind kind, const std::string& caption, const s
     QMessageBox::StandardButtons shown = QMessageBox::Ok;
     if (buttons == TBoxButtons::OkCancel)
         shown = QMessageBox::Ok | QMessageBox::Cancel;
+    else if (buttons == TBoxButtons::YesNo)
+        shown = QMessageBox::Yes | QMessageBox::No;
     else if (buttons == TBoxButtons::YesNoCancel)
         shown = QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
 

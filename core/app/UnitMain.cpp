@@ -6,6 +6,7 @@
 #include "project/FileUtil.h"
 #include "project/IniFile.h"
 #include "project/ProjectFile.h"
+#include "project/StagedFile.h"
 #include "report/HtmlReport.h"
 #include "report/Report.h"
 #include <algorithm>
@@ -282,6 +283,7 @@ void TMain::TBNewClick() {
         return;
     }
     ProjectTitle = FormProjectName.ProjectName.Text();
+    ProjectFileName.clear();
     ShowProjectCaption();
     TBSave.SetEnabled(true);
     TBReport.SetEnabled(true);
@@ -319,6 +321,7 @@ bool TMain::OpenProject(const std::string& fileName) {
     if (const std::string note = ProjectFile::SizeNote(fileName, size); !note.empty())
         Ui.MessageBox(TBoxKind::Warning, CaptionBase, note, TBoxButtons::Ok);
     ProjectTitle = ProjectFile::WithoutExtension(fileName);
+    ProjectFileName = fileName;
     std::string note;
     const std::vector<std::string> lengths =
         ProjectFile::LoadLengths(ProjectFile::SideFileName(fileName), note);
@@ -401,8 +404,18 @@ std::string FileFailure(const std::string& text, const std::string& path, const 
 } // namespace
 
 TMain::TSaveResult TMain::Save() {
-    std::string fileName;
-    if (!Ui.SaveFileDialog({ProjectFile::Filter, ProjectFile::DefaultExt, ProjectTitle}, fileName))
+    // The dialog offers the whole file name, so a name with dots is saved where it was.
+    const std::string preset = !ProjectFileName.empty() ? ProjectFileName
+                               : ProjectTitle.empty()   ? ProjectTitle
+                                                        : ProjectFile::ProjectName(ProjectTitle);
+    std::string chosen;
+    if (!Ui.SaveFileDialog({ProjectFile::Filter, ProjectFile::DefaultExt, preset}, chosen))
+        return TSaveResult::Cancelled;
+    const std::string fileName = ProjectFile::ProjectName(chosen);
+    // Another project under that name is replaced only when the user says so.
+    if (!SameFile(fileName, ProjectFileName) && TStagedFile(fileName).Exists() &&
+        Ui.MessageBox(TBoxKind::Warning, CaptionBase, "Проект " + fileName + " уже существует. Заменить его?",
+                      TBoxButtons::YesNo) != TModalResult::Yes)
         return TSaveResult::Cancelled;
     std::vector<std::string> lengths;
     for (int k = 1; k <= ProjectFile::Messages; ++k)
@@ -426,6 +439,7 @@ TMain::TSaveResult TMain::Save() {
     Saved = true;
     // The window now holds the file just written, also after saving under another name.
     ProjectTitle = ProjectFile::WithoutExtension(fileName);
+    ProjectFileName = fileName;
     ShowProjectCaption();
     SavedState = Snapshot();
     RememberRecent(fileName);
@@ -772,6 +786,7 @@ void TMain::TransferEnded() {
         Image = Link.Received;
         NotifyImageChanged();
         ProjectTitle.clear();
+        ProjectFileName.clear();
         ShowProjectCaption();
         ShowComposition();
         SpeedButton1Click(*Algorithms.InputButtons[0]);

@@ -50,6 +50,8 @@ public:
     uint8_t LinkMode = 0;
     int32_t PortNumber = 1;
     std::string ProjectTitle;
+    // The project file last opened or saved; empty for a new project and after a read.
+    std::string ProjectFileName;
     bool Saved = true;
     int32_t CurrentInput = 0;
     ConfigImage Image;

@@ -1,4 +1,5 @@
 #include "project/FileUtil.h"
+#include "project/StagedFile.h"
 
 std::filesystem::path FilePath(const std::string& utf8) {
     return std::filesystem::path(std::u8string(utf8.begin(), utf8.end()));
@@ -15,4 +16,9 @@ TReadStatus ReadWholeFile(const std::string& path, std::string& bytes, std::stri
         *reason = why;
     error = "Unable to read " + path + ": " + why;
     return TReadStatus::TooLarge;
+}
+
+bool WriteFileAtomically(const std::string& path, const std::string& bytes, std::string& error) {
+    TStagedFile output(path);
+    return output.Prepare(bytes, error) && output.Commit(error);
 }

@@ -28,15 +28,10 @@ TReadStatus ReadFileBytes(const std::string& path, std::string& bytes, std::stri
 TReadStatus ReadWholeFile(const std::string& path, std::string& bytes, std::string& error,
                           std::string* reason = nullptr);
 
-// Writes `bytes` to an output, deciding by what the output is, never by its name alone:
-// - "-" is standard output;
-// - a regular file, or a name that does not exist yet, is replaced so that the old file
-//   survives any failure: the bytes go to a temporary file in the same folder (a short name,
-//   so any name that fits the folder works), are flushed to the disk, and only then renamed
-//   over the old file; a symbolic link is written through and stays a link;
-// - anything else (a device, a FIFO, a terminal) is written in place, never renamed over.
-// On failure returns false, leaves an old file as it was, removes the temporary file and puts
-// a message naming `path` into `error`.
+// Writes `bytes` to an output as one staged file (StagedFile.h) prepared and committed at
+// once: an old regular file survives any failure, a link is written through, "-" is standard
+// output, a device or FIFO is written in place. On failure returns false with a message
+// naming `path` in `error`, and leaves no temporary file behind.
 bool WriteFileAtomically(const std::string& path, const std::string& bytes, std::string& error);
 
 // Writes all bytes to standard output; false with a message when the output refuses them

@@ -1,4 +1,5 @@
 #include "base/WideText.h"
+#include "project/FileHandle_win32.h"
 #include "project/FileUtil.h"
 #include <algorithm>
 #include <cerrno>
@@ -12,52 +13,11 @@
 #include <windows.h>
 
 namespace {
-std::string Reason(DWORD code) {
-    wchar_t* text = nullptr;
-    const DWORD length = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
-                                            FORMAT_MESSAGE_IGNORE_INSERTS,
-                                        nullptr, code, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
-    std::string reason = length ? Utf8Text(std::wstring(text, length)) : "error " + std::to_string(code);
-    LocalFree(text);
-    while (!reason.empty() && (reason.back() == '\r' || reason.back() == '\n' || reason.back() == '.'))
-        reason.pop_back();
-    return reason;
-}
-
-bool WriteAll(HANDLE file, std::string_view bytes) {
-    size_t done = 0;
-    while (done < bytes.size()) {
-        const DWORD chunk = static_cast<DWORD>(std::min<size_t>(bytes.size() - done, 1u << 30));
-        DWORD written = 0;
-        if (!WriteFile(file, bytes.data() + done, chunk, &written, nullptr) || written == 0)
-            return false;
-        done += written;
-    }
-    return true;
-}
-
-class THandle {
-public:
-    explicit THandle(HANDLE handle) : Handle(handle) {}
-    ~THandle() {
-        if (Valid())
-            CloseHandle(Handle);
-    }
-    THandle(const THandle&) = delete;
-    THandle& operator=(const THandle&) = delete;
-    HANDLE Get() const { return Handle; }
-    bool Valid() const { return Handle != INVALID_HANDLE_VALUE; }
-    bool Close() { return CloseHandle(std::exchange(Handle, INVALID_HANDLE_VALUE)) != 0; }
-
-private:
-    HANDLE Handle;
-};
-
 bool Identity(const std::string& path, BY_HANDLE_FILE_INFORMATION& info) {
     // Backup semantics let a folder be opened too; no access is asked, only attributes.
-    THandle file(CreateFileW(FilePath(path).c_str(), FILE_READ_ATTRIBUTES,
-                             FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
-                             FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    WindowsFile::THandle file(CreateFileW(FilePath(path).c_str(), FILE_READ_ATTRIBUTES,
+                                          FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                          OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
     return file.Valid() && GetFileInformationByHandle(file.Get(), &info);
 }
 } // namespace
@@ -104,8 +64,8 @@ TReadStatus ReadFileBytes(const std::string& path, std::string& bytes, std::stri
 bool WriteStandardOutput(std::string_view bytes, std::string& error) {
     // Whatever went through stdio before comes first; the bytes go as they are, with no
     // line-end translation.
-    if (std::fflush(stdout) != 0 || !WriteAll(GetStdHandle(STD_OUTPUT_HANDLE), bytes)) {
-        error = "Unable to write to standard output: " + Reason(GetLastError());
+    if (std::fflush(stdout) != 0 || !WindowsFile::WriteAll(GetStdHandle(STD_OUTPUT_HANDLE), bytes)) {
+        error = "Unable to write to standard output: " + WindowsFile::Reason(GetLastError());
         return false;
     }
     return true;
@@ -113,49 +73,6 @@ bool WriteStandardOutput(std::string_view bytes, std::string& error) {
 
 std::FILE* OpenFile(const std::string& path, const char* mode) {
     return _wfopen(FilePath(path).c_str(), WideText(mode).c_str());
-}
-
-bool WriteFileAtomically(const std::string& path, const std::string& bytes, std::string& error) {
-    error.clear();
-    if (path == "-")
-        return WriteStandardOutput(bytes, error);
-    const std::filesystem::path target = FilePath(path);
-    {
-        // A pipe or a device (NUL, CON) is written in place; renaming over it is no option.
-        THandle existing(CreateFileW(target.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                     nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-        if (existing.Valid() && GetFileType(existing.Get()) != FILE_TYPE_DISK) {
-            if (!WriteAll(existing.Get(), bytes) || !existing.Close()) {
-                error = "Unable to write to " + path + ": " + Reason(GetLastError());
-                return false;
-            }
-            return true;
-        }
-    }
-    // A short temporary name ("vrk" and four digits) in the target's folder.
-    std::filesystem::path folder = target.parent_path();
-    if (folder.empty())
-        folder = L".";
-    wchar_t temporary[MAX_PATH];
-    if (!GetTempFileNameW(folder.c_str(), L"vrk", 0, temporary)) {
-        error = "Unable to write to " + path + ": " + Reason(GetLastError());
-        return false;
-    }
-    auto fail = [&](DWORD code) {
-        DeleteFileW(temporary);
-        error = "Unable to write to " + path + ": " + Reason(code);
-        return false;
-    };
-    THandle file(
-        CreateFileW(temporary, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file.Valid())
-        return fail(GetLastError());
-    if (!WriteAll(file.Get(), bytes) || !FlushFileBuffers(file.Get()) || !file.Close())
-        return fail(GetLastError());
-    // A read-only old file makes the move fail, which keeps it.
-    if (!MoveFileExW(temporary, target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-        return fail(GetLastError());
-    return true;
 }
 
 bool SameFile(const std::string& a, const std::string& b) {
@@ -171,25 +88,26 @@ bool WriteNewPrivateFile(const std::string& folder, const std::string& stem, con
     for (unsigned attempt = 0; attempt < 100; ++attempt) {
         const std::string name = folder + "\\" + stem + "-" +
                                  std::to_string((GetTickCount() ^ GetCurrentProcessId()) + attempt) + suffix;
-        THandle file(CreateFileW(FilePath(name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                 FILE_ATTRIBUTE_NORMAL, nullptr));
+        WindowsFile::THandle file(CreateFileW(FilePath(name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                              FILE_ATTRIBUTE_NORMAL, nullptr));
         if (!file.Valid()) {
             if (GetLastError() == ERROR_FILE_EXISTS)
                 continue;
-            error = "Unable to create a file in " + folder + ": " + Reason(GetLastError());
+            error = "Unable to create a file in " + folder + ": " + WindowsFile::Reason(GetLastError());
             return false;
         }
-        const bool written = WriteAll(file.Get(), bytes);
+        const bool written = WindowsFile::WriteAll(file.Get(), bytes);
         const DWORD code = GetLastError();
         if (!file.Close() || !written) {
             DeleteFileW(FilePath(name).c_str());
-            error = "Unable to write to " + name + ": " + Reason(written ? GetLastError() : code);
+            error =
+                "Unable to write to " + name + ": " + WindowsFile::Reason(written ? GetLastError() : code);
             return false;
         }
         path = name;
         return true;
     }
-    error = "Unable to create a file in " + folder + ": " + Reason(ERROR_FILE_EXISTS);
+    error = "Unable to create a file in " + folder + ": " + WindowsFile::Reason(ERROR_FILE_EXISTS);
     return false;
 }
 

@@ -2,6 +2,7 @@
 #include "base/Cp1251.h"
 #include "base/Utf8.h"
 #include "project/FileUtil.h"
+#include <algorithm>
 
 namespace {
 constexpr std::string_view Bom = "\xEF\xBB\xBF";
@@ -137,17 +138,22 @@ void TIniFile::SetBytes(std::string_view bytes) {
     NewEol = TEol::CrLf;
     OddByte.clear();
     std::string utf16Text;
-    Encoding = TEncoding::Cp1251;
+    Coding = TEncoding::Cp1251;
     if (bytes.starts_with(Bom)) {
-        Encoding = TEncoding::Utf8;
+        Coding = TEncoding::Utf8Bom;
         bytes.remove_prefix(Bom.size());
     } else if (bytes.starts_with(BomLe) || bytes.starts_with(BomBe)) {
-        Encoding = bytes.starts_with(BomLe) ? TEncoding::Utf16Le : TEncoding::Utf16Be;
+        Coding = bytes.starts_with(BomLe) ? TEncoding::Utf16Le : TEncoding::Utf16Be;
         bytes.remove_prefix(BomLe.size());
         if (bytes.size() % 2)
             OddByte = bytes.back();
-        utf16Text = FromUtf16(bytes, Encoding == TEncoding::Utf16Be);
+        utf16Text = FromUtf16(bytes, Coding == TEncoding::Utf16Be);
         bytes = utf16Text;
+    } else if (std::string text(bytes);
+               ValidUtf8(text) == text &&
+               std::any_of(text.begin(), text.end(), [](char c) { return (c & 0x80) != 0; })) {
+        // Windows-1251 letters almost never pair up into valid UTF-8.
+        Coding = TEncoding::Utf8;
     }
     bool eolSeen = false;
     while (!bytes.empty()) {
@@ -190,10 +196,11 @@ void TIniFile::AddLine(std::string text, TEol eol) {
 }
 
 std::string TIniFile::Encoded(std::string_view utf8) const {
-    switch (Encoding) {
+    switch (Coding) {
     case TEncoding::Cp1251:
         return Utf8ToCp1251(std::string(utf8));
     case TEncoding::Utf8:
+    case TEncoding::Utf8Bom:
         return std::string(utf8);
     case TEncoding::Utf16Le:
     case TEncoding::Utf16Be:
@@ -204,7 +211,7 @@ std::string TIniFile::Encoded(std::string_view utf8) const {
 }
 
 std::string TIniFile::Decoded(std::string_view raw) const {
-    return Encoding != TEncoding::Cp1251 ? std::string(raw) : Cp1251ToUtf8(std::string(raw));
+    return Coding != TEncoding::Cp1251 ? std::string(raw) : Cp1251ToUtf8(std::string(raw));
 }
 
 bool TIniFile::Holds(std::string_view utf8) const {
@@ -279,10 +286,12 @@ std::string TIniFile::Bytes() const {
             else if (line.Eol == TEol::Cr)
                 out += '\r';
         }
-    switch (Encoding) {
+    switch (Coding) {
     case TEncoding::Cp1251:
         return out;
     case TEncoding::Utf8:
+        return out;
+    case TEncoding::Utf8Bom:
         return std::string(Bom) + out;
     case TEncoding::Utf16Le:
         return std::string(BomLe) + ToUtf16(out, false) + OddByte;
@@ -292,7 +301,19 @@ std::string TIniFile::Bytes() const {
     return out;
 }
 
-bool TIniFile::UpdateFile(std::string& error) const {
+void TIniFile::SetEncoding(TEncoding encoding) {
+    for (TSection& section : Sections)
+        for (TLine& line : section.Lines)
+            line.Text = Decoded(line.Text);
+    Coding = encoding;
+    if (Coding != TEncoding::Utf16Le && Coding != TEncoding::Utf16Be)
+        OddByte.clear();
+    for (TSection& section : Sections)
+        for (TLine& line : section.Lines)
+            line.Text = Encoded(line.Text);
+}
+
+bool TIniFile::Replaceable(std::string& error) const {
     if (Name.empty()) {
         error = "No file name for the settings file";
         return false;
@@ -302,5 +323,9 @@ bool TIniFile::UpdateFile(std::string& error) const {
         error = "Unable to write to " + Name + ": the existing file could not be read";
         return false;
     }
-    return WriteFileAtomically(Name, Bytes(), error);
+    return true;
+}
+
+bool TIniFile::UpdateFile(std::string& error) const {
+    return Replaceable(error) && WriteFileAtomically(Name, Bytes(), error);
 }

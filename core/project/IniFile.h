@@ -8,10 +8,13 @@
 // A sectioned key=value settings file, read and written the way profile files are:
 // names compared case-insensitively, values trimmed of surrounding blanks, the first
 // of duplicate keys wins, and every line the program does not write is kept as it
-// was. The API speaks UTF-8; the file is Windows-1251, or UTF-8, UTF-16LE or UTF-16BE
-// when it starts with that byte order mark, and is written back in its own encoding.
+// was. The API speaks UTF-8; the file is UTF-8, UTF-16LE or UTF-16BE when it starts with
+// that byte order mark, UTF-8 when it has none but is valid UTF-8 beyond plain ASCII, and
+// Windows-1251 otherwise; it is written back in its own encoding.
 class TIniFile {
 public:
+    enum class TEncoding : unsigned char { Cp1251, Utf8, Utf8Bom, Utf16Le, Utf16Be };
+
     // Loads `fileName`; a missing file is an empty one. If the file exists but cannot
     // be read (or is larger than MaxWholeFile), returns false with a message and
     // UpdateFile refuses to replace it.
@@ -33,13 +36,18 @@ public:
     // most characters; they would become '?').
     bool Holds(std::string_view utf8) const;
 
+    TEncoding Encoding() const { return Coding; }
+    // From now on the file is written in `encoding`; every line keeps its text.
+    void SetEncoding(TEncoding encoding);
+
+    // Whether the file may be replaced: it has a name, and what was there could be read.
+    bool Replaceable(std::string& error) const;
     // Writes the file back to the loaded file name, replacing it atomically.
     bool UpdateFile(std::string& error) const;
     const std::string& FileName() const { return Name; }
 
 private:
     enum class TEol : unsigned char { None, Lf, CrLf, Cr };
-    enum class TEncoding : unsigned char { Cp1251, Utf8, Utf16Le, Utf16Be };
     struct TLine {
         std::string Text; // in the file's encoding (UTF-8 for UTF-16), without the line break
         TEol Eol;
@@ -62,7 +70,7 @@ private:
 
     std::string Name;
     bool Unreadable = false;
-    TEncoding Encoding = TEncoding::Cp1251;
+    TEncoding Coding = TEncoding::Cp1251;
     std::string OddByte; // a UTF-16 file's last byte that makes no whole code unit
     TEol NewEol = TEol::CrLf;
     std::vector<TSection> Sections = std::vector<TSection>(1);

@@ -1,6 +1,7 @@
 #include "project/ProjectFile.h"
 #include "model/ConfigImage.h"
 #include "project/FileUtil.h"
+#include "project/StagedFile.h"
 
 namespace ProjectFile {
 
@@ -10,6 +11,13 @@ std::string WithoutExtension(const std::string& path) {
     if (dot == std::string::npos || (separator != std::string::npos && dot < separator))
         return path;
     return path.substr(0, dot);
+}
+
+std::string ProjectName(const std::string& chosen) {
+    std::string ending = chosen.size() >= 4 ? chosen.substr(chosen.size() - 4) : "";
+    for (char& c : ending)
+        c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+    return ending == "." + DefaultExt ? chosen : chosen + "." + DefaultExt;
 }
 
 std::string SideFileName(const std::string& path) {
@@ -74,18 +82,37 @@ bool PrepareLengths(TIniFile& ini, const std::string& sideFile, const std::vecto
 }
 
 bool WriteProject(const std::string& fileName, const std::string& image, const TIniFile& side,
-                  std::string& error) {
-    std::string ignored;
-    const bool existed = ReadFileBytes(fileName, ignored, error, 0) != TReadStatus::Missing;
-    if (!WriteFileAtomically(fileName, image, error)) {
-        error = "Cannot create file " + fileName + "\n" + error;
+                  std::string& error, const TWriteSteps& steps) {
+    TStagedFile imageOut(fileName), sideOut(side.FileName());
+    // Written through a link, a side file that is the image would put its text into the image.
+    if (imageOut.Target() == sideOut.Target() || SameFile(imageOut.Target(), sideOut.Target())) {
+        error = "Unable to write to " + side.FileName() + ": it is the project file " + fileName;
         return false;
     }
-    if (side.UpdateFile(error))
-        return true;
-    if (!existed)
-        RemoveFile(fileName);
-    error = "Unable to write to " + side.FileName() + "\n" + error;
-    return false;
+    if (!side.Replaceable(error))
+        return false;
+    const std::string sideBytes = side.Bytes();
+    // Open and show refuse a larger side file; one written now would lose every length.
+    if (sideBytes.size() > MaxWholeFile) {
+        error = "Unable to write to " + side.FileName() + ": larger than " +
+                std::to_string(MaxWholeFile >> 20) + " MiB";
+        return false;
+    }
+    const auto prepare = [&steps](TStagedFile& file, const std::string& bytes, std::string& why) {
+        return steps.Prepare ? steps.Prepare(file, bytes, why) : file.Prepare(bytes, why);
+    };
+    if (!prepare(imageOut, image, error) || !prepare(sideOut, sideBytes, error) || !sideOut.KeepOld(error))
+        return false;
+    // The image's rename completes the save: until then the old image stands, and the side
+    // file, already renamed, is brought back if anything stops the save.
+    if (!sideOut.Commit(error))
+        return false;
+    if (steps.BetweenRenames)
+        steps.BetweenRenames();
+    if (!imageOut.Commit(error)) {
+        sideOut.Restore();
+        return false;
+    }
+    return true;
 }
 } // namespace ProjectFile

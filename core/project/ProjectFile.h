@@ -1,6 +1,8 @@
 #pragma once
 #include "project/IniFile.h"
+#include "project/StagedFile.h"
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -15,6 +17,9 @@ constexpr int Messages = 72;
 
 // The name without its extension (the last dot after the last folder separator).
 std::string WithoutExtension(const std::string& path);
+// The project file for a name the user chose: ".usr" added unless it ends in ".usr" (any
+// case), so a name with dots ("Объект 15.03.2024") keeps every part of it.
+std::string ProjectName(const std::string& chosen);
 // The side file of a project file: its extension replaced by ".ini", or ".ini" added.
 std::string SideFileName(const std::string& path);
 
@@ -34,9 +39,15 @@ std::string SizeNote(const std::string& fileName, uint64_t size);
 // reason when the file cannot be read or a length cannot be stored in a line.
 bool PrepareLengths(TIniFile& ini, const std::string& sideFile, const std::vector<std::string>& lengths,
                     std::string& error);
-// Writes the image to `fileName`, then the prepared side file. If the side file cannot
-// be written, a project file this call created is removed again, so a new project is
-// never left without its lengths. `error` holds the whole message for the user.
+// The steps of a save that a test may replace, to fail one as a full disk or a signal would.
+struct TWriteSteps {
+    std::function<bool(TStagedFile&, const std::string& bytes, std::string& error)> Prepare;
+    std::function<void()> BetweenRenames;
+};
+// Writes the image to `fileName` and the prepared side file beside it, whole or not at all:
+// both are written and flushed before either replaces its old file, and a failure leaves both
+// old files as they were. A side file that is the image under another name is refused.
+// `error` holds the whole message for the user.
 bool WriteProject(const std::string& fileName, const std::string& image, const TIniFile& side,
-                  std::string& error);
+                  std::string& error, const TWriteSteps& steps = {});
 } // namespace ProjectFile

@@ -3,7 +3,7 @@
 #include <string>
 
 enum class TBoxKind { Information, Error, Warning, Plain };
-enum class TBoxButtons { Ok, OkCancel, YesNoCancel };
+enum class TBoxButtons { Ok, OkCancel, YesNo, YesNoCancel };
 enum class TBrowserAnswer { Declined, Opened, NotStarted };
 
 // What a file dialog offers: "*.usr|*.usr" style filter, default extension, preset name.

@@ -1,8 +1,10 @@
 #include "ProjectCommands.h"
 #include "project/FileUtil.h"
+#include "project/ProjectFile.h"
 #include "support/SystemFiles.h"
 #include <cerrno>
 #include <cstring>
+#include <set>
 
 TEST_F(ProjectCommands, SaveThenOpenGivesBackTheImageAndTheLengths) {
     Edit();
@@ -230,8 +232,8 @@ TEST_F(ProjectCommands, SideFilesAboveOneMebibyteAreTakenAsMissingAndNeverReplac
     EXPECT_TRUE(Ui.Boxes.empty());
     Ui.FileAnswers = {Dir.File("big.usr")};
     Main->TBSaveClick();
-    ASSERT_EQ(Ui.Boxes.size(), 1u);
-    EXPECT_NE(Ui.Boxes[0].Text.find("larger than 1 MiB"), std::string::npos);
+    ASSERT_FALSE(Ui.Boxes.empty());
+    EXPECT_NE(Ui.Boxes.back().Text.find("larger than 1 MiB"), std::string::npos);
     EXPECT_EQ(TempDir::Read(Dir.File("big.ini")), big);
 }
 
@@ -280,14 +282,61 @@ TEST_F(ProjectCommands, TextsWindows1251CannotHoldAreNamedOnceBeforeSaving) {
     EXPECT_NE(TempDir::Read(Dir.File("p.ini")).find("\r\n4=5?\r\n"), std::string::npos);
 }
 
-TEST_F(ProjectCommands, SaveOffersTheProjectTitleAndTheCaptionFollowsTheFileSaved) {
-    NameNewProject("Hall");
-    Main->TBNew.Click();
-    Ui.FileAnswers = {Dir.File("elsewhere.usr")};
+// The name chosen in the dialog is the project's one name: two Saves in a row write the same
+// two files, whatever dots the name holds, and the caption, the recent list and the side file follow it.
+TEST_F(ProjectCommands, TheChosenNameIsKeptWholeOverTwoSaves) {
+    struct Case {
+        const char* Typed;
+        const char* Image;
+        const char* Side;
+    };
+    for (const Case c : {Case{"a.b", "a.b.usr", "a.b.ini"}, Case{"a.b.usr", "a.b.usr", "a.b.ini"},
+                         Case{"a.USR", "a.USR", "a.ini"},
+                         Case{"Объект 15.03.2024", "Объект 15.03.2024.usr", "Объект 15.03.2024.ini"}}) {
+        SCOPED_TRACE(c.Typed);
+        TempDir dir;
+        NameNewProject("Новый");
+        Main->TBNew.Click();
+        Main->Saved = false;
+        Ui.FileAnswers = {(dir.Path / c.Typed).string()};
+        Main->TBSave.Click();
+        EXPECT_EQ(Ui.FileDialogs.back().FileName, "Новый.usr");
+        const std::string image = (dir.Path / c.Image).string();
+        EXPECT_EQ(Main->Caption(), "Конфигурация - " + ProjectFile::WithoutExtension(image));
+        EXPECT_EQ(Main->Settings.Recent().front(), image);
+        Editor().LenMes.EditValue(1, "42");
+        Ui.FileAnswers = {image};
+        Main->TBSave.Click();
+        EXPECT_EQ(Ui.FileDialogs.back().FileName, image);
+        std::set<std::string> files;
+        for (const auto& entry : std::filesystem::directory_iterator(dir.Path))
+            files.insert(entry.path().filename().string());
+        EXPECT_EQ(files, (std::set<std::string>{c.Side, c.Image}));
+        EXPECT_NE(TempDir::Read((dir.Path / c.Side).string()).find("\r\n1=42\r\n"), std::string::npos);
+        EXPECT_TRUE(Ui.Boxes.empty());
+        EXPECT_TRUE(Main->Saved);
+    }
+}
+
+// Another project under the chosen name is replaced only when the user says so.
+TEST_F(ProjectCommands, ReplacingAnotherProjectAsksFirst) {
+    TempDir::Write(Dir.File("Hall.usr"), "other");
+    TempDir::Write(Dir.File("Hall.A.usr"), std::string(2048, '\0'));
+    Open(Dir.File("Hall.A.usr"));
+    Edit();
+    for (const TModalResult answer : {TModalResult::No, TModalResult::Yes}) {
+        Ui.Boxes.clear();
+        Ui.BoxAnswers = {answer};
+        Ui.FileAnswers = {Dir.File("Hall")};
+        Main->TBSave.Click();
+        ASSERT_EQ(Ui.Boxes.size(), 1u);
+        EXPECT_EQ(Ui.Boxes[0].Buttons, TBoxButtons::YesNo);
+        EXPECT_EQ(Main->Saved, answer == TModalResult::Yes);
+        EXPECT_EQ(TempDir::Read(Dir.File("Hall.usr")) == "other", answer == TModalResult::No);
+    }
+    // The project now open is saved over without a question.
+    Ui.Boxes.clear();
+    Ui.FileAnswers = {Dir.File("Hall.usr")};
     Main->TBSave.Click();
-    EXPECT_EQ(Ui.FileDialogs.back().FileName, "Hall");
-    EXPECT_EQ(Ui.FileDialogs.back().DefaultExt, "usr");
-    EXPECT_EQ(Main->ProjectTitle, Dir.File("elsewhere"));
-    EXPECT_EQ(Main->Caption(), "Конфигурация - " + Dir.File("elsewhere"));
-    EXPECT_TRUE(Main->TBSave.Enabled());
+    EXPECT_TRUE(Ui.Boxes.empty());
 }

@@ -50,8 +50,8 @@ TEST_F(ProjectCommands, AFullDiskFailsTheSaveWithoutLosingTheOldFile) {
     const std::string file = Dir.File("full.usr");
     TempDir::Write(file, "previous");
     SaveWithSizeLimit(Ui, *Main, file, 1000);
-    ASSERT_EQ(Ui.Boxes.size(), 1u);
-    EXPECT_NE(Ui.Boxes[0].Text.find(file), std::string::npos);
+    ASSERT_EQ(Ui.Boxes.size(), 2u); // the question whether to replace it, then the failure
+    EXPECT_NE(Ui.Boxes[1].Text.find(file), std::string::npos);
     EXPECT_FALSE(Main->Saved);
     EXPECT_EQ(TempDir::Read(file), "previous");
     EXPECT_FALSE(std::filesystem::exists(Dir.File("full.ini")));
@@ -60,8 +60,8 @@ TEST_F(ProjectCommands, AFullDiskFailsTheSaveWithoutLosingTheOldFile) {
     const std::string side = "[Notes]\r\n" + std::string(3000, ';') + "\r\n";
     TempDir::Write(Dir.File("new.ini"), side);
     SaveWithSizeLimit(Ui, *Main, Dir.File("new.usr"), 3200);
-    ASSERT_EQ(Ui.Boxes.size(), 2u);
-    EXPECT_EQ(Ui.Boxes[1].Text.rfind("Unable to write to " + Dir.File("new.ini") + "\n", 0), 0u);
+    ASSERT_EQ(Ui.Boxes.size(), 3u);
+    EXPECT_EQ(Ui.Boxes[2].Text.rfind("Unable to write to " + Dir.File("new.ini") + ": ", 0), 0u);
     EXPECT_FALSE(std::filesystem::exists(Dir.File("new.usr")));
     EXPECT_EQ(TempDir::Read(Dir.File("new.ini")), side);
     EXPECT_FALSE(Main->Saved);

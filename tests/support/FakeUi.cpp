@@ -10,7 +10,8 @@ TModalResult FakeUi::MessageBox(TBoxKind kind, const std::string& caption, const
         BoxAnswers.pop_front();
         return r;
     }
-    return buttons == TBoxButtons::YesNoCancel ? TModalResult::Yes : TModalResult::Ok;
+    return buttons == TBoxButtons::YesNoCancel || buttons == TBoxButtons::YesNo ? TModalResult::Yes
+                                                                                : TModalResult::Ok;
 }
 
 bool FakeUi::FileAnswer(const TFileDialog& dialog, std::string& fileName) {

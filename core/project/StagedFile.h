@@ -1,0 +1,47 @@
+#pragma once
+#include <memory>
+#include <string>
+
+// One output written in two steps, so that several outputs make one save that happens whole
+// or not at all: Prepare writes the bytes to a temporary file beside the target and flushes it
+// to the disk; Commit renames it over the target. Until Commit the old file is untouched; an
+// uncommitted temporary is removed when the object goes, and by RemoveTemporaries.
+//
+// The target is decided by what it is, never by its name alone: a symbolic link is written
+// through (its target created when it dangles), so the link stays a link; "-" is standard
+// output; a device or a FIFO takes the bytes in place at Commit, since renaming over it would
+// destroy it.
+class TStagedFile {
+public:
+    explicit TStagedFile(std::string path);
+    ~TStagedFile();
+    TStagedFile(const TStagedFile&) = delete;
+    TStagedFile& operator=(const TStagedFile&) = delete;
+
+    // The name the user gave, and the file that will be replaced (links followed).
+    const std::string& Path() const { return Name; }
+    const std::string& Target() const { return Real; }
+    // Whether the target exists now as a regular file.
+    bool Exists() const;
+
+    bool Prepare(const std::string& bytes, std::string& error);
+    // Keeps a second name for the file the target is now, so that Restore can bring it back
+    // after Commit (a file that did not exist is removed again by Restore).
+    bool KeepOld(std::string& error);
+    bool Commit(std::string& error);
+    // Undoes Commit with what KeepOld kept; false when that is not possible.
+    bool Restore();
+
+private:
+    struct TState;
+    std::string Name;
+    std::string Real;
+    std::unique_ptr<TState> State;
+};
+
+// Removes the temporaries of every uncommitted staged file and brings back the files kept
+// for a restore. Safe inside a signal handler.
+void RemoveTemporaries();
+// From now on SIGINT and SIGTERM (Ctrl+C and the console's close on Windows) first run
+// RemoveTemporaries, then end the program as they would have.
+void RemoveTemporariesOnSignal();

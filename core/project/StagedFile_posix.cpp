@@ -1,0 +1,276 @@
+#include "project/FileDescriptor_posix.h"
+#include "project/FileUtil.h"
+#include "project/StagedFile.h"
+#include <atomic>
+#include <climits>
+#include <csignal>
+#include <cstring>
+#include <fcntl.h>
+#include <random>
+#include <sys/stat.h>
+#include <system_error>
+
+namespace {
+std::string Reason(int code) {
+    return std::generic_category().message(code);
+}
+
+std::string Folder(const std::string& path) {
+    const size_t slash = path.rfind('/');
+    if (slash == std::string::npos)
+        return ".";
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+// The file a name leads to, following symbolic links one at a time, so that a dangling link
+// leads to the name its target will have.
+std::string FollowLinks(const std::string& path) {
+    std::string current = path;
+    for (int hop = 0; hop < 40; ++hop) {
+        struct stat info;
+        if (lstat(current.c_str(), &info) != 0 || !S_ISLNK(info.st_mode))
+            return current;
+        char target[PATH_MAX];
+        const ssize_t length = readlink(current.c_str(), target, sizeof target - 1);
+        if (length < 0)
+            return current;
+        const std::string next(target, static_cast<size_t>(length));
+        current = next.starts_with('/') ? next : Folder(current) + "/" + next;
+    }
+    return current;
+}
+
+// A random short name (a dot and eight characters) in `folder`, so it fits wherever the
+// target's name fits.
+std::string TemporaryName(const std::string& folder) {
+    static const char Letters[] = "abcdefghijklmnopqrstuvwxyz0123456789";
+    static std::atomic<unsigned> counter{0};
+    thread_local std::minstd_rand random(static_cast<unsigned>(getpid()) * 7919u + counter++);
+    std::string base = ".vk";
+    for (int i = 0; i < 6; ++i)
+        base += Letters[random() % (sizeof Letters - 1)];
+    return (folder == "/" ? "" : folder) + "/" + base;
+}
+
+// What a signal handler must undo, kept in fixed storage it can read without allocating.
+enum TUndo : int { Free, Claimed, RemovePath, MovePathBack, RemoveTarget };
+struct TSlot {
+    std::atomic<int> Undo{Free};
+    char Path[PATH_MAX];
+    char Target[PATH_MAX];
+};
+constexpr int SlotCount = 16;
+TSlot Slots[SlotCount];
+
+int Claim(const std::string& path, const std::string& target, TUndo undo) {
+    if (path.size() >= PATH_MAX || target.size() >= PATH_MAX)
+        return -1;
+    for (int i = 0; i < SlotCount; ++i) {
+        int expected = Free;
+        if (Slots[i].Undo.compare_exchange_strong(expected, Claimed)) {
+            std::memcpy(Slots[i].Path, path.c_str(), path.size() + 1);
+            std::memcpy(Slots[i].Target, target.c_str(), target.size() + 1);
+            Slots[i].Undo.store(undo);
+            return i;
+        }
+    }
+    return -1;
+}
+
+void Release(int& slot) {
+    if (slot >= 0)
+        Slots[slot].Undo.store(Free);
+    slot = -1;
+}
+
+void Change(int slot, TUndo undo) {
+    if (slot >= 0)
+        Slots[slot].Undo.store(undo);
+}
+
+void OnStopSignal(int signal) {
+    RemoveTemporaries();
+    std::signal(signal, SIG_DFL);
+    std::raise(signal);
+}
+} // namespace
+
+struct TStagedFile::TState {
+    enum class TKind { Regular, InPlace, StandardOutput } Kind = TKind::Regular;
+    std::string Temporary; // a prepared regular file's bytes, not yet renamed
+    std::string Bytes;     // what an output that is no regular file gets at Commit
+    int TemporarySlot = -1;
+    std::string Kept; // the second name of the old file
+    int KeptSlot = -1;
+    bool Keeping = false;
+    bool Existed = false;
+    bool Committed = false;
+};
+
+TStagedFile::TStagedFile(std::string path)
+    : Name(std::move(path)), Real(Name == "-" ? Name : FollowLinks(Name)), State(std::make_unique<TState>()) {
+}
+
+TStagedFile::~TStagedFile() {
+    if (!State->Temporary.empty())
+        unlink(State->Temporary.c_str());
+    Release(State->TemporarySlot);
+    if (!State->Kept.empty())
+        unlink(State->Kept.c_str());
+    Release(State->KeptSlot);
+}
+
+bool TStagedFile::Exists() const {
+    struct stat info;
+    return Name != "-" && stat(Real.c_str(), &info) == 0 && S_ISREG(info.st_mode);
+}
+
+bool TStagedFile::Prepare(const std::string& bytes, std::string& error) {
+    error.clear();
+    TState& s = *State;
+    auto fail = [&](int code) {
+        error = "Unable to write to " + Name + ": " + Reason(code);
+        return false;
+    };
+    if (Name == "-") {
+        s.Kind = TState::TKind::StandardOutput;
+        s.Bytes = bytes;
+        return true;
+    }
+    struct stat old;
+    s.Existed = stat(Real.c_str(), &old) == 0;
+    if (s.Existed && S_ISDIR(old.st_mode))
+        return fail(EISDIR);
+    if (s.Existed && !S_ISREG(old.st_mode)) {
+        s.Kind = TState::TKind::InPlace;
+        s.Bytes = bytes;
+        return true;
+    }
+    // Renaming over a write-protected file would succeed, so protect it explicitly, from
+    // root too, as Windows does a read-only file.
+    if (s.Existed && access(Real.c_str(), W_OK) != 0)
+        return fail(errno);
+    if (s.Existed && (old.st_mode & 0222) == 0)
+        return fail(EACCES);
+    int fd = -1;
+    for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
+        s.Temporary = TemporaryName(Folder(Real));
+        fd = open(s.Temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd < 0 && errno != EEXIST)
+            break;
+    }
+    if (fd < 0) {
+        const int code = errno;
+        s.Temporary.clear();
+        return fail(code);
+    }
+    s.TemporarySlot = Claim(s.Temporary, Real, RemovePath);
+    PosixFile::TFd file(fd);
+    // A replaced file keeps its permissions; a new one gets the user's default ones.
+    if ((s.Existed && fchmod(file.Get(), old.st_mode & 07777) != 0) ||
+        !PosixFile::WriteAll(file.Get(), bytes) || fsync(file.Get()) != 0 || !file.Close()) {
+        const int code = errno;
+        unlink(s.Temporary.c_str());
+        s.Temporary.clear();
+        Release(s.TemporarySlot);
+        return fail(code);
+    }
+    return true;
+}
+
+bool TStagedFile::KeepOld(std::string& error) {
+    TState& s = *State;
+    s.Keeping = true;
+    if (s.Kind != TState::TKind::Regular || !s.Existed)
+        return true;
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        const std::string name = TemporaryName(Folder(Real));
+        if (link(Real.c_str(), name.c_str()) == 0) {
+            s.Kept = name;
+            s.KeptSlot = Claim(s.Kept, Real, RemovePath);
+            return true;
+        }
+        if (errno != EEXIST)
+            break;
+    }
+    error = "Unable to write to " + Name + ": " + Reason(errno);
+    return false;
+}
+
+bool TStagedFile::Commit(std::string& error) {
+    error.clear();
+    TState& s = *State;
+    if (s.Kind == TState::TKind::StandardOutput)
+        return WriteStandardOutput(s.Bytes, error);
+    if (s.Kind == TState::TKind::InPlace) {
+        PosixFile::TFd fd(open(Real.c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY));
+        struct stat info;
+        if (fd.Get() < 0 || fstat(fd.Get(), &info) != 0 || !PosixFile::WriteAll(fd.Get(), s.Bytes) ||
+            // Replaced by a regular file meanwhile: it must not keep an old tail.
+            (S_ISREG(info.st_mode) && ftruncate(fd.Get(), static_cast<off_t>(s.Bytes.size())) != 0) ||
+            !fd.Close()) {
+            error = "Unable to write to " + Name + ": " + Reason(errno);
+            return false;
+        }
+        return true;
+    }
+    if (rename(s.Temporary.c_str(), Real.c_str()) != 0) {
+        error = "Unable to write to " + Name + ": " + Reason(errno);
+        return false;
+    }
+    s.Committed = true;
+    if (!s.Kept.empty())
+        Change(s.KeptSlot, MovePathBack);
+    else if (s.Keeping && !s.Existed)
+        s.KeptSlot = Claim(Real, Real, RemoveTarget);
+    s.Temporary.clear();
+    Release(s.TemporarySlot);
+    // Make the rename itself durable; the new file is complete either way.
+    PosixFile::TFd folder(open(Folder(Real).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (folder.Get() >= 0)
+        fsync(folder.Get());
+    return true;
+}
+
+bool TStagedFile::Restore() {
+    TState& s = *State;
+    if (!s.Committed || !s.Keeping)
+        return !s.Committed;
+    bool restored = false;
+    if (!s.Kept.empty()) {
+        restored = rename(s.Kept.c_str(), Real.c_str()) == 0;
+        if (restored)
+            s.Kept.clear();
+    } else if (!s.Existed) {
+        restored = unlink(Real.c_str()) == 0;
+    }
+    Release(s.KeptSlot);
+    s.Committed = !restored;
+    return restored;
+}
+
+void RemoveTemporaries() {
+    for (TSlot& slot : Slots)
+        switch (slot.Undo.load()) {
+        case RemovePath:
+            unlink(slot.Path);
+            break;
+        case MovePathBack:
+            rename(slot.Path, slot.Target);
+            break;
+        case RemoveTarget:
+            unlink(slot.Target);
+            break;
+        default:
+            break;
+        }
+}
+
+void RemoveTemporariesOnSignal() {
+    for (const int signal : {SIGINT, SIGTERM}) {
+        struct sigaction action {};
+        action.sa_handler = OnStopSignal;
+        sigemptyset(&action.sa_mask);
+        sigaction(signal, &action, nullptr);
+    }
+}

@@ -1,0 +1,227 @@
+#include "project/FileHandle_win32.h"
+#include "project/FileUtil.h"
+#include "project/StagedFile.h"
+#include <atomic>
+#include <cwchar>
+
+namespace {
+using WindowsFile::Reason;
+
+// What the console handler must undo, kept in fixed storage.
+enum TUndo : int { Free, Claimed, RemovePath, MovePathBack, RemoveTarget };
+struct TSlot {
+    std::atomic<int> Undo{Free};
+    wchar_t Path[MAX_PATH];
+    wchar_t Target[4096];
+};
+constexpr int SlotCount = 16;
+TSlot Slots[SlotCount];
+
+int Claim(const std::wstring& path, const std::wstring& target, TUndo undo) {
+    if (path.size() >= MAX_PATH || target.size() >= 4096)
+        return -1;
+    for (int i = 0; i < SlotCount; ++i) {
+        int expected = Free;
+        if (Slots[i].Undo.compare_exchange_strong(expected, Claimed)) {
+            std::wmemcpy(Slots[i].Path, path.c_str(), path.size() + 1);
+            std::wmemcpy(Slots[i].Target, target.c_str(), target.size() + 1);
+            Slots[i].Undo.store(undo);
+            return i;
+        }
+    }
+    return -1;
+}
+
+void Release(int& slot) {
+    if (slot >= 0)
+        Slots[slot].Undo.store(Free);
+    slot = -1;
+}
+
+void Change(int slot, TUndo undo) {
+    if (slot >= 0)
+        Slots[slot].Undo.store(undo);
+}
+
+BOOL WINAPI OnConsoleStop(DWORD) {
+    RemoveTemporaries();
+    // Not handled: the system ends the program as it would have.
+    return FALSE;
+}
+
+std::wstring FolderOf(const std::wstring& path) {
+    const size_t separator = path.find_last_of(L"\\/");
+    return separator == std::wstring::npos ? L"." : path.substr(0, separator + 1);
+}
+
+// A new short name ("vrk" and four digits) in `folder`, created empty so no one else takes it.
+std::wstring NewTemporary(const std::wstring& folder) {
+    wchar_t name[MAX_PATH];
+    return GetTempFileNameW(folder.c_str(), L"vrk", 0, name) ? std::wstring(name) : std::wstring();
+}
+} // namespace
+
+struct TStagedFile::TState {
+    enum class TKind { Regular, InPlace, StandardOutput } Kind = TKind::Regular;
+    std::wstring Temporary;
+    std::string Bytes;
+    int TemporarySlot = -1;
+    std::wstring Kept;
+    int KeptSlot = -1;
+    bool Keeping = false;
+    bool Existed = false;
+    bool Committed = false;
+};
+
+TStagedFile::TStagedFile(std::string path)
+    : Name(std::move(path)), Real(Name), State(std::make_unique<TState>()) {}
+
+TStagedFile::~TStagedFile() {
+    if (!State->Temporary.empty())
+        DeleteFileW(State->Temporary.c_str());
+    Release(State->TemporarySlot);
+    if (!State->Kept.empty())
+        DeleteFileW(State->Kept.c_str());
+    Release(State->KeptSlot);
+}
+
+bool TStagedFile::Exists() const {
+    const DWORD attributes = GetFileAttributesW(FilePath(Real).c_str());
+    return Name != "-" && attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool TStagedFile::Prepare(const std::string& bytes, std::string& error) {
+    error.clear();
+    TState& s = *State;
+    auto fail = [&](DWORD code) {
+        error = "Unable to write to " + Name + ": " + Reason(code);
+        return false;
+    };
+    if (Name == "-") {
+        s.Kind = TState::TKind::StandardOutput;
+        s.Bytes = bytes;
+        return true;
+    }
+    const std::wstring target = FilePath(Real).wstring();
+    {
+        // A pipe or a device (NUL, CON) is written in place; renaming over it is no option.
+        WindowsFile::THandle existing(CreateFileW(target.c_str(), GENERIC_WRITE,
+                                                  FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                                  FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (existing.Valid() && GetFileType(existing.Get()) != FILE_TYPE_DISK) {
+            s.Kind = TState::TKind::InPlace;
+            s.Bytes = bytes;
+            return true;
+        }
+    }
+    const DWORD attributes = GetFileAttributesW(target.c_str());
+    s.Existed = attributes != INVALID_FILE_ATTRIBUTES;
+    if (s.Existed && (attributes & FILE_ATTRIBUTE_DIRECTORY))
+        return fail(ERROR_DIRECTORY);
+    // A read-only old file would make the move fail only at Commit; say so before anything moves.
+    if (s.Existed && (attributes & FILE_ATTRIBUTE_READONLY))
+        return fail(ERROR_ACCESS_DENIED);
+    s.Temporary = NewTemporary(FolderOf(target));
+    if (s.Temporary.empty())
+        return fail(GetLastError());
+    s.TemporarySlot = Claim(s.Temporary, target, RemovePath);
+    WindowsFile::THandle file(CreateFileW(s.Temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                          FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.Valid() || !WindowsFile::WriteAll(file.Get(), bytes) || !FlushFileBuffers(file.Get()) ||
+        !file.Close()) {
+        const DWORD code = GetLastError();
+        DeleteFileW(s.Temporary.c_str());
+        s.Temporary.clear();
+        Release(s.TemporarySlot);
+        return fail(code);
+    }
+    return true;
+}
+
+bool TStagedFile::KeepOld(std::string& error) {
+    TState& s = *State;
+    s.Keeping = true;
+    if (s.Kind != TState::TKind::Regular || !s.Existed)
+        return true;
+    const std::wstring target = FilePath(Real).wstring();
+    std::wstring name = NewTemporary(FolderOf(target));
+    if (!name.empty())
+        DeleteFileW(name.c_str());
+    if (name.empty() || !CreateHardLinkW(name.c_str(), target.c_str(), nullptr)) {
+        error = "Unable to write to " + Name + ": " + Reason(GetLastError());
+        return false;
+    }
+    s.Kept = name;
+    s.KeptSlot = Claim(s.Kept, target, RemovePath);
+    return true;
+}
+
+bool TStagedFile::Commit(std::string& error) {
+    error.clear();
+    TState& s = *State;
+    if (s.Kind == TState::TKind::StandardOutput)
+        return WriteStandardOutput(s.Bytes, error);
+    const std::wstring target = FilePath(Real).wstring();
+    if (s.Kind == TState::TKind::InPlace) {
+        WindowsFile::THandle existing(CreateFileW(target.c_str(), GENERIC_WRITE,
+                                                  FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                                  FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (!existing.Valid() || !WindowsFile::WriteAll(existing.Get(), s.Bytes) || !existing.Close()) {
+            error = "Unable to write to " + Name + ": " + Reason(GetLastError());
+            return false;
+        }
+        return true;
+    }
+    if (!MoveFileExW(s.Temporary.c_str(), target.c_str(),
+                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        error = "Unable to write to " + Name + ": " + Reason(GetLastError());
+        return false;
+    }
+    s.Committed = true;
+    if (!s.Kept.empty())
+        Change(s.KeptSlot, MovePathBack);
+    else if (s.Keeping && !s.Existed)
+        s.KeptSlot = Claim(target, target, RemoveTarget);
+    s.Temporary.clear();
+    Release(s.TemporarySlot);
+    return true;
+}
+
+bool TStagedFile::Restore() {
+    TState& s = *State;
+    if (!s.Committed || !s.Keeping)
+        return !s.Committed;
+    const std::wstring target = FilePath(Real).wstring();
+    bool restored = false;
+    if (!s.Kept.empty()) {
+        restored = MoveFileExW(s.Kept.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING) != 0;
+        if (restored)
+            s.Kept.clear();
+    } else if (!s.Existed) {
+        restored = DeleteFileW(target.c_str()) != 0;
+    }
+    Release(s.KeptSlot);
+    s.Committed = !restored;
+    return restored;
+}
+
+void RemoveTemporaries() {
+    for (TSlot& slot : Slots)
+        switch (slot.Undo.load()) {
+        case RemovePath:
+            DeleteFileW(slot.Path);
+            break;
+        case MovePathBack:
+            MoveFileExW(slot.Path, slot.Target, MOVEFILE_REPLACE_EXISTING);
+            break;
+        case RemoveTarget:
+            DeleteFileW(slot.Target);
+            break;
+        default:
+            break;
+        }
+}
+
+void RemoveTemporariesOnSignal() {
+    SetConsoleCtrlHandler(OnConsoleStop, TRUE);
+}

@@ -1,0 +1,100 @@
+// Writing a project's two files is all or nothing: whatever stops it, both old files stay.
+#include "ProjectFiles.h"
+#include "project/ProjectFile.h"
+#include "project/StagedFile.h"
+#include <functional>
+#include <sys/stat.h>
+
+namespace fs = std::filesystem;
+
+TEST_F(ProjectFiles, ProjectWriteIsAllOrNothing) {
+    const std::string image = Path("P.usr"), side = Path("P.ini");
+    const std::string oldImage(2048, 'o'), oldSide = "[MessageLength]\r\n1=5\r\n[Mine]\r\nkeep=1\r\n";
+    struct Case {
+        const char* Name;
+        std::function<void()> Arrange;
+        ProjectFile::TWriteSteps Steps;
+        std::function<void()> Check;
+    };
+    bool checked = false;
+    const auto bothOld = [&] {
+        EXPECT_EQ(Get(image), oldImage);
+        EXPECT_EQ(Get(side), oldSide);
+        EXPECT_EQ(Entries(), 2u); // no temporary left behind
+        checked = true;
+    };
+    const Case cases[] = {
+        {"a read-only side file", [&] { fs::permissions(side, fs::perms::owner_read); }, {}, bothOld},
+        {"no space for the side file",
+         {},
+         {[](TStagedFile& file, const std::string& bytes, std::string& error) {
+              if (file.Path().ends_with(".ini")) {
+                  error = "Unable to write to " + file.Path() + ": No space left on device";
+                  return false;
+              }
+              return file.Prepare(bytes, error);
+          },
+          {}},
+         bothOld},
+        {"the side file a link to the image",
+         [&] {
+             fs::remove(side);
+             fs::create_symlink("P.usr", side);
+         },
+         {},
+         [&] {
+             EXPECT_EQ(Get(image), oldImage);
+             EXPECT_TRUE(fs::is_symlink(side));
+             checked = true;
+         }},
+        {"the side file a hard link to the image",
+         [&] {
+             fs::remove(side);
+             fs::create_hard_link(image, side);
+         },
+         {},
+         [&] {
+             EXPECT_EQ(Get(image), oldImage);
+             EXPECT_EQ(fs::hard_link_count(image), 2u);
+             checked = true;
+         }},
+        // A signal between the renames runs what the stop handler runs; the program ends there.
+        {"a signal between the renames",
+         {},
+         {{},
+          [&] {
+              RemoveTemporaries();
+              bothOld();
+          }},
+         [] {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Name);
+        fs::remove_all(Dir);
+        fs::create_directories(Dir);
+        Put(image, oldImage);
+        Put(side, oldSide);
+        if (c.Arrange)
+            c.Arrange();
+        TIniFile ini;
+        std::string error;
+        ASSERT_TRUE(ProjectFile::PrepareLengths(ini, side, std::vector<std::string>(72, "9"), error))
+            << error;
+        checked = false;
+        const bool written = ProjectFile::WriteProject(image, std::string(2048, 'n'), ini, error, c.Steps);
+        EXPECT_FALSE(written);
+        EXPECT_FALSE(error.empty());
+        c.Check();
+        EXPECT_TRUE(checked);
+        std::error_code ignored;
+        fs::permissions(side, fs::perms::owner_all, ignored);
+    }
+}
+
+TEST_F(ProjectFiles, ADanglingLinkIsWrittenThrough) {
+    fs::create_symlink("made.usr", Path("link.usr"));
+    std::string error;
+    ASSERT_TRUE(WriteFileAtomically(Path("link.usr"), "new", error)) << error;
+    EXPECT_TRUE(fs::is_symlink(Path("link.usr")));
+    EXPECT_EQ(Get(Path("made.usr")), "new");
+}
