@@ -263,8 +263,9 @@ bool Raw(TReader& r, const TJsonValue& list, std::vector<TRawRange>& raw) {
 bool ConfigurationFromJson(const TJsonValue& document, TConfiguration& config, std::string& error) {
     config = TConfiguration{};
     TReader r(error);
-    if (!r.OnlyKnown(document, "",
-                     {"composition", "identity", "messageLengths", "inputs", "raw", "warnings"}))
+    if (!r.OnlyKnown(
+            document, "",
+            {"composition", "identity", "messageLengths", "sideFileEncoding", "inputs", "raw", "warnings"}))
         return false;
     const TJsonValue* v = nullptr;
     return (!(v = TReader::Member(document, "composition")) || Composition(r, *v, config.Composition)) &&
@@ -274,22 +275,50 @@ bool ConfigurationFromJson(const TJsonValue& document, TConfiguration& config, s
            (!(v = TReader::Member(document, "raw")) || Raw(r, *v, config.Raw));
 }
 
-int BuildCommand(const std::vector<std::string>& args, std::string& usageError) {
-    const auto usage = [&usageError](const std::string& text) {
-        usageError = text;
-        return ExitUsage;
-    };
-    std::string source, output;
-    for (size_t i = 0; i < args.size(); ++i) {
-        if (args[i] == "-o" && i + 1 < args.size() && output.empty())
-            output = args[++i];
-        else if (source.empty() && !args[i].empty() && args[i][0] != '-')
-            source = args[i];
-        else
-            return usage("unexpected argument: " + args[i]);
+namespace {
+// The side file's encoding as the JSON records it: nothing when it records none.
+bool SideFileEncoding(const TJsonValue& document, std::optional<TIniFile::TEncoding>& encoding,
+                      std::string& error) {
+    const TJsonValue* value = TReader::Member(document, "sideFileEncoding");
+    if (!value || value->Type == TType::Null)
+        return true;
+    TIniFile::TEncoding named{};
+    if (value->Type != TType::String || !TIniFile::EncodingNamed(value->String, named)) {
+        error = "sideFileEncoding: null, \"windows-1251\", \"utf-8\", \"utf-8-bom\", \"utf-16le\" or "
+                "\"utf-16be\" expected";
+        return false;
     }
-    if (source.empty() || output.empty())
-        return usage("build needs a configuration and -o PROJECT.usr");
+    encoding = named;
+    return true;
+}
+
+// The JSON from standard input, at most as much as a file would give.
+TReadStatus ReadStandardInput(std::string& text, std::string& error) {
+    char buffer[65536];
+    while (std::cin.read(buffer, sizeof buffer) || std::cin.gcount() > 0) {
+        text.append(buffer, static_cast<size_t>(std::cin.gcount()));
+        if (text.size() > MaxWholeFile) {
+            error =
+                "Unable to read standard input: larger than " + std::to_string(MaxWholeFile >> 20) + " MiB";
+            return TReadStatus::TooLarge;
+        }
+    }
+    if (std::cin.bad()) {
+        error = "Unable to read standard input";
+        return TReadStatus::Failed;
+    }
+    return TReadStatus::Read;
+}
+
+bool HoldsAll(const TIniFile& side, const std::vector<std::string>& lengths, size_t& first) {
+    for (first = 0; first < lengths.size(); ++first)
+        if (!side.Holds(lengths[first]))
+            return false;
+    return true;
+}
+// Makes the project `output` from the JSON in `source` ("-": standard input).
+template <typename TUsage>
+int Build(const std::string& source, const std::string& output, const TUsage& usage) {
     const std::string sideFile = ProjectFile::SideFileName(output);
     // A project is two files; standard output, or a name that is its own side file, cannot hold both.
     if (output == "-" || sideFile == output)
@@ -299,7 +328,8 @@ int BuildCommand(const std::vector<std::string>& args, std::string& usageError) 
             return usage("the output " + target + " is the input " + source);
 
     std::string text, error;
-    const TReadStatus status = ReadWholeFile(source, text, error);
+    const TReadStatus status =
+        source == "-" ? ReadStandardInput(text, error) : ReadWholeFile(source, text, error);
     if (status != TReadStatus::Read) {
         std::cerr << (status == TReadStatus::Missing ? "Не найден файл " + source : error) << std::endl;
         return ExitFile;
@@ -308,7 +338,8 @@ int BuildCommand(const std::vector<std::string>& args, std::string& usageError) 
     if (!ParseJson(text, document, error))
         return usage(source + ": no valid JSON: " + error);
     TConfiguration config;
-    if (!ConfigurationFromJson(document, config, error))
+    std::optional<TIniFile::TEncoding> encoding;
+    if (!ConfigurationFromJson(document, config, error) || !SideFileEncoding(document, encoding, error))
         return usage(source + ": " + error);
 
     const ConfigImage image = EncodeConfiguration(config);
@@ -326,18 +357,46 @@ int BuildCommand(const std::vector<std::string>& args, std::string& usageError) 
     }
     // As the editor's Save: the side file made ready first, then both written.
     TIniFile side;
-    if (!ProjectFile::PrepareLengths(side, sideFile, *config.Lengths, error)) {
+    if (!ProjectFile::PrepareLengths(side, sideFile, *config.Lengths, error, encoding)) {
         std::cerr << error << std::endl;
         return ExitFile;
     }
-    // A Windows-1251 side file would store such a length with '?' in its place.
-    for (size_t k = 0; k < config.Lengths->size(); ++k)
-        if (!side.Holds((*config.Lengths)[k]))
-            return usage(source + ": messageLengths[" + std::to_string(k) + "]: characters " + sideFile +
-                         " cannot hold (it is Windows-1251)");
+    // A Windows-1251 side file would store such a length with '?' in its place: unless the JSON
+    // asks for Windows-1251, the side file becomes UTF-16, which the editor reads on every system.
+    size_t k = 0;
+    if (!HoldsAll(side, *config.Lengths, k) && !encoding)
+        ProjectFile::PrepareLengths(side, sideFile, *config.Lengths, error, TIniFile::TEncoding::Utf16Le);
+    if (!HoldsAll(side, *config.Lengths, k))
+        return usage(source + ": messageLengths[" + std::to_string(k) + "]: characters " + sideFile +
+                     " cannot hold (it is Windows-1251)");
     if (!ProjectFile::WriteProject(output, bytes, side, error)) {
         std::cerr << error << std::endl;
         return ExitFile;
     }
     return ExitDone;
+}
+} // namespace
+
+int BuildCommand(const std::vector<std::string>& args, std::string& usageError) {
+    const auto usage = [&usageError](const std::string& text) {
+        usageError = text;
+        return ExitUsage;
+    };
+    std::optional<std::string> source, output;
+    bool operands = false;
+    for (size_t i = 0; i < args.size(); ++i) {
+        if (!operands && args[i] == "--")
+            operands = true;
+        else if (!operands && args[i] == "-o" && i + 1 < args.size() && !output)
+            output = args[++i];
+        else if (!source && (operands || args[i] == "-" || !args[i].starts_with('-')))
+            source = args[i];
+        else
+            return usage("unexpected argument: " + args[i]);
+    }
+    if (!source || !output)
+        return usage("build needs a configuration and -o PROJECT.usr");
+    if (source->empty() || output->empty())
+        return usage("an empty file name");
+    return Build(*source, *output, usage);
 }

@@ -1,5 +1,6 @@
 #include "ConfigCommands.h"
 #include "ConfigText.h"
+#include "EscapingBuffer.h"
 #include "ExitStatus.h"
 #include "LinkSession.h"
 #include "project/FileUtil.h"
@@ -14,6 +15,7 @@ namespace {
 struct TProjectInput {
     ConfigImage Image;
     std::optional<std::vector<std::string>> Lengths;
+    TIniFile::TEncoding SideFileEncoding = TIniFile::TEncoding::Cp1251;
     const std::vector<std::string>* LengthsOrNull() const { return Lengths ? &*Lengths : nullptr; }
 };
 
@@ -29,7 +31,8 @@ bool LoadProject(const std::string& path, TProjectInput& project) {
         std::cerr << note << std::endl;
     std::copy(bytes.begin(), bytes.end(), project.Image.Data());
     std::string note;
-    project.Lengths = ProjectFile::LoadLengthsIfAny(ProjectFile::SideFileName(path), note);
+    project.Lengths =
+        ProjectFile::LoadLengthsIfAny(ProjectFile::SideFileName(path), note, &project.SideFileEncoding);
     if (!note.empty())
         std::cerr << note << std::endl;
     return true;
@@ -75,7 +78,8 @@ int ShowCommand(const TConfigOptions& options) {
     if (!LoadProject(options.Files[0], project))
         return ExitFile;
     const TConfiguration config = DecodeConfiguration(project.Image, project.LengthsOrNull());
-    return Print(options.Json ? ShowJson(config) : ShowText(config), ExitDone);
+    const char* encoding = project.Lengths ? TIniFile::EncodingName(project.SideFileEncoding) : nullptr;
+    return Print(options.Json ? ShowJson(config, encoding) : EscapeControls(ShowText(config)), ExitDone);
 }
 
 int DiffCommand(const TConfigOptions& options) {

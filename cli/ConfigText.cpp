@@ -157,7 +157,7 @@ void Time(TJsonWriter& json, const char* key, const std::optional<std::string>& 
 }
 } // namespace
 
-std::string ShowJson(const TConfiguration& config) {
+std::string ShowJson(const TConfiguration& config, const char* sideFileEncoding) {
     const TCompositionSettings& c = config.Composition;
     const auto numbers = [](TJsonWriter& json, const auto& on) {
         json.BeginArray(true);
@@ -187,6 +187,12 @@ std::string ShowJson(const TConfiguration& config) {
     } else {
         json.Null();
     }
+    // So that build writes the side file back as it was.
+    json.Key("sideFileEncoding");
+    if (sideFileEncoding)
+        json.Value(sideFileEncoding);
+    else
+        json.Null();
     // Every stage of every input, switched on or not: the image keeps them all.
     json.Key("inputs").BeginArray();
     for (int n = 0; n < Layout::Inputs; ++n) {

@@ -3,14 +3,17 @@
 #include "BatchUi.h"
 #include "BuildCommand.h"
 #include "ConfigCommands.h"
+#include "EscapingBuffer.h"
 #include "ExitStatus.h"
 #include "LinkOptions.h"
 #include "LinkSession.h"
 #include "app/UnitMain.h"
 #include "base/Version.h"
 #include "project/FileUtil.h"
+#include "project/StagedFile.h"
 #include <algorithm>
 #include <iostream>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -48,32 +51,37 @@ struct TCommand {
 };
 
 int Report(const TArgs& args, std::string& usageError) {
-    std::string project, output;
-    bool html = false;
+    std::optional<std::string> project, given;
+    bool html = false, operands = false;
     for (size_t i = 0; i < args.size(); ++i) {
-        if (args[i] == "-o" && i + 1 < args.size()) {
-            output = args[++i];
-        } else if (args[i] == "--html") {
+        if (!operands && args[i] == "--") {
+            operands = true;
+        } else if (!operands && args[i] == "-o" && i + 1 < args.size()) {
+            given = args[++i];
+        } else if (!operands && args[i] == "--html") {
             html = true;
-        } else if (project.empty() && !args[i].empty() && args[i][0] != '-') {
+        } else if (!project && (operands || !args[i].starts_with('-'))) {
             project = args[i];
         } else {
             usageError = "unexpected argument: " + args[i];
             return ExitUsage;
         }
     }
-    if (project.empty()) {
+    if (!project) {
         usageError = "report needs a project file";
         return ExitUsage;
     }
-    if (output.empty())
-        output = html ? "VarokConfig.html" : "VarokConfig.txt";
-    usageError = OutputIsAnInput(output, {project});
+    if (project->empty() || (given && given->empty())) {
+        usageError = "an empty file name";
+        return ExitUsage;
+    }
+    const std::string output = given ? *given : html ? "VarokConfig.html" : "VarokConfig.txt";
+    usageError = OutputIsAnInput(output, {*project});
     if (!usageError.empty())
         return ExitUsage;
     TBatchUi ui(std::cerr);
     TMain main(ui, "");
-    ui.FileNames.push_back(project);
+    ui.FileNames.push_back(*project);
     main.TBOpenClick();
     if (!ui.Errors.empty())
         return ExitFile;
@@ -258,10 +266,8 @@ int UsageError(const std::string& text, const std::string& helpCommand) {
 bool IsHelp(const std::string& arg) {
     return arg == "--help" || arg == "-h";
 }
-} // namespace
 
-int main(int argc, char** argv) {
-    const TArgs args = CommandArguments(argc, argv);
+int Run(const TArgs& args) {
     if (args.empty())
         return UsageError("no command given", "");
     if (args[0] == "--version")
@@ -277,9 +283,22 @@ int main(int argc, char** argv) {
     if (!command)
         return UsageError("unknown command: " + args[0], "");
     const TArgs rest(args.begin() + 1, args.end());
-    if (std::any_of(rest.begin(), rest.end(), IsHelp))
+    if (std::any_of(rest.begin(), std::find(rest.begin(), rest.end(), "--"), IsHelp))
         return PrintOut(CommandHelp(*command));
     std::string usageError;
     const int status = command->Run(rest, usageError);
     return usageError.empty() ? status : UsageError(usageError, command->Name);
+}
+} // namespace
+
+int main(int argc, char** argv) {
+    // What reaches the terminal from files and JSON cannot steer it.
+    std::streambuf* const terminal = std::cerr.rdbuf();
+    TEscapingBuffer errors(*terminal);
+    std::cerr.rdbuf(&errors);
+    RemoveTemporariesOnSignal();
+    const int status = Run(CommandArguments(argc, argv));
+    std::cerr.flush();
+    std::cerr.rdbuf(terminal);
+    return status;
 }

@@ -460,7 +460,9 @@ void TMain::TBReportClick() {
         std::string error;
         if (WriteFileAtomically(name, bytes, error))
             return true;
-        Ui.MessageBox(TBoxKind::Error, CaptionBase, FileFailure("Cannot create file " + name, name, error),
+        // Standard output is no file to create: its own message says what failed.
+        Ui.MessageBox(TBoxKind::Error, CaptionBase,
+                      name == "-" ? error : FileFailure("Cannot create file " + name, name, error),
                       TBoxButtons::Ok);
         return false;
     };

@@ -301,6 +301,31 @@ std::string TIniFile::Bytes() const {
     return out;
 }
 
+namespace {
+constexpr std::pair<TIniFile::TEncoding, const char*> EncodingNames[] = {
+    {TIniFile::TEncoding::Cp1251, "windows-1251"},
+    {TIniFile::TEncoding::Utf8, "utf-8"},
+    {TIniFile::TEncoding::Utf8Bom, "utf-8-bom"},
+    {TIniFile::TEncoding::Utf16Le, "utf-16le"},
+    {TIniFile::TEncoding::Utf16Be, "utf-16be"}};
+} // namespace
+
+const char* TIniFile::EncodingName(TEncoding encoding) {
+    for (const auto& [code, name] : EncodingNames)
+        if (code == encoding)
+            return name;
+    return "";
+}
+
+bool TIniFile::EncodingNamed(std::string_view name, TEncoding& encoding) {
+    for (const auto& [code, known] : EncodingNames)
+        if (name == known) {
+            encoding = code;
+            return true;
+        }
+    return false;
+}
+
 void TIniFile::SetEncoding(TEncoding encoding) {
     for (TSection& section : Sections)
         for (TLine& line : section.Lines)

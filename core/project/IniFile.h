@@ -37,6 +37,10 @@ public:
     bool Holds(std::string_view utf8) const;
 
     TEncoding Encoding() const { return Coding; }
+    // The encoding's name in a project's JSON ("windows-1251", "utf-8", "utf-8-bom", "utf-16le",
+    // "utf-16be"), and back; false for a name that is none of them.
+    static const char* EncodingName(TEncoding encoding);
+    static bool EncodingNamed(std::string_view name, TEncoding& encoding);
     // From now on the file is written in `encoding`; every line keeps its text.
     void SetEncoding(TEncoding encoding);
 

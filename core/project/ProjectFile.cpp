@@ -39,7 +39,8 @@ std::vector<std::string> LoadLengths(const std::string& sideFile, std::string& n
     return lengths;
 }
 
-std::optional<std::vector<std::string>> LoadLengthsIfAny(const std::string& sideFile, std::string& note) {
+std::optional<std::vector<std::string>> LoadLengthsIfAny(const std::string& sideFile, std::string& note,
+                                                         TIniFile::TEncoding* encoding) {
     note.clear();
     std::string bytes;
     switch (ReadWholeFile(sideFile, bytes, note)) {
@@ -53,6 +54,8 @@ std::optional<std::vector<std::string>> LoadLengthsIfAny(const std::string& side
     }
     TIniFile ini;
     ini.SetBytes(bytes);
+    if (encoding)
+        *encoding = ini.Encoding();
     std::vector<std::string> lengths;
     for (int k = 1; k <= Messages; ++k)
         lengths.push_back(ini.ReadString(Section, std::to_string(k), "0"));
@@ -70,9 +73,11 @@ std::string SizeNote(const std::string& fileName, uint64_t size) {
 }
 
 bool PrepareLengths(TIniFile& ini, const std::string& sideFile, const std::vector<std::string>& lengths,
-                    std::string& error) {
+                    std::string& error, std::optional<TIniFile::TEncoding> encoding) {
     if (!ini.Load(sideFile, error))
         return false;
+    if (encoding)
+        ini.SetEncoding(*encoding);
     for (int k = 1; k <= Messages; ++k)
         if (!ini.WriteString(Section, std::to_string(k), lengths.at(static_cast<size_t>(k - 1)))) {
             error = "The length of message " + std::to_string(k) + " holds a line break";
@@ -105,14 +110,16 @@ bool WriteProject(const std::string& fileName, const std::string& image, const T
         return false;
     // The image's rename completes the save: until then the old image stands, and the side
     // file, already renamed, is brought back if anything stops the save.
-    if (!sideOut.Commit(error))
+    if (!sideOut.Rename(error))
         return false;
     if (steps.BetweenRenames)
         steps.BetweenRenames();
-    if (!imageOut.Commit(error)) {
+    if (!imageOut.Rename(error, &sideOut)) {
         sideOut.Restore();
         return false;
     }
+    imageOut.Sync();
+    sideOut.Sync();
     return true;
 }
 } // namespace ProjectFile

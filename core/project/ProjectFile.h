@@ -31,14 +31,17 @@ std::vector<std::string> LoadLengths(const std::string& sideFile, std::string& n
 // For show and diff: the lengths when a side file exists and can be used; nothing without one.
 // A side file that exists but cannot be used also gives nothing (not 72 invented zeros), and
 // `note` says why.
-std::optional<std::vector<std::string>> LoadLengthsIfAny(const std::string& sideFile, std::string& note);
+// `encoding`, when given, receives the side file's encoding.
+std::optional<std::vector<std::string>> LoadLengthsIfAny(const std::string& sideFile, std::string& note,
+                                                         TIniFile::TEncoding* encoding = nullptr);
 // What the user is told when a project file of `size` bytes is opened: nothing for a whole
 // image, else the size and what became of the image (zero-filled, or the first 2048 bytes).
 std::string SizeNote(const std::string& fileName, uint64_t size);
-// Loads the side file and puts the 72 lengths into it, in memory only: false with the
-// reason when the file cannot be read or a length cannot be stored in a line.
+// Loads the side file and puts the 72 lengths into it, in memory only, in `encoding` when one is
+// given (else the file's own): false with the reason when the file cannot be read or a length
+// cannot be stored in a line.
 bool PrepareLengths(TIniFile& ini, const std::string& sideFile, const std::vector<std::string>& lengths,
-                    std::string& error);
+                    std::string& error, std::optional<TIniFile::TEncoding> encoding = std::nullopt);
 // The steps of a save that a test may replace, to fail one as a full disk or a signal would.
 struct TWriteSteps {
     std::function<bool(TStagedFile&, const std::string& bytes, std::string& error)> Prepare;

@@ -28,11 +28,20 @@ public:
     // Keeps a second name for the file the target is now, so that Restore can bring it back
     // after Commit (a file that did not exist is removed again by Restore).
     bool KeepOld(std::string& error);
+    // Rename, then Sync.
     bool Commit(std::string& error);
-    // Undoes Commit with what KeepOld kept; false when that is not possible.
+    // Puts the prepared bytes in place of the target; with `settles`, lets that file go (Settle)
+    // in the same step, which a stop signal cannot split.
+    bool Rename(std::string& error, TStagedFile* settles = nullptr);
+    // Makes a rename durable on the disk.
+    void Sync();
+    // Undoes Rename with what KeepOld kept; false when that is not possible.
     bool Restore();
+    // The save this file belongs to is complete: what KeepOld kept is let go.
+    void Settle();
 
 private:
+    bool RenameNow(std::string& error);
     struct TState;
     std::string Name;
     std::string Real;

@@ -6,6 +6,7 @@
 #include <csignal>
 #include <cstring>
 #include <fcntl.h>
+#include <pthread.h>
 #include <random>
 #include <sys/stat.h>
 #include <system_error>
@@ -115,9 +116,7 @@ TStagedFile::~TStagedFile() {
     if (!State->Temporary.empty())
         unlink(State->Temporary.c_str());
     Release(State->TemporarySlot);
-    if (!State->Kept.empty())
-        unlink(State->Kept.c_str());
-    Release(State->KeptSlot);
+    Settle();
 }
 
 bool TStagedFile::Exists() const {
@@ -198,6 +197,29 @@ bool TStagedFile::KeepOld(std::string& error) {
 }
 
 bool TStagedFile::Commit(std::string& error) {
+    if (!Rename(error))
+        return false;
+    Sync();
+    return true;
+}
+
+bool TStagedFile::Rename(std::string& error, TStagedFile* settles) {
+    if (!settles)
+        return RenameNow(error);
+    // A stop signal waits until the pair is settled: it then finds the new files, not half of them.
+    sigset_t stops, before;
+    sigemptyset(&stops);
+    sigaddset(&stops, SIGINT);
+    sigaddset(&stops, SIGTERM);
+    pthread_sigmask(SIG_BLOCK, &stops, &before);
+    const bool renamed = RenameNow(error);
+    if (renamed)
+        settles->Settle();
+    pthread_sigmask(SIG_SETMASK, &before, nullptr);
+    return renamed;
+}
+
+bool TStagedFile::RenameNow(std::string& error) {
     error.clear();
     TState& s = *State;
     if (s.Kind == TState::TKind::StandardOutput)
@@ -214,22 +236,38 @@ bool TStagedFile::Commit(std::string& error) {
         }
         return true;
     }
-    if (rename(s.Temporary.c_str(), Real.c_str()) != 0) {
-        error = "Unable to write to " + Name + ": " + Reason(errno);
-        return false;
-    }
-    s.Committed = true;
+    // A stop signal from here on must undo the rename: the kept copy is the old file itself,
+    // so bringing it back before the rename happened changes nothing.
     if (!s.Kept.empty())
         Change(s.KeptSlot, MovePathBack);
     else if (s.Keeping && !s.Existed)
         s.KeptSlot = Claim(Real, Real, RemoveTarget);
+    if (rename(s.Temporary.c_str(), Real.c_str()) != 0) {
+        error = "Unable to write to " + Name + ": " + Reason(errno);
+        if (!s.Kept.empty())
+            Change(s.KeptSlot, RemovePath);
+        else
+            Release(s.KeptSlot);
+        return false;
+    }
+    s.Committed = true;
     s.Temporary.clear();
     Release(s.TemporarySlot);
-    // Make the rename itself durable; the new file is complete either way.
+    return true;
+}
+
+void TStagedFile::Sync() {
+    // The new file is complete either way; this makes the rename itself durable.
     PosixFile::TFd folder(open(Folder(Real).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (folder.Get() >= 0)
         fsync(folder.Get());
-    return true;
+}
+
+void TStagedFile::Settle() {
+    Release(State->KeptSlot);
+    if (!State->Kept.empty())
+        unlink(State->Kept.c_str());
+    State->Kept.clear();
 }
 
 bool TStagedFile::Restore() {

@@ -80,9 +80,7 @@ TStagedFile::~TStagedFile() {
     if (!State->Temporary.empty())
         DeleteFileW(State->Temporary.c_str());
     Release(State->TemporarySlot);
-    if (!State->Kept.empty())
-        DeleteFileW(State->Kept.c_str());
-    Release(State->KeptSlot);
+    Settle();
 }
 
 bool TStagedFile::Exists() const {
@@ -157,6 +155,20 @@ bool TStagedFile::KeepOld(std::string& error) {
 }
 
 bool TStagedFile::Commit(std::string& error) {
+    if (!Rename(error))
+        return false;
+    Sync();
+    return true;
+}
+
+bool TStagedFile::Rename(std::string& error, TStagedFile* settles) {
+    const bool renamed = RenameNow(error);
+    if (renamed && settles)
+        settles->Settle();
+    return renamed;
+}
+
+bool TStagedFile::RenameNow(std::string& error) {
     error.clear();
     TState& s = *State;
     if (s.Kind == TState::TKind::StandardOutput)
