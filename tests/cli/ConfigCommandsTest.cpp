@@ -124,13 +124,18 @@ TEST_F(CliConfig, ShowJsonThenBuildGivesBackTheProjectByteForByte) {
         std::filesystem::remove(Dir.File("q.ini"));
         const bool side = round % 4 != 0;
         if (side) {
+            // Every encoding a side file may have, with a length Windows-1251 lacks.
             TIniFile ini;
             std::string error;
-            ASSERT_TRUE(ProjectFile::PrepareLengths(ini, Dir.File("p.ini"), RandomLengths(random), error));
+            std::vector<std::string> lengths = RandomLengths(random);
+            lengths[random() % lengths.size()] = "五";
+            const auto encoding = static_cast<TIniFile::TEncoding>(random() % 5);
+            ASSERT_TRUE(ProjectFile::PrepareLengths(ini, Dir.File("p.ini"), lengths, error, encoding));
             ASSERT_TRUE(ini.UpdateFile(error)) << error;
         }
         ASSERT_EQ(Shell("$CLI show p.usr --json > p.json"), 0) << Run->StdErr;
-        ASSERT_EQ(Cli({"build", Dir.File("p.json"), "-o", Dir.File("q.usr")}), 0) << Run->StdErr;
+        ASSERT_EQ(Shell(round % 2 ? "$CLI build p.json -o q.usr" : "$CLI build - -o q.usr < p.json"), 0)
+            << Run->StdErr;
         EXPECT_EQ(TempDir::Read(Dir.File("q.usr")), image);
         EXPECT_EQ(std::filesystem::exists(Dir.File("q.ini")), side);
         if (side) {
@@ -146,7 +151,10 @@ TEST_F(CliConfig, ShowJsonThenBuildGivesBackTheProjectByteForByte) {
          "raw[0].bytes: byte 0 sets bits the editor interprets"},
         {R"({"inputs": [{"stages": [{"zone": [1]}]}]})", "inputs[0].stages[0].zone: not a key"},
         {"{\"composition\": {\n  \"gong\": tru}}", "no valid JSON: line 2, column 11"},
-        {"{\"messageLengths\": [\"五\"" + Repeated(", \"0\"", 71) + "]}", "messageLengths[0]: characters"},
+        {"{\"sideFileEncoding\": \"windows-1251\", \"messageLengths\": [\"五\"" + Repeated(", \"0\"", 71) +
+             "]}",
+         "messageLengths[0]: characters"},
+        {R"({"sideFileEncoding": "koi8-r"})", "sideFileEncoding: null, \"windows-1251\""},
     };
     for (const auto& [json, message] : faults) {
         SCOPED_TRACE(json);
@@ -155,6 +163,10 @@ TEST_F(CliConfig, ShowJsonThenBuildGivesBackTheProjectByteForByte) {
         EXPECT_NE(Run->StdErr.find(message), std::string::npos) << Run->StdErr;
         EXPECT_FALSE(std::filesystem::exists(Dir.File("bad.usr")));
     }
+    // With no encoding recorded, a length Windows-1251 lacks makes the side file UTF-16.
+    TempDir::Write(Dir.File("new.json"), "{\"messageLengths\": [\"五\"" + Repeated(", \"0\"", 71) + "]}");
+    ASSERT_EQ(Cli({"build", Dir.File("new.json"), "-o", Dir.File("new.usr")}), 0) << Run->StdErr;
+    EXPECT_EQ(TempDir::Read(Dir.File("new.ini")).substr(0, 2), "\xFF\xFE");
 }
 
 // Where an output goes, by what it is: a regular or new file is replaced whole, a FIFO or a
