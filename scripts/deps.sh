@@ -31,5 +31,6 @@ VAROK_WINDOWS_PACKAGES=(g++-mingw-w64-x86-64-posix googletest wine wine64 xvfb x
 # The printable report rendered as a browser prints it (scripts/test-report-browser.sh).
 VAROK_REPORT_PACKAGES=(chromium poppler-utils libxml2-utils fonts-dejavu-core)
 # The Debian package (scripts/package-linux.sh): manual pages from the help texts, the library
-# dependencies (dpkg-shlibdeps, which uses file), and the checks of its desktop entry and MIME type.
-VAROK_PACKAGE_PACKAGES=(help2man dpkg-dev file desktop-file-utils libxml2-utils)
+# dependencies (dpkg-shlibdeps, which uses file), and the checks of the package (lintian), its desktop
+# entry and MIME type.
+VAROK_PACKAGE_PACKAGES=(help2man dpkg-dev file desktop-file-utils libxml2-utils lintian)

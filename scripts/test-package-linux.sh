@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Builds the Debian package and checks it as a user gets it: its contents and dependencies, the
-# desktop entry and the MIME type, then the installed programs. As root (where the package is not
-# installed already) it installs with dpkg -i and removes it again; elsewhere it unpacks with dpkg -x.
+# Builds the Debian package and checks it as a user gets it: lintian (an error fails), its contents
+# and dependencies, the desktop entry, the MIME type and the completion, then the installed programs.
+# As root (where the package is not installed already) it installs with dpkg -i and removes it again;
+# elsewhere it unpacks with dpkg -x.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 . scripts/deps.sh
@@ -19,11 +20,19 @@ fail() {
     exit 1
 }
 
+# lintian as a distribution runs it: any error fails; warnings and notes are shown.
+lintian --fail-on none "$deb" >"$work/lintian" 2>&1 || fail "lintian did not run: $(cat "$work/lintian")"
+errors=$(grep '^E: ' "$work/lintian" || true)
+[ -z "$errors" ] || fail "lintian reports errors:"$'\n'"$errors"
+warnings=$(grep -c '^W: ' "$work/lintian" || true)
+[ "$warnings" -eq 0 ] || grep '^W: ' "$work/lintian" >&2
+
 dpkg-deb -c "$deb" | awk '{print $NF}' >"$work/contents"
 for f in bin/varokconfig bin/varokconfig-cli bin/verda-sim share/applications/varokconfig.desktop \
     share/mime/packages/varokconfig.xml share/icons/hicolor/scalable/apps/varokconfig.svg \
-    share/man/man1/varokconfig.1 share/man/man1/varokconfig-cli.1 share/man/man1/verda-sim.1 \
+    share/man/man1/varokconfig.1.gz share/man/man1/varokconfig-cli.1.gz share/man/man1/verda-sim.1.gz \
     share/bash-completion/completions/varokconfig-cli share/doc/varokconfig/README.md \
+    share/doc/varokconfig/copyright share/doc/varokconfig/changelog.Debian.gz \
     share/varokconfig/examples/Office-Building.usr share/varokconfig/examples/Office-Building.ini; do
     grep -qx "\./usr/$f" "$work/contents" || fail "$f is missing"
 done
@@ -39,16 +48,33 @@ grep -qx 'MimeType=application/x-varokconfig-project;' "$work/root/usr/share/app
     fail "the desktop entry takes no projects"
 xmllint --noout "$work/root/usr/share/mime/packages/varokconfig.xml"
 # The tool's manual page holds every command's options, the system's texts in UTF-8.
-grep -q 'Подключено на COM 3' "$work/root/usr/share/man/man1/varokconfig-cli.1" &&
-    grep -q 'backup FILE' "$work/root/usr/share/man/man1/varokconfig-cli.1" || fail "the manual page lacks the commands"
+gzip -dc "$work/root/usr/share/man/man1/varokconfig-cli.1.gz" >"$work/varokconfig-cli.1"
+grep -q 'Подключено на COM 3' "$work/varokconfig-cli.1" && grep -q 'backup FILE' "$work/varokconfig-cli.1" ||
+    fail "the manual page lacks the commands"
 for program in varokconfig varokconfig-cli verda-sim; do
     file "$work/root/usr/bin/$program" | grep -q ', stripped' || fail "$program is not stripped"
 done
-# The completion offers the commands and the project files.
-completion=$(cd examples && bash -c '. "$1"; COMP_WORDS=(varokconfig-cli re); COMP_CWORD=1; _varokconfig_cli
-    echo "${COMPREPLY[*]}"; COMP_WORDS=(varokconfig-cli show Off); COMP_CWORD=2; _varokconfig_cli
-    echo "${COMPREPLY[*]}"' - "$work/root/usr/share/bash-completion/completions/varokconfig-cli")
-[ "$completion" = $'report read\nOffice-Building.usr' ] || fail "completion offers: $completion"
+# The completion offers the commands, each command's options, and the files it takes: a name with
+# spaces as one name, a project's extension in any case. Each row: the words after varokconfig-cli
+# (the last one being completed) | what is offered, sorted.
+mkdir -p "$work/projects/sub dir"
+touch "$work/projects/Объект 15.usr" "$work/projects/A.USR" "$work/projects/notes.txt" "$work/projects/cfg.json"
+words=()
+while IFS='|' read -r line expected; do
+    eval "words=($line)"
+    offered=$(cd "$work/projects" && bash -c '. "$1"; shift; COMP_WORDS=(varokconfig-cli "$@"); COMP_CWORD=$#
+        _varokconfig_cli; printf "%s\n" "${COMPREPLY[@]}" | LC_ALL=C sort | paste -sd,' - \
+        "$work/root/usr/share/bash-completion/completions/varokconfig-cli" "${words[@]}")
+    [ "$offered" = "$expected" ] || fail "completion of '$line' offers '$offered', not '$expected'"
+done <<'EOF'
+re|read,report
+show ''|A.USR,sub dir,Объект 15.usr
+report -o Объ|Объект 15.usr
+build ''|-,cfg.json,sub dir
+write --port 3 --timeout 2 --n|--no-readback
+check --|--,--help,--json
+show -- -|
+EOF
 
 usr=$work/root/usr
 if [ "$(id -u)" -eq 0 ] && ! dpkg-query -W varokconfig >/dev/null 2>&1; then
@@ -57,7 +83,8 @@ if [ "$(id -u)" -eq 0 ] && ! dpkg-query -W varokconfig >/dev/null 2>&1; then
     usr=/usr
 fi
 version=$(dpkg-deb -f "$deb" Version)
-"$usr/bin/varokconfig-cli" --version | grep -q "^varokconfig-cli $version" || fail "the installed --version"
+# The package's version is the release and the package's own revision (1.0-1).
+"$usr/bin/varokconfig-cli" --version | grep -qE "^varokconfig-cli ${version%-*}( |$)" || fail "the installed --version"
 # The installed example is the repository's, lengths included: the same report.
 "$usr/bin/varokconfig-cli" report "$usr/share/varokconfig/examples/Office-Building.usr" -o "$work/report.txt"
 "$usr/bin/varokconfig-cli" report examples/Office-Building.usr -o "$work/expected.txt"
@@ -65,5 +92,5 @@ version=$(dpkg-deb -f "$deb" Version)
     fail "the report of the installed example differs from the repository's"
 how="unpacked with dpkg -x"
 [ -z "$installed" ] || how="installed with dpkg -i, then removed"
-echo "package: $(basename "$deb") ($(du -k "$deb" | cut -f1) KiB), $how: programs, manual pages, desktop entry," \
-    "MIME type, completion and the example's report checked"
+echo "package: $(basename "$deb") ($(du -k "$deb" | cut -f1) KiB), $how: lintian (0 errors, $warnings warnings)," \
+    "programs, manual pages, desktop entry, MIME type, completion and the example's report checked"
