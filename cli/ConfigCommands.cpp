@@ -56,10 +56,13 @@ int PrintDiff(const TConfigurationDiff& diff, bool json) {
 std::optional<TConfigOptions> ParseConfigOptions(const std::vector<std::string>& args, size_t files,
                                                  std::string& error) {
     TConfigOptions options;
+    bool operands = false;
     for (const std::string& arg : args) {
-        if (arg == "--json") {
+        if (!operands && arg == "--") {
+            operands = true;
+        } else if (!operands && arg == "--json") {
             options.Json = true;
-        } else if (arg.size() > 1 && arg[0] == '-') {
+        } else if (!operands && arg.size() > 1 && arg[0] == '-') {
             error = "unknown option: " + arg;
             return std::nullopt;
         } else {
