@@ -1,5 +1,6 @@
 #include "BuildCommand.h"
 #include "ExitStatus.h"
+#include "FileErrors.h"
 #include "JsonReader.h"
 #include "project/FileUtil.h"
 #include "project/ProjectFile.h"
@@ -293,21 +294,18 @@ bool SideFileEncoding(const TJsonValue& document, std::optional<TIniFile::TEncod
 }
 
 // The JSON from standard input, at most as much as a file would give.
-TReadStatus ReadStandardInput(std::string& text, std::string& error) {
+TFileResult ReadStandardInput(std::string& text) {
+    using TKind = TFileResult::TKind;
     char buffer[65536];
     while (std::cin.read(buffer, sizeof buffer) || std::cin.gcount() > 0) {
         text.append(buffer, static_cast<size_t>(std::cin.gcount()));
-        if (text.size() > MaxWholeFile) {
-            error =
-                "Unable to read standard input: larger than " + std::to_string(MaxWholeFile >> 20) + " MiB";
-            return TReadStatus::TooLarge;
-        }
+        if (text.size() > MaxWholeFile)
+            return TFileResult::ReadFailure(TKind::TooLarge, "-", 0,
+                                            "larger than " + std::to_string(MaxWholeFile >> 20) + " MiB");
     }
-    if (std::cin.bad()) {
-        error = "Unable to read standard input";
-        return TReadStatus::Failed;
-    }
-    return TReadStatus::Read;
+    if (std::cin.bad())
+        return TFileResult::ReadFailure(TKind::Unreadable, "-", 0, "the input failed");
+    return {};
 }
 
 bool HoldsAll(const TIniFile& side, const std::vector<std::string>& lengths, size_t& first) {
@@ -328,10 +326,9 @@ int Build(const std::string& source, const std::string& output, const TUsage& us
             return usage("the output " + target + " is the input " + source);
 
     std::string text, error;
-    const TReadStatus status =
-        source == "-" ? ReadStandardInput(text, error) : ReadWholeFile(source, text, error);
-    if (status != TReadStatus::Read) {
-        std::cerr << (status == TReadStatus::Missing ? "Не найден файл " + source : error) << std::endl;
+    if (const TFileResult read = source == "-" ? ReadStandardInput(text) : ReadWholeFile(source, text);
+        !read) {
+        std::cerr << FileError(read) << std::endl;
         return ExitFile;
     }
     TJsonValue document;
@@ -346,31 +343,32 @@ int Build(const std::string& source, const std::string& output, const TUsage& us
     const std::string bytes(reinterpret_cast<const char*>(image.Data()), Layout::ImageSize);
     if (!config.Lengths) {
         // No lengths: the project had no side file, and one that is there is not this project's.
-        if (!WriteFileAtomically(output, bytes, error)) {
-            std::cerr << error << std::endl;
+        if (const TFileResult written = WriteFileAtomically(output, bytes); !written) {
+            std::cerr << FileError(written) << std::endl;
             return ExitFile;
         }
-        if (ReadFileBytes(sideFile, text, error, 0) != TReadStatus::Missing)
+        if (!ReadFileBytes(sideFile, text, 0).Missing())
             std::cerr << "The configuration has no message lengths; " << sideFile << " is left as it is"
                       << std::endl;
         return ExitDone;
     }
     // As the editor's Save: the side file made ready first, then both written.
     TIniFile side;
-    if (!ProjectFile::PrepareLengths(side, sideFile, *config.Lengths, error, encoding)) {
-        std::cerr << error << std::endl;
+    if (const TFileResult prepared = ProjectFile::PrepareLengths(side, sideFile, *config.Lengths, encoding);
+        !prepared) {
+        std::cerr << FileError(prepared) << std::endl;
         return ExitFile;
     }
     // A Windows-1251 side file would store such a length with '?' in its place: unless the JSON
     // asks for Windows-1251, the side file becomes UTF-16, which the editor reads on every system.
     size_t k = 0;
     if (!HoldsAll(side, *config.Lengths, k) && !encoding)
-        ProjectFile::PrepareLengths(side, sideFile, *config.Lengths, error, TIniFile::TEncoding::Utf16Le);
+        ProjectFile::PrepareLengths(side, sideFile, *config.Lengths, TIniFile::TEncoding::Utf16Le);
     if (!HoldsAll(side, *config.Lengths, k))
         return usage(source + ": messageLengths[" + std::to_string(k) + "]: characters " + sideFile +
                      " cannot hold (it is Windows-1251)");
-    if (!ProjectFile::WriteProject(output, bytes, side, error)) {
-        std::cerr << error << std::endl;
+    if (const TFileResult written = ProjectFile::WriteProject(output, bytes, side); !written) {
+        std::cerr << FileError(written) << std::endl;
         return ExitFile;
     }
     return ExitDone;

@@ -2,6 +2,7 @@
 #include "ConfigText.h"
 #include "EscapingBuffer.h"
 #include "ExitStatus.h"
+#include "FileErrors.h"
 #include "LinkSession.h"
 #include "project/FileUtil.h"
 #include "project/ProjectFile.h"
@@ -20,29 +21,27 @@ struct TProjectInput {
 };
 
 bool LoadProject(const std::string& path, TProjectInput& project) {
-    std::string bytes, error;
-    uint64_t size = 0;
-    const TReadStatus status = ReadFileBytes(path, bytes, error, Layout::ImageSize, nullptr, &size);
-    if (status != TReadStatus::Read) {
-        std::cerr << (status == TReadStatus::Missing ? "Не найден файл " + path : error) << std::endl;
+    ProjectFile::TProject loaded;
+    if (const TFileResult opened = ProjectFile::Load(path, loaded); !opened) {
+        std::cerr << FileError(opened) << std::endl;
         return false;
     }
-    if (const std::string note = ProjectFile::SizeNote(path, size); !note.empty())
+    if (const std::string note = ProjectFile::SizeNote(path, loaded.Size); !note.empty())
         std::cerr << note << std::endl;
-    std::copy(bytes.begin(), bytes.end(), project.Image.Data());
-    std::string note;
-    project.Lengths =
-        ProjectFile::LoadLengthsIfAny(ProjectFile::SideFileName(path), note, &project.SideFileEncoding);
-    if (!note.empty())
-        std::cerr << note << std::endl;
+    std::copy(loaded.Image.begin(), loaded.Image.end(), project.Image.Data());
+    // A side file that cannot be used gives no lengths rather than 72 invented zeros.
+    if (loaded.Side.State == ProjectFile::TSide::TState::Unusable)
+        std::cerr << loaded.Side.Problem.Message() << "; the message lengths are left out" << std::endl;
+    if (loaded.Side.State == ProjectFile::TSide::TState::Read)
+        project.Lengths = loaded.Side.Lengths;
+    project.SideFileEncoding = loaded.Side.Encoding;
     return true;
 }
 
 // Standard output is checked like any file: a full disk or a closed pipe is a failure.
 int Print(const std::string& text, int status) {
-    std::string error;
-    if (!WriteStandardOutput(text, error)) {
-        std::cerr << error << std::endl;
+    if (const TFileResult written = WriteStandardOutput(text); !written) {
+        std::cerr << written.Message() << std::endl;
         return ExitFile;
     }
     return status;

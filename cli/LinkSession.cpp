@@ -1,4 +1,5 @@
 #include "LinkSession.h"
+#include "FileErrors.h"
 #include "project/FileUtil.h"
 #include "project/ProjectFile.h"
 #include <algorithm>
@@ -64,9 +65,8 @@ int TLinkSession::Read() {
     std::string bytes;
     if (const int status = ReadImage(bytes); status != ExitDone)
         return status;
-    std::string error;
-    if (!WriteFileAtomically(Options.Output, bytes, error)) {
-        Err << error << std::endl;
+    if (const TFileResult written = WriteFileAtomically(Options.Output, bytes); !written) {
+        Err << FileError(written) << std::endl;
         return ExitFile;
     }
     return ExitDone;
@@ -84,11 +84,10 @@ int TLinkSession::ReadImage(std::string& bytes) {
 }
 
 int TLinkSession::Write() {
-    std::string bytes, error;
+    std::string bytes;
     uint64_t size = 0;
-    if (ReadFileBytes(Options.Project, bytes, error, Layout::ImageSize, nullptr, &size) !=
-        TReadStatus::Read) {
-        Err << (error.empty() ? "Не найден файл " + Options.Project : error) << std::endl;
+    if (const TFileResult read = ReadFileBytes(Options.Project, bytes, Layout::ImageSize, &size); !read) {
+        Err << FileError(read) << std::endl;
         return ExitFile;
     }
     // The file's bytes as they are, not decoded into the editor; a short file is zero-filled,

@@ -5,6 +5,7 @@
 #include "ConfigCommands.h"
 #include "EscapingBuffer.h"
 #include "ExitStatus.h"
+#include "FileErrors.h"
 #include "LinkOptions.h"
 #include "LinkSession.h"
 #include "app/UnitMain.h"
@@ -98,9 +99,9 @@ int Backup(const TLinkOptions& options, std::string& usageError) {
         usageError = "--backup: " + clash;
         return ExitUsage;
     }
-    std::string bytes, error;
-    if (ReadFileBytes(options.Project, bytes, error, 0) != TReadStatus::Read) {
-        std::cerr << (error.empty() ? "Не найден файл " + options.Project : error) << std::endl;
+    std::string bytes;
+    if (const TFileResult read = ReadFileBytes(options.Project, bytes, 0); !read) {
+        std::cerr << FileError(read) << std::endl;
         return ExitFile;
     }
     TLinkOptions read = options;
@@ -249,10 +250,10 @@ std::string CommandHelp(const TCommand& command) {
 
 // Help and version go to standard output; a failed write there is an error, not a success.
 int PrintOut(const std::string& text) {
-    std::string error;
-    if (WriteStandardOutput(text, error))
+    const TFileResult written = WriteStandardOutput(text);
+    if (written)
         return ExitDone;
-    std::cerr << error << std::endl;
+    std::cerr << written.Message() << std::endl;
     return ExitFile;
 }
 

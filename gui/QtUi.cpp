@@ -139,8 +139,8 @@ QString FileToShow(const QString& original, std::string&) {
 // folder, so nobody can plant a link for it to follow. Empty when the file cannot be
 // read; `copy` is set to the copy made.
 QString FileToShow(const QString& original, std::string& copy) {
-    std::string bytes, error;
-    if (ReadWholeFile(original.toStdString(), bytes, error) != TReadStatus::Read)
+    std::string bytes;
+    if (!ReadWholeFile(original.toStdString(), bytes))
         return {};
     const QFileInfo info(original);
     const QString suffix = info.suffix().isEmpty() ? QString() : QStringLiteral(".") + info.suffix();
@@ -149,7 +149,7 @@ QString FileToShow(const QString& original, std::string& copy) {
         folder = QStandardPaths::writableLocation(QStandardPaths::TempLocation);
     // No copy to show: the original, garbled letters and all, is better than nothing.
     if (!WriteNewPrivateFile(folder.toStdString(), info.completeBaseName().toStdString() + "-utf8",
-                             suffix.toStdString(), Cp1251ToUtf8(bytes), copy, error))
+                             suffix.toStdString(), Cp1251ToUtf8(bytes), copy))
         return original;
     return QString::fromStdString(copy);
 }

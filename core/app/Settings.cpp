@@ -10,19 +10,20 @@ void TSettings::Load(const std::string& fileName) {
     File = TIniFile();
     if (Name.empty())
         return;
-    std::string ignored;
     // Settings that cannot be read are no reason to stop the editor: it starts with the
     // defaults, and Store reports that the file cannot be replaced.
-    File.Load(Name, ignored);
+    File.Load(Name);
     // A new file is UTF-8, so any project path fits in it.
     if (File.Bytes().empty())
         File.SetBytes("\xEF\xBB\xBF");
 }
 
-bool TSettings::Store(std::string& error) {
+TFileResult TSettings::Store() {
     if (Name.empty())
-        return true;
-    return MakeFolder(Name, error) && File.UpdateFile(error);
+        return {};
+    if (TFileResult folder = MakeFolder(Name); !folder)
+        return folder;
+    return File.UpdateFile();
 }
 
 std::vector<std::string> TSettings::Recent() const {

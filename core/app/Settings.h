@@ -21,7 +21,7 @@ public:
     // A missing or unreadable file leaves every setting at its default.
     void Load(const std::string& fileName);
     // Writes the file, creating its folder; false with a message when that fails.
-    bool Store(std::string& error);
+    TFileResult Store();
 
     std::vector<std::string> Recent() const;
     // Puts a project first in the list, once, keeping the newest RecentCount.
@@ -34,7 +34,7 @@ public:
 private:
     void WriteRecent(const std::vector<std::string>& list);
     // The platform's part: makes the folder of `fileName`.
-    static bool MakeFolder(const std::string& fileName, std::string& error);
+    static TFileResult MakeFolder(const std::string& fileName);
 
     std::string Name;
     TIniFile File;

@@ -20,13 +20,11 @@ std::string TSettings::Absolute(const std::string& path) {
     return error ? path : absolute.lexically_normal().string();
 }
 
-bool TSettings::MakeFolder(const std::string& fileName, std::string& error) {
+TFileResult TSettings::MakeFolder(const std::string& fileName) {
     std::error_code failure;
     const auto folder = std::filesystem::path(fileName).parent_path();
     std::filesystem::create_directories(folder, failure);
-    if (failure) {
-        error = folder.string() + ": " + failure.message();
-        return false;
-    }
-    return true;
+    if (failure)
+        return TFileResult::WriteFailure(folder.string(), failure.value(), failure.message());
+    return {};
 }

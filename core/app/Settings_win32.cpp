@@ -18,13 +18,11 @@ std::string TSettings::Absolute(const std::string& path) {
     return error ? path : Utf8Text(absolute.lexically_normal().wstring());
 }
 
-bool TSettings::MakeFolder(const std::string& fileName, std::string& error) {
+TFileResult TSettings::MakeFolder(const std::string& fileName) {
     std::error_code failure;
     const auto folder = std::filesystem::path(WideText(fileName)).parent_path();
     std::filesystem::create_directories(folder, failure);
-    if (failure) {
-        error = Utf8Text(folder.wstring()) + ": " + failure.message();
-        return false;
-    }
-    return true;
+    if (failure)
+        return TFileResult::WriteFailure(Utf8Text(folder.wstring()), failure.value(), failure.message());
+    return {};
 }

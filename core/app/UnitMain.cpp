@@ -310,23 +310,21 @@ bool TMain::OpenProject(const std::string& fileName) {
     // Read the file before touching anything, so a failure keeps the open project whole.
     // The file is opened without waiting and only a regular file is taken, so a FIFO cannot
     // freeze the window.
-    std::string bytes, error, reason;
-    uint64_t size = 0;
-    if (ReadFileBytes(fileName, bytes, error, Layout::ImageSize, &reason, &size) != TReadStatus::Read) {
-        Ui.MessageBox(TBoxKind::Error, CaptionBase, "Не удалось открыть файл " + fileName + "\n" + reason,
+    ProjectFile::TProject project;
+    if (const TFileResult opened = ProjectFile::Load(fileName, project); !opened) {
+        Ui.MessageBox(TBoxKind::Error, CaptionBase, opened.Explained("Не удалось открыть файл " + fileName),
                       TBoxButtons::Ok);
         return false;
     }
     // Opened all the same, as ever, but not without a word.
-    if (const std::string note = ProjectFile::SizeNote(fileName, size); !note.empty())
+    if (const std::string note = ProjectFile::SizeNote(fileName, project.Size); !note.empty())
         Ui.MessageBox(TBoxKind::Warning, CaptionBase, note, TBoxButtons::Ok);
     ProjectTitle = ProjectFile::WithoutExtension(fileName);
     ProjectFileName = fileName;
-    std::string note;
-    const std::vector<std::string> lengths =
-        ProjectFile::LoadLengths(ProjectFile::SideFileName(fileName), note);
-    if (!note.empty())
-        Ui.Note(note);
+    if (project.Side.State == ProjectFile::TSide::TState::Unusable)
+        Ui.Note(project.Side.Problem.Message() + "; the message lengths are taken as 0");
+    const std::vector<std::string>& lengths = project.Side.Lengths;
+    const std::string& bytes = project.Image;
     SetLengths(lengths);
     Image.Clear();
     std::copy(bytes.begin(), bytes.end(), Image.Data());
@@ -392,15 +390,6 @@ std::string HtmlName(const std::string& textName) {
     return (extension ? textName.substr(0, dot) : textName) + ".html";
 }
 
-std::string FileFailure(const std::string& text, const std::string& path, const std::string& error) {
-    const std::string named = path + ": ";
-    std::string reason;
-    if (const size_t at = error.find(named); at != std::string::npos)
-        reason = error.substr(at + named.size());
-    else if (error.find(path) == std::string::npos)
-        reason = error;
-    return reason.empty() ? text : text + "\n" + reason;
-}
 } // namespace
 
 TMain::TSaveResult TMain::Save() {
@@ -422,18 +411,18 @@ TMain::TSaveResult TMain::Save() {
         lengths.push_back(Algorithms.LenMes.Value(k));
     // The side file is made ready first: what it cannot take stops the save before any file changes.
     TIniFile side;
-    std::string error;
     const std::string sideFile = ProjectFile::SideFileName(fileName);
-    if (!ProjectFile::PrepareLengths(side, sideFile, lengths, error)) {
-        Ui.MessageBox(TBoxKind::Error, CaptionBase,
-                      FileFailure("Unable to write to " + sideFile, sideFile, error), TBoxButtons::Ok);
+    if (const TFileResult prepared = ProjectFile::PrepareLengths(side, sideFile, lengths); !prepared) {
+        Ui.MessageBox(TBoxKind::Error, CaptionBase, prepared.Explained("Unable to write to " + sideFile),
+                      TBoxButtons::Ok);
         return TSaveResult::Failed;
     }
     if (!AcceptLossyTexts(Ui, Composition, side, lengths))
         return TSaveResult::Failed;
     const std::string image(reinterpret_cast<const char*>(Image.Data()), Layout::ImageSize);
-    if (!ProjectFile::WriteProject(fileName, image, side, error)) {
-        Ui.MessageBox(TBoxKind::Error, CaptionBase, error, TBoxButtons::Ok);
+    if (const TFileResult written = ProjectFile::WriteProject(fileName, image, side); !written) {
+        Ui.MessageBox(TBoxKind::Error, CaptionBase, written.Explained("Unable to write to " + written.Path),
+                      TBoxButtons::Ok);
         return TSaveResult::Failed;
     }
     Saved = true;
@@ -457,14 +446,13 @@ void TMain::TBReportClick() {
     const bool html = ReportFiles != TReportFiles::Text;
     const std::string htmlName = text ? HtmlName(ReportFileName) : ReportFileName;
     const auto write = [&](const std::string& name, const std::string& bytes) {
-        std::string error;
-        if (WriteFileAtomically(name, bytes, error))
-            return true;
-        // Standard output is no file to create: its own message says what failed.
-        Ui.MessageBox(TBoxKind::Error, CaptionBase,
-                      name == "-" ? error : FileFailure("Cannot create file " + name, name, error),
-                      TBoxButtons::Ok);
-        return false;
+        const TFileResult written = WriteFileAtomically(name, bytes);
+        if (!written)
+            // Standard output is no file to create: its own message says what failed.
+            Ui.MessageBox(TBoxKind::Error, CaptionBase,
+                          name == "-" ? written.Message() : written.Explained("Cannot create file " + name),
+                          TBoxButtons::Ok);
+        return static_cast<bool>(written);
     };
     if ((text && !write(ReportFileName, TReport::Render(TReport::Lines(facts)))) ||
         (html && !write(htmlName, THtmlReport::Render(facts)))) {
@@ -565,21 +553,15 @@ void TMain::LengthsItemClick() {
     if (!Ui.OpenFileDialog({ProjectFile::Filter, ProjectFile::DefaultExt, {}}, fileName))
         return;
     const std::string sideFile = ProjectFile::SideFileName(fileName);
-    std::string bytes, error, reason;
-    const TReadStatus status = ReadFileBytes(sideFile, bytes, error, 1, &reason);
-    if (status != TReadStatus::Read) {
+    const ProjectFile::TSide side = ProjectFile::LoadSide(sideFile);
+    if (side.State != ProjectFile::TSide::TState::Read) {
         Ui.MessageBox(TBoxKind::Error, CaptionBase,
                       "Не удалось прочитать длительности сообщений из файла " + sideFile + "\n" +
-                          (status == TReadStatus::Missing ? "Файл не найден" : reason),
+                          (side.Problem.Missing() ? "Файл не найден" : side.Problem.Reason),
                       TBoxButtons::Ok);
         return;
     }
-    std::string note;
-    const std::vector<std::string> lengths = ProjectFile::LoadLengths(sideFile, note);
-    if (!note.empty()) {
-        Ui.MessageBox(TBoxKind::Error, CaptionBase, note, TBoxButtons::Ok);
-        return;
-    }
+    const std::vector<std::string>& lengths = side.Lengths;
     const THistory::TState before = Snapshot();
     SetLengths(lengths);
     // The lengths are saved with the project: they are a change to save, and a step to undo.
@@ -663,13 +645,13 @@ void TMain::StoreConnectionSettings() {
 }
 
 void TMain::StoreSettings() {
-    std::string error;
-    if (Settings.Store(error) || SettingsWarned)
+    const TFileResult stored = Settings.Store();
+    if (stored || SettingsWarned)
         return;
     // Once a run: the editor works on without them, but the user should know they are not kept.
     SettingsWarned = true;
-    Ui.MessageBox(TBoxKind::Warning, CaptionBase, "Не удалось сохранить настройки программы\n" + error,
-                  TBoxButtons::Ok);
+    Ui.MessageBox(TBoxKind::Warning, CaptionBase,
+                  "Не удалось сохранить настройки программы\n" + stored.Message(), TBoxButtons::Ok);
 }
 
 void TMain::TBDebugClick() {

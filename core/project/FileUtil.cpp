@@ -5,20 +5,18 @@ std::filesystem::path FilePath(const std::string& utf8) {
     return std::filesystem::path(std::u8string(utf8.begin(), utf8.end()));
 }
 
-TReadStatus ReadWholeFile(const std::string& path, std::string& bytes, std::string& error,
-                          std::string* reason) {
-    const TReadStatus status = ReadFileBytes(path, bytes, error, MaxWholeFile + 1, reason);
-    if (status != TReadStatus::Read || bytes.size() <= MaxWholeFile)
-        return status;
+TFileResult ReadWholeFile(const std::string& path, std::string& bytes) {
+    const TFileResult result = ReadFileBytes(path, bytes, MaxWholeFile + 1);
+    if (!result || bytes.size() <= MaxWholeFile)
+        return result;
     bytes.clear();
-    const std::string why = "larger than " + std::to_string(MaxWholeFile >> 20) + " MiB";
-    if (reason)
-        *reason = why;
-    error = "Unable to read " + path + ": " + why;
-    return TReadStatus::TooLarge;
+    return TFileResult::ReadFailure(TFileResult::TKind::TooLarge, path, 0,
+                                    "larger than " + std::to_string(MaxWholeFile >> 20) + " MiB");
 }
 
-bool WriteFileAtomically(const std::string& path, const std::string& bytes, std::string& error) {
+TFileResult WriteFileAtomically(const std::string& path, const std::string& bytes) {
     TStagedFile output(path);
-    return output.Prepare(bytes, error) && output.Commit(error);
+    if (TFileResult prepared = output.Prepare(bytes); !prepared)
+        return prepared;
+    return output.Commit();
 }

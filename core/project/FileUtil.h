@@ -1,12 +1,11 @@
 #pragma once
+#include "project/FileResult.h"
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
 #include <string>
 #include <string_view>
-
-enum class TReadStatus { Read, Missing, TooLarge, Failed };
 
 // The most we read of a file we take whole (side files, reports): anything larger is
 // not one of ours.
@@ -18,25 +17,19 @@ std::filesystem::path FilePath(const std::string& utf8);
 
 // Reads at most `limit` bytes from the start of a regular file. The file is opened without
 // waiting, so a FIFO without a writer cannot hang the caller, and anything but a regular file
-// (a folder, a FIFO, a device) is refused unread as Failed. A file that does not exist is
-// Missing (bytes empty, no error); any other failure is Failed with a message. `reason`, when
-// given, receives the reason alone for Missing and Failed; `size` the file's whole size.
-TReadStatus ReadFileBytes(const std::string& path, std::string& bytes, std::string& error, size_t limit,
-                          std::string* reason = nullptr, uint64_t* size = nullptr);
-// Reads a whole file of at most MaxWholeFile bytes; a larger one is TooLarge, with no
-// bytes and a message naming it.
-TReadStatus ReadWholeFile(const std::string& path, std::string& bytes, std::string& error,
-                          std::string* reason = nullptr);
+// (a folder, a FIFO, a device) is refused unread. `size` receives the file's whole size.
+TFileResult ReadFileBytes(const std::string& path, std::string& bytes, size_t limit,
+                          uint64_t* size = nullptr);
+// Reads a whole file of at most MaxWholeFile bytes; a larger one is TooLarge, with no bytes.
+TFileResult ReadWholeFile(const std::string& path, std::string& bytes);
 
 // Writes `bytes` to an output as one staged file (StagedFile.h) prepared and committed at
 // once: an old regular file survives any failure, a link is written through, "-" is standard
-// output, a device or FIFO is written in place. On failure returns false with a message
-// naming `path` in `error`, and leaves no temporary file behind.
-bool WriteFileAtomically(const std::string& path, const std::string& bytes, std::string& error);
+// output, a device or FIFO is written in place. A failure leaves no temporary file behind.
+TFileResult WriteFileAtomically(const std::string& path, const std::string& bytes);
 
-// Writes all bytes to standard output; false with a message when the output refuses them
-// (a full disk, a closed pipe).
-bool WriteStandardOutput(std::string_view bytes, std::string& error);
+// Writes all bytes to standard output; a full disk or a closed pipe is a failure.
+TFileResult WriteStandardOutput(std::string_view bytes);
 
 // Whether two names lead to one and the same file (device and inode; on Windows volume and
 // file ID), however they are spelt. Names of which one does not exist are never the same.
@@ -45,8 +38,8 @@ bool SameFile(const std::string& a, const std::string& b);
 // Creates a new file in `folder` named `stem`, a dash, a few random characters and
 // `suffix`, readable by the user alone, and writes `bytes` into it. It never opens an
 // existing file or follows a link, so no one else can choose what it writes over.
-bool WriteNewPrivateFile(const std::string& folder, const std::string& stem, const std::string& suffix,
-                         const std::string& bytes, std::string& path, std::string& error);
+TFileResult WriteNewPrivateFile(const std::string& folder, const std::string& stem, const std::string& suffix,
+                                const std::string& bytes, std::string& path);
 
 // Removes a file (a link itself, not what it points to); false if it could not.
 bool RemoveFile(const std::string& path);

@@ -30,30 +30,24 @@ std::string NotRegular(mode_t mode) {
 
 } // namespace
 
-TReadStatus ReadFileBytes(const std::string& path, std::string& bytes, std::string& error, size_t limit,
-                          std::string* reason, uint64_t* size) {
+TFileResult ReadFileBytes(const std::string& path, std::string& bytes, size_t limit, uint64_t* size) {
+    using TKind = TFileResult::TKind;
     bytes.clear();
-    error.clear();
     if (size)
         *size = 0;
-    auto fail = [&](const std::string& why, bool missing) {
+    auto fail = [&](TKind kind, int code, const std::string& why) {
         bytes.clear();
-        if (reason)
-            *reason = why;
-        if (missing)
-            return TReadStatus::Missing;
-        error = "Unable to read " + path + ": " + why;
-        return TReadStatus::Failed;
+        return TFileResult::ReadFailure(kind, path, code, why);
     };
     // Without O_NONBLOCK, opening a FIFO waits for a writer, for ever.
     PosixFile::TFd fd(open(FilePath(path).c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY));
     if (fd.Get() < 0)
-        return fail(Reason(errno), errno == ENOENT);
+        return fail(errno == ENOENT ? TKind::Missing : TKind::Unreadable, errno, Reason(errno));
     struct stat info;
     if (fstat(fd.Get(), &info) != 0)
-        return fail(Reason(errno), false);
+        return fail(TKind::Unreadable, errno, Reason(errno));
     if (!S_ISREG(info.st_mode))
-        return fail(NotRegular(info.st_mode), false);
+        return fail(TKind::NotRegular, S_ISDIR(info.st_mode) ? EISDIR : 0, NotRegular(info.st_mode));
     if (size)
         *size = static_cast<uint64_t>(info.st_size);
     char buffer[65536];
@@ -62,21 +56,19 @@ TReadStatus ReadFileBytes(const std::string& path, std::string& bytes, std::stri
         if (got < 0 && errno == EINTR)
             continue;
         if (got < 0)
-            return fail(Reason(errno), false);
+            return fail(TKind::Unreadable, errno, Reason(errno));
         if (got == 0)
             break;
         bytes.append(buffer, static_cast<size_t>(got));
     }
-    return TReadStatus::Read;
+    return {};
 }
 
-bool WriteStandardOutput(std::string_view bytes, std::string& error) {
+TFileResult WriteStandardOutput(std::string_view bytes) {
     // Whatever went through stdio before comes first.
-    if (std::fflush(stdout) != 0 || !PosixFile::WriteAll(STDOUT_FILENO, bytes)) {
-        error = "Unable to write to standard output: " + Reason(errno);
-        return false;
-    }
-    return true;
+    if (std::fflush(stdout) != 0 || !PosixFile::WriteAll(STDOUT_FILENO, bytes))
+        return TFileResult::WriteFailure("-", errno, Reason(errno));
+    return {};
 }
 
 bool SameFile(const std::string& a, const std::string& b) {
@@ -85,27 +77,24 @@ bool SameFile(const std::string& a, const std::string& b) {
            x.st_ino == y.st_ino;
 }
 
-bool WriteNewPrivateFile(const std::string& folder, const std::string& stem, const std::string& suffix,
-                         const std::string& bytes, std::string& path, std::string& error) {
-    error.clear();
+TFileResult WriteNewPrivateFile(const std::string& folder, const std::string& stem, const std::string& suffix,
+                                const std::string& bytes, std::string& path) {
     std::string name = folder + "/" + stem + "-XXXXXX" + suffix;
     // mkstemps creates the file exclusively with the mode 0600: a name that exists, a
     // planted link included, is never opened; another random name is tried instead.
     const int fd = mkstemps(name.data(), static_cast<int>(suffix.size()));
-    if (fd < 0) {
-        error = "Unable to create a file in " + folder + ": " + Reason(errno);
-        return false;
-    }
+    if (fd < 0)
+        return TFileResult::WriteFailure(folder, errno, Reason(errno));
     fcntl(fd, F_SETFD, FD_CLOEXEC);
     const bool written = PosixFile::WriteAll(fd, bytes);
     const int code = errno;
     if (close(fd) != 0 || !written) {
+        const int failure = written ? errno : code;
         unlink(name.c_str());
-        error = "Unable to write to " + name + ": " + Reason(written ? errno : code);
-        return false;
+        return TFileResult::WriteFailure(name, failure, Reason(failure));
     }
     path = name;
-    return true;
+    return {};
 }
 
 bool RemoveFile(const std::string& path) {

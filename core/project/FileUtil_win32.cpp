@@ -22,29 +22,24 @@ bool Identity(const std::string& path, BY_HANDLE_FILE_INFORMATION& info) {
 }
 } // namespace
 
-TReadStatus ReadFileBytes(const std::string& path, std::string& bytes, std::string& error, size_t limit,
-                          std::string* reason, uint64_t* size) {
+TFileResult ReadFileBytes(const std::string& path, std::string& bytes, size_t limit, uint64_t* size) {
+    using TKind = TFileResult::TKind;
     bytes.clear();
-    error.clear();
     if (size)
         *size = 0;
-    auto fail = [&](const std::string& why, bool missing) {
+    auto fail = [&](TKind kind, int code, const std::string& why) {
         bytes.clear();
-        if (reason)
-            *reason = why;
-        if (missing)
-            return TReadStatus::Missing;
-        error = "Unable to read " + path + ": " + why;
-        return TReadStatus::Failed;
+        return TFileResult::ReadFailure(kind, path, code, why);
     };
     // The C runtime's open, so the reasons read as on every other system.
     int fd = -1;
     if (_wsopen_s(&fd, FilePath(path).c_str(), _O_RDONLY | _O_BINARY | _O_NOINHERIT, _SH_DENYNO, 0) != 0)
-        return fail(std::generic_category().message(errno), errno == ENOENT);
+        return fail(errno == ENOENT ? TKind::Missing : TKind::Unreadable, errno,
+                    std::generic_category().message(errno));
     const std::unique_ptr<int, void (*)(int*)> closer(&fd, [](int* open) { _close(*open); });
     // A pipe or a device (CON, a COM port) is not a project; reading one may wait for ever.
     if (GetFileType(reinterpret_cast<HANDLE>(_get_osfhandle(fd))) != FILE_TYPE_DISK)
-        return fail("not a regular file", false);
+        return fail(TKind::NotRegular, 0, "not a regular file");
     struct _stat64 info {};
     if (size && _fstat64(fd, &info) == 0)
         *size = static_cast<uint64_t>(info.st_size);
@@ -53,22 +48,22 @@ TReadStatus ReadFileBytes(const std::string& path, std::string& bytes, std::stri
         const int got =
             _read(fd, buffer, static_cast<unsigned>(std::min(sizeof buffer, limit - bytes.size())));
         if (got < 0)
-            return fail(std::generic_category().message(errno), false);
+            return fail(TKind::Unreadable, errno, std::generic_category().message(errno));
         if (got == 0)
             break;
         bytes.append(buffer, static_cast<size_t>(got));
     }
-    return TReadStatus::Read;
+    return {};
 }
 
-bool WriteStandardOutput(std::string_view bytes, std::string& error) {
+TFileResult WriteStandardOutput(std::string_view bytes) {
     // Whatever went through stdio before comes first; the bytes go as they are, with no
     // line-end translation.
     if (std::fflush(stdout) != 0 || !WindowsFile::WriteAll(GetStdHandle(STD_OUTPUT_HANDLE), bytes)) {
-        error = "Unable to write to standard output: " + WindowsFile::Reason(GetLastError());
-        return false;
+        const DWORD code = GetLastError();
+        return TFileResult::WriteFailure("-", static_cast<int>(code), WindowsFile::Reason(code));
     }
-    return true;
+    return {};
 }
 
 std::FILE* OpenFile(const std::string& path, const char* mode) {
@@ -81,9 +76,11 @@ bool SameFile(const std::string& a, const std::string& b) {
            x.nFileIndexHigh == y.nFileIndexHigh && x.nFileIndexLow == y.nFileIndexLow;
 }
 
-bool WriteNewPrivateFile(const std::string& folder, const std::string& stem, const std::string& suffix,
-                         const std::string& bytes, std::string& path, std::string& error) {
-    error.clear();
+TFileResult WriteNewPrivateFile(const std::string& folder, const std::string& stem, const std::string& suffix,
+                                const std::string& bytes, std::string& path) {
+    const auto failure = [](const std::string& name, DWORD code) {
+        return TFileResult::WriteFailure(name, static_cast<int>(code), WindowsFile::Reason(code));
+    };
     // CREATE_NEW never opens an existing name; the next name is tried instead.
     for (unsigned attempt = 0; attempt < 100; ++attempt) {
         const std::string name = folder + "\\" + stem + "-" +
@@ -93,22 +90,19 @@ bool WriteNewPrivateFile(const std::string& folder, const std::string& stem, con
         if (!file.Valid()) {
             if (GetLastError() == ERROR_FILE_EXISTS)
                 continue;
-            error = "Unable to create a file in " + folder + ": " + WindowsFile::Reason(GetLastError());
-            return false;
+            return failure(folder, GetLastError());
         }
         const bool written = WindowsFile::WriteAll(file.Get(), bytes);
         const DWORD code = GetLastError();
         if (!file.Close() || !written) {
+            const DWORD why = written ? GetLastError() : code;
             DeleteFileW(FilePath(name).c_str());
-            error =
-                "Unable to write to " + name + ": " + WindowsFile::Reason(written ? GetLastError() : code);
-            return false;
+            return failure(name, why);
         }
         path = name;
-        return true;
+        return {};
     }
-    error = "Unable to create a file in " + folder + ": " + WindowsFile::Reason(ERROR_FILE_EXISTS);
-    return false;
+    return failure(folder, ERROR_FILE_EXISTS);
 }
 
 bool RemoveFile(const std::string& path) {

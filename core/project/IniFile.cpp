@@ -122,13 +122,13 @@ bool HasLineBreak(std::string_view text) {
 }
 } // namespace
 
-bool TIniFile::Load(const std::string& fileName, std::string& error) {
+TFileResult TIniFile::Load(const std::string& fileName) {
     Name = fileName;
     std::string bytes;
-    const TReadStatus status = ReadWholeFile(fileName, bytes, error);
-    Unreadable = status == TReadStatus::Failed || status == TReadStatus::TooLarge;
+    TFileResult result = ReadWholeFile(fileName, bytes);
+    Unreadable = !result && !result.Missing();
     SetBytes(bytes);
-    return !Unreadable;
+    return result;
 }
 
 void TIniFile::SetBytes(std::string_view bytes) {
@@ -338,19 +338,17 @@ void TIniFile::SetEncoding(TEncoding encoding) {
             line.Text = Encoded(line.Text);
 }
 
-bool TIniFile::Replaceable(std::string& error) const {
-    if (Name.empty()) {
-        error = "No file name for the settings file";
-        return false;
-    }
+TFileResult TIniFile::Replaceable() const {
+    if (Name.empty())
+        return TFileResult::WriteFailure(Name, 0, "no file name for the settings file");
     // Replacing a file that could not be read would lose everything else in it.
-    if (Unreadable) {
-        error = "Unable to write to " + Name + ": the existing file could not be read";
-        return false;
-    }
-    return true;
+    if (Unreadable)
+        return TFileResult::WriteFailure(Name, 0, "the existing file could not be read");
+    return {};
 }
 
-bool TIniFile::UpdateFile(std::string& error) const {
-    return Replaceable(error) && WriteFileAtomically(Name, Bytes(), error);
+TFileResult TIniFile::UpdateFile() const {
+    if (TFileResult replaceable = Replaceable(); !replaceable)
+        return replaceable;
+    return WriteFileAtomically(Name, Bytes());
 }

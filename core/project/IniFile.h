@@ -1,4 +1,5 @@
 #pragma once
+#include "project/FileResult.h"
 #include <cstddef>
 #include <string>
 #include <string_view>
@@ -15,10 +16,9 @@ class TIniFile {
 public:
     enum class TEncoding : unsigned char { Cp1251, Utf8, Utf8Bom, Utf16Le, Utf16Be };
 
-    // Loads `fileName`; a missing file is an empty one. If the file exists but cannot
-    // be read (or is larger than MaxWholeFile), returns false with a message and
-    // UpdateFile refuses to replace it.
-    bool Load(const std::string& fileName, std::string& error);
+    // Loads `fileName`; a missing file is an empty one (and reported Missing). If the file
+    // exists but cannot be read (or is larger than MaxWholeFile), UpdateFile refuses to replace it.
+    TFileResult Load(const std::string& fileName);
     // Takes the raw bytes of a file instead of reading one.
     void SetBytes(std::string_view bytes);
     // The raw bytes the file would get; an unchanged file gives back its own bytes.
@@ -45,9 +45,9 @@ public:
     void SetEncoding(TEncoding encoding);
 
     // Whether the file may be replaced: it has a name, and what was there could be read.
-    bool Replaceable(std::string& error) const;
+    TFileResult Replaceable() const;
     // Writes the file back to the loaded file name, replacing it atomically.
-    bool UpdateFile(std::string& error) const;
+    TFileResult UpdateFile() const;
     const std::string& FileName() const { return Name; }
 
 private:

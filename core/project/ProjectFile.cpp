@@ -24,42 +24,29 @@ std::string SideFileName(const std::string& path) {
     return WithoutExtension(path) + ".ini";
 }
 
-std::vector<std::string> LoadLengths(const std::string& sideFile) {
-    std::string note;
-    return LoadLengths(sideFile, note);
-}
-
-std::vector<std::string> LoadLengths(const std::string& sideFile, std::string& note) {
+TSide LoadSide(const std::string& sideFile) {
+    TSide side;
     TIniFile ini;
-    if (!ini.Load(sideFile, note))
-        note += "; the message lengths are taken as 0";
-    std::vector<std::string> lengths;
-    for (int k = 1; k <= Messages; ++k)
-        lengths.push_back(ini.ReadString(Section, std::to_string(k), "0"));
-    return lengths;
-}
-
-std::optional<std::vector<std::string>> LoadLengthsIfAny(const std::string& sideFile, std::string& note,
-                                                         TIniFile::TEncoding* encoding) {
-    note.clear();
-    std::string bytes;
-    switch (ReadWholeFile(sideFile, bytes, note)) {
-    case TReadStatus::Missing:
-        return std::nullopt;
-    case TReadStatus::Read:
-        break;
-    default:
-        note += "; the message lengths are left out";
-        return std::nullopt;
+    side.Problem = ini.Load(sideFile);
+    if (side.Problem.Missing())
+        return side;
+    if (!side.Problem) {
+        side.State = TSide::TState::Unusable;
+        return side;
     }
-    TIniFile ini;
-    ini.SetBytes(bytes);
-    if (encoding)
-        *encoding = ini.Encoding();
-    std::vector<std::string> lengths;
+    side.State = TSide::TState::Read;
+    side.Encoding = ini.Encoding();
     for (int k = 1; k <= Messages; ++k)
-        lengths.push_back(ini.ReadString(Section, std::to_string(k), "0"));
-    return lengths;
+        side.Lengths[static_cast<size_t>(k - 1)] = ini.ReadString(Section, std::to_string(k), "0");
+    return side;
+}
+
+TFileResult Load(const std::string& fileName, TProject& project) {
+    project = TProject{};
+    if (TFileResult read = ReadFileBytes(fileName, project.Image, Layout::ImageSize, &project.Size); !read)
+        return read;
+    project.Side = LoadSide(SideFileName(fileName));
+    return {};
 }
 
 std::string SizeNote(const std::string& fileName, uint64_t size) {
@@ -72,54 +59,57 @@ std::string SizeNote(const std::string& fileName, uint64_t size) {
                 : ": использованы первые " + std::to_string(Layout::ImageSize) + " байт");
 }
 
-bool PrepareLengths(TIniFile& ini, const std::string& sideFile, const std::vector<std::string>& lengths,
-                    std::string& error, std::optional<TIniFile::TEncoding> encoding) {
-    if (!ini.Load(sideFile, error))
-        return false;
+TFileResult PrepareLengths(TIniFile& ini, const std::string& sideFile,
+                           const std::vector<std::string>& lengths,
+                           std::optional<TIniFile::TEncoding> encoding) {
+    if (TFileResult loaded = ini.Load(sideFile); !loaded && !loaded.Missing()) {
+        loaded.Writing = true;
+        return loaded;
+    }
     if (encoding)
         ini.SetEncoding(*encoding);
     for (int k = 1; k <= Messages; ++k)
-        if (!ini.WriteString(Section, std::to_string(k), lengths.at(static_cast<size_t>(k - 1)))) {
-            error = "The length of message " + std::to_string(k) + " holds a line break";
-            return false;
-        }
-    return true;
+        if (!ini.WriteString(Section, std::to_string(k), lengths.at(static_cast<size_t>(k - 1))))
+            return TFileResult::WriteFailure(
+                sideFile, 0, "The length of message " + std::to_string(k) + " holds a line break");
+    return {};
 }
 
-bool WriteProject(const std::string& fileName, const std::string& image, const TIniFile& side,
-                  std::string& error, const TWriteSteps& steps) {
+TFileResult WriteProject(const std::string& fileName, const std::string& image, const TIniFile& side,
+                         const TWriteSteps& steps) {
     TStagedFile imageOut(fileName), sideOut(side.FileName());
     // Written through a link, a side file that is the image would put its text into the image.
-    if (imageOut.Target() == sideOut.Target() || SameFile(imageOut.Target(), sideOut.Target())) {
-        error = "Unable to write to " + side.FileName() + ": it is the project file " + fileName;
-        return false;
-    }
-    if (!side.Replaceable(error))
-        return false;
+    if (imageOut.Target() == sideOut.Target() || SameFile(imageOut.Target(), sideOut.Target()))
+        return TFileResult::WriteFailure(side.FileName(), 0, "it is the project file " + fileName);
+    if (TFileResult replaceable = side.Replaceable(); !replaceable)
+        return replaceable;
     const std::string sideBytes = side.Bytes();
     // Open and show refuse a larger side file; one written now would lose every length.
-    if (sideBytes.size() > MaxWholeFile) {
-        error = "Unable to write to " + side.FileName() + ": larger than " +
-                std::to_string(MaxWholeFile >> 20) + " MiB";
-        return false;
-    }
-    const auto prepare = [&steps](TStagedFile& file, const std::string& bytes, std::string& why) {
-        return steps.Prepare ? steps.Prepare(file, bytes, why) : file.Prepare(bytes, why);
+    if (sideBytes.size() > MaxWholeFile)
+        return TFileResult::WriteFailure(side.FileName(), 0,
+                                         "larger than " + std::to_string(MaxWholeFile >> 20) + " MiB");
+    const auto prepare = [&steps](TStagedFile& file, const std::string& bytes) {
+        return steps.Prepare ? steps.Prepare(file, bytes) : file.Prepare(bytes);
     };
-    if (!prepare(imageOut, image, error) || !prepare(sideOut, sideBytes, error) || !sideOut.KeepOld(error))
-        return false;
+    TFileResult result = prepare(imageOut, image);
+    if (result)
+        result = prepare(sideOut, sideBytes);
+    if (result)
+        result = sideOut.KeepOld();
     // The image's rename completes the save: until then the old image stands, and the side
     // file, already renamed, is brought back if anything stops the save.
-    if (!sideOut.Rename(error))
-        return false;
+    if (result)
+        result = sideOut.Rename();
+    if (!result)
+        return result;
     if (steps.BetweenRenames)
         steps.BetweenRenames();
-    if (!imageOut.Rename(error, &sideOut)) {
+    if (result = imageOut.Rename(&sideOut); !result) {
         sideOut.Restore();
-        return false;
+        return result;
     }
     imageOut.Sync();
     sideOut.Sync();
-    return true;
+    return {};
 }
 } // namespace ProjectFile

@@ -23,34 +23,44 @@ std::string ProjectName(const std::string& chosen);
 // The side file of a project file: its extension replaced by ".ini", or ".ini" added.
 std::string SideFileName(const std::string& path);
 
-// The lengths stored in a side file; a missing file, section or key gives "0".
-std::vector<std::string> LoadLengths(const std::string& sideFile);
-// The same; a side file that exists but cannot be used (unreadable, or larger than
-// MaxWholeFile) also gives "0" everywhere, and `note` says why.
-std::vector<std::string> LoadLengths(const std::string& sideFile, std::string& note);
-// For show and diff: the lengths when a side file exists and can be used; nothing without one.
-// A side file that exists but cannot be used also gives nothing (not 72 invented zeros), and
-// `note` says why.
-// `encoding`, when given, receives the side file's encoding.
-std::optional<std::vector<std::string>> LoadLengthsIfAny(const std::string& sideFile, std::string& note,
-                                                         TIniFile::TEncoding* encoding = nullptr);
+// What a project's side file gave: the 72 lengths ("0" where the file, its section or a key is
+// missing), its encoding, and why a side file that exists could not be used.
+struct TSide {
+    enum class TState { Missing, Read, Unusable };
+    TState State = TState::Missing;
+    std::vector<std::string> Lengths = std::vector<std::string>(Messages, "0");
+    TIniFile::TEncoding Encoding = TIniFile::TEncoding::Cp1251;
+    TFileResult Problem;
+};
+TSide LoadSide(const std::string& sideFile);
+
+// A project as it is opened: the image as read (at most 2048 bytes), the file's whole size,
+// and its side file.
+struct TProject {
+    std::string Image;
+    uint64_t Size = 0;
+    TSide Side;
+};
+// Opens the project file and its side file; a project file that cannot be read is the failure.
+TFileResult Load(const std::string& fileName, TProject& project);
+
 // What the user is told when a project file of `size` bytes is opened: nothing for a whole
 // image, else the size and what became of the image (zero-filled, or the first 2048 bytes).
 std::string SizeNote(const std::string& fileName, uint64_t size);
 // Loads the side file and puts the 72 lengths into it, in memory only, in `encoding` when one is
 // given (else the file's own): false with the reason when the file cannot be read or a length
 // cannot be stored in a line.
-bool PrepareLengths(TIniFile& ini, const std::string& sideFile, const std::vector<std::string>& lengths,
-                    std::string& error, std::optional<TIniFile::TEncoding> encoding = std::nullopt);
+TFileResult PrepareLengths(TIniFile& ini, const std::string& sideFile,
+                           const std::vector<std::string>& lengths,
+                           std::optional<TIniFile::TEncoding> encoding = std::nullopt);
 // The steps of a save that a test may replace, to fail one as a full disk or a signal would.
 struct TWriteSteps {
-    std::function<bool(TStagedFile&, const std::string& bytes, std::string& error)> Prepare;
+    std::function<TFileResult(TStagedFile&, const std::string& bytes)> Prepare;
     std::function<void()> BetweenRenames;
 };
 // Writes the image to `fileName` and the prepared side file beside it, whole or not at all:
 // both are written and flushed before either replaces its old file, and a failure leaves both
 // old files as they were. A side file that is the image under another name is refused.
-// `error` holds the whole message for the user.
-bool WriteProject(const std::string& fileName, const std::string& image, const TIniFile& side,
-                  std::string& error, const TWriteSteps& steps = {});
+TFileResult WriteProject(const std::string& fileName, const std::string& image, const TIniFile& side,
+                         const TWriteSteps& steps = {});
 } // namespace ProjectFile

@@ -1,4 +1,5 @@
 #pragma once
+#include "project/FileResult.h"
 #include <memory>
 #include <string>
 
@@ -24,15 +25,15 @@ public:
     // Whether the target exists now as a regular file.
     bool Exists() const;
 
-    bool Prepare(const std::string& bytes, std::string& error);
+    TFileResult Prepare(const std::string& bytes);
     // Keeps a second name for the file the target is now, so that Restore can bring it back
     // after Commit (a file that did not exist is removed again by Restore).
-    bool KeepOld(std::string& error);
+    TFileResult KeepOld();
     // Rename, then Sync.
-    bool Commit(std::string& error);
+    TFileResult Commit();
     // Puts the prepared bytes in place of the target; with `settles`, lets that file go (Settle)
     // in the same step, which a stop signal cannot split.
-    bool Rename(std::string& error, TStagedFile* settles = nullptr);
+    TFileResult Rename(TStagedFile* settles = nullptr);
     // Makes a rename durable on the disk.
     void Sync();
     // Undoes Rename with what KeepOld kept; false when that is not possible.
@@ -41,7 +42,7 @@ public:
     void Settle();
 
 private:
-    bool RenameNow(std::string& error);
+    TFileResult RenameNow();
     struct TState;
     std::string Name;
     std::string Real;

@@ -124,17 +124,13 @@ bool TStagedFile::Exists() const {
     return Name != "-" && stat(Real.c_str(), &info) == 0 && S_ISREG(info.st_mode);
 }
 
-bool TStagedFile::Prepare(const std::string& bytes, std::string& error) {
-    error.clear();
+TFileResult TStagedFile::Prepare(const std::string& bytes) {
     TState& s = *State;
-    auto fail = [&](int code) {
-        error = "Unable to write to " + Name + ": " + Reason(code);
-        return false;
-    };
+    auto fail = [&](int code) { return TFileResult::WriteFailure(Name, code, Reason(code)); };
     if (Name == "-") {
         s.Kind = TState::TKind::StandardOutput;
         s.Bytes = bytes;
-        return true;
+        return {};
     }
     struct stat old;
     s.Existed = stat(Real.c_str(), &old) == 0;
@@ -143,7 +139,7 @@ bool TStagedFile::Prepare(const std::string& bytes, std::string& error) {
     if (s.Existed && !S_ISREG(old.st_mode)) {
         s.Kind = TState::TKind::InPlace;
         s.Bytes = bytes;
-        return true;
+        return {};
     }
     // Renaming over a write-protected file would succeed, so protect it explicitly, from
     // root too, as Windows does a read-only file.
@@ -174,67 +170,63 @@ bool TStagedFile::Prepare(const std::string& bytes, std::string& error) {
         Release(s.TemporarySlot);
         return fail(code);
     }
-    return true;
+    return {};
 }
 
-bool TStagedFile::KeepOld(std::string& error) {
+TFileResult TStagedFile::KeepOld() {
     TState& s = *State;
     s.Keeping = true;
     if (s.Kind != TState::TKind::Regular || !s.Existed)
-        return true;
+        return {};
     for (int attempt = 0; attempt < 100; ++attempt) {
         const std::string name = TemporaryName(Folder(Real));
         if (link(Real.c_str(), name.c_str()) == 0) {
             s.Kept = name;
             s.KeptSlot = Claim(s.Kept, Real, RemovePath);
-            return true;
+            return {};
         }
         if (errno != EEXIST)
             break;
     }
-    error = "Unable to write to " + Name + ": " + Reason(errno);
-    return false;
+    return TFileResult::WriteFailure(Name, errno, Reason(errno));
 }
 
-bool TStagedFile::Commit(std::string& error) {
-    if (!Rename(error))
-        return false;
-    Sync();
-    return true;
+TFileResult TStagedFile::Commit() {
+    TFileResult renamed = Rename();
+    if (renamed)
+        Sync();
+    return renamed;
 }
 
-bool TStagedFile::Rename(std::string& error, TStagedFile* settles) {
+TFileResult TStagedFile::Rename(TStagedFile* settles) {
     if (!settles)
-        return RenameNow(error);
+        return RenameNow();
     // A stop signal waits until the pair is settled: it then finds the new files, not half of them.
     sigset_t stops, before;
     sigemptyset(&stops);
     sigaddset(&stops, SIGINT);
     sigaddset(&stops, SIGTERM);
     pthread_sigmask(SIG_BLOCK, &stops, &before);
-    const bool renamed = RenameNow(error);
+    TFileResult renamed = RenameNow();
     if (renamed)
         settles->Settle();
     pthread_sigmask(SIG_SETMASK, &before, nullptr);
     return renamed;
 }
 
-bool TStagedFile::RenameNow(std::string& error) {
-    error.clear();
+TFileResult TStagedFile::RenameNow() {
     TState& s = *State;
     if (s.Kind == TState::TKind::StandardOutput)
-        return WriteStandardOutput(s.Bytes, error);
+        return WriteStandardOutput(s.Bytes);
     if (s.Kind == TState::TKind::InPlace) {
         PosixFile::TFd fd(open(Real.c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY));
         struct stat info;
         if (fd.Get() < 0 || fstat(fd.Get(), &info) != 0 || !PosixFile::WriteAll(fd.Get(), s.Bytes) ||
             // Replaced by a regular file meanwhile: it must not keep an old tail.
             (S_ISREG(info.st_mode) && ftruncate(fd.Get(), static_cast<off_t>(s.Bytes.size())) != 0) ||
-            !fd.Close()) {
-            error = "Unable to write to " + Name + ": " + Reason(errno);
-            return false;
-        }
-        return true;
+            !fd.Close())
+            return TFileResult::WriteFailure(Name, errno, Reason(errno));
+        return {};
     }
     // A stop signal from here on must undo the rename: the kept copy is the old file itself,
     // so bringing it back before the rename happened changes nothing.
@@ -243,17 +235,17 @@ bool TStagedFile::RenameNow(std::string& error) {
     else if (s.Keeping && !s.Existed)
         s.KeptSlot = Claim(Real, Real, RemoveTarget);
     if (rename(s.Temporary.c_str(), Real.c_str()) != 0) {
-        error = "Unable to write to " + Name + ": " + Reason(errno);
+        const int code = errno;
         if (!s.Kept.empty())
             Change(s.KeptSlot, RemovePath);
         else
             Release(s.KeptSlot);
-        return false;
+        return TFileResult::WriteFailure(Name, code, Reason(code));
     }
     s.Committed = true;
     s.Temporary.clear();
     Release(s.TemporarySlot);
-    return true;
+    return {};
 }
 
 void TStagedFile::Sync() {

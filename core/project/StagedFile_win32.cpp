@@ -88,17 +88,15 @@ bool TStagedFile::Exists() const {
     return Name != "-" && attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-bool TStagedFile::Prepare(const std::string& bytes, std::string& error) {
-    error.clear();
+TFileResult TStagedFile::Prepare(const std::string& bytes) {
     TState& s = *State;
     auto fail = [&](DWORD code) {
-        error = "Unable to write to " + Name + ": " + Reason(code);
-        return false;
+        return TFileResult::WriteFailure(Name, static_cast<int>(code), Reason(code));
     };
     if (Name == "-") {
         s.Kind = TState::TKind::StandardOutput;
         s.Bytes = bytes;
-        return true;
+        return {};
     }
     const std::wstring target = FilePath(Real).wstring();
     {
@@ -109,7 +107,7 @@ bool TStagedFile::Prepare(const std::string& bytes, std::string& error) {
         if (existing.Valid() && GetFileType(existing.Get()) != FILE_TYPE_DISK) {
             s.Kind = TState::TKind::InPlace;
             s.Bytes = bytes;
-            return true;
+            return {};
         }
     }
     const DWORD attributes = GetFileAttributesW(target.c_str());
@@ -133,70 +131,85 @@ bool TStagedFile::Prepare(const std::string& bytes, std::string& error) {
         Release(s.TemporarySlot);
         return fail(code);
     }
-    return true;
+    return {};
 }
 
-bool TStagedFile::KeepOld(std::string& error) {
+TFileResult TStagedFile::KeepOld() {
     TState& s = *State;
     s.Keeping = true;
     if (s.Kind != TState::TKind::Regular || !s.Existed)
-        return true;
+        return {};
     const std::wstring target = FilePath(Real).wstring();
     std::wstring name = NewTemporary(FolderOf(target));
     if (!name.empty())
         DeleteFileW(name.c_str());
     if (name.empty() || !CreateHardLinkW(name.c_str(), target.c_str(), nullptr)) {
-        error = "Unable to write to " + Name + ": " + Reason(GetLastError());
-        return false;
+        const DWORD code = GetLastError();
+        return TFileResult::WriteFailure(Name, static_cast<int>(code), Reason(code));
     }
     s.Kept = name;
     s.KeptSlot = Claim(s.Kept, target, RemovePath);
-    return true;
+    return {};
 }
 
-bool TStagedFile::Commit(std::string& error) {
-    if (!Rename(error))
-        return false;
-    Sync();
-    return true;
+TFileResult TStagedFile::Commit() {
+    TFileResult renamed = Rename();
+    if (renamed)
+        Sync();
+    return renamed;
 }
 
-bool TStagedFile::Rename(std::string& error, TStagedFile* settles) {
-    const bool renamed = RenameNow(error);
+TFileResult TStagedFile::Rename(TStagedFile* settles) {
+    TFileResult renamed = RenameNow();
     if (renamed && settles)
         settles->Settle();
     return renamed;
 }
 
-bool TStagedFile::RenameNow(std::string& error) {
-    error.clear();
+TFileResult TStagedFile::RenameNow() {
     TState& s = *State;
     if (s.Kind == TState::TKind::StandardOutput)
-        return WriteStandardOutput(s.Bytes, error);
+        return WriteStandardOutput(s.Bytes);
     const std::wstring target = FilePath(Real).wstring();
     if (s.Kind == TState::TKind::InPlace) {
         WindowsFile::THandle existing(CreateFileW(target.c_str(), GENERIC_WRITE,
                                                   FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
                                                   FILE_ATTRIBUTE_NORMAL, nullptr));
         if (!existing.Valid() || !WindowsFile::WriteAll(existing.Get(), s.Bytes) || !existing.Close()) {
-            error = "Unable to write to " + Name + ": " + Reason(GetLastError());
-            return false;
+            const DWORD code = GetLastError();
+            return TFileResult::WriteFailure(Name, static_cast<int>(code), Reason(code));
         }
-        return true;
+        return {};
     }
-    if (!MoveFileExW(s.Temporary.c_str(), target.c_str(),
-                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-        error = "Unable to write to " + Name + ": " + Reason(GetLastError());
-        return false;
-    }
-    s.Committed = true;
+    // A stop from here on must undo the move: the kept copy is the old file itself, so bringing
+    // it back before the move happened changes nothing.
     if (!s.Kept.empty())
         Change(s.KeptSlot, MovePathBack);
     else if (s.Keeping && !s.Existed)
         s.KeptSlot = Claim(target, target, RemoveTarget);
+    if (!MoveFileExW(s.Temporary.c_str(), target.c_str(),
+                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        const DWORD code = GetLastError();
+        if (!s.Kept.empty())
+            Change(s.KeptSlot, RemovePath);
+        else
+            Release(s.KeptSlot);
+        return TFileResult::WriteFailure(Name, static_cast<int>(code), Reason(code));
+    }
+    s.Committed = true;
     s.Temporary.clear();
     Release(s.TemporarySlot);
-    return true;
+    return {};
+}
+
+// MOVEFILE_WRITE_THROUGH has made the move durable already.
+void TStagedFile::Sync() {}
+
+void TStagedFile::Settle() {
+    Release(State->KeptSlot);
+    if (!State->Kept.empty())
+        DeleteFileW(State->Kept.c_str());
+    State->Kept.clear();
 }
 
 bool TStagedFile::Restore() {

@@ -126,12 +126,11 @@ TEST_F(CliConfig, ShowJsonThenBuildGivesBackTheProjectByteForByte) {
         if (side) {
             // Every encoding a side file may have, with a length Windows-1251 lacks.
             TIniFile ini;
-            std::string error;
             std::vector<std::string> lengths = RandomLengths(random);
             lengths[random() % lengths.size()] = "五";
             const auto encoding = static_cast<TIniFile::TEncoding>(random() % 5);
-            ASSERT_TRUE(ProjectFile::PrepareLengths(ini, Dir.File("p.ini"), lengths, error, encoding));
-            ASSERT_TRUE(ini.UpdateFile(error)) << error;
+            ASSERT_TRUE(ProjectFile::PrepareLengths(ini, Dir.File("p.ini"), lengths, encoding));
+            ASSERT_TRUE(ini.UpdateFile());
         }
         ASSERT_EQ(Shell("$CLI show p.usr --json > p.json"), 0) << Run->StdErr;
         ASSERT_EQ(Shell(round % 2 ? "$CLI build p.json -o q.usr" : "$CLI build - -o q.usr < p.json"), 0)

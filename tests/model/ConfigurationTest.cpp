@@ -87,7 +87,8 @@ TEST(ConfigurationDiff, NamesEachChangeByMeaningThenTheBytesTheEditorDoesNotInte
          {"byte 0x0004: 88 → C8", "byte 0x05A0: 00 → 12"}},
     };
     const ConfigImage base = ExampleImage();
-    const std::vector<std::string> baseLengths = ProjectFile::LoadLengths(ProjectFile::SideFileName(Example));
+    const std::vector<std::string> baseLengths =
+        ProjectFile::LoadSide(ProjectFile::SideFileName(Example)).Lengths;
     for (const TDiffRow& row : rows) {
         SCOPED_TRACE(row.Name);
         ConfigImage edited = base;
@@ -225,7 +226,7 @@ using ConfigurationAndEditor = MainFixture;
 TEST_F(ConfigurationAndEditor, TimesAgreeWithTheEditor) {
     Ui.FileAnswers.push_back(Example);
     Main->TBOpenClick();
-    std::vector<std::string> lengths = ProjectFile::LoadLengths(ProjectFile::SideFileName(Example));
+    std::vector<std::string> lengths = ProjectFile::LoadSide(ProjectFile::SideFileName(Example)).Lengths;
     for (const std::string changed : {"", "0", "-5"}) {
         SCOPED_TRACE(changed);
         if (!changed.empty()) {

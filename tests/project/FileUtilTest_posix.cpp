@@ -19,9 +19,8 @@ TEST_F(ProjectFiles, ReadOnlyFolderFailsAndKeepsTheOldFile) {
     if (child == 0) {
         if (geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0))
             _exit(2);
-        std::string error;
-        const bool written = WriteFileAtomically(path, "new", error);
-        _exit(written ? 1 : error.find(path) == std::string::npos ? 3 : 0);
+        const TFileResult written = WriteFileAtomically(path, "new");
+        _exit(written ? 1 : written.Path != path ? 3 : 0);
     }
     int status = 0;
     waitpid(child, &status, 0);
@@ -40,12 +39,11 @@ TEST_F(ProjectFiles, FailedWriteKeepsTheOldFileAndLeavesNoTemporary) {
     rlimit small = old;
     small.rlim_cur = 1000;
     setrlimit(RLIMIT_FSIZE, &small);
-    std::string error;
-    const bool written = WriteFileAtomically(path, std::string(5000, 'x'), error);
+    const TFileResult written = WriteFileAtomically(path, std::string(5000, 'x'));
     setrlimit(RLIMIT_FSIZE, &old);
     std::signal(SIGXFSZ, oldHandler);
     EXPECT_FALSE(written);
-    EXPECT_NE(error.find(path), std::string::npos);
+    EXPECT_EQ(written.Path, path);
     EXPECT_EQ(Get(path), "old");
     EXPECT_EQ(Entries(), 1u);
 }
@@ -55,8 +53,7 @@ TEST_F(ProjectFiles, ReplacementKeepsPermissionsLinksAndWriteProtection) {
     Put(path, "old");
     fs::permissions(path, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
     fs::create_symlink(path, Path("link.ini"));
-    std::string error;
-    ASSERT_TRUE(WriteFileAtomically(Path("link.ini"), "new", error)) << error;
+    ASSERT_TRUE(WriteFileAtomically(Path("link.ini"), "new"));
     EXPECT_TRUE(fs::is_symlink(Path("link.ini")));
     EXPECT_EQ(Get(path), "new");
     EXPECT_EQ(fs::status(path).permissions(),
@@ -64,15 +61,15 @@ TEST_F(ProjectFiles, ReplacementKeepsPermissionsLinksAndWriteProtection) {
 
     fs::permissions(path, fs::perms::owner_read);
     if (access(path.c_str(), W_OK) != 0) {
-        EXPECT_FALSE(WriteFileAtomically(path, "newer", error));
+        EXPECT_FALSE(WriteFileAtomically(path, "newer"));
         EXPECT_EQ(Get(path), "new");
     }
 }
 
 TEST_F(ProjectFiles, PrivateFilesAreNewAndOwnedByTheUserAlone) {
-    std::string first, second, error;
-    ASSERT_TRUE(WriteNewPrivateFile(Dir.string(), "VarokConfig-utf8", ".txt", "один", first, error)) << error;
-    ASSERT_TRUE(WriteNewPrivateFile(Dir.string(), "VarokConfig-utf8", ".txt", "два", second, error)) << error;
+    std::string first, second;
+    ASSERT_TRUE(WriteNewPrivateFile(Dir.string(), "VarokConfig-utf8", ".txt", "один", first));
+    ASSERT_TRUE(WriteNewPrivateFile(Dir.string(), "VarokConfig-utf8", ".txt", "два", second));
     EXPECT_NE(first, second);
     for (const std::string& name : {first, second}) {
         EXPECT_EQ(name.rfind(Path("VarokConfig-utf8-"), 0), 0u) << name;
@@ -83,6 +80,6 @@ TEST_F(ProjectFiles, PrivateFilesAreNewAndOwnedByTheUserAlone) {
     EXPECT_EQ(Get(first), "один");
     EXPECT_TRUE(RemoveFile(first));
     EXPECT_FALSE(fs::exists(first));
-    EXPECT_FALSE(WriteNewPrivateFile(Path("no-such-folder"), "x", ".txt", "", first, error));
-    EXPECT_NE(error.find("no-such-folder"), std::string::npos);
+    const TFileResult failed = WriteNewPrivateFile(Path("no-such-folder"), "x", ".txt", "", first);
+    EXPECT_NE(failed.Message().find("no-such-folder"), std::string::npos);
 }

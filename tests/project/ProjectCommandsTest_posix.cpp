@@ -61,7 +61,7 @@ TEST_F(ProjectCommands, AFullDiskFailsTheSaveWithoutLosingTheOldFile) {
     TempDir::Write(Dir.File("new.ini"), side);
     SaveWithSizeLimit(Ui, *Main, Dir.File("new.usr"), 3200);
     ASSERT_EQ(Ui.Boxes.size(), 3u);
-    EXPECT_EQ(Ui.Boxes[2].Text.rfind("Unable to write to " + Dir.File("new.ini") + ": ", 0), 0u);
+    EXPECT_EQ(Ui.Boxes[2].Text.rfind("Unable to write to " + Dir.File("new.ini") + "\n", 0), 0u);
     EXPECT_FALSE(std::filesystem::exists(Dir.File("new.usr")));
     EXPECT_EQ(TempDir::Read(Dir.File("new.ini")), side);
     EXPECT_FALSE(Main->Saved);

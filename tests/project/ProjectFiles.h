@@ -14,8 +14,9 @@ protected:
         std::ofstream(path, std::ios::binary) << bytes;
     }
     static std::string Get(const std::string& path) {
-        std::string bytes, error;
-        EXPECT_EQ(ReadWholeFile(path, bytes, error), TReadStatus::Read) << error;
+        std::string bytes;
+        const TFileResult read = ReadWholeFile(path, bytes);
+        EXPECT_TRUE(read) << read.Message();
         return bytes;
     }
     size_t Entries() const {

@@ -2,6 +2,7 @@
 #include "ProjectFiles.h"
 #include "project/ProjectFile.h"
 #include "project/StagedFile.h"
+#include <cerrno>
 #include <functional>
 #include <sys/stat.h>
 
@@ -27,12 +28,10 @@ TEST_F(ProjectFiles, ProjectWriteIsAllOrNothing) {
         {"a read-only side file", [&] { fs::permissions(side, fs::perms::owner_read); }, {}, bothOld},
         {"no space for the side file",
          {},
-         {[](TStagedFile& file, const std::string& bytes, std::string& error) {
-              if (file.Path().ends_with(".ini")) {
-                  error = "Unable to write to " + file.Path() + ": No space left on device";
-                  return false;
-              }
-              return file.Prepare(bytes, error);
+         {[](TStagedFile& file, const std::string& bytes) {
+              if (file.Path().ends_with(".ini"))
+                  return TFileResult::WriteFailure(file.Path(), ENOSPC, "No space left on device");
+              return file.Prepare(bytes);
           },
           {}},
          bothOld},
@@ -77,13 +76,11 @@ TEST_F(ProjectFiles, ProjectWriteIsAllOrNothing) {
         if (c.Arrange)
             c.Arrange();
         TIniFile ini;
-        std::string error;
-        ASSERT_TRUE(ProjectFile::PrepareLengths(ini, side, std::vector<std::string>(72, "9"), error))
-            << error;
+        ASSERT_TRUE(ProjectFile::PrepareLengths(ini, side, std::vector<std::string>(72, "9")));
         checked = false;
-        const bool written = ProjectFile::WriteProject(image, std::string(2048, 'n'), ini, error, c.Steps);
+        const TFileResult written = ProjectFile::WriteProject(image, std::string(2048, 'n'), ini, c.Steps);
         EXPECT_FALSE(written);
-        EXPECT_FALSE(error.empty());
+        EXPECT_FALSE(written.Reason.empty());
         c.Check();
         EXPECT_TRUE(checked);
         std::error_code ignored;
@@ -93,8 +90,7 @@ TEST_F(ProjectFiles, ProjectWriteIsAllOrNothing) {
 
 TEST_F(ProjectFiles, ADanglingLinkIsWrittenThrough) {
     fs::create_symlink("made.usr", Path("link.usr"));
-    std::string error;
-    ASSERT_TRUE(WriteFileAtomically(Path("link.usr"), "new", error)) << error;
+    ASSERT_TRUE(WriteFileAtomically(Path("link.usr"), "new"));
     EXPECT_TRUE(fs::is_symlink(Path("link.usr")));
     EXPECT_EQ(Get(Path("made.usr")), "new");
 }

@@ -51,8 +51,8 @@ int Fail(const std::string& message, int status) {
 }
 
 bool LoadImage(const std::string& path, TSimController& controller) {
-    std::string bytes, error;
-    if (ReadFileBytes(path, bytes, error, TSimController::MemorySize) != TReadStatus::Read)
+    std::string bytes;
+    if (!ReadFileBytes(path, bytes, TSimController::MemorySize))
         return false;
     controller.LoadImage(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
     return true;
@@ -61,8 +61,7 @@ bool LoadImage(const std::string& path, TSimController& controller) {
 // Atomic, so a failed save leaves the previous image file whole.
 bool SaveImage(const std::string& path, const TSimController& controller) {
     const auto& memory = controller.Memory();
-    std::string error;
-    return WriteFileAtomically(path, std::string(memory.begin(), memory.end()), error);
+    return static_cast<bool>(WriteFileAtomically(path, std::string(memory.begin(), memory.end())));
 }
 } // namespace
 
