@@ -11,7 +11,10 @@
 #include "app/UnitMain.h"
 #include "base/Version.h"
 #include "project/FileUtil.h"
+#include "project/ProjectFile.h"
 #include "project/StagedFile.h"
+#include "report/HtmlReport.h"
+#include "report/ProjectReport.h"
 #include <algorithm>
 #include <iostream>
 #include <optional>
@@ -80,16 +83,25 @@ int Report(const TArgs& args, std::string& usageError) {
     usageError = OutputIsAnInput(output, {*project});
     if (!usageError.empty())
         return ExitUsage;
-    TBatchUi ui(std::cerr);
-    TMain main(ui, "");
-    ui.FileNames.push_back(*project);
-    main.TBOpenClick();
-    if (!ui.Errors.empty())
+    // As the editor opens the project and writes its report, without the editor's window.
+    ProjectFile::TProject loaded;
+    if (const TFileResult opened = ProjectFile::Load(*project, loaded); !opened) {
+        std::cerr << opened.Explained("Не удалось открыть файл " + *project) << std::endl;
         return ExitFile;
-    main.ReportFiles = html ? TMain::TReportFiles::Html : TMain::TReportFiles::Text;
-    main.ReportFileName = output;
-    main.TBReportClick();
-    return ui.Errors.empty() ? ExitDone : ExitFile;
+    }
+    if (const std::string note = ProjectFile::SizeNote(*project, loaded.Size); !note.empty())
+        std::cerr << note << std::endl;
+    if (loaded.Side.State == ProjectFile::TSide::TState::Unusable)
+        std::cerr << loaded.Side.Problem.Message() << "; the message lengths are taken as 0" << std::endl;
+    const TReportFacts facts = ProjectReportFacts(loaded.Image, loaded.Side.Lengths);
+    const std::string bytes = html ? THtmlReport::Render(facts) : TReport::Render(TReport::Lines(facts));
+    if (const TFileResult written = WriteFileAtomically(output, bytes); !written) {
+        // Standard output is no file to create: its own message says what failed.
+        std::cerr << (output == "-" ? written.Message() : written.Explained("Cannot create file " + output))
+                  << std::endl;
+        return ExitFile;
+    }
+    return ExitDone;
 }
 
 // write --backup: the controller read into the backup first, by a session of its own.

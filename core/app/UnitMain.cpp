@@ -442,32 +442,27 @@ void TMain::TBSaveClick() {
 void TMain::TBReportClick() {
     TReport report(Algorithms, Composition);
     const TReportFacts facts = report.Collect();
-    const bool text = ReportFiles != TReportFiles::Html;
-    const bool html = ReportFiles != TReportFiles::Text;
-    const std::string htmlName = text ? HtmlName(ReportFileName) : ReportFileName;
+    const std::string htmlName = HtmlName(ReportFileName);
     const auto write = [&](const std::string& name, const std::string& bytes) {
         const TFileResult written = WriteFileAtomically(name, bytes);
         if (!written)
-            // Standard output is no file to create: its own message says what failed.
-            Ui.MessageBox(TBoxKind::Error, CaptionBase,
-                          name == "-" ? written.Message() : written.Explained("Cannot create file " + name),
+            Ui.MessageBox(TBoxKind::Error, CaptionBase, written.Explained("Cannot create file " + name),
                           TBoxButtons::Ok);
         return static_cast<bool>(written);
     };
-    if ((text && !write(ReportFileName, TReport::Render(TReport::Lines(facts)))) ||
-        (html && !write(htmlName, THtmlReport::Render(facts)))) {
+    if (!write(ReportFileName, TReport::Render(TReport::Lines(facts))) ||
+        !write(htmlName, THtmlReport::Render(facts))) {
         TBReport.SetDown(false);
         return;
     }
     TBReport.SetDown(false);
     // The report was written: a missing viewer is no missing file.
-    if (text && !Ui.OpenInTextEditor(ReportFileName))
+    if (!Ui.OpenInTextEditor(ReportFileName))
         Ui.MessageBox(TBoxKind::Warning, CaptionBase,
                       "Отчет записан в файл " + AbsoluteName(ReportFileName) +
                           ".\nПрограмму для его просмотра запустить не удалось.",
                       TBoxButtons::Ok);
-    if (html && text &&
-        Ui.OfferInBrowser(CaptionBase,
+    if (Ui.OfferInBrowser(CaptionBase,
                           "Отчет для печати записан в файл " + AbsoluteName(htmlName) +
                               ".\nОткрыть его в браузере?",
                           htmlName) == TBrowserAnswer::NotStarted)

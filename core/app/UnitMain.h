@@ -104,12 +104,9 @@ public:
     TTimelineForm Timeline{Algorithms};
     // Whether port n exists and can be opened exclusively now; tests may replace it.
     std::function<bool(int)> PortTest;
-    // Where the report goes: a bare name lands in the working directory.
+    // Where the report goes: a bare name lands in the working directory; the HTML report goes
+    // beside it, its name with ".html".
     std::string ReportFileName = "VarokConfig.txt";
-    // The Report command writes the text report and, beside it, the HTML one (its name with
-    // ".html"); the command-line tool asks for one of them, named by ReportFileName.
-    enum class TReportFiles { TextAndHtml, Text, Html };
-    TReportFiles ReportFiles = TReportFiles::TextAndHtml;
 
     enum class TSaveResult { Saved, Cancelled, Failed };
     // Save: the dialog, then the project file and its side file.

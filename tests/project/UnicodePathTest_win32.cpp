@@ -60,10 +60,9 @@ TEST_F(UnicodePath, ACyrillicProjectIsKnownByItsIdentityAndFindsItsSideFile) {
     std::filesystem::current_path(Dir.Path);
     EXPECT_TRUE(SameFile("./Проекты/Школа 5.usr", "Проекты\\Школа 5.usr"));
     EXPECT_FALSE(SameFile("./Проекты/Школа 5.usr", "Проекты\\Школа 5.ini"));
-    std::string note;
-    const auto lengths = ProjectFile::LoadLengthsIfAny("Проекты\\Школа 5.ini", note);
+    const ProjectFile::TSide side = ProjectFile::LoadSide("Проекты\\Школа 5.ini");
     std::filesystem::current_path(previous);
-    ASSERT_TRUE(lengths) << note;
-    EXPECT_EQ(lengths->at(0), "12");
+    ASSERT_EQ(side.State, ProjectFile::TSide::TState::Read) << side.Problem.Message();
+    EXPECT_EQ(side.Lengths.at(0), "12");
 }
 } // namespace
