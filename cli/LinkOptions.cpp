@@ -1,5 +1,5 @@
 #include "LinkOptions.h"
-#include "link/Port.h"
+#include "forms/Port.h"
 #include "model/WholeNumber.h"
 #include <algorithm>
 #include <cerrno>

@@ -1,7 +1,7 @@
 #include "AlgorithmView.h"
 #include "Bind.h"
 #include "Pictures.h"
-#include "model/AlgorithmEditor.h"
+#include "forms/AlgorithmEditor.h"
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGridLayout>

@@ -1,6 +1,6 @@
 #include "CompositionView.h"
 #include "Bind.h"
-#include "model/CompositionRules.h"
+#include "forms/CompositionRules.h"
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGridLayout>

@@ -1,6 +1,6 @@
 #include "DbgView.h"
 #include "StringGridModel.h"
-#include "link/Debug.h"
+#include "forms/Debug.h"
 #include <QHeaderView>
 #include <QTableView>
 #include <QVBoxLayout>

@@ -1,5 +1,5 @@
 #include "Pictures.h"
-#include "model/AlgorithmEditor.h"
+#include "forms/AlgorithmEditor.h"
 #include <QPainter>
 #include <QPainterPath>
 #include <QPixmap>

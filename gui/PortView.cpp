@@ -1,6 +1,6 @@
 #include "PortView.h"
 #include "Bind.h"
-#include "link/UnitPort.h"
+#include "forms/UnitPort.h"
 #include <QFontDatabase>
 #include <QPlainTextEdit>
 #include <QVBoxLayout>

@@ -1,6 +1,6 @@
 #include "ProjectNameView.h"
 #include "Bind.h"
-#include "project/Project.h"
+#include "forms/Project.h"
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>

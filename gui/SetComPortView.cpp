@@ -1,6 +1,6 @@
 #include "SetComPortView.h"
 #include "Bind.h"
-#include "link/Port.h"
+#include "forms/Port.h"
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>

@@ -2,7 +2,7 @@
 #include "Panels.h"
 #include "Pictures.h"
 #include "base/WideText.h"
-#include "model/AlgorithmEditor.h"
+#include "forms/AlgorithmEditor.h"
 #include <commctrl.h>
 
 namespace {

@@ -1,7 +1,7 @@
 #include "Bind.h"
 #include "Panels.h"
 #include "base/WideText.h"
-#include "model/CompositionRules.h"
+#include "forms/CompositionRules.h"
 #include <commctrl.h>
 
 namespace {

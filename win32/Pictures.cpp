@@ -1,5 +1,5 @@
 #include "Pictures.h"
-#include "model/AlgorithmEditor.h"
+#include "forms/AlgorithmEditor.h"
 #include <algorithm>
 #include <cmath>
 #include <functional>

@@ -1,11 +1,10 @@
 #include "model/StageTime.h"
-#include "model/AlgorithmEditor.h"
 #include "model/WholeNumber.h"
 
 std::optional<std::string> StageTimeText(int64_t length, int64_t repeats, bool unlimitedChosen,
                                          int64_t pause) {
     if (repeats == -1)
-        return unlimitedChosen && length > 0 ? TAlgorithmEditor::Unlimited : "0";
+        return unlimitedChosen && length > 0 ? UnlimitedStageText : "0";
     if (length == -1)
         return std::nullopt;
     return std::to_string(length * repeats + (repeats - 1) * pause);
@@ -16,7 +15,7 @@ std::string TotalTimeText(const std::vector<std::string>& stageTimes) {
     for (const std::string& time : stageTimes) {
         int64_t value = 0;
         if (!ParseWholeNumber(time, value, true))
-            return TAlgorithmEditor::UnlimitedTotal;
+            return UnlimitedTotalText;
         total += value;
     }
     return std::to_string(total);

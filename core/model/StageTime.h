@@ -7,6 +7,10 @@
 // The stage and evacuation times as the editor shows them, in seconds. The editor and the
 // plain decoding of a configuration both compute them here.
 
+// What a stage that plays for ever shows as its time, and a total that never ends.
+inline const std::string UnlimitedStageText = "Без огр";
+inline const std::string UnlimitedTotalText = "Без ограничения";
+
 // The time text of a switched-on stage: R plays of a message of L seconds with R - 1 pauses
 // of P seconds. length: the message's length, -1 when it is no whole number; repeats: the
 // plays, -1 when they are no whole number (unlimited); unlimitedChosen: the unlimited choice

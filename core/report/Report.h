@@ -1,6 +1,6 @@
 #pragma once
-#include "model/AlgorithmEditor.h"
-#include "model/CompositionRules.h"
+#include "forms/AlgorithmEditor.h"
+#include "forms/CompositionRules.h"
 #include "report/Timeline.h"
 #include <array>
 #include <string>

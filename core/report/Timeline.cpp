@@ -1,5 +1,5 @@
 #include "report/Timeline.h"
-#include "model/AlgorithmEditor.h"
+#include "forms/AlgorithmEditor.h"
 #include "model/StageTime.h"
 #include "model/WholeNumber.h"
 #include <algorithm>

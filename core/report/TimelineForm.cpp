@@ -1,5 +1,5 @@
 #include "report/TimelineForm.h"
-#include "model/AlgorithmEditor.h"
+#include "forms/AlgorithmEditor.h"
 
 TTimelineForm::TTimelineForm(TAlgorithmEditor& editor) : TForm("FormTimeline"), Editor(editor) {
     Width = OpeningWidth;

@@ -1,7 +1,7 @@
 // The editor's link with its own event mask through the Win32 serial device: under Wine, a COM
 // port linked to verda-sim's pseudo-terminal (no modem lines), named by scripts/test-windows.sh.
 #include "app/UnitMain.h"
-#include "link/Port.h"
+#include "forms/Port.h"
 #include "support/FakeUi.h"
 
 #include <algorithm>

@@ -1,4 +1,4 @@
-#include "link/UnitPort.h"
+#include "forms/UnitPort.h"
 #include "link/ProgramDir.h"
 #include "project/FileUtil.h"
 #include <cstdio>

@@ -1,4 +1,4 @@
-#include "model/CompositionRules.h"
+#include "forms/CompositionRules.h"
 #include "base/Cp1251.h"
 #include <utility>
 

@@ -1,5 +1,6 @@
 #pragma once
 #include "model/ConfigImage.h"
+#include "model/StageTime.h"
 #include "ui/Button.h"
 #include "ui/CheckBox.h"
 #include "ui/ComboBox.h"
@@ -33,8 +34,8 @@ public:
     static constexpr int PictureUp = 0;
     static constexpr int PictureDown = 1;
 
-    static inline const std::string Unlimited = "Без огр";
-    static inline const std::string UnlimitedTotal = "Без ограничения";
+    static inline const std::string& Unlimited = UnlimitedStageText;
+    static inline const std::string& UnlimitedTotal = UnlimitedTotalText;
     static inline const std::string LengthsMissing = "длительности сообщений не заданы";
 
     // Row labels and headings of the grid.

@@ -1,4 +1,4 @@
-#include "link/Port.h"
+#include "forms/Port.h"
 #include "link/PortNames.h"
 #include "model/WholeNumber.h"
 

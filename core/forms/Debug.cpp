@@ -1,4 +1,4 @@
-#include "link/Debug.h"
+#include "forms/Debug.h"
 #include <cstdio>
 
 TDbg::TDbg() : TForm("Dbg") {

@@ -1,5 +1,5 @@
 #pragma once
-#include "model/AlgorithmEditor.h"
+#include "forms/AlgorithmEditor.h"
 #include "ui/Edit.h"
 #include <array>
 #include <functional>

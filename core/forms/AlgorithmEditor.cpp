@@ -1,4 +1,4 @@
-#include "model/AlgorithmEditor.h"
+#include "forms/AlgorithmEditor.h"
 #include "model/StageTime.h"
 #include "model/WholeNumber.h"
 #include <utility>
