@@ -1,6 +1,7 @@
 #include "project/FileDescriptor_posix.h"
 #include "project/FileUtil.h"
 #include "project/StagedFile.h"
+#include "project/UndoSlots.h"
 #include <atomic>
 #include <climits>
 #include <csignal>
@@ -53,41 +54,8 @@ std::string TemporaryName(const std::string& folder) {
     return (folder == "/" ? "" : folder) + "/" + base;
 }
 
-// What a signal handler must undo, kept in fixed storage it can read without allocating.
-enum TUndo : int { Free, Claimed, RemovePath, MovePathBack, RemoveTarget };
-struct TSlot {
-    std::atomic<int> Undo{Free};
-    char Path[PATH_MAX];
-    char Target[PATH_MAX];
-};
-constexpr int SlotCount = 16;
-TSlot Slots[SlotCount];
-
-int Claim(const std::string& path, const std::string& target, TUndo undo) {
-    if (path.size() >= PATH_MAX || target.size() >= PATH_MAX)
-        return -1;
-    for (int i = 0; i < SlotCount; ++i) {
-        int expected = Free;
-        if (Slots[i].Undo.compare_exchange_strong(expected, Claimed)) {
-            std::memcpy(Slots[i].Path, path.c_str(), path.size() + 1);
-            std::memcpy(Slots[i].Target, target.c_str(), target.size() + 1);
-            Slots[i].Undo.store(undo);
-            return i;
-        }
-    }
-    return -1;
-}
-
-void Release(int& slot) {
-    if (slot >= 0)
-        Slots[slot].Undo.store(Free);
-    slot = -1;
-}
-
-void Change(int slot, TUndo undo) {
-    if (slot >= 0)
-        Slots[slot].Undo.store(undo);
-}
+using TSlots = TUndoSlots<char, PATH_MAX>;
+TSlots Slots;
 
 void OnStopSignal(int signal) {
     RemoveTemporaries();
@@ -115,7 +83,7 @@ TStagedFile::TStagedFile(std::string path)
 TStagedFile::~TStagedFile() {
     if (!State->Temporary.empty())
         unlink(State->Temporary.c_str());
-    Release(State->TemporarySlot);
+    Slots.Release(State->TemporarySlot);
     Settle();
 }
 
@@ -159,7 +127,7 @@ TFileResult TStagedFile::Prepare(const std::string& bytes) {
         s.Temporary.clear();
         return fail(code);
     }
-    s.TemporarySlot = Claim(s.Temporary, Real, RemovePath);
+    s.TemporarySlot = Slots.Claim(s.Temporary, Real, TSlots::RemovePath);
     PosixFile::TFd file(fd);
     // A replaced file keeps its permissions; a new one gets the user's default ones.
     if ((s.Existed && fchmod(file.Get(), old.st_mode & 07777) != 0) ||
@@ -167,7 +135,7 @@ TFileResult TStagedFile::Prepare(const std::string& bytes) {
         const int code = errno;
         unlink(s.Temporary.c_str());
         s.Temporary.clear();
-        Release(s.TemporarySlot);
+        Slots.Release(s.TemporarySlot);
         return fail(code);
     }
     return {};
@@ -182,7 +150,7 @@ TFileResult TStagedFile::KeepOld() {
         const std::string name = TemporaryName(Folder(Real));
         if (link(Real.c_str(), name.c_str()) == 0) {
             s.Kept = name;
-            s.KeptSlot = Claim(s.Kept, Real, RemovePath);
+            s.KeptSlot = Slots.Claim(s.Kept, Real, TSlots::RemovePath);
             return {};
         }
         if (errno != EEXIST)
@@ -231,20 +199,20 @@ TFileResult TStagedFile::RenameNow() {
     // A stop signal from here on must undo the rename: the kept copy is the old file itself,
     // so bringing it back before the rename happened changes nothing.
     if (!s.Kept.empty())
-        Change(s.KeptSlot, MovePathBack);
+        Slots.Change(s.KeptSlot, TSlots::MovePathBack);
     else if (s.Keeping && !s.Existed)
-        s.KeptSlot = Claim(Real, Real, RemoveTarget);
+        s.KeptSlot = Slots.Claim(Real, Real, TSlots::RemoveTarget);
     if (rename(s.Temporary.c_str(), Real.c_str()) != 0) {
         const int code = errno;
         if (!s.Kept.empty())
-            Change(s.KeptSlot, RemovePath);
+            Slots.Change(s.KeptSlot, TSlots::RemovePath);
         else
-            Release(s.KeptSlot);
+            Slots.Release(s.KeptSlot);
         return TFileResult::WriteFailure(Name, code, Reason(code));
     }
     s.Committed = true;
     s.Temporary.clear();
-    Release(s.TemporarySlot);
+    Slots.Release(s.TemporarySlot);
     return {};
 }
 
@@ -256,7 +224,7 @@ void TStagedFile::Sync() {
 }
 
 void TStagedFile::Settle() {
-    Release(State->KeptSlot);
+    Slots.Release(State->KeptSlot);
     if (!State->Kept.empty())
         unlink(State->Kept.c_str());
     State->Kept.clear();
@@ -274,26 +242,20 @@ bool TStagedFile::Restore() {
     } else if (!s.Existed) {
         restored = unlink(Real.c_str()) == 0;
     }
-    Release(s.KeptSlot);
+    Slots.Release(s.KeptSlot);
     s.Committed = !restored;
     return restored;
 }
 
 void RemoveTemporaries() {
-    for (TSlot& slot : Slots)
-        switch (slot.Undo.load()) {
-        case RemovePath:
-            unlink(slot.Path);
-            break;
-        case MovePathBack:
-            rename(slot.Path, slot.Target);
-            break;
-        case RemoveTarget:
-            unlink(slot.Target);
-            break;
-        default:
-            break;
-        }
+    Slots.UndoAll([](TSlots::TUndo undo, const char* path, const char* target) {
+        if (undo == TSlots::RemovePath)
+            unlink(path);
+        else if (undo == TSlots::MovePathBack)
+            rename(path, target);
+        else
+            unlink(target);
+    });
 }
 
 void RemoveTemporariesOnSignal() {

@@ -1,47 +1,15 @@
 #include "project/FileHandle_win32.h"
 #include "project/FileUtil.h"
 #include "project/StagedFile.h"
+#include "project/UndoSlots.h"
 #include <atomic>
 #include <cwchar>
 
 namespace {
 using WindowsFile::Reason;
 
-// What the console handler must undo, kept in fixed storage.
-enum TUndo : int { Free, Claimed, RemovePath, MovePathBack, RemoveTarget };
-struct TSlot {
-    std::atomic<int> Undo{Free};
-    wchar_t Path[MAX_PATH];
-    wchar_t Target[4096];
-};
-constexpr int SlotCount = 16;
-TSlot Slots[SlotCount];
-
-int Claim(const std::wstring& path, const std::wstring& target, TUndo undo) {
-    if (path.size() >= MAX_PATH || target.size() >= 4096)
-        return -1;
-    for (int i = 0; i < SlotCount; ++i) {
-        int expected = Free;
-        if (Slots[i].Undo.compare_exchange_strong(expected, Claimed)) {
-            std::wmemcpy(Slots[i].Path, path.c_str(), path.size() + 1);
-            std::wmemcpy(Slots[i].Target, target.c_str(), target.size() + 1);
-            Slots[i].Undo.store(undo);
-            return i;
-        }
-    }
-    return -1;
-}
-
-void Release(int& slot) {
-    if (slot >= 0)
-        Slots[slot].Undo.store(Free);
-    slot = -1;
-}
-
-void Change(int slot, TUndo undo) {
-    if (slot >= 0)
-        Slots[slot].Undo.store(undo);
-}
+using TSlots = TUndoSlots<wchar_t, 4096>;
+TSlots Slots;
 
 BOOL WINAPI OnConsoleStop(DWORD) {
     RemoveTemporaries();
@@ -79,7 +47,7 @@ TStagedFile::TStagedFile(std::string path)
 TStagedFile::~TStagedFile() {
     if (!State->Temporary.empty())
         DeleteFileW(State->Temporary.c_str());
-    Release(State->TemporarySlot);
+    Slots.Release(State->TemporarySlot);
     Settle();
 }
 
@@ -120,7 +88,7 @@ TFileResult TStagedFile::Prepare(const std::string& bytes) {
     s.Temporary = NewTemporary(FolderOf(target));
     if (s.Temporary.empty())
         return fail(GetLastError());
-    s.TemporarySlot = Claim(s.Temporary, target, RemovePath);
+    s.TemporarySlot = Slots.Claim(s.Temporary, target, TSlots::RemovePath);
     WindowsFile::THandle file(CreateFileW(s.Temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                           FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file.Valid() || !WindowsFile::WriteAll(file.Get(), bytes) || !FlushFileBuffers(file.Get()) ||
@@ -128,7 +96,7 @@ TFileResult TStagedFile::Prepare(const std::string& bytes) {
         const DWORD code = GetLastError();
         DeleteFileW(s.Temporary.c_str());
         s.Temporary.clear();
-        Release(s.TemporarySlot);
+        Slots.Release(s.TemporarySlot);
         return fail(code);
     }
     return {};
@@ -148,7 +116,7 @@ TFileResult TStagedFile::KeepOld() {
         return TFileResult::WriteFailure(Name, static_cast<int>(code), Reason(code));
     }
     s.Kept = name;
-    s.KeptSlot = Claim(s.Kept, target, RemovePath);
+    s.KeptSlot = Slots.Claim(s.Kept, target, TSlots::RemovePath);
     return {};
 }
 
@@ -184,21 +152,21 @@ TFileResult TStagedFile::RenameNow() {
     // A stop from here on must undo the move: the kept copy is the old file itself, so bringing
     // it back before the move happened changes nothing.
     if (!s.Kept.empty())
-        Change(s.KeptSlot, MovePathBack);
+        Slots.Change(s.KeptSlot, TSlots::MovePathBack);
     else if (s.Keeping && !s.Existed)
-        s.KeptSlot = Claim(target, target, RemoveTarget);
+        s.KeptSlot = Slots.Claim(target, target, TSlots::RemoveTarget);
     if (!MoveFileExW(s.Temporary.c_str(), target.c_str(),
                      MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
         const DWORD code = GetLastError();
         if (!s.Kept.empty())
-            Change(s.KeptSlot, RemovePath);
+            Slots.Change(s.KeptSlot, TSlots::RemovePath);
         else
-            Release(s.KeptSlot);
+            Slots.Release(s.KeptSlot);
         return TFileResult::WriteFailure(Name, static_cast<int>(code), Reason(code));
     }
     s.Committed = true;
     s.Temporary.clear();
-    Release(s.TemporarySlot);
+    Slots.Release(s.TemporarySlot);
     return {};
 }
 
@@ -206,7 +174,7 @@ TFileResult TStagedFile::RenameNow() {
 void TStagedFile::Sync() {}
 
 void TStagedFile::Settle() {
-    Release(State->KeptSlot);
+    Slots.Release(State->KeptSlot);
     if (!State->Kept.empty())
         DeleteFileW(State->Kept.c_str());
     State->Kept.clear();
@@ -225,26 +193,20 @@ bool TStagedFile::Restore() {
     } else if (!s.Existed) {
         restored = DeleteFileW(target.c_str()) != 0;
     }
-    Release(s.KeptSlot);
+    Slots.Release(s.KeptSlot);
     s.Committed = !restored;
     return restored;
 }
 
 void RemoveTemporaries() {
-    for (TSlot& slot : Slots)
-        switch (slot.Undo.load()) {
-        case RemovePath:
-            DeleteFileW(slot.Path);
-            break;
-        case MovePathBack:
-            MoveFileExW(slot.Path, slot.Target, MOVEFILE_REPLACE_EXISTING);
-            break;
-        case RemoveTarget:
-            DeleteFileW(slot.Target);
-            break;
-        default:
-            break;
-        }
+    Slots.UndoAll([](TSlots::TUndo undo, const wchar_t* path, const wchar_t* target) {
+        if (undo == TSlots::RemovePath)
+            DeleteFileW(path);
+        else if (undo == TSlots::MovePathBack)
+            MoveFileExW(path, target, MOVEFILE_REPLACE_EXISTING);
+        else
+            DeleteFileW(target);
+    });
 }
 
 void RemoveTemporariesOnSignal() {
