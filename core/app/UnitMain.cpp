@@ -1,7 +1,6 @@
 #include "app/UnitMain.h"
 #include "base/Cp1251.h"
 #include "base/Version.h"
-#include "link/Crc8.h"
 #include "model/WholeNumber.h"
 #include "project/FileUtil.h"
 #include "project/IniFile.h"
@@ -27,20 +26,7 @@ TMain::TMain(TUi& ui, const std::string& commandLine)
     PanelScan.SetVisible(false);
     ProgressBar.Min = 0;
     ProgressBar.Max = static_cast<int>(Layout::ImageSize);
-    Timer.Interval = 1000;
-    Timer.OnTimer = [this](TTimer&) { TimerTimer(); };
-
-    CommPort.SetComNumber(1);
-    CommPort.MonitorEvents = EventBit(evRxChar) | EventBit(evTxEmpty) | EventBit(evCTS) | EventBit(evDSR) |
-                             EventBit(evRlsd) | EventBit(evBreak) | EventBit(evRing);
-    CommPort.OnDataReceived = [this](TCommPort& sender, uint32_t count) {
-        CommPortDataReceived(sender, count);
-    };
-    Link.Send = [this](const uint8_t* data, size_t size) { SendPacket(data, size); };
-    Link.Log = [this](const std::string& line) { FormPort.AddLine(line); };
-    Link.OnBlock = [this](uint16_t address, bool differs) { BlockTaken(address, differs); };
-    Link.OnEnd = [this] { LinkEnded(); };
-    PortTest = TestOpenDevice;
+    ShowConnectionReports();
 
     Algorithms.NotifyImageChanged = [this] { NotifyImageChanged(); };
     Algorithms.EditStarting = [this] { EditBefore = Snapshot(); };
@@ -50,8 +36,6 @@ TMain::TMain(TUi& ui, const std::string& commandLine)
 
     ProjectTitle.clear();
     Image.Clear();
-    LinkMode = 0;
-    PortNumber = 1;
     Saved = true;
     StatusBar1.SetPanelText(0, NotConnected);
     ShowComposition();
@@ -92,10 +76,8 @@ std::string TMain::Version() {
 }
 
 TMain::~TMain() {
-    // Close while every window the handlers reach still exists.
-    CommPort.OnDataReceived = nullptr;
-    Link.OnEnd = nullptr;
-    CommPort.SetOpen(false);
+    // Close while every window the reports reach still exists.
+    Connection.Shut();
 }
 
 void TMain::BuildToolBar() {
@@ -220,8 +202,8 @@ void TMain::NotifyImageChanged() {
 }
 
 bool TMain::FormClose() {
-    Link.Abandon();
     // The port is closed whatever the answer, so the window must not go on looking connected.
+    Connection.Disconnect();
     ShowDisconnected();
     bool close = true;
     if (!Saved) {
@@ -531,14 +513,14 @@ void TMain::Restore(const THistory::TState& state) {
 
 void TMain::TBUndoClick() {
     // A transfer in progress reads and writes the image block by block.
-    if (LinkMode == ModeRead || LinkMode == ModeWrite)
+    if (Connection.Transferring())
         return;
     if (const auto step = History.Undo())
         Restore(*step);
 }
 
 void TMain::TBRedoClick() {
-    if (LinkMode == ModeRead || LinkMode == ModeWrite)
+    if (Connection.Transferring())
         return;
     if (const auto step = History.Redo())
         Restore(*step);
@@ -601,48 +583,13 @@ const std::string ConnectionSection = "Connection";
 } // namespace
 
 void TMain::LoadConnectionSettings() {
-    auto number = [this](const char* key) {
-        return WholeNumberOr(Settings.Read(ConnectionSection, key), -1);
-    };
-    auto pick = [](TComboBox& box, int64_t index) {
-        if (index >= 0 && index < box.Count())
-            box.SetItemIndex(static_cast<int>(index));
-    };
-    if (const int64_t search = number("Search"); search == 0 || search == 1) {
-        SetComPort.CheckBox1.SetChecked(search == 1);
-        if (const int64_t port = number("Port"); search == 0 && port >= 1 && port <= 255)
-            SetComPort.SelectPort(static_cast<int>(port));
-    }
-    // A speed the list does not offer was typed; it comes back as typed.
-    if (const std::string speed = Settings.Read(ConnectionSection, "Speed"); !speed.empty()) {
-        const auto& speeds = SetComPort.ComboBoxSpeed.Items();
-        if (const auto it = std::find(speeds.begin(), speeds.end(), speed); it != speeds.end())
-            SetComPort.ComboBoxSpeed.SetItemIndex(static_cast<int>(it - speeds.begin()));
-        else
-            SetComPort.ComboBoxSpeed.Type(speed);
-    }
-    pick(SetComPort.ComboBoxControl, number("Control"));
-    pick(SetComPort.RadioGroupParity, number("Parity"));
-    pick(SetComPort.RadioGroupData, number("DataBits") - 5);
-    pick(SetComPort.RadioGroupStop, number("StopBits"));
-    for (auto [box, key] :
-         {std::pair{&SetComPort.CheckBoxDTR, "DTR"}, std::pair{&SetComPort.CheckBoxRTS, "RTS"}})
-        if (const int64_t on = number(key); on == 0 || on == 1)
-            box->SetChecked(on == 1);
+    SetComPort.RestoreChoices(
+        [this](const std::string& key) { return Settings.Read(ConnectionSection, key); });
 }
 
 void TMain::StoreConnectionSettings() {
-    const TSetComPort& dialog = SetComPort;
-    Settings.Write(ConnectionSection, "Search", dialog.CheckBox1.Checked() ? "1" : "0");
-    // The list's items name devices; the port is kept by its number.
-    Settings.Write(ConnectionSection, "Port", std::to_string(dialog.ChosenPort()));
-    Settings.Write(ConnectionSection, "Speed", dialog.ComboBoxSpeed.Text());
-    Settings.Write(ConnectionSection, "Control", std::to_string(dialog.ComboBoxControl.ItemIndex()));
-    Settings.Write(ConnectionSection, "Parity", std::to_string(dialog.RadioGroupParity.ItemIndex()));
-    Settings.Write(ConnectionSection, "DataBits", std::to_string(dialog.RadioGroupData.ItemIndex() + 5));
-    Settings.Write(ConnectionSection, "StopBits", std::to_string(dialog.RadioGroupStop.ItemIndex()));
-    Settings.Write(ConnectionSection, "DTR", dialog.CheckBoxDTR.Checked() ? "1" : "0");
-    Settings.Write(ConnectionSection, "RTS", dialog.CheckBoxRTS.Checked() ? "1" : "0");
+    for (const auto& [key, value] : SetComPort.StoredChoices())
+        Settings.Write(ConnectionSection, key, value);
     StoreSettings();
 }
 
@@ -662,35 +609,34 @@ void TMain::TBDebugClick() {
     NotifyImageChanged();
 }
 
-void TMain::UpdateChecksum(uint8_t byte) {
-    Checksum = Crc8Update(Checksum, byte);
+void TMain::ShowConnectionReports() {
+    Connection.OnProbing = [this](int port) {
+        PanelScan.SetCaption("Сканирование порта COM" + std::to_string(port));
+    };
+    // The component's text first, then why, as the system says it.
+    Connection.OnOpenFailed = [this](int, const TSerialErrorInfo& reason) {
+        Ui.MessageBox(TBoxKind::Error, TCommPort::ErrorCaption, TCommPort::CantOpenText + "\n" + reason.Text,
+                      TBoxButtons::Ok);
+    };
+    Connection.OnPortWarning = [this](const std::string& text) {
+        Ui.MessageBox(TBoxKind::Warning, TCommPort::WarningCaption, text, TBoxButtons::Ok);
+    };
+    Connection.OnConnectEnded = [this](const TConnectResult& result) { ConnectEnded(result); };
+    Connection.OnBlock = [this](uint16_t address, bool differs) { BlockTaken(address, differs); };
+    Connection.OnTransferEnded = [this](const TTransferResult& result, bool lineLost) {
+        TransferEnded(result, lineLost);
+    };
+    Connection.OnTraffic = [this](const uint8_t* data, size_t size, bool received) {
+        FormPort.LogPacket(data, size, received, Connection.PortNumber());
+    };
+    Connection.OnLogLine = [this](const std::string& line) { FormPort.AddLine(line); };
 }
 
-void TMain::SendPacket(const uint8_t* data, size_t length) {
-    FormPort.LogPacket(data, length, false, PortNumber);
-    CommPort.PutBlock(reinterpret_cast<const char*>(data), static_cast<uint32_t>(length));
-}
-
-namespace {
-// Line bits of one character: start bit, data bits, parity bit, stop bits.
-double BitsPerCharacter(const TCommPort& port) {
-    const double stop = port.GetStopBits() == sb1_0 ? 1.0 : port.GetStopBits() == sb1_5 ? 1.5 : 2.0;
-    return 1.0 + port.GetDataBits() + (port.GetParity() == paNone ? 0.0 : 1.0) + stop;
-}
-} // namespace
-
-void TMain::StartTransfer(const std::string& caption, uint8_t mode) {
+void TMain::StartTransfer(const std::string& caption) {
     PanelScan.SetCaption(caption);
     PanelScan.SetVisible(true);
     ProgressBar.SetPosition(0);
     StatusBar1.SetPanelText(1, "");
-    Link.SetLine(CommPort.GetBaud(), BitsPerCharacter(CommPort));
-    // Bytes left from an earlier exchange would only be stray bytes before the first reply.
-    CommPort.FlushInBuffer();
-    if (mode == ModeRead)
-        Link.StartRead(Image);
-    else
-        Link.StartWrite(Image);
 }
 
 void TMain::TBReadClick() {
@@ -698,7 +644,8 @@ void TMain::TBReadClick() {
                                 "Текущий проект конфигурации будет изменен!\n\tПродолжить?",
                                 TBoxButtons::OkCancel) != TModalResult::Ok)
         return;
-    StartTransfer("Чтение данных ...", ModeRead);
+    StartTransfer(TConnection::ReadingCaption);
+    Connection.StartRead(Image);
 }
 
 void TMain::TBWriteClick() {
@@ -706,50 +653,20 @@ void TMain::TBWriteClick() {
                       "Текущие настройки конфигурации контроллера будут изменены!\n\tПродолжить?",
                       TBoxButtons::OkCancel) != TModalResult::Ok)
         return;
-    StartTransfer("Запись данных ...", ModeWrite);
-}
-
-void TMain::CommPortDataReceived(TCommPort&, uint32_t) {
-    Timer.SetRunning(false);
-    if (LinkMode == ModeIdle)
-        return;
-    uint8_t work[ImageSize] = {};
-    const uint32_t size = CommPort.GetBlock(reinterpret_cast<char*>(work), sizeof work);
-    HandleDelivery(work, size);
-}
-
-void TMain::HandleDelivery(const uint8_t* data, size_t size) {
-    if (size == 0 || LinkMode == ModeIdle)
-        return;
-    FormPort.LogPacket(data, size, true, PortNumber);
-    if (LinkMode != ModeProbe)
-        FormPort.AddLine("byte=" + Hex4(static_cast<unsigned>(size)));
-    Link.Receive(data, size);
-    // A search waits for an answer that has begun no longer than for one that has not: the
-    // next tick judges it.
-    if (LinkMode == ModeProbe && SetComPort.CheckBox1.Checked())
-        Timer.SetRunning(true);
+    StartTransfer(TConnection::WritingCaption);
+    Connection.StartWrite(Image);
 }
 
 void TMain::BlockTaken(uint16_t address, bool differs) {
     ProgressBar.SetPosition(std::min(ProgressBar.Position() + static_cast<int>(BlockSize), ProgressBar.Max));
     // The image view follows a read as it comes in; the project's image changes only once it is whole.
-    if (LinkMode == ModeRead && Dbg.Visible())
-        Dbg.RefillImageView(Link.Received);
+    if (Connection.LinkMode() == ModeRead && Dbg.Visible())
+        Dbg.RefillImageView(Connection.Link.Received);
     if (differs)
-        Ui.MessageBox(TBoxKind::Plain, CaptionBase, "Compare Erorr !!!\nблок " + Hex4(address),
-                      TBoxButtons::Ok);
+        Ui.MessageBox(TBoxKind::Plain, CaptionBase, TConnection::CompareText(address), TBoxButtons::Ok);
 }
 
-void TMain::LinkEnded() {
-    if (Link.Result.Mode == ModeProbe)
-        ProbeEnded();
-    else
-        TransferEnded();
-}
-
-void TMain::TransferEnded() {
-    const TTransferResult& result = Link.Result;
+void TMain::TransferEnded(const TTransferResult& result, bool lineLost) {
     const bool read = result.Mode == ModeRead;
     PanelScan.SetVisible(false);
     const bool whole = result.Outcome == TLinkOutcome::Done || result.Outcome == TLinkOutcome::Compare;
@@ -757,7 +674,7 @@ void TMain::TransferEnded() {
         // The image was not touched: a read that failed leaves the project as it was.
         StatusBar1.SetPanelText(1, read ? "Чтение не завершено" : "Запись не завершена");
         // The status bar shows the port's state while the verdict is read.
-        if (CommPort.GetGone())
+        if (lineLost)
             ShowDisconnected();
         Ui.MessageBox(TBoxKind::Error, CaptionBase, result.Verdict(), TBoxButtons::Ok);
         return;
@@ -769,7 +686,7 @@ void TMain::TransferEnded() {
         const THistory::TState before = Snapshot();
         StepsHeld = true;
         // The one point where a read reaches the project.
-        Image = Link.Received;
+        Image = Connection.Link.Received;
         NotifyImageChanged();
         ProjectTitle.clear();
         ShowProjectCaption();
@@ -785,37 +702,39 @@ void TMain::TransferEnded() {
     }
     StatusBar1.SetPanelText(1, read ? "Чтение завершено" : "Запись завершена");
     if (result.PairsTaken)
-        Ui.Note("Контрольные суммы в ответах контроллера не совпадают: каждый ответ принят, когда пришёл "
-                "дважды одинаковым.");
+        Ui.Note(TConnection::PairsNote);
     if (result.Outcome == TLinkOutcome::Compare)
         Ui.MessageBox(TBoxKind::Error, CaptionBase, result.Verdict(), TBoxButtons::Ok);
 }
 
 void TMain::TBFindClick() {
-    if (TBFind.Down()) {
-        SetComPort.ListPorts(); // adapters come and go between connections
-        const TModalResult answer = Ui.ShowModal(SetComPort);
-        // Both buttons apply the dialog's choices, so both keep them for the next run.
-        StoreConnectionSettings();
-        if (answer == TModalResult::Ok) {
-            ProgressBar.SetPosition(0);
-            StatusBar1.SetPanelText(1, "");
-            PanelScan.SetVisible(true);
-            ProbePort();
-        } else {
-            TBFind.SetDown(false);
-        }
+    if (!TBFind.Down()) {
+        Disconnect();
         return;
     }
+    SetComPort.ListPorts(); // adapters come and go between connections
+    const TModalResult answer = Ui.ShowModal(SetComPort);
+    // Both buttons apply the dialog's choices, so both keep them for the next run.
+    StoreConnectionSettings();
+    if (answer != TModalResult::Ok) {
+        TBFind.SetDown(false);
+        return;
+    }
+    ProgressBar.SetPosition(0);
+    StatusBar1.SetPanelText(1, "");
+    PanelScan.SetVisible(true);
+    Connection.Connect();
+}
+
+void TMain::Disconnect() {
+    if (Connection.Transferring())
+        StatusBar1.SetPanelText(1, Connection.LinkMode() == ModeRead ? "Чтение не завершено"
+                                                                     : "Запись не завершена");
+    Connection.Disconnect();
     ShowDisconnected();
 }
 
 void TMain::ShowDisconnected() {
-    Timer.SetRunning(false);
-    if (LinkMode == ModeRead || LinkMode == ModeWrite)
-        StatusBar1.SetPanelText(1, LinkMode == ModeRead ? "Чтение не завершено" : "Запись не завершена");
-    Link.Abandon();
-    CommPort.SetOpen(false);
     StatusBar1.SetPanelText(0, NotConnected);
     TBFind.SetDown(false);
     TBRead.SetEnabled(false);
@@ -823,94 +742,34 @@ void TMain::ShowDisconnected() {
     PanelScan.SetVisible(false);
 }
 
-void TMain::ProbePort() {
-    const bool search = SetComPort.CheckBox1.Checked();
-    uint8_t probe[ProbeSize] = {0x00, 0x01, ProbeSize - 1, ProbeCommand};
-    Seal(probe, sizeof probe, Checksum);
-    // A port that does not exist or cannot be opened costs no time: the search goes straight on.
-    for (;; ++PortNumber) {
-        if (PortNumber > 255) {
-            SearchEnded();
-            return;
-        }
-        PanelScan.SetCaption("Сканирование порта COM" + std::to_string(PortNumber));
-        LinkMode = ModeProbe;
-        if (!TestOpenPort(PortNumber)) {
-            if (search)
-                continue;
-            PanelScan.SetVisible(false);
-            Timer.SetRunning(false);
-            Ui.MessageBox(TBoxKind::Plain, CaptionBase,
-                          "Ошибка открытия COM " + std::to_string(PortNumber) + " !", TBoxButtons::Ok);
-            TBFind.SetDown(false);
-            return;
-        }
-        ProbeOpening = true;
-        CommPort.SetComNumber(PortNumber);
-        CommPort.SetOpen(true);
-        ProbeOpening = false;
-        if (CommPort.GetOpen())
-            break;
-        // The component has said why it could not open the port.
-        if (!search) {
-            ShowDisconnected();
-            return;
-        }
-    }
-    CommPort.FlushInBuffer();
-    Link.SetLine(CommPort.GetBaud(), BitsPerCharacter(CommPort));
-    // A fixed port waits for its answer as long as the link does; a search steps on with the timer.
-    Link.StartProbe(!search);
-    Timer.SetRunning(search);
-}
-
-void TMain::ProbeEnded() {
-    Timer.SetRunning(false);
+void TMain::ConnectEnded(const TConnectResult& result) {
     PanelScan.SetVisible(false);
-    // The search may have moved on since it probed the port that answered.
-    PortNumber = CommPort.GetComNumber();
-    const std::string port = "COM " + std::to_string(PortNumber);
-    switch (Link.Result.Outcome) {
-    case TLinkOutcome::Done: {
-        const std::string text = "Подключено на " + port;
-        Ui.MessageBox(TBoxKind::Information, CaptionBase, text, TBoxButtons::Ok);
-        StatusBar1.SetPanelText(0, text);
+    switch (result.Outcome) {
+    case TConnectOutcome::Connected:
+        Ui.MessageBox(TBoxKind::Information, CaptionBase, result.Text(), TBoxButtons::Ok);
+        StatusBar1.SetPanelText(0, result.Text());
         TBRead.SetEnabled(true);
         TBWrite.SetEnabled(true);
-        if (Link.SumsDiffer)
-            Ui.MessageBox(TBoxKind::Warning, CaptionBase,
-                          "Неверная контрольная сумма в ответе контроллера на " + port, TBoxButtons::Ok);
+        if (result.SumsDiffer)
+            Ui.MessageBox(TBoxKind::Warning, CaptionBase, result.SumsWarning(), TBoxButtons::Ok);
         break;
-    }
-    case TLinkOutcome::NoReply:
-        Ui.MessageBox(TBoxKind::Error, CaptionBase, "Нет ответа от контроллера на " + port, TBoxButtons::Ok);
+    case TConnectOutcome::PortMissing:
+        Ui.MessageBox(TBoxKind::Plain, CaptionBase, result.Text(), TBoxButtons::Ok);
+        TBFind.SetDown(false);
+        break;
+    case TConnectOutcome::CantOpen:
         ShowDisconnected();
         break;
-    default:
-        Ui.MessageBox(TBoxKind::Error, CaptionBase, "Ошибка подключения !", TBoxButtons::Ok);
+    case TConnectOutcome::NoReply:
+        Ui.MessageBox(TBoxKind::Error, CaptionBase, result.Text(), TBoxButtons::Ok);
+        ShowDisconnected();
+        break;
+    case TConnectOutcome::WrongAnswer:
+        Ui.MessageBox(TBoxKind::Error, CaptionBase, result.Text(), TBoxButtons::Ok);
+        break;
+    case TConnectOutcome::NoController:
+        ShowDisconnected();
+        Ui.MessageBox(TBoxKind::Error, CaptionBase, result.Text(), TBoxButtons::Ok);
         break;
     }
-}
-
-void TMain::SearchEnded() {
-    PortNumber = 255;
-    LinkMode = ModeIdle;
-    ShowDisconnected();
-    Ui.MessageBox(TBoxKind::Error, CaptionBase, NoController, TBoxButtons::Ok);
-}
-
-void TMain::TimerTimer() {
-    if (ProbeOpening)
-        return;
-    if (LinkMode == ModeProbe && SetComPort.CheckBox1.Checked()) {
-        // An answer that began but could not be trusted is judged now rather than waited for.
-        if (Link.ProbeHeard()) {
-            Link.JudgeProbe();
-            return;
-        }
-        ++PortNumber;
-        ProbePort();
-        return;
-    }
-    Timer.SetRunning(false);
 }

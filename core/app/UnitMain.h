@@ -2,24 +2,20 @@
 #include "app/History.h"
 #include "app/Settings.h"
 #include "base/HandOver.h"
-#include "link/ControllerLink.h"
+#include "link/Connection.h"
 #include "link/Debug.h"
-#include "link/LinkProtocol.h"
 #include "link/Port.h"
-#include "link/TransferResult.h"
 #include "link/UnitPort.h"
 #include "model/AlgorithmEditor.h"
 #include "model/CompositionRules.h"
 #include "model/ConfigImage.h"
 #include "project/Project.h"
 #include "report/TimelineForm.h"
-#include "serial/CommPort.h"
 #include "ui/Button.h"
 #include "ui/Form.h"
 #include "ui/Panel.h"
 #include "ui/ProgressBar.h"
 #include "ui/StatusBar.h"
-#include "ui/Timer.h"
 #include "ui/Ui.h"
 #include <array>
 #include <cstdint>
@@ -30,7 +26,7 @@
 
 // The main window: owns the one configuration image, the project's title and saved
 // state, the toolbar through which every command enters, the status bar, the editor
-// panels and the link state. Headless: the GUI mirrors it.
+// panels and the connection, whose reports it shows. Headless: the GUI mirrors it.
 class TMain : public TForm {
 public:
     static inline const std::string CaptionBase = "Конфигурация";
@@ -46,9 +42,6 @@ public:
 
     // State of the main window, in declared order.
     bool Refilling = false;
-    uint8_t Checksum = 0;
-    uint8_t LinkMode = 0;
-    int32_t PortNumber = 1;
     std::string ProjectTitle;
     bool Saved = true;
     int32_t CurrentInput = 0;
@@ -56,13 +49,11 @@ public:
 
     TUi& Ui;
     bool DebugMode = false;
-    // The conversation with the controller: it keeps LinkMode, frames and checks the replies,
-    // times them, and says how each probe, read and write ended.
-    TControllerLink Link{LinkMode};
 
     // Worker threads hand their calls to this thread through here; the GUI pumps it.
     THandOver HandOver;
-    TCommPort CommPort{Ui, HandOver};
+    // The line to the controller: the port search, reads and writes; the window shows its reports.
+    TConnection Connection{HandOver};
 
     // Editor panels.
     TAlgorithmEditor Algorithms;
@@ -84,7 +75,6 @@ public:
     TStatusBar StatusBar1{"StatusBar1"};
     TPanel PanelScan{"PanelScan"};
     TProgressBar ProgressBar{"ProgressBar"};
-    TTimer Timer{"Timer"};
 
     void NotifyImageChanged();
     // Runs the close handling; true when the window may close.
@@ -94,14 +84,12 @@ public:
     bool Closed = false;
 
     // The other windows, created once in this order and hidden between uses.
-    TSetComPort SetComPort{CommPort, PortNumber};
+    TSetComPort SetComPort{Connection};
     TFormProjectName FormProjectName;
     TDbg Dbg;
     TFormPort FormPort;
     // The timeline of the shown input, opened from the total evacuation time.
     TTimelineForm Timeline{Algorithms};
-    // Whether port n exists and can be opened exclusively now; tests may replace it.
-    std::function<bool(int)> PortTest;
     // Where the report goes: a bare name lands in the working directory.
     std::string ReportFileName = "VarokConfig.txt";
     // The Report command writes the text report and, beside it, the HTML one (its name with
@@ -135,19 +123,6 @@ public:
     // Closes one step of the undo history from `before` when the image or the lengths now
     // differ from it.
     void RecordStep(const THistory::TState& before);
-
-    // The link.
-    void UpdateChecksum(uint8_t byte);
-    void CommPortDataReceived(TCommPort& sender, uint32_t count);
-    // What the receive handler does with one delivery once it has taken the bytes.
-    void HandleDelivery(const uint8_t* data, size_t size);
-    static inline const std::string NoController = "Контроллер не найден";
-    void ProbePort();
-    bool TestOpenPort(int n) { return PortTest(n); }
-    void TimerTimer();
-    // The probe is opening its port: a box of the open runs an event loop, where a search tick
-    // must not start the next port's open; that tick is left to the next period.
-    bool ProbeOpening = false;
 
     // Editor entry points (the panels do the work).
     void CheckBox180Click(TControl& control) { Algorithms.CheckBox180Click(control); }
@@ -189,16 +164,15 @@ private:
     bool SaveQuestionAllowsContinuing();
     // Fills the editor from the image, as after reading a project, showing input `input`.
     void RefillEditor(int input = 0);
-    void StartTransfer(const std::string& caption, uint8_t mode);
-    void SendPacket(const uint8_t* data, size_t length);
-    // The link took a block reply: progress, and a written block that compared differently.
+    void ShowConnectionReports();
+    void StartTransfer(const std::string& caption);
+    // A block reply was taken: progress, and a written block that compared differently.
     void BlockTaken(uint16_t address, bool differs);
-    // The link ended its operation: the verdict for the user.
-    void LinkEnded();
-    void ProbeEnded();
-    void TransferEnded();
-    // The search passed port 255 without an answer.
-    void SearchEnded();
+    // The verdict of a connect, a read or a write for the user.
+    void ConnectEnded(const TConnectResult& result);
+    void TransferEnded(const TTransferResult& result, bool lineLost);
+    // The user disconnects: what runs ends, the port closes.
+    void Disconnect();
     // The port closed: "Нет подключения", Connect up, Read and Write disabled.
     void ShowDisconnected();
     std::vector<std::unique_ptr<TButton>> Separators;

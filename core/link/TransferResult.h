@@ -38,7 +38,7 @@ public:
     // Every block moved exactly once.
     bool Complete() const;
 
-    // The main window's LinkMode of the operation.
+    // The connection's LinkMode of the operation.
     uint8_t Mode = LinkProtocol::ModeIdle;
     TLinkOutcome Outcome = TLinkOutcome::Running;
     // Block replies taken, whatever they named.

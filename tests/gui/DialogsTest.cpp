@@ -89,7 +89,7 @@ TEST(ConnectionDialog, ControlsHeightsAndButtons) {
     EXPECT_FALSE(e.Main.TBFind.Down());
     EXPECT_FALSE(e.Main.SetComPort.Visible());
     EXPECT_FALSE(e.Main.Timer.Running());
-    EXPECT_EQ(e.Main.CommPort.GetParity(), static_cast<TParity>(2));
+    EXPECT_EQ(e.Main.Connection.Port.GetParity(), static_cast<TParity>(2));
 }
 
 TEST(ProjectNameDialog, NamesTheNewProjectAndKeepsTheText) {
