@@ -50,10 +50,9 @@ void TLinkSession::ConnectEnded(const TConnectResult& result) {
 
 void TLinkSession::TransferEnded(const TTransferResult& result) {
     TransferDone = true;
-    const bool whole = result.Outcome == TLinkOutcome::Done || result.Outcome == TLinkOutcome::Compare;
-    if (whole && result.PairsTaken)
+    if (result.Whole() && result.PairsTaken)
         Err << TConnection::PairsNote << std::endl;
-    if (!whole || result.Outcome == TLinkOutcome::Compare)
+    if (!result.Whole() || result.Outcome == TLinkOutcome::Compare)
         Err << result.Verdict() << std::endl;
 }
 

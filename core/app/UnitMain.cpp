@@ -26,7 +26,9 @@ TMain::TMain(TUi& ui, const std::string& commandLine)
     PanelScan.SetVisible(false);
     ProgressBar.Min = 0;
     ProgressBar.Max = static_cast<int>(Layout::ImageSize);
-    ShowConnectionReports();
+    // Both buttons apply the dialog's choices, so both keep them for the next run.
+    ConnectionControls.OnChoicesApplied = [this] { StoreConnectionSettings(); };
+    ConnectionControls.OnTransferWhole = [this](const TTransferResult& result) { TransferWhole(result); };
 
     Algorithms.NotifyImageChanged = [this] { NotifyImageChanged(); };
     Algorithms.EditStarting = [this] { EditBefore = Snapshot(); };
@@ -37,7 +39,7 @@ TMain::TMain(TUi& ui, const std::string& commandLine)
     ProjectTitle.clear();
     Image.Clear();
     Saved = true;
-    StatusBar1.SetPanelText(0, NotConnected);
+    StatusBar1.SetPanelText(0, TConnectionControls::NotConnected);
     ShowComposition();
     ShowInput();
     ApplyRules("ALL");
@@ -203,8 +205,7 @@ void TMain::NotifyImageChanged() {
 
 bool TMain::FormClose() {
     // The port is closed whatever the answer, so the window must not go on looking connected.
-    Connection.Disconnect();
-    ShowDisconnected();
+    ConnectionControls.Close();
     bool close = true;
     if (!Saved) {
         switch (Ui.MessageBox(TBoxKind::Information, CaptionBase, SaveQuestion, TBoxButtons::YesNoCancel)) {
@@ -609,34 +610,8 @@ void TMain::TBDebugClick() {
     NotifyImageChanged();
 }
 
-void TMain::ShowConnectionReports() {
-    Connection.OnProbing = [this](int port) {
-        PanelScan.SetCaption("Сканирование порта COM" + std::to_string(port));
-    };
-    // The component's text first, then why, as the system says it.
-    Connection.OnOpenFailed = [this](int, const TSerialErrorInfo& reason) {
-        Ui.MessageBox(TBoxKind::Error, TCommPort::ErrorCaption, TCommPort::CantOpenText + "\n" + reason.Text,
-                      TBoxButtons::Ok);
-    };
-    Connection.OnPortWarning = [this](const std::string& text) {
-        Ui.MessageBox(TBoxKind::Warning, TCommPort::WarningCaption, text, TBoxButtons::Ok);
-    };
-    Connection.OnConnectEnded = [this](const TConnectResult& result) { ConnectEnded(result); };
-    Connection.OnBlock = [this](uint16_t address, bool differs) { BlockTaken(address, differs); };
-    Connection.OnTransferEnded = [this](const TTransferResult& result, bool lineLost) {
-        TransferEnded(result, lineLost);
-    };
-    Connection.OnTraffic = [this](const uint8_t* data, size_t size, bool received) {
-        FormPort.LogPacket(data, size, received, Connection.PortNumber());
-    };
-    Connection.OnLogLine = [this](const std::string& line) { FormPort.AddLine(line); };
-}
-
-void TMain::StartTransfer(const std::string& caption) {
-    PanelScan.SetCaption(caption);
-    PanelScan.SetVisible(true);
-    ProgressBar.SetPosition(0);
-    StatusBar1.SetPanelText(1, "");
+void TMain::TBFindClick() {
+    ConnectionControls.FindClick();
 }
 
 void TMain::TBReadClick() {
@@ -644,8 +619,7 @@ void TMain::TBReadClick() {
                                 "Текущий проект конфигурации будет изменен!\n\tПродолжить?",
                                 TBoxButtons::OkCancel) != TModalResult::Ok)
         return;
-    StartTransfer(TConnection::ReadingCaption);
-    Connection.StartRead(Image);
+    ConnectionControls.StartRead(Image);
 }
 
 void TMain::TBWriteClick() {
@@ -653,123 +627,29 @@ void TMain::TBWriteClick() {
                       "Текущие настройки конфигурации контроллера будут изменены!\n\tПродолжить?",
                       TBoxButtons::OkCancel) != TModalResult::Ok)
         return;
-    StartTransfer(TConnection::WritingCaption);
-    Connection.StartWrite(Image);
+    ConnectionControls.StartWrite(Image);
 }
 
-void TMain::BlockTaken(uint16_t address, bool differs) {
-    ProgressBar.SetPosition(std::min(ProgressBar.Position() + static_cast<int>(BlockSize), ProgressBar.Max));
-    // The image view follows a read as it comes in; the project's image changes only once it is whole.
-    if (Connection.LinkMode() == ModeRead && Dbg.Visible())
-        Dbg.RefillImageView(Connection.Link.Received);
-    if (differs)
-        Ui.MessageBox(TBoxKind::Plain, CaptionBase, TConnection::CompareText(address), TBoxButtons::Ok);
-}
-
-void TMain::TransferEnded(const TTransferResult& result, bool lineLost) {
-    const bool read = result.Mode == ModeRead;
-    PanelScan.SetVisible(false);
-    const bool whole = result.Outcome == TLinkOutcome::Done || result.Outcome == TLinkOutcome::Compare;
-    if (!whole) {
-        // The image was not touched: a read that failed leaves the project as it was.
-        StatusBar1.SetPanelText(1, read ? "Чтение не завершено" : "Запись не завершена");
-        // The status bar shows the port's state while the verdict is read.
-        if (lineLost)
-            ShowDisconnected();
-        Ui.MessageBox(TBoxKind::Error, CaptionBase, result.Verdict(), TBoxButtons::Ok);
-        return;
-    }
+void TMain::TransferWhole(const TTransferResult& result) {
     TBSave.SetEnabled(true);
     TBReport.SetEnabled(true);
-    if (read) {
-        // The whole read, with what showing it adjusts, is one step of the history.
-        const THistory::TState before = Snapshot();
-        StepsHeld = true;
-        // The one point where a read reaches the project.
-        Image = Connection.Link.Received;
-        NotifyImageChanged();
-        ProjectTitle.clear();
-        ShowProjectCaption();
-        ShowComposition();
-        SpeedButton1Click(*Algorithms.InputButtons[0]);
-        for (int s = 0; s < 7; ++s) {
-            TCheckBox& stage = *Algorithms.StageBoxes[static_cast<size_t>(s)];
-            if (stage.Enabled())
-                CheckBox180Click(stage);
-        }
-        StepsHeld = false;
-        RecordStep(before);
-    }
-    StatusBar1.SetPanelText(1, read ? "Чтение завершено" : "Запись завершена");
-    if (result.PairsTaken)
-        Ui.Note(TConnection::PairsNote);
-    if (result.Outcome == TLinkOutcome::Compare)
-        Ui.MessageBox(TBoxKind::Error, CaptionBase, result.Verdict(), TBoxButtons::Ok);
-}
-
-void TMain::TBFindClick() {
-    if (!TBFind.Down()) {
-        Disconnect();
+    if (result.Mode != ModeRead)
         return;
+    // The whole read, with what showing it adjusts, is one step of the history.
+    const THistory::TState before = Snapshot();
+    StepsHeld = true;
+    // The one point where a read reaches the project.
+    Image = Connection.Link.Received;
+    NotifyImageChanged();
+    ProjectTitle.clear();
+    ShowProjectCaption();
+    ShowComposition();
+    SpeedButton1Click(*Algorithms.InputButtons[0]);
+    for (int s = 0; s < 7; ++s) {
+        TCheckBox& stage = *Algorithms.StageBoxes[static_cast<size_t>(s)];
+        if (stage.Enabled())
+            CheckBox180Click(stage);
     }
-    SetComPort.ListPorts(); // adapters come and go between connections
-    const TModalResult answer = Ui.ShowModal(SetComPort);
-    // Both buttons apply the dialog's choices, so both keep them for the next run.
-    StoreConnectionSettings();
-    if (answer != TModalResult::Ok) {
-        TBFind.SetDown(false);
-        return;
-    }
-    ProgressBar.SetPosition(0);
-    StatusBar1.SetPanelText(1, "");
-    PanelScan.SetVisible(true);
-    Connection.Connect();
-}
-
-void TMain::Disconnect() {
-    if (Connection.Transferring())
-        StatusBar1.SetPanelText(1, Connection.LinkMode() == ModeRead ? "Чтение не завершено"
-                                                                     : "Запись не завершена");
-    Connection.Disconnect();
-    ShowDisconnected();
-}
-
-void TMain::ShowDisconnected() {
-    StatusBar1.SetPanelText(0, NotConnected);
-    TBFind.SetDown(false);
-    TBRead.SetEnabled(false);
-    TBWrite.SetEnabled(false);
-    PanelScan.SetVisible(false);
-}
-
-void TMain::ConnectEnded(const TConnectResult& result) {
-    PanelScan.SetVisible(false);
-    switch (result.Outcome) {
-    case TConnectOutcome::Connected:
-        Ui.MessageBox(TBoxKind::Information, CaptionBase, result.Text(), TBoxButtons::Ok);
-        StatusBar1.SetPanelText(0, result.Text());
-        TBRead.SetEnabled(true);
-        TBWrite.SetEnabled(true);
-        if (result.SumsDiffer)
-            Ui.MessageBox(TBoxKind::Warning, CaptionBase, result.SumsWarning(), TBoxButtons::Ok);
-        break;
-    case TConnectOutcome::PortMissing:
-        Ui.MessageBox(TBoxKind::Plain, CaptionBase, result.Text(), TBoxButtons::Ok);
-        TBFind.SetDown(false);
-        break;
-    case TConnectOutcome::CantOpen:
-        ShowDisconnected();
-        break;
-    case TConnectOutcome::NoReply:
-        Ui.MessageBox(TBoxKind::Error, CaptionBase, result.Text(), TBoxButtons::Ok);
-        ShowDisconnected();
-        break;
-    case TConnectOutcome::WrongAnswer:
-        Ui.MessageBox(TBoxKind::Error, CaptionBase, result.Text(), TBoxButtons::Ok);
-        break;
-    case TConnectOutcome::NoController:
-        ShowDisconnected();
-        Ui.MessageBox(TBoxKind::Error, CaptionBase, result.Text(), TBoxButtons::Ok);
-        break;
-    }
+    StepsHeld = false;
+    RecordStep(before);
 }

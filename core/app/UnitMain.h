@@ -1,4 +1,5 @@
 #pragma once
+#include "app/ConnectionControls.h"
 #include "app/History.h"
 #include "app/Settings.h"
 #include "base/HandOver.h"
@@ -30,7 +31,6 @@
 class TMain : public TForm {
 public:
     static inline const std::string CaptionBase = "Конфигурация";
-    static inline const std::string NotConnected = "Нет подключения";
     static inline const std::string SaveQuestion = "Хотите сохранить текущий проект конфигурации ?";
     static inline const std::string AboutCaption = "О программе";
     // The program's version, as the build names it.
@@ -90,6 +90,12 @@ public:
     TFormPort FormPort;
     // The timeline of the shown input, opened from the total evacuation time.
     TTimelineForm Timeline{Algorithms};
+    // Connect, Read, Write and what the window shows of the connection.
+    TConnectionControls ConnectionControls{
+        Ui,
+        CaptionBase,
+        Connection,
+        {TBFind, TBRead, TBWrite, PanelScan, ProgressBar, StatusBar1, SetComPort, Dbg, FormPort}};
     // Where the report goes: a bare name lands in the working directory.
     std::string ReportFileName = "VarokConfig.txt";
     // The Report command writes the text report and, beside it, the HTML one (its name with
@@ -164,16 +170,7 @@ private:
     bool SaveQuestionAllowsContinuing();
     // Fills the editor from the image, as after reading a project, showing input `input`.
     void RefillEditor(int input = 0);
-    void ShowConnectionReports();
-    void StartTransfer(const std::string& caption);
-    // A block reply was taken: progress, and a written block that compared differently.
-    void BlockTaken(uint16_t address, bool differs);
-    // The verdict of a connect, a read or a write for the user.
-    void ConnectEnded(const TConnectResult& result);
-    void TransferEnded(const TTransferResult& result, bool lineLost);
-    // The user disconnects: what runs ends, the port closes.
-    void Disconnect();
-    // The port closed: "Нет подключения", Connect up, Read and Write disabled.
-    void ShowDisconnected();
+    // A read or write went through: Save and Report, and a read's image becomes the project's.
+    void TransferWhole(const TTransferResult& result);
     std::vector<std::unique_ptr<TButton>> Separators;
 };

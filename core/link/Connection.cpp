@@ -236,8 +236,7 @@ void TConnection::LinkEnded() {
             OnConnectEnded(connect);
         return;
     }
-    const bool whole = result.Outcome == TLinkOutcome::Done || result.Outcome == TLinkOutcome::Compare;
-    const bool lost = !whole && Port.GetGone();
+    const bool lost = !result.Whole() && Port.GetGone();
     if (lost)
         Disconnect();
     if (OnTransferEnded)

@@ -34,7 +34,7 @@ TEST_P(LinkTransfer, ProbeAnswerDecidesTheConnection) {
     // Disconnecting closes the port and returns to "not connected".
     Main().TBFind.Click();
     EXPECT_FALSE(Main().Connection.Port.GetOpen());
-    EXPECT_EQ(Main().StatusBar1.PanelText(0), TMain::NotConnected);
+    EXPECT_EQ(Main().StatusBar1.PanelText(0), TConnectionControls::NotConnected);
     EXPECT_FALSE(Main().TBRead.Enabled());
     EXPECT_FALSE(Main().TBWrite.Enabled());
 }

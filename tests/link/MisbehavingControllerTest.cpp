@@ -195,7 +195,7 @@ TEST_P(MisbehavingController, EndsWithAVerdictAndKeepsTheProject) {
     EXPECT_FALSE(Main().PanelScan.Visible());
     EXPECT_LE(Main().ProgressBar.Position(), Main().ProgressBar.Max);
     const bool connected = !row.Connected.empty();
-    EXPECT_EQ(Main().StatusBar1.PanelText(0), connected ? row.Connected : TMain::NotConnected);
+    EXPECT_EQ(Main().StatusBar1.PanelText(0), connected ? row.Connected : TConnectionControls::NotConnected);
     EXPECT_EQ(Main().TBRead.Enabled(), connected);
     EXPECT_EQ(Main().TBFind.Down(), connected || row.Boxes.back() == "Ошибка подключения !");
     const bool done = Main().Connection.Link.Result.Outcome == TLinkOutcome::Done;

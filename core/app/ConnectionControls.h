@@ -1,0 +1,65 @@
+#pragma once
+#include "link/Connection.h"
+#include "link/Debug.h"
+#include "link/Port.h"
+#include "link/UnitPort.h"
+#include "model/ConfigImage.h"
+#include "ui/Button.h"
+#include "ui/Panel.h"
+#include "ui/ProgressBar.h"
+#include "ui/StatusBar.h"
+#include "ui/Ui.h"
+#include <functional>
+#include <string>
+
+// What the main window shows of the connection, and how the user drives it: Connect, Read and
+// Write, the progress panel, the connection's state in the status bar, the traffic log, the image
+// view while a read comes in, and a box for each outcome. The main window owns the controls and
+// the project; it hears of the dialog's choices and of every read or write that went through.
+class TConnectionControls {
+public:
+    static inline const std::string NotConnected = "Нет подключения";
+
+    // The main window's controls and windows that show the connection.
+    struct TControls {
+        TButton& Find;
+        TButton& Read;
+        TButton& Write;
+        TPanel& PanelScan;
+        TProgressBar& Progress;
+        TStatusBar& Status;
+        TSetComPort& Dialog;
+        TDbg& Dbg;
+        TFormPort& Log;
+    };
+    // caption: the boxes' caption.
+    TConnectionControls(TUi& ui, std::string caption, TConnection& connection, const TControls& controls);
+
+    // Both buttons of the dialog applied its choices.
+    std::function<void()> OnChoicesApplied;
+    // A read or a write went through to its last block; a read's image is in Connection.Link.Received.
+    std::function<void(const TTransferResult& result)> OnTransferWhole;
+
+    // Connect went down (the dialog, then the probe or the search) or up (disconnects).
+    void FindClick();
+    void StartRead(const ConfigImage& from);
+    void StartWrite(const ConfigImage& image);
+    // The window closes: what runs ends without a word and the port closes.
+    void Close();
+
+private:
+    void StartTransfer(const std::string& caption);
+    void BlockTaken(uint16_t address, bool differs);
+    void ConnectEnded(const TConnectResult& result);
+    void TransferEnded(const TTransferResult& result, bool lineLost);
+    // The user disconnects: a transfer under way is said not to be finished.
+    void Disconnect();
+    // The port closed: "Нет подключения", Connect up, Read and Write disabled.
+    void ShowDisconnected();
+    void Box(TBoxKind kind, const std::string& text);
+
+    TUi& Ui;
+    const std::string Caption;
+    TConnection& Connection;
+    TControls Controls;
+};
