@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 // The line as the user chose it: one port, or a search of ports 1 … 255, and the character format.
 struct TLineChoice {
@@ -67,8 +68,8 @@ public:
     static inline const std::string ReadingCaption = "Чтение данных ...";
     static inline const std::string WritingCaption = "Запись данных ...";
     static inline const std::string PairsNote =
-        "Контрольные суммы в ответах контроллера не совпадают: каждый "
-        "ответ принят, когда пришёл дважды одинаковым.";
+        "Контрольные суммы в ответах контроллера не совпадают: каждый ответ принят, когда пришёл "
+        "дважды одинаковым.";
     // The box for a written block the controller holds otherwise.
     static std::string CompareText(uint16_t address);
 
@@ -121,7 +122,8 @@ public:
     std::function<void(const std::string& text)> OnPortWarning;
     std::function<void(const TConnectResult& result)> OnConnectEnded;
     // A block reply was taken (a read's block is in Link.Received); differs: a written block the
-    // controller holds otherwise. The next request goes out once it returns.
+    // controller holds otherwise. The next request goes out once it returns; bytes that come
+    // meanwhile wait in the link.
     std::function<void(uint16_t address, bool differs)> OnBlock;
     // A read or write ended; lineLost: the port went away with it and is closed.
     std::function<void(const TTransferResult& result, bool lineLost)> OnTransferEnded;
