@@ -27,7 +27,7 @@
 
 // The main window: owns the one configuration image, the project's title and saved
 // state, the toolbar through which every command enters, the status bar, the editor
-// panels and the connection, whose reports it shows. Headless: the GUI mirrors it.
+// panels and the connection to the controller. Headless: the GUI mirrors it.
 class TMain : public TForm {
 public:
     static inline const std::string CaptionBase = "Конфигурация";
@@ -52,7 +52,7 @@ public:
 
     // Worker threads hand their calls to this thread through here; the GUI pumps it.
     THandOver HandOver;
-    // The line to the controller: the port search, reads and writes; the window shows its reports.
+    // The line to the controller: the port search, reads and writes; ConnectionControls shows them.
     TConnection Connection{HandOver};
 
     // Editor panels.
