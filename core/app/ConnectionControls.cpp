@@ -4,6 +4,10 @@
 
 using namespace LinkProtocol;
 
+namespace {
+const std::string SettingsSection = "Connection";
+} // namespace
+
 TConnectionControls::TConnectionControls(TUi& ui, std::string caption, TConnection& connection,
                                          const TControls& controls)
     : Ui(ui), Caption(std::move(caption)), Connection(connection), Controls(controls) {
@@ -33,6 +37,11 @@ void TConnectionControls::Box(TBoxKind kind, const std::string& text) {
     Ui.MessageBox(kind, Caption, text, TBoxButtons::Ok);
 }
 
+void TConnectionControls::RestoreChoices() {
+    Controls.Dialog.RestoreChoices(
+        [this](const std::string& key) { return Controls.Settings.Read(SettingsSection, key); });
+}
+
 void TConnectionControls::FindClick() {
     if (!Controls.Find.Down()) {
         Disconnect();
@@ -40,8 +49,10 @@ void TConnectionControls::FindClick() {
     }
     Controls.Dialog.ListPorts(); // adapters come and go between connections
     const TModalResult answer = Ui.ShowModal(Controls.Dialog);
-    if (OnChoicesApplied)
-        OnChoicesApplied();
+    for (const auto& [key, value] : Controls.Dialog.StoredChoices())
+        Controls.Settings.Write(SettingsSection, key, value);
+    if (OnSettingsChanged)
+        OnSettingsChanged();
     if (answer != TModalResult::Ok) {
         Controls.Find.SetDown(false);
         return;

@@ -1,4 +1,5 @@
 #pragma once
+#include "app/Settings.h"
 #include "link/Connection.h"
 #include "link/Debug.h"
 #include "link/Port.h"
@@ -14,8 +15,9 @@
 
 // What the main window shows of the connection, and how the user drives it: Connect, Read and
 // Write, the progress panel, the connection's state in the status bar, the traffic log, the image
-// view while a read comes in, and a box for each outcome. The main window owns the controls and
-// the project; it hears of the dialog's choices and of every read or write that went through.
+// view while a read comes in, and a box for each outcome; the dialog's choices are kept in the
+// settings between runs. The main window owns the controls, the settings and the project; it hears
+// when the settings changed and of every read or write that went through.
 class TConnectionControls {
 public:
     static inline const std::string NotConnected = "Нет подключения";
@@ -31,15 +33,18 @@ public:
         TSetComPort& Dialog;
         TDbg& Dbg;
         TFormPort& Log;
+        TSettings& Settings;
     };
     // caption: the boxes' caption.
     TConnectionControls(TUi& ui, std::string caption, TConnection& connection, const TControls& controls);
 
-    // Both buttons of the dialog applied its choices.
-    std::function<void()> OnChoicesApplied;
+    // The dialog's choices went into the settings (both its buttons apply them).
+    std::function<void()> OnSettingsChanged;
     // A read or a write went through to its last block; a read's image is in Connection.Link.Received.
     std::function<void(const TTransferResult& result)> OnTransferWhole;
 
+    // The dialog's choices as the settings kept them from the last run.
+    void RestoreChoices();
     // Connect went down (the dialog, then the probe or the search) or up (disconnects).
     void FindClick();
     void StartRead(const ConfigImage& from);

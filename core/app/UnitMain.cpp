@@ -26,8 +26,7 @@ TMain::TMain(TUi& ui, const std::string& commandLine)
     PanelScan.SetVisible(false);
     ProgressBar.Min = 0;
     ProgressBar.Max = static_cast<int>(Layout::ImageSize);
-    // Both buttons apply the dialog's choices, so both keep them for the next run.
-    ConnectionControls.OnChoicesApplied = [this] { StoreConnectionSettings(); };
+    ConnectionControls.OnSettingsChanged = [this] { StoreSettings(); };
     ConnectionControls.OnTransferWhole = [this](const TTransferResult& result) { TransferWhole(result); };
 
     Algorithms.NotifyImageChanged = [this] { NotifyImageChanged(); };
@@ -66,7 +65,7 @@ TMain::TMain(TUi& ui, const std::string& commandLine)
     SetVisible(true);
 
     Settings.Load(Ui.SettingsFile());
-    LoadConnectionSettings();
+    ConnectionControls.RestoreChoices();
     ShowRecentItems();
     // Anything else on the command line is a project to open.
     if (!commandLine.empty() && commandLine != "-debug")
@@ -577,21 +576,6 @@ void TMain::ShowRecentItems() {
         RecentItems[i].SetHint(i < recent.size() ? recent[i] : "");
     }
     RecentSeparator.SetVisible(!recent.empty());
-}
-
-namespace {
-const std::string ConnectionSection = "Connection";
-} // namespace
-
-void TMain::LoadConnectionSettings() {
-    SetComPort.RestoreChoices(
-        [this](const std::string& key) { return Settings.Read(ConnectionSection, key); });
-}
-
-void TMain::StoreConnectionSettings() {
-    for (const auto& [key, value] : SetComPort.StoredChoices())
-        Settings.Write(ConnectionSection, key, value);
-    StoreSettings();
 }
 
 void TMain::StoreSettings() {

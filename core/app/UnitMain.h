@@ -95,7 +95,7 @@ public:
         Ui,
         CaptionBase,
         Connection,
-        {TBFind, TBRead, TBWrite, PanelScan, ProgressBar, StatusBar1, SetComPort, Dbg, FormPort}};
+        {TBFind, TBRead, TBWrite, PanelScan, ProgressBar, StatusBar1, SetComPort, Dbg, FormPort, Settings}};
     // Where the report goes: a bare name lands in the working directory.
     std::string ReportFileName = "VarokConfig.txt";
     // The Report command writes the text report and, beside it, the HTML one (its name with
@@ -155,8 +155,6 @@ private:
     void SetLengths(const std::vector<std::string>& lengths);
     void RememberRecent(const std::string& fileName);
     void ShowRecentItems();
-    void LoadConnectionSettings();
-    void StoreConnectionSettings();
     void StoreSettings();
     // Whether the caption carries the project title (after New, Open, Save or a read).
     bool TitleShown = false;
