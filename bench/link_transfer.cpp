@@ -1,13 +1,15 @@
 // A full read and a full write of the image against verda-sim --pace at 9600 and 115200 baud,
-// through the real main window and serial component, each beside its time on the line; then a
-// read with the image view shown against one with it hidden.
+// through the connection and the real serial component, each beside its time on the line; then a
+// read with the image view refilled at every block, as the editor does while it is shown, against
+// one without.
 //
 // link_transfer noise [TRANSFERS] [RATE ...]: reads and writes over a noisy line (verda-sim
 // --noise), counted by how they end: correct, a clear failure, or wrong (said to be done, yet
 // the image read or the controller's memory differs, or a block said to differ that does not);
 // and the time of a correct one against the same transfer on a clean line. LINK_BENCH_SEED picks the
 // first noise pattern (default 1), so that runs side by side see different noise.
-#include "app/UnitMain.h"
+#include "link/Connection.h"
+#include "forms/Debug.h"
 #include "link/TimerRunner.h"
 #include "support/ChildProcess.h"
 
@@ -25,58 +27,56 @@ namespace {
 namespace fs = std::filesystem;
 using TClock = std::chrono::steady_clock;
 
-class TQuietUi : public TUi {
-public:
-    bool Quiet = false;
-    TModalResult MessageBox(TBoxKind kind, const std::string&, const std::string& text,
-                            TBoxButtons) override {
-        if (!Quiet && (kind == TBoxKind::Error || kind == TBoxKind::Warning))
-            std::fprintf(stderr, "box: %s\n", text.c_str());
-        return TModalResult::Ok;
-    }
-    bool OpenFileDialog(const TFileDialog&, std::string&) override { return false; }
-    bool SaveFileDialog(const TFileDialog&, std::string&) override { return false; }
-    TModalResult ShowModal(TForm& form) override {
-        auto& dialog = static_cast<TSetComPort&>(form);
-        dialog.Button1.Click();
-        return dialog.ModalResult;
-    }
-    bool OpenInTextEditor(const std::string&) override { return false; }
-};
-
-// One editor connected to the simulated controller on COM3 at the given speed.
+// A connection to the simulated controller on COM3 at the given speed.
 class TBench {
 public:
-    explicit TBench(int baud, bool quiet = false) : Main(Ui, "") {
-        Ui.Quiet = quiet;
-        TSetComPort& dialog = Main.SetComPort;
-        dialog.CheckBox1.Click();
-        dialog.SelectPort(3);
-        dialog.ComboBoxSpeed.Type(std::to_string(baud));
+    explicit TBench(int baud, bool quiet = false) {
+        TLineChoice line;
+        line.Search = false;
+        line.Port = 3;
+        line.Baud = baud;
+        Connection.Apply(line);
+        if (!quiet) {
+            Connection.OnConnectEnded = [](const TConnectResult& result) {
+                if (result.Outcome != TConnectOutcome::Connected)
+                    std::fprintf(stderr, "connect: %s\n", result.Text().c_str());
+            };
+            Connection.OnTransferEnded = [](const TTransferResult& result, bool) {
+                if (!result.Verdict().empty())
+                    std::fprintf(stderr, "transfer: %s\n", result.Verdict().c_str());
+            };
+        }
+        Connection.OnBlock = [this](uint16_t, bool) {
+            if (ImageView && Connection.LinkMode() == LinkProtocol::ModeRead)
+                Dbg.RefillImageView(Connection.Link.Received);
+        };
     }
     // False when no controller answered.
     bool Connect() {
-        if (Main.TBFind.Down())
-            Main.TBFind.Click(); // a probe that failed left Connect down
-        Main.TBFind.Click();
-        Timers.RunUntil([this] { return Main.LinkMode == 0; });
-        return Main.Link.Result.Outcome == TLinkOutcome::Done;
+        Connection.Disconnect(); // a probe that failed left the port open
+        Connection.Connect();
+        Timers.RunUntil([this] { return Connection.LinkMode() == 0; });
+        return Connection.Link.Result.Outcome == TLinkOutcome::Done;
     }
 
     // Seconds for a whole read or write.
     double Transfer(bool read) {
         const auto start = TClock::now();
         if (read)
-            Main.TBReadClick();
+            Connection.StartRead(Image);
         else
-            Main.TBWriteClick();
-        Timers.RunUntil([this] { return Main.LinkMode == 0; });
+            Connection.StartWrite(Image);
+        Timers.RunUntil([this] { return Connection.LinkMode() == 0; });
         return std::chrono::duration<double>(TClock::now() - start).count();
     }
 
-    TQuietUi Ui;
-    TMain Main;
-    TTimerRunner Timers{Main.HandOver, {&Main.Timer, &Main.Link.ReplyTimer}};
+    THandOver HandOver;
+    TConnection Connection{HandOver};
+    TTimerRunner Timers{HandOver, {&Connection.SearchTimer, &Connection.Link.ReplyTimer}};
+    ConfigImage Image;
+    // The image view, refilled at every block read while ImageView holds.
+    TDbg Dbg;
+    bool ImageView = false;
 };
 
 void Row(const char* what, int baud, double seconds, double lineBytes) {
@@ -138,15 +138,16 @@ bool Noisy(const fs::path& self, const std::string& dir, double rate, int transf
                   {"--image", dir + "/memory.usr", "--noise", noise, "--seed", std::to_string(pattern)}))
         return false;
     TBench bench(115200, true);
+    bool connected = false;
     for (int i = 0; i < transfers; ++i) {
-        if (!bench.Main.TBRead.Enabled() && !bench.Connect()) {
+        if (!connected && !(connected = bench.Connect())) {
             reads.Fail(false, TLinkOutcome::WrongAnswer);
             continue;
         }
         const double seconds = bench.Transfer(true);
-        const TTransferResult& result = bench.Main.Link.Result;
+        const TTransferResult& result = bench.Connection.Link.Result;
         const bool same = std::equal(memory.begin(), memory.end(),
-                                     reinterpret_cast<const char*>(bench.Main.Link.Received.Data()));
+                                     reinterpret_cast<const char*>(bench.Connection.Link.Received.Data()));
         if (result.Outcome != TLinkOutcome::Done) {
             reads.Fail(true, result.Outcome);
         } else if (same) {
@@ -165,12 +166,12 @@ bool Noisy(const fs::path& self, const std::string& dir, double rate, int transf
             return false;
         TBench one(115200, true);
         const std::string image = Pattern(static_cast<unsigned>(i + 2));
-        std::copy(image.begin(), image.end(), reinterpret_cast<char*>(one.Main.Image.Data()));
+        std::copy(image.begin(), image.end(), reinterpret_cast<char*>(one.Image.Data()));
         bool connected = false;
         for (int attempt = 0; attempt < 3 && !connected; ++attempt)
             connected = one.Connect();
         const double seconds = connected ? one.Transfer(false) : 0;
-        const TTransferResult result = one.Main.Link.Result;
+        const TTransferResult result = one.Connection.Link.Result;
         writer.Finish(SIGTERM);
         const bool same = ReadFile(fs::path(dir) / "saved.usr") == image;
         if (!connected || (result.Outcome != TLinkOutcome::Done && result.Outcome != TLinkOutcome::Compare)) {
@@ -254,10 +255,9 @@ int main(int argc, char** argv) {
     double hidden = 0, shown = 0;
     for (int r = 0; r < rounds; ++r) {
         hidden += bench.Transfer(true);
-        bench.Main.TBDebugClick();
+        bench.ImageView = true;
         shown += bench.Transfer(true);
-        bench.Main.Dbg.Hide();
-        bench.Main.FormPort.Hide();
+        bench.ImageView = false;
     }
     std::printf("image view at 115200 baud: read hidden %.3f s, shown %.3f s, ratio %.3f\n", hidden / rounds,
                 shown / rounds, shown / hidden);

@@ -4,7 +4,6 @@
 // quiet line to the OnDataReceived that carries it.
 #include "base/HandOver.h"
 #include "serial/CommPort.h"
-#include "ui/Ui.h"
 
 #include <algorithm>
 #include <chrono>
@@ -23,19 +22,6 @@ namespace {
 using TClock = std::chrono::steady_clock;
 constexpr std::size_t Total = 4u << 20;
 constexpr std::uint32_t Ring = 1u << 20;
-
-class TQuietUi : public TUi {
-public:
-    TModalResult MessageBox(TBoxKind, const std::string& caption, const std::string& text,
-                            TBoxButtons) override {
-        std::fprintf(stderr, "%s: %s\n", caption.c_str(), text.c_str());
-        return TModalResult::Ok;
-    }
-    bool OpenFileDialog(const TFileDialog&, std::string&) override { return false; }
-    bool SaveFileDialog(const TFileDialog&, std::string&) override { return false; }
-    TModalResult ShowModal(TForm&) override { return TModalResult::Cancel; }
-    bool OpenInTextEditor(const std::string&) override { return false; }
-};
 
 void WriteAll(int fd, const char* data, std::size_t size) {
     while (size > 0) {
@@ -214,16 +200,17 @@ int main() {
     const double plainIn = Plain(master, slave, data, true);
     const double plainOut = Plain(master, slave, data, false);
 
-    TQuietUi ui;
     THandOver handOver;
-    TCommPort port(ui, handOver);
+    TCommPort port(handOver);
     port.SetComNumber(1);
     port.SetIBuffSize(Ring);
     port.SetOBuffSize(Ring);
     port.SetBaud(115200);
     port.SetOpen(true);
-    if (!port.GetOpen())
+    if (!port.GetOpen()) {
+        std::fprintf(stderr, "%s: %s\n", TCommPort::CantOpenText.c_str(), port.GetOpenError().Text.c_str());
         return 1;
+    }
     const double portIn = WithPort(port, handOver, master, data, true);
     const double portOut = WithPort(port, handOver, master, data, false);
 

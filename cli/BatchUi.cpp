@@ -27,8 +27,8 @@ bool TBatchUi::SaveFileDialog(const TFileDialog&, std::string& fileName) {
     return NextFile(fileName);
 }
 
-TModalResult TBatchUi::ShowModal(TForm& form) {
-    return OnShowModal ? OnShowModal(form) : TModalResult::Ok;
+TModalResult TBatchUi::ShowModal(TForm&) {
+    return TModalResult::Ok;
 }
 
 bool TBatchUi::OpenInTextEditor(const std::string&) {

@@ -1,7 +1,6 @@
 #pragma once
 #include "ui/Ui.h"
 #include <deque>
-#include <functional>
 #include <iosfwd>
 #include <string>
 #include <vector>
@@ -16,14 +15,13 @@ public:
 
     std::deque<std::string> FileNames;
     std::vector<std::string> Errors; // texts of the error boxes shown
-    // Plays the user's part in a modal form (clicks its OK button); without it forms close with OK.
-    std::function<TModalResult(TForm&)> OnShowModal;
 
     // Only error, warning and plain boxes are printed; confirmations are not.
     TModalResult MessageBox(TBoxKind kind, const std::string& caption, const std::string& text,
                             TBoxButtons buttons) override;
     bool OpenFileDialog(const TFileDialog& dialog, std::string& fileName) override;
     bool SaveFileDialog(const TFileDialog& dialog, std::string& fileName) override;
+    // Forms close with OK.
     TModalResult ShowModal(TForm& form) override;
     bool OpenInTextEditor(const std::string& path) override;
     void Note(const std::string& text) override;

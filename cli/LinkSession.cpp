@@ -1,5 +1,6 @@
 #include "LinkSession.h"
 #include "FileErrors.h"
+#include "model/WholeNumber.h"
 #include "project/FileUtil.h"
 #include "project/ProjectFile.h"
 #include <algorithm>
@@ -9,56 +10,79 @@
 using namespace LinkProtocol;
 
 TLinkSession::TLinkSession(const TLinkOptions& options, std::ostream& err)
-    : Options(options), Err(err), ProgressOnTerminal(isatty(STDERR_FILENO) == 1), Ui(err), Main(Ui, "") {
-    // The user's part in the connection dialog: the choices, then OK.
-    TSetComPort& dialog = Main.SetComPort;
-    Ui.OnShowModal = [&dialog](TForm&) {
-        dialog.Button1.Click();
-        return dialog.ModalResult;
-    };
-    if (options.Port != 0) {
-        dialog.CheckBox1.SetChecked(false);
-        dialog.SelectPort(options.Port);
-    }
-    dialog.ComboBoxSpeed.Type(options.Baud);
-    dialog.ComboBoxControl.SetItemIndex(options.Flow);
-    dialog.RadioGroupParity.SetItemIndex(options.Parity);
-    dialog.RadioGroupData.SetItemIndex(options.Data);
-    dialog.RadioGroupStop.SetItemIndex(options.Stop);
+    : Options(options), Err(err), ProgressOnTerminal(isatty(STDERR_FILENO) == 1) {
     if (options.TimeoutSeconds)
-        Main.Link.SetTimeout(
+        Connection.Link.SetTimeout(
             std::chrono::milliseconds(static_cast<long long>(*options.TimeoutSeconds * 1000 + 0.5)));
-    Main.ProgressBar.Watch([this] { ShowProgress(); });
+    Connection.OnPortWarning = [this](const std::string& text) { Err << text << std::endl; };
+    Connection.OnOpenFailed = [this](int port, const TSerialErrorInfo& reason) {
+        Err << TCommPort::CantOpenText << std::endl;
+        // The one port asked for: why, as the system says it.
+        if (Options.Port != 0)
+            Err << "COM " << port << ": " << reason.Text << std::endl;
+    };
+    Connection.OnConnectEnded = [this](const TConnectResult& result) { ConnectEnded(result); };
+    Connection.OnBlock = [this](uint16_t address, bool differs) {
+        const int progress = std::min(Progress + static_cast<int>(BlockSize), static_cast<int>(ImageSize));
+        if (progress != Progress) {
+            Progress = progress;
+            ShowProgress();
+        }
+        if (differs)
+            Err << TConnection::CompareText(address) << std::endl;
+    };
+    Connection.OnTransferEnded = [this](const TTransferResult& result, bool) { TransferEnded(result); };
 }
 
 void TLinkSession::ShowProgress() {
-    if (!ProgressOnTerminal || (Main.LinkMode != ModeRead && Main.LinkMode != ModeWrite))
+    if (!ProgressOnTerminal)
         return;
-    const int blocks = Main.ProgressBar.Position() / static_cast<int>(BlockSize);
-    Err << "\r" << Main.PanelScan.Caption() << " " << blocks << "/" << Blocks
+    const int blocks = Progress / static_cast<int>(BlockSize);
+    Err << "\r" << Caption << " " << blocks << "/" << Blocks
         << (blocks == static_cast<int>(Blocks) ? "\n" : "") << std::flush;
 }
 
-int TLinkSession::Probe() {
-    Main.TBFind.Click();
-    // The probe's verdict, "Ошибка открытия COM n !" or "Контроллер не найден" has been shown
-    // once Connect is up again or the probe is over.
-    Timers.RunUntil([this] { return !Main.TBFind.Down() || Main.LinkMode != ModeProbe; });
-    const TTransferResult& result = Main.Link.Result;
-    if (result.Mode == ModeProbe && result.Outcome == TLinkOutcome::Done)
-        return ExitDone;
-    // A fixed port the component could not open: the system's reason after its fixed text.
-    const TSerialErrorInfo& reason = Main.CommPort.GetOpenError();
-    if (Options.Port != 0 && !Main.CommPort.GetOpen() && reason.Error != TSerialError::None &&
-        Main.CommPort.GetComNumber() == Options.Port)
-        Err << "COM " << Options.Port << ": " << reason.Text << std::endl;
-    return ExitLink;
+void TLinkSession::ConnectEnded(const TConnectResult& result) {
+    Connected = result;
+    for (const std::string& text : {result.Text(), result.SumsWarning()})
+        if (!text.empty())
+            Err << text << std::endl;
 }
 
-TLinkOutcome TLinkSession::Transfer(void (TMain::*command)()) {
-    (Main.*command)();
-    Timers.RunUntil([this] { return Main.LinkMode == ModeIdle; });
-    return Main.Link.Result.Outcome;
+void TLinkSession::TransferEnded(const TTransferResult& result) {
+    TransferDone = true;
+    if (result.Whole() && result.PairsTaken)
+        Err << TConnection::PairsNote << std::endl;
+    if (!result.Whole() || result.Outcome == TLinkOutcome::Compare)
+        Err << result.Verdict() << std::endl;
+}
+
+int TLinkSession::Probe() {
+    TLineChoice line;
+    line.Search = Options.Port == 0;
+    line.Port = Options.Port;
+    line.Baud = static_cast<int>(WholeNumberOr(Options.Baud, 0));
+    line.Control = static_cast<TComControl>(Options.Flow);
+    line.Parity = static_cast<TParity>(Options.Parity);
+    line.DataBits = static_cast<uint16_t>(Options.Data + 5);
+    line.StopBits = static_cast<TStopBits>(Options.Stop);
+    Connection.Apply(line);
+    Connected.reset();
+    Connection.Connect();
+    Timers.RunUntil([this] { return Connected.has_value(); });
+    return Connected && Connected->Outcome == TConnectOutcome::Connected ? ExitDone : ExitLink;
+}
+
+TLinkOutcome TLinkSession::Transfer(bool read, const ConfigImage& image) {
+    Caption = read ? TConnection::ReadingCaption : TConnection::WritingCaption;
+    Progress = 0;
+    TransferDone = false;
+    if (read)
+        Connection.StartRead(image);
+    else
+        Connection.StartWrite(image);
+    Timers.RunUntil([this] { return TransferDone; });
+    return TransferDone ? Connection.Link.Result.Outcome : TLinkOutcome::Running;
 }
 
 int TLinkSession::Read() {
@@ -75,10 +99,9 @@ int TLinkSession::Read() {
 int TLinkSession::ReadImage(std::string& bytes) {
     if (const int status = Probe(); status != ExitDone)
         return status;
-    if (Transfer(&TMain::TBReadClick) != TLinkOutcome::Done)
+    if (Transfer(true, ConfigImage()) != TLinkOutcome::Done)
         return ExitLink;
-    // The image as received: the editor's refill after the read may rewrite some bytes.
-    const auto* received = reinterpret_cast<const char*>(Main.Link.Received.Data());
+    const auto* received = reinterpret_cast<const char*>(Connection.Link.Received.Data());
     bytes.assign(received, received + Layout::ImageSize);
     return ExitDone;
 }
@@ -95,12 +118,13 @@ int TLinkSession::Write() {
     if (const std::string note = ProjectFile::SizeNote(Options.Project, size); !note.empty())
         Err << note << std::endl;
     bytes.resize(Layout::ImageSize, '\0');
-    std::copy(bytes.begin(), bytes.end(), reinterpret_cast<char*>(Main.Image.Data()));
+    ConfigImage image;
+    std::copy(bytes.begin(), bytes.end(), reinterpret_cast<char*>(image.Data()));
     if (const int status = Probe(); status != ExitDone)
         return status;
-    const TLinkOutcome outcome = Transfer(&TMain::TBWriteClick);
+    const TLinkOutcome outcome = Transfer(false, image);
     if (outcome == TLinkOutcome::Compare) {
-        for (const uint16_t address : Main.Link.Result.CompareFailures)
+        for (const uint16_t address : Connection.Link.Result.CompareFailures)
             Err << "block " << Hex4(address) << " compared differently" << std::endl;
         return ExitCompare;
     }

@@ -1,16 +1,16 @@
 #pragma once
-#include "BatchUi.h"
 #include "ExitStatus.h"
 #include "LinkOptions.h"
-#include "app/UnitMain.h"
+#include "base/HandOver.h"
+#include "link/Connection.h"
 #include "link/TimerRunner.h"
 #include <iosfwd>
+#include <optional>
 #include <string>
 
-// One link command on a headless main window: the connection dialog filled in from the
-// options, then Connect, Read or Write exactly as the editor runs them. The main window's
-// timers run here as the editor's event loop runs them; each operation's outcome comes from
-// the link.
+// One link command on a connection of its own: the line chosen by the options, then the probe,
+// the read or the write. The connection's timers run here as the editor's event loop runs them;
+// whatever the editor would show of its reports goes to err, worded as the editor words it.
 class TLinkSession {
 public:
     // Every message and the progress go to err.
@@ -26,15 +26,22 @@ public:
     int Write();
 
 private:
-    // Reads a whole image; the outcome of the link.
-    TLinkOutcome Transfer(void (TMain::*command)());
+    // Starts a read or a write and runs it to its end; how it ended.
+    TLinkOutcome Transfer(bool read, const ConfigImage& image);
     // "Чтение данных ... 32/64" (blocks) on standard error when it is a terminal; nothing otherwise.
     void ShowProgress();
+    void ConnectEnded(const TConnectResult& result);
+    void TransferEnded(const TTransferResult& result);
 
     const TLinkOptions& Options;
     std::ostream& Err;
     bool ProgressOnTerminal;
-    TBatchUi Ui;
-    TMain Main;
-    TTimerRunner Timers{Main.HandOver, {&Main.Timer, &Main.Link.ReplyTimer}};
+    THandOver HandOver;
+    TConnection Connection{HandOver};
+    TTimerRunner Timers{HandOver, {&Connection.SearchTimer, &Connection.Link.ReplyTimer}};
+    std::optional<TConnectResult> Connected;
+    bool TransferDone = false;
+    // "Чтение данных ..." or "Запись данных ...", and the position of the editor's progress bar.
+    std::string Caption;
+    int Progress = 0;
 };

@@ -1,12 +1,10 @@
-// The receive handler with arbitrary deliveries in every link mode, on one main window that
-// is put back between inputs. The port stays closed, so the packets the handler sends go
-// nowhere; the deliveries reach it through HandleDelivery, the same path CommPortDataReceived
-// takes once it has the bytes. The diagnostic windows stay hidden: refilling the image view
-// for every block would cost more than everything else together.
-#include "FuzzUi.h"
-#include "app/UnitMain.h"
+// The receive handler with arbitrary deliveries in every link mode, on one connection that is
+// put back between inputs. The port stays closed, so the packets the link sends go nowhere; the
+// deliveries reach it through HandleDelivery, the same path DataReceived takes once it has the
+// bytes.
+#include "link/Connection.h"
+#include <algorithm>
 #include <cstdlib>
-#include <cstring>
 
 namespace {
 using namespace LinkProtocol;
@@ -16,47 +14,58 @@ void Check(bool condition) {
         std::abort();
 }
 
-TMain& Window() {
-    static TFuzzUi ui;
-    static TMain main(ui, "");
-    // No real device is touched: every port fails the port test, so a probe only waits.
-    main.PortTest = [](int) { return false; };
-    return main;
-}
+// What the connection reported of the operation under way.
+struct TReports {
+    int Ends = 0;
+    int Blocks = 0;
+};
 
-// Disconnecting ends whatever the last input left running; then the start state.
-void Reset(TMain& main, const ConfigImage& start) {
-    main.TBFind.SetDown(true);
-    main.TBFind.Click();
-    main.PortNumber = 1;
-    main.Image = start;
-    main.Saved = true;
-    main.ProgressBar.SetPosition(0);
-    main.FormPort.Memo1.Clear();
+TConnection& Line(TReports& reports) {
+    static THandOver handOver;
+    static TConnection connection(handOver);
+    // No real device is touched: every port fails the port test.
+    connection.PortTest = [](int) { return false; };
+    connection.OnConnectEnded = [&reports](const TConnectResult&) { ++reports.Ends; };
+    connection.OnTransferEnded = [&reports](const TTransferResult& result, bool) {
+        ++reports.Ends;
+        // A read said to be done moved every block once.
+        Check(result.Outcome != TLinkOutcome::Done || result.Mode != ModeRead || result.Complete());
+    };
+    connection.OnBlock = [&reports](uint16_t address, bool) {
+        ++reports.Blocks;
+        Check(IsBlockAddress(address));
+    };
+    return connection;
 }
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    TMain& main = Window();
-    static const ConfigImage start = main.Image;
-    Reset(main, start);
+    static TReports reports;
+    static TConnection& connection = Line(reports);
+    static const ConfigImage start;
+    // Disconnecting ends whatever the last input left running.
+    connection.Disconnect();
+    reports = {};
     if (size < 1)
         return 0;
     // The first byte: the operation started (a searching probe, write, read, a fixed port's probe).
-    // A searching probe waits on the search timer, as the connect command starts it.
+    // A searching probe waits on the search timer, as a connect starts it.
+    TLineChoice line;
+    line.Search = (data[0] & 0x03) == 0;
+    connection.Apply(line);
     switch (data[0] & 0x03) {
     case 0:
-        main.Link.StartProbe(false);
-        main.Timer.SetRunning(true);
+        connection.Link.StartProbe(false);
+        connection.SearchTimer.SetRunning(true);
         break;
     case 1:
-        main.TBWriteClick();
+        connection.StartWrite(start);
         break;
     case 2:
-        main.TBReadClick();
+        connection.StartRead(start);
         break;
     default:
-        main.Link.StartProbe(true);
+        connection.Link.StartProbe(true);
         break;
     }
     // Then deliveries: a length byte (scaled up to 2048) and that many bytes.
@@ -65,22 +74,20 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         const size_t want = std::min<size_t>(size_t(data[at]) * 9, ImageSize);
         ++at;
         const size_t n = std::min(want, size - at);
-        const bool done = main.Link.Result.Outcome == TLinkOutcome::Done;
-        main.HandleDelivery(data + at, n);
+        connection.HandleDelivery(data + at, n);
         at += n;
-        Check(main.LinkMode <= ModeRead);
-        Check(main.Link.Waiting() <= 4 * BlockPacketSize);
-        Check(main.ProgressBar.Position() <= main.ProgressBar.Max);
-        // The project's image changes only when a whole read is done.
-        if (!done && main.Link.Result.Outcome != TLinkOutcome::Done)
-            Check(main.Image == start);
+        Check(connection.LinkMode() <= ModeRead);
+        Check(connection.Link.Waiting() <= 4 * BlockPacketSize);
+        // The link ends a transfer that a controller keeps steering back.
+        Check(reports.Blocks <= static_cast<int>(2 * Blocks));
+        Check(reports.Ends <= 1);
     }
-    // Overdue replies end every operation, whatever came before.
-    for (int tick = 0; tick < 32 && main.LinkMode != ModeIdle; ++tick)
-        main.Link.ReplyTimer.Tick();
-    main.Timer.Tick();
-    Check(main.LinkMode == ModeIdle);
-    if (main.Link.Result.Outcome != TLinkOutcome::Done || main.Link.Result.Mode != ModeRead)
-        Check(main.Image == start);
+    // Overdue replies end every operation, whatever came before; the search's tick then moves on
+    // past the last port.
+    for (int tick = 0; tick < 32 && connection.LinkMode() != ModeIdle; ++tick)
+        connection.Link.ReplyTimer.Tick();
+    connection.SearchTimer.Tick();
+    Check(connection.LinkMode() == ModeIdle);
+    Check(reports.Ends == 1);
     return 0;
 }

@@ -87,8 +87,8 @@ MainView::MainView(TMain& main, QWidget* parent)
 
     BindShortCuts();
     MakePanelScan();
-    Bind(Main.Timer, Timer);
-    Bind(Main.Link.ReplyTimer, ReplyTimer);
+    Bind(Main.Connection.SearchTimer, Timer);
+    Bind(Main.Connection.Link.ReplyTimer, ReplyTimer);
     // Shown by the Debug command, before the traffic log so that the log comes in front.
     new DbgView(Main.Dbg, this);
     new PortView(Main.FormPort, this);

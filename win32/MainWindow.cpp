@@ -70,9 +70,9 @@ TMainWindow::TMainWindow(TMain& main) : Main(main) {
     Bind(Main.StatusBar1, StatusBar);
 
     MakePanelScan();
-    Bind(Main.Timer, FHandle);
+    Bind(Main.Connection.SearchTimer, FHandle);
     // The link's wait for each reply.
-    Bind(Main.Link.ReplyTimer, FHandle);
+    Bind(Main.Connection.Link.ReplyTimer, FHandle);
     // Made after the main window, the image view before the traffic log, so the log comes in front.
     DbgWindow = std::make_unique<TFormWindow>(Main.Dbg, FHandle, false, POINT{Main.Dbg.Left, Main.Dbg.Top});
     Bind(Main.Dbg.SG, DbgWindow->Controls().Create(

@@ -1,7 +1,6 @@
 #include "app/UnitMain.h"
 #include "base/Cp1251.h"
 #include "base/Version.h"
-#include "link/Crc8.h"
 #include "model/WholeNumber.h"
 #include "project/FileUtil.h"
 #include "project/IniFile.h"
@@ -28,20 +27,8 @@ TMain::TMain(TUi& ui, const std::string& commandLine)
     PanelScan.SetVisible(false);
     ProgressBar.Min = 0;
     ProgressBar.Max = static_cast<int>(Layout::ImageSize);
-    Timer.Interval = 1000;
-    Timer.OnTimer = [this](TTimer&) { TimerTimer(); };
-
-    CommPort.SetComNumber(1);
-    CommPort.MonitorEvents = EventBit(evRxChar) | EventBit(evTxEmpty) | EventBit(evCTS) | EventBit(evDSR) |
-                             EventBit(evRlsd) | EventBit(evBreak) | EventBit(evRing);
-    CommPort.OnDataReceived = [this](TCommPort& sender, uint32_t count) {
-        CommPortDataReceived(sender, count);
-    };
-    Link.Send = [this](const uint8_t* data, size_t size) { SendPacket(data, size); };
-    Link.Log = [this](const std::string& line) { FormPort.AddLine(line); };
-    Link.OnBlock = [this](uint16_t address, bool differs) { BlockTaken(address, differs); };
-    Link.OnEnd = [this] { LinkEnded(); };
-    PortTest = TestOpenDevice;
+    ConnectionControls.OnSettingsChanged = [this] { StoreSettings(); };
+    ConnectionControls.OnTransferWhole = [this](const TTransferResult& result) { TransferWhole(result); };
 
     Algorithms.NotifyImageChanged = [this] { NotifyImageChanged(); };
     Algorithms.EditStarting = [this] { EditBefore = Snapshot(); };
@@ -51,10 +38,8 @@ TMain::TMain(TUi& ui, const std::string& commandLine)
 
     ProjectTitle.clear();
     Image.Clear();
-    LinkMode = 0;
-    PortNumber = 1;
     Saved = true;
-    StatusBar1.SetPanelText(0, NotConnected);
+    StatusBar1.SetPanelText(0, TConnectionControls::NotConnected);
     ShowComposition();
     ShowInput();
     ApplyRules("ALL");
@@ -81,7 +66,7 @@ TMain::TMain(TUi& ui, const std::string& commandLine)
     SetVisible(true);
 
     Settings.Load(Ui.SettingsFile());
-    LoadConnectionSettings();
+    ConnectionControls.RestoreChoices();
     ShowRecentItems();
     // Anything else on the command line is a project to open.
     if (!commandLine.empty() && commandLine != "-debug")
@@ -93,10 +78,8 @@ std::string TMain::Version() {
 }
 
 TMain::~TMain() {
-    // Close while every window the handlers reach still exists.
-    CommPort.OnDataReceived = nullptr;
-    Link.OnEnd = nullptr;
-    CommPort.SetOpen(false);
+    // Close while every window the reports reach still exists.
+    Connection.Shut();
 }
 
 void TMain::BuildToolBar() {
@@ -221,9 +204,8 @@ void TMain::NotifyImageChanged() {
 }
 
 bool TMain::FormClose() {
-    Link.Abandon();
     // The port is closed whatever the answer, so the window must not go on looking connected.
-    ShowDisconnected();
+    ConnectionControls.Close();
     bool close = true;
     if (!Saved) {
         switch (Ui.MessageBox(TBoxKind::Information, CaptionBase, SaveQuestion, TBoxButtons::YesNoCancel)) {
@@ -530,14 +512,14 @@ void TMain::Restore(const THistory::TState& state) {
 
 void TMain::TBUndoClick() {
     // A transfer in progress reads and writes the image block by block.
-    if (LinkMode == ModeRead || LinkMode == ModeWrite)
+    if (Connection.Transferring())
         return;
     if (const auto step = History.Undo())
         Restore(*step);
 }
 
 void TMain::TBRedoClick() {
-    if (LinkMode == ModeRead || LinkMode == ModeWrite)
+    if (Connection.Transferring())
         return;
     if (const auto step = History.Redo())
         Restore(*step);
@@ -589,56 +571,6 @@ void TMain::ShowRecentItems() {
     RecentSeparator.SetVisible(!recent.empty());
 }
 
-namespace {
-const std::string ConnectionSection = "Connection";
-} // namespace
-
-void TMain::LoadConnectionSettings() {
-    auto number = [this](const char* key) {
-        return WholeNumberOr(Settings.Read(ConnectionSection, key), -1);
-    };
-    auto pick = [](TComboBox& box, int64_t index) {
-        if (index >= 0 && index < box.Count())
-            box.SetItemIndex(static_cast<int>(index));
-    };
-    if (const int64_t search = number("Search"); search == 0 || search == 1) {
-        SetComPort.CheckBox1.SetChecked(search == 1);
-        if (const int64_t port = number("Port"); search == 0 && port >= 1 && port <= 255)
-            SetComPort.SelectPort(static_cast<int>(port));
-    }
-    // A speed the list does not offer was typed; it comes back as typed.
-    if (const std::string speed = Settings.Read(ConnectionSection, "Speed"); !speed.empty()) {
-        const auto& speeds = SetComPort.ComboBoxSpeed.Items();
-        if (const auto it = std::find(speeds.begin(), speeds.end(), speed); it != speeds.end())
-            SetComPort.ComboBoxSpeed.SetItemIndex(static_cast<int>(it - speeds.begin()));
-        else
-            SetComPort.ComboBoxSpeed.Type(speed);
-    }
-    pick(SetComPort.ComboBoxControl, number("Control"));
-    pick(SetComPort.RadioGroupParity, number("Parity"));
-    pick(SetComPort.RadioGroupData, number("DataBits") - 5);
-    pick(SetComPort.RadioGroupStop, number("StopBits"));
-    for (auto [box, key] :
-         {std::pair{&SetComPort.CheckBoxDTR, "DTR"}, std::pair{&SetComPort.CheckBoxRTS, "RTS"}})
-        if (const int64_t on = number(key); on == 0 || on == 1)
-            box->SetChecked(on == 1);
-}
-
-void TMain::StoreConnectionSettings() {
-    const TSetComPort& dialog = SetComPort;
-    Settings.Write(ConnectionSection, "Search", dialog.CheckBox1.Checked() ? "1" : "0");
-    // The list's items name devices; the port is kept by its number.
-    Settings.Write(ConnectionSection, "Port", std::to_string(dialog.ChosenPort()));
-    Settings.Write(ConnectionSection, "Speed", dialog.ComboBoxSpeed.Text());
-    Settings.Write(ConnectionSection, "Control", std::to_string(dialog.ComboBoxControl.ItemIndex()));
-    Settings.Write(ConnectionSection, "Parity", std::to_string(dialog.RadioGroupParity.ItemIndex()));
-    Settings.Write(ConnectionSection, "DataBits", std::to_string(dialog.RadioGroupData.ItemIndex() + 5));
-    Settings.Write(ConnectionSection, "StopBits", std::to_string(dialog.RadioGroupStop.ItemIndex()));
-    Settings.Write(ConnectionSection, "DTR", dialog.CheckBoxDTR.Checked() ? "1" : "0");
-    Settings.Write(ConnectionSection, "RTS", dialog.CheckBoxRTS.Checked() ? "1" : "0");
-    StoreSettings();
-}
-
 void TMain::StoreSettings() {
     const TFileResult stored = Settings.Store();
     if (stored || SettingsWarned)
@@ -655,35 +587,8 @@ void TMain::TBDebugClick() {
     NotifyImageChanged();
 }
 
-void TMain::UpdateChecksum(uint8_t byte) {
-    Checksum = Crc8Update(Checksum, byte);
-}
-
-void TMain::SendPacket(const uint8_t* data, size_t length) {
-    FormPort.LogPacket(data, length, false, PortNumber);
-    CommPort.PutBlock(reinterpret_cast<const char*>(data), static_cast<uint32_t>(length));
-}
-
-namespace {
-// Line bits of one character: start bit, data bits, parity bit, stop bits.
-double BitsPerCharacter(const TCommPort& port) {
-    const double stop = port.GetStopBits() == sb1_0 ? 1.0 : port.GetStopBits() == sb1_5 ? 1.5 : 2.0;
-    return 1.0 + port.GetDataBits() + (port.GetParity() == paNone ? 0.0 : 1.0) + stop;
-}
-} // namespace
-
-void TMain::StartTransfer(const std::string& caption, uint8_t mode) {
-    PanelScan.SetCaption(caption);
-    PanelScan.SetVisible(true);
-    ProgressBar.SetPosition(0);
-    StatusBar1.SetPanelText(1, "");
-    Link.SetLine(CommPort.GetBaud(), BitsPerCharacter(CommPort));
-    // Bytes left from an earlier exchange would only be stray bytes before the first reply.
-    CommPort.FlushInBuffer();
-    if (mode == ModeRead)
-        Link.StartRead(Image);
-    else
-        Link.StartWrite(Image);
+void TMain::TBFindClick() {
+    ConnectionControls.FindClick();
 }
 
 void TMain::TBReadClick() {
@@ -691,7 +596,7 @@ void TMain::TBReadClick() {
                                 "Текущий проект конфигурации будет изменен!\n\tПродолжить?",
                                 TBoxButtons::OkCancel) != TModalResult::Ok)
         return;
-    StartTransfer("Чтение данных ...", ModeRead);
+    ConnectionControls.StartRead(Image);
 }
 
 void TMain::TBWriteClick() {
@@ -699,212 +604,30 @@ void TMain::TBWriteClick() {
                       "Текущие настройки конфигурации контроллера будут изменены!\n\tПродолжить?",
                       TBoxButtons::OkCancel) != TModalResult::Ok)
         return;
-    StartTransfer("Запись данных ...", ModeWrite);
+    ConnectionControls.StartWrite(Image);
 }
 
-void TMain::CommPortDataReceived(TCommPort&, uint32_t) {
-    Timer.SetRunning(false);
-    if (LinkMode == ModeIdle)
-        return;
-    uint8_t work[ImageSize] = {};
-    const uint32_t size = CommPort.GetBlock(reinterpret_cast<char*>(work), sizeof work);
-    HandleDelivery(work, size);
-}
-
-void TMain::HandleDelivery(const uint8_t* data, size_t size) {
-    if (size == 0 || LinkMode == ModeIdle)
-        return;
-    FormPort.LogPacket(data, size, true, PortNumber);
-    if (LinkMode != ModeProbe)
-        FormPort.AddLine("byte=" + Hex4(static_cast<unsigned>(size)));
-    Link.Receive(data, size);
-    // A search waits for an answer that has begun no longer than for one that has not: the
-    // next tick judges it.
-    if (LinkMode == ModeProbe && SetComPort.CheckBox1.Checked())
-        Timer.SetRunning(true);
-}
-
-void TMain::BlockTaken(uint16_t address, bool differs) {
-    ProgressBar.SetPosition(std::min(ProgressBar.Position() + static_cast<int>(BlockSize), ProgressBar.Max));
-    // The image view follows a read as it comes in; the project's image changes only once it is whole.
-    if (LinkMode == ModeRead && Dbg.Visible())
-        Dbg.RefillImageView(Link.Received);
-    if (differs)
-        Ui.MessageBox(TBoxKind::Plain, CaptionBase, "Compare Erorr !!!\nблок " + Hex4(address),
-                      TBoxButtons::Ok);
-}
-
-void TMain::LinkEnded() {
-    if (Link.Result.Mode == ModeProbe)
-        ProbeEnded();
-    else
-        TransferEnded();
-}
-
-void TMain::TransferEnded() {
-    const TTransferResult& result = Link.Result;
-    const bool read = result.Mode == ModeRead;
-    PanelScan.SetVisible(false);
-    const bool whole = result.Outcome == TLinkOutcome::Done || result.Outcome == TLinkOutcome::Compare;
-    if (!whole) {
-        // The image was not touched: a read that failed leaves the project as it was.
-        StatusBar1.SetPanelText(1, read ? "Чтение не завершено" : "Запись не завершена");
-        // The status bar shows the port's state while the verdict is read.
-        if (CommPort.GetGone())
-            ShowDisconnected();
-        Ui.MessageBox(TBoxKind::Error, CaptionBase, result.Verdict(), TBoxButtons::Ok);
-        return;
-    }
+void TMain::TransferWhole(const TTransferResult& result) {
     TBSave.SetEnabled(true);
     TBReport.SetEnabled(true);
-    if (read) {
-        // The whole read, with what showing it adjusts, is one step of the history.
-        const THistory::TState before = Snapshot();
-        StepsHeld = true;
-        // The one point where a read reaches the project.
-        Image = Link.Received;
-        NotifyImageChanged();
-        ProjectTitle.clear();
-        ProjectFileName.clear();
-        ShowProjectCaption();
-        ShowComposition();
-        SpeedButton1Click(*Algorithms.InputButtons[0]);
-        for (int s = 0; s < 7; ++s) {
-            TCheckBox& stage = *Algorithms.StageBoxes[static_cast<size_t>(s)];
-            if (stage.Enabled())
-                CheckBox180Click(stage);
-        }
-        StepsHeld = false;
-        RecordStep(before);
-    }
-    StatusBar1.SetPanelText(1, read ? "Чтение завершено" : "Запись завершена");
-    if (result.PairsTaken)
-        Ui.Note("Контрольные суммы в ответах контроллера не совпадают: каждый ответ принят, когда пришёл "
-                "дважды одинаковым.");
-    if (result.Outcome == TLinkOutcome::Compare)
-        Ui.MessageBox(TBoxKind::Error, CaptionBase, result.Verdict(), TBoxButtons::Ok);
-}
-
-void TMain::TBFindClick() {
-    if (TBFind.Down()) {
-        SetComPort.ListPorts(); // adapters come and go between connections
-        const TModalResult answer = Ui.ShowModal(SetComPort);
-        // Both buttons apply the dialog's choices, so both keep them for the next run.
-        StoreConnectionSettings();
-        if (answer == TModalResult::Ok) {
-            ProgressBar.SetPosition(0);
-            StatusBar1.SetPanelText(1, "");
-            PanelScan.SetVisible(true);
-            ProbePort();
-        } else {
-            TBFind.SetDown(false);
-        }
+    if (result.Mode != ModeRead)
         return;
+    // The whole read, with what showing it adjusts, is one step of the history.
+    const THistory::TState before = Snapshot();
+    StepsHeld = true;
+    // The one point where a read reaches the project.
+    Image = Connection.Link.Received;
+    NotifyImageChanged();
+    ProjectTitle.clear();
+    ProjectFileName.clear();
+    ShowProjectCaption();
+    ShowComposition();
+    SpeedButton1Click(*Algorithms.InputButtons[0]);
+    for (int s = 0; s < 7; ++s) {
+        TCheckBox& stage = *Algorithms.StageBoxes[static_cast<size_t>(s)];
+        if (stage.Enabled())
+            CheckBox180Click(stage);
     }
-    ShowDisconnected();
-}
-
-void TMain::ShowDisconnected() {
-    Timer.SetRunning(false);
-    if (LinkMode == ModeRead || LinkMode == ModeWrite)
-        StatusBar1.SetPanelText(1, LinkMode == ModeRead ? "Чтение не завершено" : "Запись не завершена");
-    Link.Abandon();
-    CommPort.SetOpen(false);
-    StatusBar1.SetPanelText(0, NotConnected);
-    TBFind.SetDown(false);
-    TBRead.SetEnabled(false);
-    TBWrite.SetEnabled(false);
-    PanelScan.SetVisible(false);
-}
-
-void TMain::ProbePort() {
-    const bool search = SetComPort.CheckBox1.Checked();
-    uint8_t probe[ProbeSize] = {0x00, 0x01, ProbeSize - 1, ProbeCommand};
-    Seal(probe, sizeof probe, Checksum);
-    // A port that does not exist or cannot be opened costs no time: the search goes straight on.
-    for (;; ++PortNumber) {
-        if (PortNumber > 255) {
-            SearchEnded();
-            return;
-        }
-        PanelScan.SetCaption("Сканирование порта COM" + std::to_string(PortNumber));
-        LinkMode = ModeProbe;
-        if (!TestOpenPort(PortNumber)) {
-            if (search)
-                continue;
-            PanelScan.SetVisible(false);
-            Timer.SetRunning(false);
-            Ui.MessageBox(TBoxKind::Plain, CaptionBase,
-                          "Ошибка открытия COM " + std::to_string(PortNumber) + " !", TBoxButtons::Ok);
-            TBFind.SetDown(false);
-            return;
-        }
-        ProbeOpening = true;
-        CommPort.SetComNumber(PortNumber);
-        CommPort.SetOpen(true);
-        ProbeOpening = false;
-        if (CommPort.GetOpen())
-            break;
-        // The component has said why it could not open the port.
-        if (!search) {
-            ShowDisconnected();
-            return;
-        }
-    }
-    CommPort.FlushInBuffer();
-    Link.SetLine(CommPort.GetBaud(), BitsPerCharacter(CommPort));
-    // A fixed port waits for its answer as long as the link does; a search steps on with the timer.
-    Link.StartProbe(!search);
-    Timer.SetRunning(search);
-}
-
-void TMain::ProbeEnded() {
-    Timer.SetRunning(false);
-    PanelScan.SetVisible(false);
-    // The search may have moved on since it probed the port that answered.
-    PortNumber = CommPort.GetComNumber();
-    const std::string port = "COM " + std::to_string(PortNumber);
-    switch (Link.Result.Outcome) {
-    case TLinkOutcome::Done: {
-        const std::string text = "Подключено на " + port;
-        Ui.MessageBox(TBoxKind::Information, CaptionBase, text, TBoxButtons::Ok);
-        StatusBar1.SetPanelText(0, text);
-        TBRead.SetEnabled(true);
-        TBWrite.SetEnabled(true);
-        if (Link.SumsDiffer)
-            Ui.MessageBox(TBoxKind::Warning, CaptionBase,
-                          "Неверная контрольная сумма в ответе контроллера на " + port, TBoxButtons::Ok);
-        break;
-    }
-    case TLinkOutcome::NoReply:
-        Ui.MessageBox(TBoxKind::Error, CaptionBase, "Нет ответа от контроллера на " + port, TBoxButtons::Ok);
-        ShowDisconnected();
-        break;
-    default:
-        Ui.MessageBox(TBoxKind::Error, CaptionBase, "Ошибка подключения !", TBoxButtons::Ok);
-        break;
-    }
-}
-
-void TMain::SearchEnded() {
-    PortNumber = 255;
-    LinkMode = ModeIdle;
-    ShowDisconnected();
-    Ui.MessageBox(TBoxKind::Error, CaptionBase, NoController, TBoxButtons::Ok);
-}
-
-void TMain::TimerTimer() {
-    if (ProbeOpening)
-        return;
-    if (LinkMode == ModeProbe && SetComPort.CheckBox1.Checked()) {
-        // An answer that began but could not be trusted is judged now rather than waited for.
-        if (Link.ProbeHeard()) {
-            Link.JudgeProbe();
-            return;
-        }
-        ++PortNumber;
-        ProbePort();
-        return;
-    }
-    Timer.SetRunning(false);
+    StepsHeld = false;
+    RecordStep(before);
 }

@@ -1,25 +1,22 @@
 #pragma once
+#include "app/ConnectionControls.h"
 #include "app/History.h"
 #include "app/Settings.h"
 #include "base/HandOver.h"
-#include "link/ControllerLink.h"
-#include "forms/Debug.h"
-#include "link/LinkProtocol.h"
-#include "forms/Port.h"
-#include "link/TransferResult.h"
-#include "forms/UnitPort.h"
 #include "forms/AlgorithmEditor.h"
 #include "forms/CompositionRules.h"
-#include "model/ConfigImage.h"
+#include "forms/Debug.h"
+#include "forms/Port.h"
 #include "forms/Project.h"
+#include "forms/UnitPort.h"
+#include "link/Connection.h"
+#include "model/ConfigImage.h"
 #include "report/TimelineForm.h"
-#include "serial/CommPort.h"
 #include "ui/Button.h"
 #include "ui/Form.h"
 #include "ui/Panel.h"
 #include "ui/ProgressBar.h"
 #include "ui/StatusBar.h"
-#include "ui/Timer.h"
 #include "ui/Ui.h"
 #include <array>
 #include <cstdint>
@@ -30,11 +27,10 @@
 
 // The main window: owns the one configuration image, the project's title and saved
 // state, the toolbar through which every command enters, the status bar, the editor
-// panels and the link state. Headless: the GUI mirrors it.
+// panels and the connection to the controller. Headless: the GUI mirrors it.
 class TMain : public TForm {
 public:
     static inline const std::string CaptionBase = "Конфигурация";
-    static inline const std::string NotConnected = "Нет подключения";
     static inline const std::string SaveQuestion = "Хотите сохранить текущий проект конфигурации ?";
     static inline const std::string AboutCaption = "О программе";
     // The program's version, as the build names it.
@@ -46,9 +42,6 @@ public:
 
     // State of the main window, in declared order.
     bool Refilling = false;
-    uint8_t Checksum = 0;
-    uint8_t LinkMode = 0;
-    int32_t PortNumber = 1;
     std::string ProjectTitle;
     // The project file last opened or saved; empty for a new project and after a read.
     std::string ProjectFileName;
@@ -58,13 +51,11 @@ public:
 
     TUi& Ui;
     bool DebugMode = false;
-    // The conversation with the controller: it keeps LinkMode, frames and checks the replies,
-    // times them, and says how each probe, read and write ended.
-    TControllerLink Link{LinkMode};
 
     // Worker threads hand their calls to this thread through here; the GUI pumps it.
     THandOver HandOver;
-    TCommPort CommPort{Ui, HandOver};
+    // The line to the controller: the port search, reads and writes; ConnectionControls shows them.
+    TConnection Connection{HandOver};
 
     // Editor panels.
     TAlgorithmEditor Algorithms;
@@ -86,7 +77,6 @@ public:
     TStatusBar StatusBar1{"StatusBar1"};
     TPanel PanelScan{"PanelScan"};
     TProgressBar ProgressBar{"ProgressBar"};
-    TTimer Timer{"Timer"};
 
     void NotifyImageChanged();
     // Runs the close handling; true when the window may close.
@@ -96,14 +86,18 @@ public:
     bool Closed = false;
 
     // The other windows, created once in this order and hidden between uses.
-    TSetComPort SetComPort{CommPort, PortNumber};
+    TSetComPort SetComPort{Connection};
     TFormProjectName FormProjectName;
     TDbg Dbg;
     TFormPort FormPort;
     // The timeline of the shown input, opened from the total evacuation time.
     TTimelineForm Timeline{Algorithms};
-    // Whether port n exists and can be opened exclusively now; tests may replace it.
-    std::function<bool(int)> PortTest;
+    // Connect, Read, Write and what the window shows of the connection.
+    TConnectionControls ConnectionControls{
+        Ui,
+        CaptionBase,
+        Connection,
+        {TBFind, TBRead, TBWrite, PanelScan, ProgressBar, StatusBar1, SetComPort, Dbg, FormPort, Settings}};
     // Where the report goes: a bare name lands in the working directory; the HTML report goes
     // beside it, its name with ".html".
     std::string ReportFileName = "VarokConfig.txt";
@@ -135,19 +129,6 @@ public:
     // differ from it.
     void RecordStep(const THistory::TState& before);
 
-    // The link.
-    void UpdateChecksum(uint8_t byte);
-    void CommPortDataReceived(TCommPort& sender, uint32_t count);
-    // What the receive handler does with one delivery once it has taken the bytes.
-    void HandleDelivery(const uint8_t* data, size_t size);
-    static inline const std::string NoController = "Контроллер не найден";
-    void ProbePort();
-    bool TestOpenPort(int n) { return PortTest(n); }
-    void TimerTimer();
-    // The probe is opening its port: a box of the open runs an event loop, where a search tick
-    // must not start the next port's open; that tick is left to the next period.
-    bool ProbeOpening = false;
-
     // Editor entry points (the panels do the work).
     void CheckBox180Click(TControl& control) { Algorithms.CheckBox180Click(control); }
     void SpeedButton1Click(TButton& button) { Algorithms.SpeedButton1Click(button); }
@@ -173,8 +154,6 @@ private:
     void SetLengths(const std::vector<std::string>& lengths);
     void RememberRecent(const std::string& fileName);
     void ShowRecentItems();
-    void LoadConnectionSettings();
-    void StoreConnectionSettings();
     void StoreSettings();
     // Whether the caption carries the project title (after New, Open, Save or a read).
     bool TitleShown = false;
@@ -188,17 +167,7 @@ private:
     bool SaveQuestionAllowsContinuing();
     // Fills the editor from the image, as after reading a project, showing input `input`.
     void RefillEditor(int input = 0);
-    void StartTransfer(const std::string& caption, uint8_t mode);
-    void SendPacket(const uint8_t* data, size_t length);
-    // The link took a block reply: progress, and a written block that compared differently.
-    void BlockTaken(uint16_t address, bool differs);
-    // The link ended its operation: the verdict for the user.
-    void LinkEnded();
-    void ProbeEnded();
-    void TransferEnded();
-    // The search passed port 255 without an answer.
-    void SearchEnded();
-    // The port closed: "Нет подключения", Connect up, Read and Write disabled.
-    void ShowDisconnected();
+    // A read or write went through: Save and Report, and a read's image becomes the project's.
+    void TransferWhole(const TTransferResult& result);
     std::vector<std::unique_ptr<TButton>> Separators;
 };

@@ -4,8 +4,7 @@
 
 #include <algorithm>
 
-TSetComPort::TSetComPort(TCommPort& commPort, int32_t& portNumber)
-    : TForm("SetComPort"), CommPort(commPort), PortNumber(portNumber) {
+TSetComPort::TSetComPort(TConnection& connection) : TForm("SetComPort"), Connection(connection) {
     SetCaption("Подключение к контроллеру");
     Width = 330;
     SetHeight(CollapsedHeight);
@@ -46,16 +45,23 @@ TSetComPort::TSetComPort(TCommPort& commPort, int32_t& portNumber)
 }
 
 void TSetComPort::ButtonOkClick() {
-    PortNumber = CheckBox1.Checked() ? 1 : ChosenPort();
-    CommPort.SetBaud(static_cast<int>(WholeNumberOr(ComboBoxSpeed.Text(), 0)));
+    Connection.Apply(Choice());
+}
+
+TLineChoice TSetComPort::Choice() const {
+    TLineChoice choice;
+    choice.Search = CheckBox1.Checked();
+    choice.Port = ChosenPort();
+    choice.Baud = static_cast<int>(WholeNumberOr(ComboBoxSpeed.Text(), 0));
     // Typed text that names no mode selects nothing; the port then gets the plain mode's word.
     const int control = ComboBoxControl.ItemIndex();
-    CommPort.SetComControl(control < 0 ? ccNone : static_cast<TComControl>(control));
-    CommPort.SetParity(static_cast<TParity>(RadioGroupParity.ItemIndex()));
-    CommPort.SetDataBits(static_cast<uint16_t>(RadioGroupData.ItemIndex() + 5));
-    CommPort.SetStopBits(static_cast<TStopBits>(RadioGroupStop.ItemIndex()));
-    CommPort.SetDTR(CheckBoxDTR.Checked());
-    CommPort.SetRTS(CheckBoxRTS.Checked());
+    choice.Control = control < 0 ? ccNone : static_cast<TComControl>(control);
+    choice.Parity = static_cast<TParity>(RadioGroupParity.ItemIndex());
+    choice.DataBits = static_cast<uint16_t>(RadioGroupData.ItemIndex() + 5);
+    choice.StopBits = static_cast<TStopBits>(RadioGroupStop.ItemIndex());
+    choice.Dtr = CheckBoxDTR.Checked();
+    choice.Rts = CheckBoxRTS.Checked();
+    return choice;
 }
 
 void TSetComPort::CheckBox1Click() {
@@ -109,4 +115,45 @@ int TSetComPort::ChosenPort() const {
     if (index >= 0)
         return ItemPorts[static_cast<size_t>(index)];
     return static_cast<int>(WholeNumberOr(ComboBoxPort.Text(), 1));
+}
+
+std::vector<std::pair<std::string, std::string>> TSetComPort::StoredChoices() const {
+    // The list's items name devices; the port is kept by its number.
+    return {{"Search", CheckBox1.Checked() ? "1" : "0"},
+            {"Port", std::to_string(ChosenPort())},
+            {"Speed", ComboBoxSpeed.Text()},
+            {"Control", std::to_string(ComboBoxControl.ItemIndex())},
+            {"Parity", std::to_string(RadioGroupParity.ItemIndex())},
+            {"DataBits", std::to_string(RadioGroupData.ItemIndex() + 5)},
+            {"StopBits", std::to_string(RadioGroupStop.ItemIndex())},
+            {"DTR", CheckBoxDTR.Checked() ? "1" : "0"},
+            {"RTS", CheckBoxRTS.Checked() ? "1" : "0"}};
+}
+
+void TSetComPort::RestoreChoices(const std::function<std::string(const std::string& key)>& read) {
+    auto number = [&read](const char* key) { return WholeNumberOr(read(key), -1); };
+    auto pick = [](TComboBox& box, int64_t index) {
+        if (index >= 0 && index < box.Count())
+            box.SetItemIndex(static_cast<int>(index));
+    };
+    if (const int64_t search = number("Search"); search == 0 || search == 1) {
+        CheckBox1.SetChecked(search == 1);
+        if (const int64_t port = number("Port"); search == 0 && port >= 1 && port <= 255)
+            SelectPort(static_cast<int>(port));
+    }
+    // A speed the list does not offer was typed; it comes back as typed.
+    if (const std::string speed = read("Speed"); !speed.empty()) {
+        const auto& speeds = ComboBoxSpeed.Items();
+        if (const auto it = std::find(speeds.begin(), speeds.end(), speed); it != speeds.end())
+            ComboBoxSpeed.SetItemIndex(static_cast<int>(it - speeds.begin()));
+        else
+            ComboBoxSpeed.Type(speed);
+    }
+    pick(ComboBoxControl, number("Control"));
+    pick(RadioGroupParity, number("Parity"));
+    pick(RadioGroupData, number("DataBits") - 5);
+    pick(RadioGroupStop, number("StopBits"));
+    for (auto [box, key] : {std::pair{&CheckBoxDTR, "DTR"}, std::pair{&CheckBoxRTS, "RTS"}})
+        if (const int64_t on = number(key); on == 0 || on == 1)
+            box->SetChecked(on == 1);
 }

@@ -1,5 +1,5 @@
 #pragma once
-#include "serial/CommPort.h"
+#include "link/Connection.h"
 #include "ui/Button.h"
 #include "ui/CheckBox.h"
 #include "ui/ComboBox.h"
@@ -7,8 +7,9 @@
 #include "ui/Panel.h"
 #include "ui/RadioGroup.h"
 #include "ui/StaticText.h"
-#include <cstdint>
+#include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 // The connection dialog: automatic search or a fixed port, and the line parameters.
@@ -22,7 +23,7 @@ public:
                                                         "4800",  "9600",  "14400",  "19200",  "38400",
                                                         "56000", "57600", "115200", "128000", "256000"};
 
-    TSetComPort(TCommPort& commPort, int32_t& portNumber);
+    explicit TSetComPort(TConnection& connection);
 
     // In tab order. ButtonOk is the Cancel button, Button1 the OK button.
     TButton ButtonOk{"ButtonOk"};
@@ -42,8 +43,10 @@ public:
     TCheckBox CheckBoxDTR{"CheckBoxDTR"};
     TCheckBox CheckBoxRTS{"CheckBoxRTS"};
 
-    // Applies the choices to the port; both buttons run it before the dialog closes.
+    // Applies the choices to the connection; both buttons run it before the dialog closes.
     void ButtonOkClick();
+    // The choices the dialog shows.
+    TLineChoice Choice() const;
     void CheckBox1Click();
     void ButtonParamClick();
 
@@ -57,9 +60,13 @@ public:
     // (1 when it is none).
     int ChosenPort() const;
 
+    // The choices as kept between runs, by key ("Search", "Port", "Speed" …), and back from there:
+    // read gives a key's text, empty when it was not kept; what names no choice is passed over.
+    std::vector<std::pair<std::string, std::string>> StoredChoices() const;
+    void RestoreChoices(const std::function<std::string(const std::string& key)>& read);
+
 private:
-    TCommPort& CommPort;
-    int32_t& PortNumber;
+    TConnection& Connection;
     // The port of each item of ComboBoxPort.
     std::vector<int> ItemPorts;
 };

@@ -16,10 +16,10 @@
 // the operation ended.
 class TControllerLink {
 public:
-    // mode: the main window's LinkMode, which this link keeps.
+    // mode: the connection's LinkMode, which this link keeps.
     explicit TControllerLink(uint8_t& mode);
 
-    // Puts a packet on the line (the main window logs it too).
+    // Puts a packet on the line (the connection reports it for the traffic log too).
     std::function<void(const uint8_t* data, size_t size)> Send;
     // A plain line for the traffic log.
     std::function<void(const std::string& line)> Log;

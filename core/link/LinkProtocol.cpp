@@ -4,24 +4,12 @@
 
 namespace LinkProtocol {
 
-void Seal(uint8_t* packet, size_t size, uint8_t& checksum) {
-    checksum = 0;
-    for (size_t i = 0; i + 1 < size; ++i)
-        checksum = Crc8Update(checksum, packet[i]);
-    packet[size - 1] = checksum;
-}
-
 bool ChecksumMatches(const uint8_t* packet, size_t size) {
     return size > 0 && Crc8(packet, size - 1) == packet[size - 1];
 }
 
 uint16_t Address(const uint8_t* packet) {
     return static_cast<uint16_t>(packet[AddressAt] << 8 | packet[AddressAt + 1]);
-}
-
-void SetAddress(uint8_t* packet, uint16_t address) {
-    packet[AddressAt] = static_cast<uint8_t>(address >> 8);
-    packet[AddressAt + 1] = static_cast<uint8_t>(address & 0xFF);
 }
 
 bool IsBlockAddress(unsigned address) {
@@ -36,14 +24,6 @@ std::string Hex4(unsigned value) {
     return text;
 }
 
-bool Collect(uint8_t* reply, size_t size, int32_t& count, const uint8_t* data, size_t length) {
-    const size_t have = static_cast<size_t>(count);
-    if (have < size)
-        std::copy_n(data, std::min(length, size - have), reply + have);
-    count += static_cast<int32_t>(length);
-    return static_cast<size_t>(count) >= size;
-}
-
 TBytes Packet(uint8_t command, const TBytes& body) {
     TBytes packet(AddressAt + body.size() + 1);
     packet[0] = 0x00;
@@ -51,8 +31,7 @@ TBytes Packet(uint8_t command, const TBytes& body) {
     packet[LengthAt] = static_cast<uint8_t>(packet.size() - 1);
     packet[CommandAt] = command;
     std::copy(body.begin(), body.end(), packet.begin() + AddressAt);
-    uint8_t checksum = 0;
-    Seal(packet.data(), packet.size(), checksum);
+    packet.back() = Crc8(packet.data(), packet.size() - 1);
     return packet;
 }
 

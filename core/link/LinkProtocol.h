@@ -10,7 +10,7 @@
 // big-endian. Replies are read at the same positions: byte 3 of a probe reply is the answer,
 // a block reply carries its address in bytes 4 and 5 and the block in bytes 6 … 37.
 namespace LinkProtocol {
-// The main window's LinkMode.
+// The connection's LinkMode.
 constexpr uint8_t ModeIdle = 0;
 constexpr uint8_t ModeProbe = 1;
 constexpr uint8_t ModeWrite = 2;
@@ -39,20 +39,13 @@ constexpr size_t BlockPacketSize = DataAt + BlockSize + 1;
 
 using TBytes = std::vector<uint8_t>;
 
-// Sums bytes 0 … size−2 into `checksum` (cleared first) and puts the sum into the last byte.
-void Seal(uint8_t* packet, size_t size, uint8_t& checksum);
 bool ChecksumMatches(const uint8_t* packet, size_t size);
 uint16_t Address(const uint8_t* packet);
-void SetAddress(uint8_t* packet, uint16_t address);
 // The address of a block wholly inside the image.
 bool IsBlockAddress(unsigned address);
 
 // Four upper-case hexadecimal digits, as addresses and counts are shown.
 std::string Hex4(unsigned value);
-
-// Appends a delivery to the reply being collected; bytes past `size` are dropped. True when
-// the reply is whole.
-bool Collect(uint8_t* reply, size_t size, int32_t& count, const uint8_t* data, size_t length);
 
 // Whole packets, sealed. `block`: the block's 32 bytes (its first 32).
 TBytes Packet(uint8_t command, const TBytes& body);

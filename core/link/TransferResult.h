@@ -37,8 +37,10 @@ public:
     std::vector<uint16_t> MovedBlocks() const;
     // Every block moved exactly once.
     bool Complete() const;
+    // The transfer went through to its last block: done, or done with blocks that compared differently.
+    bool Whole() const { return Outcome == TLinkOutcome::Done || Outcome == TLinkOutcome::Compare; }
 
-    // The main window's LinkMode of the operation.
+    // The connection's LinkMode of the operation.
     uint8_t Mode = LinkProtocol::ModeIdle;
     TLinkOutcome Outcome = TLinkOutcome::Running;
     // Block replies taken, whatever they named.

@@ -29,9 +29,9 @@ constexpr std::uint32_t ControlWord(TComControl control) {
 
 } // namespace
 
-TCommPort::TCommPort(TUi& ui, THandOver& handOver)
-    : DeviceFactory(MakeSerialDevice), MonitorEvents(0x01FF & ~EventBit(evRxEventChar)), FUi(ui),
-      FHandOver(handOver), FSelf(std::make_shared<TCommPort*>(this)) {}
+TCommPort::TCommPort(THandOver& handOver)
+    : DeviceFactory(MakeSerialDevice), MonitorEvents(0x01FF & ~EventBit(evRxEventChar)), FHandOver(handOver),
+      FSelf(std::make_shared<TCommPort*>(this)) {}
 
 TCommPort::~TCommPort() {
     FHandlerDepth = 0;
@@ -46,12 +46,6 @@ void TCommPort::SetOpen(bool value) {
         OpenPort();
     else
         ClosePort();
-}
-
-// The box keeps its fixed text; the reason stays with the component for who can show it.
-void TCommPort::CantOpen(const TSerialErrorInfo& reason) {
-    FOpenError = reason;
-    FUi.MessageBox(TBoxKind::Error, "COM port error", "Can't open COM port", TBoxButtons::Ok);
 }
 
 void TCommPort::ReleaseRings() {
@@ -69,15 +63,6 @@ void TCommPort::OpenPort() {
             FDeferred = TDeferred::Reopen;
         return;
     }
-    // A box of this open runs an event loop in the GUI; an open asked for from there would
-    // replace the workers this one is about to start.
-    if (FOpening)
-        return;
-    FOpening = true;
-    struct TOpening {
-        bool& Flag;
-        ~TOpening() { Flag = false; }
-    } opening{FOpening};
     FOpenError = {};
     FIn.Used = FOut.Used = 0;
     FIn.Pos = FOut.Pos = 0;
@@ -86,19 +71,18 @@ void TCommPort::OpenPort() {
         FIn.Buffer.assign(FInSize, 0);
     } catch (const std::bad_alloc&) {
         ReleaseRings();
-        CantOpen({TSerialError::Io, 0, "not enough memory for the port's buffers"});
+        FOpenError = {TSerialError::Io, 0, "not enough memory for the port's buffers"};
         return;
     }
     FOut.Size = FOutSize;
     FIn.Size = FInSize;
     ClearLastSystemError();
     FDevice = DeviceFactory ? DeviceFactory(FComNumber) : nullptr;
-    const TSerialError error = FDevice ? FDevice->Open() : TSerialError::NotFound;
-    if (error != TSerialError::None) {
-        const int code = LastSystemError();
+    const TSerialErrorInfo failure = FDevice ? FDevice->Open() : DeviceError(TSerialError::NotFound);
+    if (failure.Error != TSerialError::None) {
         FDevice.reset();
         ReleaseRings();
-        CantOpen({error, code, code != 0 ? SystemErrorText(code) : SerialErrorText(error)});
+        FOpenError = failure;
         return;
     }
     FDevice->SetQueueSizes(FInSize, FOutSize);
@@ -382,7 +366,7 @@ void TCommPort::BitsWarning() {
     else if (FDataBits == 5 && FStopBits == sb2_0)
         text = "Invalid combination (5 data bits with 2 stop bits)";
     if (text)
-        FUi.MessageBox(TBoxKind::Warning, "COM port warning", text, TBoxButtons::Ok);
+        FWarnings.emplace_back(text);
 }
 
 std::uint32_t TCommPort::PutBlock(const char* buffer, std::uint32_t count) {

@@ -3,7 +3,6 @@
 #include "serial/CommTypes.h"
 #include "serial/Event.h"
 #include "serial/SerialDevice.h"
-#include "ui/Ui.h"
 
 #include <algorithm>
 #include <atomic>
@@ -12,6 +11,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -22,10 +22,15 @@ class TReadEventThread;
 class TStatusEventThread;
 
 // The serial port component: two rings in memory, filled and drained by five workers, so
-// no call of the user-interface thread waits for the line.
+// no call of the user-interface thread waits for the line. It shows nothing: why an open failed
+// and its warnings are kept for whoever shows them, in its own words below.
 class TCommPort {
 public:
-    TCommPort(TUi& ui, THandOver& handOver);
+    static inline const std::string CantOpenText = "Can't open COM port";
+    static inline const std::string ErrorCaption = "COM port error";
+    static inline const std::string WarningCaption = "COM port warning";
+
+    explicit TCommPort(THandOver& handOver);
     ~TCommPort();
     TCommPort(const TCommPort&) = delete;
     TCommPort& operator=(const TCommPort&) = delete;
@@ -99,6 +104,9 @@ public:
     bool GetGone() const { return FDevice && FDevice->IsGone(); }
     // Why the last open failed, with the system's code and text; Error None after a good open.
     const TSerialErrorInfo& GetOpenError() const { return FOpenError; }
+    // The warnings about the data bits and stop bits given since the last call: one for each
+    // setting of either that makes an invalid combination, at an open too.
+    std::vector<std::string> TakeWarnings() { return std::exchange(FWarnings, {}); }
 
     std::uint32_t PutBlock(const char* buffer, std::uint32_t count);
     std::uint32_t GetBlock(char* buffer, std::uint32_t count);
@@ -168,7 +176,6 @@ private:
     void Resize(std::uint32_t& size, std::uint32_t value);
     void SetLineFlags(std::uint32_t modemStatus);
     void ReleaseRings();
-    void CantOpen(const TSerialErrorInfo& reason);
     // The line time of what waits to be sent, plus a margin: how long a close lets it drain.
     std::chrono::milliseconds DrainTime();
     void StopWriter();
@@ -180,7 +187,6 @@ private:
     void DeliverData();
     void DeliverStatus();
 
-    TUi& FUi;
     THandOver& FHandOver;
     std::unique_ptr<TSerialDevice> FDevice;
     TLineSettings FDeviceSettings;
@@ -222,9 +228,9 @@ private:
     TEvent FStatusReady{TEvent::TKind::AutoReset};
 
     bool FOpen = false;
-    bool FOpening = false;
     bool FClosing = false;
     TSerialErrorInfo FOpenError;
+    std::vector<std::string> FWarnings;
     std::uint32_t FOutSize = 4096;
     std::uint32_t FInSize = 2048;
     TRing FOut;

@@ -14,6 +14,10 @@ std::string PortsDirDeviceName(const std::string& dir, int comNumber) {
     return dir + "/com" + std::to_string(comNumber);
 }
 
+TSerialErrorInfo DeviceError(TSerialError error, int code) {
+    return {error, code, code != 0 ? SystemErrorText(code) : SerialErrorText(error)};
+}
+
 std::string SerialErrorText(TSerialError error) {
     switch (error) {
     case TSerialError::None:

@@ -13,6 +13,8 @@ struct TSerialErrorInfo {
     int SystemCode = 0;
     std::string Text;
 };
+// The failure `error` with the system's code and its text (code 0: the text of our set).
+TSerialErrorInfo DeviceError(TSerialError error, int code = 0);
 
 // The line-settings record the component reads, changes one field of, and writes back.
 struct TLineSettings {
@@ -40,7 +42,8 @@ class TSerialDevice {
 public:
     virtual ~TSerialDevice() = default;
 
-    virtual TSerialError Open() = 0;
+    // Error None, or why the device cannot be opened, as the system said it.
+    virtual TSerialErrorInfo Open() = 0;
     virtual void Close() = 0;
     virtual bool IsOpen() const = 0;
     // The device failed for good (unplugged, peer hung up): every later call fails at once.

@@ -109,7 +109,7 @@ public:
     explicit TPosixSerialDevice(std::string name) : FName(std::move(name)) {}
     ~TPosixSerialDevice() override { Close(); }
 
-    TSerialError Open() override;
+    TSerialErrorInfo Open() override;
     void Close() override;
     bool IsOpen() const override { return FFd >= 0; }
     bool IsGone() const override { return FGone.load(); }
@@ -132,7 +132,7 @@ public:
 
 private:
     TSerialError Fail(int code);
-    TSerialError Refuse(int code);
+    static TSerialErrorInfo Refuse(int code);
     static void Kick(int fd);
     static void Drain(int fd);
     bool InputQueue(std::uint32_t& waiting);
@@ -186,13 +186,12 @@ void TPosixSerialDevice::Drain(int fd) {
     [[maybe_unused]] auto n = ::read(fd, &value, sizeof value);
 }
 
-// A failed open leaves its code in errno, where the component takes the system's reason from.
-TSerialError TPosixSerialDevice::Refuse(int code) {
-    errno = code;
-    return MapError(code == ENOTTY ? ENOENT : code);
+// Something that is no terminal is no port, but the system's reason says what it is.
+TSerialErrorInfo TPosixSerialDevice::Refuse(int code) {
+    return DeviceError(MapError(code == ENOTTY ? ENOENT : code), code);
 }
 
-TSerialError TPosixSerialDevice::Open() {
+TSerialErrorInfo TPosixSerialDevice::Open() {
     if (FName.empty())
         return Refuse(ENOENT);
     const int fd = ::open(FName.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
@@ -228,7 +227,7 @@ TSerialError TPosixSerialDevice::Open() {
     FModemKnown = GetModemStatus(status);
     FModem = status;
     FCountsKnown = ::ioctl(FFd, TIOCGICOUNT, &FCounts) == 0;
-    return TSerialError::None;
+    return {};
 }
 
 void TPosixSerialDevice::Close() {

@@ -66,13 +66,15 @@ public:
     explicit TWin32SerialDevice(std::string name) : FName(std::move(name)) {}
     ~TWin32SerialDevice() override { Close(); }
 
-    TSerialError Open() override {
+    TSerialErrorInfo Open() override {
         if (FName.empty())
-            return TSerialError::NotFound;
+            return DeviceError(TSerialError::NotFound);
         FHandle = ::CreateFileA(FName.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
                                 FILE_FLAG_OVERLAPPED | FILE_ATTRIBUTE_NORMAL, nullptr);
-        if (FHandle == INVALID_HANDLE_VALUE)
-            return MapError(::GetLastError());
+        if (FHandle == INVALID_HANDLE_VALUE) {
+            const DWORD code = ::GetLastError();
+            return DeviceError(MapError(code), static_cast<int>(code));
+        }
         for (OVERLAPPED* ov : {&FReadOv, &FWriteOv, &FWaitOv})
             std::memset(ov, 0, sizeof *ov);
         for (HANDLE* event : Events()) {
@@ -80,12 +82,12 @@ public:
             if (!*event) {
                 const DWORD code = ::GetLastError();
                 Close();
-                return MapError(code);
+                return DeviceError(MapError(code), static_cast<int>(code));
             }
         }
         FGone = false;
         FModemEventsRefused = false;
-        return TSerialError::None;
+        return {};
     }
     void Close() override {
         if (FHandle != INVALID_HANDLE_VALUE)

@@ -20,7 +20,7 @@ TEST(ComPortTransfer, WriteThenReadThroughTheWin32Device) {
     TMain main(ui, "");
     auto finished = [&] {
         return PumpUntil(
-            main.HandOver, [&] { return main.LinkMode == 0; }, std::chrono::seconds(30));
+            main.HandOver, [&] { return main.Connection.LinkMode() == 0; }, std::chrono::seconds(30));
     };
     ui.FormScripts.push_back([port](TForm& form) {
         auto& dialog = static_cast<TSetComPort&>(form);
@@ -39,12 +39,12 @@ TEST(ComPortTransfer, WriteThenReadThroughTheWin32Device) {
     std::copy(std::begin(pattern), std::end(pattern), main.Image.Data());
     main.TBWriteClick();
     ASSERT_TRUE(finished());
-    EXPECT_EQ(main.Link.Result.Outcome, TLinkOutcome::Done);
+    EXPECT_EQ(main.Connection.Link.Result.Outcome, TLinkOutcome::Done);
 
     main.TBReadClick();
     ASSERT_TRUE(finished());
     // The image as received, before the editor's refill.
-    EXPECT_TRUE(std::equal(std::begin(pattern), std::end(pattern), main.Link.Received.Data()));
+    EXPECT_TRUE(std::equal(std::begin(pattern), std::end(pattern), main.Connection.Link.Received.Data()));
     EXPECT_EQ(main.ProgressBar.Position(), static_cast<int>(Layout::ImageSize));
 }
 

@@ -8,8 +8,8 @@ TEST_F(MainWindow, StartsUnchangedWithTheToolbarAndStatusOfAFreshProgram) {
     EXPECT_EQ(Main->Width, 1008);
     EXPECT_EQ(Main->Height(), 761);
     EXPECT_TRUE(Main->Saved);
-    EXPECT_EQ(Main->LinkMode, 0);
-    EXPECT_EQ(Main->PortNumber, 1);
+    EXPECT_EQ(Main->Connection.LinkMode(), 0);
+    EXPECT_EQ(Main->Connection.PortNumber(), 1);
     EXPECT_EQ(Main->CurrentInput, 0);
     EXPECT_TRUE(Main->ProjectTitle.empty());
     EXPECT_EQ(Main->StatusBar1.PanelText(0), "Нет подключения");
@@ -17,7 +17,7 @@ TEST_F(MainWindow, StartsUnchangedWithTheToolbarAndStatusOfAFreshProgram) {
     EXPECT_EQ(Main->StatusBar1.Panels()[0].Width, 214);
     EXPECT_EQ(Main->StatusBar1.Panels()[2].Alignment, TAlignment::Left);
     EXPECT_FALSE(Main->PanelScan.Visible());
-    EXPECT_FALSE(Main->Timer.Running());
+    EXPECT_FALSE(Main->Connection.SearchTimer.Running());
 
     std::vector<std::string> captions;
     for (TButton* b : Main->ToolBar1)
@@ -88,14 +88,14 @@ TEST_F(MainWindow, ClosingAfterStartUpAsksNothing) {
 
 TEST_F(MainWindow, ClosingAfterAnEditAsksOnceAndHonoursTheAnswer) {
     Panel().ComboBox58.Select(2);
-    Main->LinkMode = 3;
+    Main->Connection.StartRead(Main->Image); // on a closed port: it only waits
     Ui.BoxAnswers = {TModalResult::Cancel};
     EXPECT_FALSE(Main->FormClose());
     ASSERT_EQ(Ui.Boxes.size(), 1u);
     EXPECT_EQ(Ui.Boxes[0].Text, "Хотите сохранить текущий проект конфигурации ?");
     EXPECT_EQ(Ui.Boxes[0].Buttons, TBoxButtons::YesNoCancel);
     EXPECT_EQ(Ui.Boxes[0].Kind, TBoxKind::Information);
-    EXPECT_EQ(Main->LinkMode, 0);
+    EXPECT_EQ(Main->Connection.LinkMode(), 0);
     EXPECT_FALSE(Main->Closed);
 
     Ui.BoxAnswers = {TModalResult::No};

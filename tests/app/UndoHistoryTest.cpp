@@ -48,7 +48,7 @@ protected:
         for (uint16_t address = 0; address < ImageSize; address += BlockSize) {
             const TBytes reply =
                 BlockReplyPacket(ReadCommand, address, std::span(memory.Data() + address, BlockSize));
-            Main->HandleDelivery(reply.data(), reply.size());
+            Main->Connection.HandleDelivery(reply.data(), reply.size());
         }
         EXPECT_EQ(Main->StatusBar1.PanelText(1), "Чтение завершено");
     }

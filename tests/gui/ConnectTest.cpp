@@ -57,10 +57,10 @@ TEST(Connect, FindsTheSimulatedControllerAndReadsWhileABoxIsOpen) {
     EXPECT_TRUE(view.findChild<QWidget*>(QStringLiteral("PanelScan"))->isHidden());
 
     // The read runs to its end inside the loop of a message box that stays open meanwhile.
-    answer.Hold = [&main] { return main.LinkMode != 0; };
+    answer.Hold = [&main] { return main.Connection.LinkMode() != 0; };
     view.findChild<QToolButton*>(QStringLiteral("TBRead"))->click();
     ui.MessageBox(TBoxKind::Information, "Тест", "Ждём чтения", TBoxButtons::Ok);
-    EXPECT_EQ(main.LinkMode, 0);
+    EXPECT_EQ(main.Connection.LinkMode(), 0);
     EXPECT_EQ(main.ProgressBar.Position(), 2048);
     EXPECT_EQ(view.windowTitle(), QStringLiteral("Конфигурация -  *"));
     EXPECT_TRUE(view.findChild<QWidget*>(QStringLiteral("PanelScan"))->isHidden());

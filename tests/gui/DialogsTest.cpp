@@ -85,11 +85,11 @@ TEST(ConnectionDialog, ControlsHeightsAndButtons) {
         d.close();
     };
     e.View.findChild<QToolButton*>(QStringLiteral("TBFind"))->click();
-    EXPECT_EQ(e.Main.PortNumber, 7);
+    EXPECT_EQ(e.Main.Connection.PortNumber(), 7);
     EXPECT_FALSE(e.Main.TBFind.Down());
     EXPECT_FALSE(e.Main.SetComPort.Visible());
-    EXPECT_FALSE(e.Main.Timer.Running());
-    EXPECT_EQ(e.Main.CommPort.GetParity(), static_cast<TParity>(2));
+    EXPECT_FALSE(e.Main.Connection.SearchTimer.Running());
+    EXPECT_EQ(e.Main.Connection.Port.GetParity(), static_cast<TParity>(2));
 }
 
 TEST(ProjectNameDialog, NamesTheNewProjectAndKeepsTheText) {

@@ -77,9 +77,9 @@ TEST(MainView, WindowAtStart) {
     EXPECT_EQ(e.Get<QProgressBar>("ProgressBar").value(), 64);
     EXPECT_EQ(e.Get<QProgressBar>("ProgressBar").size(), QSize(201, 16));
 
-    e.Main.Timer.SetRunning(true);
+    e.Main.Connection.SearchTimer.SetRunning(true);
     EXPECT_TRUE(e.Get<QTimer>("Timer").isActive());
-    e.Main.Timer.SetRunning(false);
+    e.Main.Connection.SearchTimer.SetRunning(false);
     EXPECT_FALSE(e.Get<QTimer>("Timer").isActive());
 
     // The caption follows the form after New, Open or a read.

@@ -31,20 +31,20 @@ protected:
         Main().TBFind.Click();
         ASSERT_TRUE(Written(5)); // the probe is out before its answer, and before the clear below
         Deliver(AsString({0x00, 0x01, 0x04, 0xAA, 0x41}));
-        ASSERT_EQ(Main().LinkMode, 0);
+        ASSERT_EQ(Main().Connection.LinkMode(), 0);
         Rig.Device.ClearWritten();
     }
     TMain& Main() { return *Rig.Main; }
     // Feeds bytes and waits until the receive handler has taken them.
     void Deliver(const std::string& bytes) {
         const auto before = Main().FormPort.Memo1.Lines().size();
-        const uint8_t mode = Main().LinkMode;
-        const size_t collected = Main().Link.Waiting();
+        const uint8_t mode = Main().Connection.LinkMode();
+        const size_t collected = Main().Connection.Link.Waiting();
         Rig.Device.Feed(bytes);
         ASSERT_TRUE(Rig.Pump([&] {
-            return Rig.Device.Waiting() == 0 && Main().CommPort.GetInBuffUsed() == 0 &&
-                   (Main().FormPort.Memo1.Lines().size() != before || Main().LinkMode != mode ||
-                    Main().Link.Waiting() != collected);
+            return Rig.Device.Waiting() == 0 && Main().Connection.Port.GetInBuffUsed() == 0 &&
+                   (Main().FormPort.Memo1.Lines().size() != before || Main().Connection.LinkMode() != mode ||
+                    Main().Connection.Link.Waiting() != collected);
         }));
     }
     bool Written(size_t count) {
@@ -63,9 +63,9 @@ TEST_F(LinkFrames, ReadRequestsFollowTheAddressInEachReply) {
     Deliver(ReadReply(0x0100, 0x5A));
     ASSERT_TRUE(Written(14));
     EXPECT_EQ(Rig.Device.Written().substr(7), AsString(ReadRequestPacket(0x0120)));
-    EXPECT_EQ(Main().Link.Received[0x0100], 0x5A);
-    EXPECT_EQ(Main().Link.Received[0x011F], 0x5A);
-    EXPECT_EQ(Main().Link.Received[0x0120], 0x00);
+    EXPECT_EQ(Main().Connection.Link.Received[0x0100], 0x5A);
+    EXPECT_EQ(Main().Connection.Link.Received[0x011F], 0x5A);
+    EXPECT_EQ(Main().Connection.Link.Received[0x0120], 0x00);
 }
 
 TEST_F(LinkFrames, WritePacketsCarryTheImageBlockAndItsChecksum) {
@@ -93,11 +93,11 @@ TEST_F(LinkFrames, WritePacketsCarryTheImageBlockAndItsChecksum) {
 TEST_F(LinkFrames, BytesLeftOverBeforeAReadAreDiscarded) {
     // A stray byte while idle stays in the input until the next operation starts.
     Rig.Device.Feed("\x42");
-    ASSERT_TRUE(Rig.Pump([&] { return Main().CommPort.GetInBuffUsed() == 1; }));
+    ASSERT_TRUE(Rig.Pump([&] { return Main().Connection.Port.GetInBuffUsed() == 1; }));
     Main().TBReadClick();
     ASSERT_TRUE(Written(7));
     Deliver(ReadReply(0x0000, 0x44));
-    EXPECT_EQ(Main().Link.Received[0x0000], 0x44);
+    EXPECT_EQ(Main().Connection.Link.Received[0x0000], 0x44);
     EXPECT_EQ(Main().ProgressBar.Position(), 32);
 }
 
@@ -181,7 +181,7 @@ TEST_F(LinkFrames, ImageViewShowsBitsAndRefillsOnlyWhileShown) {
 using ReplyAssembly = MainFixture;
 
 TEST_F(ReplyAssembly, RepliesCutAnywhereAreJudgedOnceWhole) {
-    Main->PortTest = [](int) { return false; }; // a probe then waits on a closed port
+    Main->Connection.PortTest = [](int) { return false; }; // a probe then waits on a closed port
     TBytes block(BlockSize);
     for (size_t i = 0; i < BlockSize; ++i)
         block[i] = static_cast<uint8_t>(0x40 + i);
@@ -212,24 +212,24 @@ TEST_F(ReplyAssembly, RepliesCutAnywhereAreJudgedOnceWhole) {
             SCOPED_TRACE(std::string(row.Meaning) + ", first piece " + std::to_string(cut));
             Main->Saved = true;
             if (row.Mode == ModeProbe)
-                Main->Link.StartProbe(false);
+                Main->Connection.Link.StartProbe(false);
             else if (row.Mode == ModeRead)
                 Main->TBReadClick();
             else
                 Main->TBWriteClick();
             const int before = judged(row.Judged);
             const size_t first = cut == whole ? row.Delivery.size() : cut;
-            Main->HandleDelivery(row.Delivery.data(), first);
+            Main->Connection.HandleDelivery(row.Delivery.data(), first);
             EXPECT_EQ(judged(row.Judged) - before, cut == whole ? 1 : 0);
             if (first < row.Delivery.size())
-                Main->HandleDelivery(row.Delivery.data() + first, row.Delivery.size() - first);
+                Main->Connection.HandleDelivery(row.Delivery.data() + first, row.Delivery.size() - first);
             EXPECT_EQ(judged(row.Judged) - before, 1);
-            EXPECT_EQ(Main->Link.Waiting(), 0u);
+            EXPECT_EQ(Main->Connection.Link.Waiting(), 0u);
             if (row.Mode == ModeRead) {
                 EXPECT_TRUE(std::equal(block.begin(), block.end(),
-                                       Main->Link.Received.Data() + Address(row.Delivery.data())));
+                                       Main->Connection.Link.Received.Data() + Address(row.Delivery.data())));
             }
-            EXPECT_EQ(Main->LinkMode, row.Mode == ModeProbe ? ModeIdle : row.Mode);
+            EXPECT_EQ(Main->Connection.LinkMode(), row.Mode == ModeProbe ? ModeIdle : row.Mode);
         }
     }
     EXPECT_EQ(Ui.CountText("Compare Erorr !!!"), 0);

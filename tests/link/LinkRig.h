@@ -47,16 +47,17 @@ public:
         StartController(memory, args);
         Main = std::make_unique<TMain>(Ui, "");
         if (Controller) {
-            Main->CommPort.DeviceFactory = [this](int) { return Device.Connect(); };
-            Main->PortTest = [this](int n) { return n == Port && !Device.IsOpen(); };
+            Connection().Port.DeviceFactory = [this](int) { return Device.Connect(); };
+            Connection().PortTest = [this](int n) { return n == Port && !Device.IsOpen(); };
             // Counts what the receive handler takes, to tell when the line has gone quiet.
-            Main->CommPort.OnDataReceived = [this](TCommPort& port, uint32_t count) {
+            Connection().Port.OnDataReceived = [this](TCommPort& port, uint32_t) {
                 const uint32_t before = port.GetInBuffUsed();
-                Main->CommPortDataReceived(port, count);
+                Connection().DataReceived();
                 Taken += before - port.GetInBuffUsed();
             };
         }
     }
+    TConnection& Connection() { return Main->Connection; }
     // What the line does to the controller's n-th answer (counted from 1) on its way (fake device only).
     std::function<std::string(uint64_t answer, const std::string& reply)> Line;
 
@@ -64,15 +65,15 @@ public:
     // controller sent has been taken and the editor waits, until the operation has ended.
     bool RunOut(int ticks = 64) {
         // Bytes that came while idle were flushed when the operation started, untaken.
-        Taken = Fed - Device.Waiting() - Main->CommPort.GetInBuffUsed();
+        Taken = Fed - Device.Waiting() - Connection().Port.GetInBuffUsed();
         for (int tick = 0; tick <= ticks; ++tick) {
-            if (!Pump([this] { return Main->LinkMode == 0 || Quiet(); }))
+            if (!Pump([this] { return Connection().LinkMode() == 0 || Quiet(); }))
                 return false;
-            if (Main->LinkMode == 0)
+            if (Connection().LinkMode() == 0)
                 return true;
-            Main->Link.ReplyTimer.Tick();
+            Connection().Link.ReplyTimer.Tick();
         }
-        return Main->LinkMode == 0;
+        return Connection().LinkMode() == 0;
     }
     // Whether the controller answers through the fake device (known once started).
     bool FakeDevice() const { return Controller != nullptr; }
@@ -87,7 +88,7 @@ public:
             return dialog.ModalResult;
         });
         Main->TBFind.Click();
-        ASSERT_TRUE(Pump([this] { return Main->LinkMode == 0; }));
+        ASSERT_TRUE(Pump([this] { return Connection().LinkMode() == 0; }));
     }
 
     // Pumps (and, with the fake device, lets the controller answer) until cond() holds.
@@ -106,7 +107,7 @@ public:
     }
 
     bool Transfer() {
-        return Pump([this] { return Main->LinkMode == 0; });
+        return Pump([this] { return Connection().LinkMode() == 0; });
     }
 
     // The controller's memory.
@@ -158,7 +159,7 @@ private:
             Consumed = written.size();
         }
         // Each piece is fed when the one before has been taken by the handler.
-        if (Pieces.empty() || Device.Waiting() != 0 || Main->CommPort.GetInBuffUsed() != 0)
+        if (Pieces.empty() || Device.Waiting() != 0 || Connection().Port.GetInBuffUsed() != 0)
             return;
         if (Pieces.front().empty()) {
             // Nothing crosses a line that is gone.
@@ -172,7 +173,7 @@ private:
     }
     // All the controller sent has been taken and every request has reached it.
     bool Quiet() {
-        return Pieces.empty() && Fed == Taken && Main->CommPort.GetOutBuffUsed() == 0 &&
+        return Pieces.empty() && Fed == Taken && Connection().Port.GetOutBuffUsed() == 0 &&
                Device.Written().size() == Consumed;
     }
 

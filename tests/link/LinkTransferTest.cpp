@@ -29,12 +29,12 @@ TEST_P(LinkTransfer, ProbeAnswerDecidesTheConnection) {
     EXPECT_TRUE(Main().TBRead.Enabled());
     EXPECT_TRUE(Main().TBWrite.Enabled());
     EXPECT_FALSE(Main().PanelScan.Visible());
-    EXPECT_TRUE(Main().CommPort.GetOpen());
+    EXPECT_TRUE(Main().Connection.Port.GetOpen());
 
     // Disconnecting closes the port and returns to "not connected".
     Main().TBFind.Click();
-    EXPECT_FALSE(Main().CommPort.GetOpen());
-    EXPECT_EQ(Main().StatusBar1.PanelText(0), TMain::NotConnected);
+    EXPECT_FALSE(Main().Connection.Port.GetOpen());
+    EXPECT_EQ(Main().StatusBar1.PanelText(0), TConnectionControls::NotConnected);
     EXPECT_FALSE(Main().TBRead.Enabled());
     EXPECT_FALSE(Main().TBWrite.Enabled());
 }
@@ -47,7 +47,7 @@ TEST_P(LinkTransfer, WrongProbeAnswerIsAConnectionError) {
     EXPECT_EQ(Rig.Ui.Boxes[0].Text, "Ошибка подключения !");
     EXPECT_FALSE(Main().TBRead.Enabled());
     EXPECT_TRUE(Main().TBFind.Down());
-    EXPECT_TRUE(Main().CommPort.GetOpen()) << "the port stays open after a wrong answer";
+    EXPECT_TRUE(Main().Connection.Port.GetOpen()) << "the port stays open after a wrong answer";
 }
 
 TEST_P(LinkTransfer, FullReadFillsTheImageAndTheEditor) {
@@ -73,7 +73,7 @@ TEST_P(LinkTransfer, FullReadFillsTheImageAndTheEditor) {
                   std::string("\x00\x01\x06\x33\x07\xE0", 6));
     }
     // The image as received, before the editor's refill.
-    EXPECT_TRUE(std::equal(memory.begin(), memory.end(), Main().Link.Received.Data()));
+    EXPECT_TRUE(std::equal(memory.begin(), memory.end(), Main().Connection.Link.Received.Data()));
     EXPECT_EQ(Main().StatusBar1.PanelText(1), "Чтение завершено");
     // Bytes the editor does not interpret stay as received after the refill.
     const TImage image = Rig.Image();
@@ -92,7 +92,7 @@ TEST_P(LinkTransfer, FullWriteReportsAStuckBlockOnceAndCompletes) {
 
     EXPECT_EQ(Rig.Ui.CountText("Compare Erorr !!!\nблок 0100"), 1);
     EXPECT_EQ(Rig.Ui.Texts().back(), "Запись завершена, но контроллер хранит иначе блоки 0100.");
-    EXPECT_EQ(Main().Link.Result.CompareFailures, std::vector<uint16_t>{0x0100});
+    EXPECT_EQ(Main().Connection.Link.Result.CompareFailures, std::vector<uint16_t>{0x0100});
     EXPECT_EQ(Main().ProgressBar.Position(), 2048);
     EXPECT_FALSE(Main().PanelScan.Visible());
     EXPECT_TRUE(Main().TBReport.Enabled());

@@ -106,7 +106,7 @@ const TMisbehaviour Rows[] = {
       "Нет ответа от контроллера" + WriteFailed + " Записаны блоки 0000-0060. Блок 0080 мог быть записан."},
      ""},
     {"fixed silent port", {"--silent"}, TAct::FixedPort, {"Нет ответа от контроллера на COM 3"}, ""},
-    {"empty search", {"--silent"}, TAct::Search, {TMain::NoController}, ""},
+    {"empty search", {"--silent"}, TAct::Search, {TConnection::NoController}, ""},
     {"exit and cancel during a read",
      {"--stop-after", "3"},
      TAct::ExitCancelMidRead,
@@ -154,9 +154,9 @@ protected:
                 return form.ModalResult;
             });
             Main().TBFind.Click();
-            ASSERT_EQ(Main().PortNumber, 3);
-            ASSERT_TRUE(Main().Timer.Running());
-            Main().Timer.Tick();
+            ASSERT_EQ(Main().Connection.PortNumber(), 3);
+            ASSERT_TRUE(Main().Connection.SearchTimer.Running());
+            Main().Connection.SearchTimer.Tick();
             break;
         case TAct::ExitCancelMidRead:
             Main().TBReadClick();
@@ -191,14 +191,14 @@ TEST_P(MisbehavingController, EndsWithAVerdictAndKeepsTheProject) {
 
     EXPECT_EQ(Rig.Ui.Texts(), row.Boxes);
     EXPECT_EQ(Rig.Ui.Notes.size(), row.Notes);
-    EXPECT_EQ(Main().LinkMode, ModeIdle);
+    EXPECT_EQ(Main().Connection.LinkMode(), ModeIdle);
     EXPECT_FALSE(Main().PanelScan.Visible());
     EXPECT_LE(Main().ProgressBar.Position(), Main().ProgressBar.Max);
     const bool connected = !row.Connected.empty();
-    EXPECT_EQ(Main().StatusBar1.PanelText(0), connected ? row.Connected : TMain::NotConnected);
+    EXPECT_EQ(Main().StatusBar1.PanelText(0), connected ? row.Connected : TConnectionControls::NotConnected);
     EXPECT_EQ(Main().TBRead.Enabled(), connected);
     EXPECT_EQ(Main().TBFind.Down(), connected || row.Boxes.back() == "Ошибка подключения !");
-    const bool done = Main().Link.Result.Outcome == TLinkOutcome::Done;
+    const bool done = Main().Connection.Link.Result.Outcome == TLinkOutcome::Done;
     if (row.Act == TAct::Read || row.Act == TAct::Write) {
         const char* status[2][2] = {{"Запись не завершена", "Запись завершена"},
                                     {"Чтение не завершено", "Чтение завершено"}};

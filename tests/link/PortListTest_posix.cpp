@@ -55,7 +55,7 @@ TEST(PortList, ExistingPortsFirstWithTheirDevicesAndTheNumberChosenIsRead) {
     for (const auto& [choose, port] : rows) {
         choose();
         dialog.Button1.Click();
-        EXPECT_EQ(main.PortNumber, port);
+        EXPECT_EQ(main.Connection.PortNumber(), port);
     }
     // The choice stays when the list changes under it, as does a text typed.
     dialog.SelectPort(34);

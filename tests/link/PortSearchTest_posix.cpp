@@ -2,6 +2,7 @@
 // a fixed port, and disconnecting.
 #include "LinkRigPty.h"
 #include "support/FdIo.h"
+#include <cerrno>
 #include <pty.h>
 #include <stdexcept>
 #include <unistd.h>
@@ -51,19 +52,19 @@ TEST_F(PortSearch, FindsTheControllerOnPort3OneTickAfterAnother) {
     EXPECT_EQ(Main().PanelScan.Caption(), "Сканирование порта COM1");
     EXPECT_TRUE(Main().PanelScan.Visible());
     EXPECT_EQ(com1.Received(5), Probe);
-    EXPECT_TRUE(Main().Timer.Running());
+    EXPECT_TRUE(Main().Connection.SearchTimer.Running());
 
-    Main().Timer.Tick();
+    Main().Connection.SearchTimer.Tick();
     EXPECT_EQ(Main().PanelScan.Caption(), "Сканирование порта COM2");
     EXPECT_EQ(com2.Received(5), Probe);
-    EXPECT_EQ(Main().LinkMode, 1);
+    EXPECT_EQ(Main().Connection.LinkMode(), 1);
 
-    Main().Timer.Tick();
+    Main().Connection.SearchTimer.Tick();
     EXPECT_EQ(Main().PanelScan.Caption(), "Сканирование порта COM3");
-    ASSERT_TRUE(Rig.Pump([&] { return Main().LinkMode == 0; }));
+    ASSERT_TRUE(Rig.Pump([&] { return Main().Connection.LinkMode() == 0; }));
     EXPECT_EQ(Rig.Ui.Texts(), std::vector<std::string>{"Подключено на COM 3"});
     EXPECT_EQ(Main().StatusBar1.PanelText(0), "Подключено на COM 3");
-    EXPECT_FALSE(Main().Timer.Running()) << "the reply stops the search";
+    EXPECT_FALSE(Main().Connection.SearchTimer.Running()) << "the reply stops the search";
     EXPECT_FALSE(Main().PanelScan.Visible());
     EXPECT_TRUE(Main().TBRead.Enabled());
 
@@ -71,7 +72,7 @@ TEST_F(PortSearch, FindsTheControllerOnPort3OneTickAfterAnother) {
     EXPECT_EQ(Main().StatusBar1.PanelText(0), "Нет подключения");
     EXPECT_FALSE(Main().TBRead.Enabled());
     EXPECT_FALSE(Main().TBWrite.Enabled());
-    EXPECT_FALSE(Main().CommPort.GetOpen());
+    EXPECT_FALSE(Main().Connection.Port.GetOpen());
 }
 
 // Ports without a device cost no tick: the search goes straight from port 1 to port 5 and,
@@ -84,15 +85,15 @@ TEST_F(PortSearch, WithoutAControllerSaysSoAfterTheLastPort) {
     Connect();
     EXPECT_EQ(Main().ProgressBar.Position(), 0);
     EXPECT_EQ(com1.Received(5), Probe);
-    Main().Timer.Tick();
+    Main().Connection.SearchTimer.Tick();
     EXPECT_EQ(Main().PanelScan.Caption(), "Сканирование порта COM5");
     EXPECT_EQ(com5.Received(5), Probe);
-    Main().Timer.Tick();
-    EXPECT_EQ(Rig.Ui.Texts(), std::vector<std::string>{TMain::NoController});
-    EXPECT_FALSE(Main().Timer.Running());
+    Main().Connection.SearchTimer.Tick();
+    EXPECT_EQ(Rig.Ui.Texts(), std::vector<std::string>{TConnection::NoController});
+    EXPECT_FALSE(Main().Connection.SearchTimer.Running());
     EXPECT_FALSE(Main().PanelScan.Visible());
     EXPECT_FALSE(Main().TBFind.Down());
-    EXPECT_FALSE(Main().CommPort.GetOpen());
+    EXPECT_FALSE(Main().Connection.Port.GetOpen());
     EXPECT_EQ(Main().StatusBar1.PanelText(0), "Нет подключения");
 }
 
@@ -107,7 +108,29 @@ TEST_F(PortSearch, MissingFixedPortIsReportedAndReleasesConnect) {
     EXPECT_EQ(Rig.Ui.Boxes[0].Text, "Ошибка открытия COM 7 !");
     EXPECT_FALSE(Main().TBFind.Down());
     EXPECT_FALSE(Main().PanelScan.Visible());
-    EXPECT_FALSE(Main().Timer.Running());
+    EXPECT_FALSE(Main().Connection.SearchTimer.Running());
+}
+
+// A port that exists but is no serial port: the component's text, then the system's reason. A
+// fixed port ends the connect; a search goes on to the controller.
+TEST_F(PortSearch, PortThatCannotBeOpenedIsReportedWithTheSystemsReason) {
+    Rig.Start(TImage{});
+    TempDir::Write(Rig.Dir.File("com2"), "not a serial port");
+    Connect([](TSetComPort& dialog) {
+        dialog.CheckBox1.Click();
+        dialog.SelectPort(2);
+    });
+    const std::string box = "Can't open COM port\n" + SystemErrorText(ENOTTY);
+    ASSERT_EQ(Rig.Ui.Texts(), std::vector<std::string>{box});
+    EXPECT_EQ(Rig.Ui.Boxes[0].Caption, "COM port error");
+    EXPECT_EQ(Rig.Ui.Boxes[0].Kind, TBoxKind::Error);
+    EXPECT_FALSE(Main().TBFind.Down());
+    EXPECT_FALSE(Main().PanelScan.Visible());
+    EXPECT_EQ(Main().StatusBar1.PanelText(0), "Нет подключения");
+
+    Connect([](TSetComPort& dialog) { dialog.CheckBox1.Click(); });
+    ASSERT_TRUE(Rig.Pump([&] { return Main().Connection.LinkMode() == 0; }));
+    EXPECT_EQ(Rig.Ui.Texts(), (std::vector<std::string>{box, box, "Подключено на COM 3"}));
 }
 
 TEST_F(PortSearch, CancelAppliesTheChoicesWithTheComponentsWarning) {
@@ -120,10 +143,10 @@ TEST_F(PortSearch, CancelAppliesTheChoicesWithTheComponentsWarning) {
         false);
     EXPECT_EQ(Rig.Ui.CountText("Invalid combination (5 data bits with 2 stop bits)"), 1);
     EXPECT_EQ(Rig.Ui.Boxes[0].Caption, "COM port warning");
-    EXPECT_EQ(Main().CommPort.GetDataBits(), 5);
+    EXPECT_EQ(Main().Connection.Port.GetDataBits(), 5);
     EXPECT_FALSE(Main().TBFind.Down());
-    EXPECT_EQ(Main().LinkMode, 0) << "no search";
-    EXPECT_FALSE(Main().CommPort.GetOpen());
+    EXPECT_EQ(Main().Connection.LinkMode(), 0) << "no search";
+    EXPECT_FALSE(Main().Connection.Port.GetOpen());
 }
 
 TEST_F(PortSearch, DialogPortChoiceAndHeight) {
@@ -138,7 +161,7 @@ TEST_F(PortSearch, DialogPortChoiceAndHeight) {
     EXPECT_EQ(dialog.ComboBoxPort.ItemIndex(), 0);
     dialog.ComboBoxPort.Type("12x");
     dialog.Button1.Click();
-    EXPECT_EQ(Main().PortNumber, 1) << "a port text that is no number selects port 1";
+    EXPECT_EQ(Main().Connection.PortNumber(), 1) << "a port text that is no number selects port 1";
     dialog.CheckBox1.Click();
     EXPECT_FALSE(dialog.ComboBoxPort.Enabled());
     EXPECT_EQ(dialog.ComboBoxPort.Text(), "");

@@ -43,30 +43,15 @@ TEST_F(CommPortTest, BitsWarningsOnlyForTheTwoInvalidCombinations) {
     Port.SetDataBits(5);     // 5 with 1.5: fine
     Port.SetStopBits(sb2_0); // 5 with 2
     Port.SetDataBits(8);     // 8 with 2: fine
-    ASSERT_EQ(Ui.Boxes.size(), 2u);
-    EXPECT_EQ(Ui.Boxes[0].Text, WarnSb15);
-    EXPECT_EQ(Ui.Boxes[1].Text, WarnSb2);
-    for (const auto& box : Ui.Boxes) {
-        EXPECT_EQ(box.Caption, "COM port warning");
-        EXPECT_EQ(box.Kind, TBoxKind::Warning);
-        EXPECT_EQ(box.Buttons, TBoxButtons::Ok);
-    }
+    EXPECT_EQ(Port.TakeWarnings(), (std::vector<std::string>{WarnSb15, WarnSb2}));
+    EXPECT_TRUE(Port.TakeWarnings().empty()) << "each warning is given once";
     EXPECT_EQ(Port.GetStopBits(), sb2_0); // only warned, kept as set
 
     // An invalid combination warns twice at every open (stop bits, then data bits).
     Port.SetStopBits(sb1_5);
-    Ui.Boxes.clear();
-    // The boxes run an event loop in the editor: an open asked for from there is refused.
-    bool asked = false;
-    Ui.OnBox = [&](const FakeUi::Box&) {
-        if (!asked) {
-            asked = true;
-            Port.SetOpen(true);
-        }
-    };
+    Port.TakeWarnings();
     Port.SetOpen(true);
-    Ui.OnBox = nullptr;
-    EXPECT_EQ(Ui.CountText(WarnSb15), 2);
+    EXPECT_EQ(Port.TakeWarnings(), (std::vector<std::string>{WarnSb15, WarnSb15}));
     EXPECT_EQ(Fake.Settings().StopBits, 1);
     EXPECT_EQ(Fake.Opens(), 1);
     EXPECT_TRUE(Port.GetOpen());
@@ -130,7 +115,7 @@ TEST_F(CommPortTest, OpenAndCloseRaiseTheirEventsAtTheEnd) {
     EXPECT_EQ(seen, (std::vector<std::string>{"open open dtr", "close closed"}));
 }
 
-TEST_F(CommPortTest, MissingPortShowsTheErrorBoxAndStaysClosed) {
+TEST_F(CommPortTest, MissingPortIsReportedAndStaysClosed) {
     bool opened = false;
     Port.OnOpen = [&](TCommPort&, int) { opened = true; };
     Fake.Remove();
@@ -138,10 +123,7 @@ TEST_F(CommPortTest, MissingPortShowsTheErrorBoxAndStaysClosed) {
     EXPECT_FALSE(Port.GetOpen());
     EXPECT_FALSE(Port.IsEnabled());
     EXPECT_FALSE(opened);
-    ASSERT_EQ(Ui.Boxes.size(), 1u);
-    EXPECT_EQ(Ui.Boxes[0].Text, "Can't open COM port");
-    EXPECT_EQ(Ui.Boxes[0].Caption, "COM port error");
-    EXPECT_EQ(Ui.Boxes[0].Kind, TBoxKind::Error);
+    EXPECT_EQ(Port.GetOpenError().Error, TSerialError::NotFound);
     char c = 'x';
     EXPECT_EQ(Port.PutBlock(&c, 1), 0u);
     EXPECT_EQ(Port.GetBlock(&c, 1), 0u);

@@ -1,7 +1,6 @@
 // The port on a real pseudo-terminal: the test talks from the master side.
 #include "base/HandOver.h"
 #include "serial/CommPort.h"
-#include "support/FakeUi.h"
 #include "support/FdIo.h"
 #include "support/PatternBytes.h"
 #include "support/TempDir.h"
@@ -31,7 +30,6 @@ struct TTermios2 {
 };
 
 struct PtyTest : ::testing::Test {
-    FakeUi Ui;
     THandOver HandOver;
     int Master = -1, Slave = -1;
     TempDir Dir;
@@ -42,7 +40,7 @@ struct PtyTest : ::testing::Test {
         ASSERT_EQ(::openpty(&Master, &Slave, nullptr, nullptr, nullptr), 0);
         ASSERT_EQ(::symlink(::ttyname(Slave), Dir.File("com7").c_str()), 0);
         ::setenv("VAROKCONFIG_PORTS", Dir.Path.c_str(), 1);
-        Port = std::make_unique<TCommPort>(Ui, HandOver);
+        Port = std::make_unique<TCommPort>(HandOver);
         Port->SetComNumber(7);
     }
     // Also after a failed SetUp, which may have left no port and no terminal.
@@ -87,11 +85,13 @@ TEST_F(PtyTest, PortTestAndOpenAreExclusive) {
     Port->SetOpen(true);
     ASSERT_TRUE(Port->GetOpen());
     EXPECT_FALSE(TestOpenDevice(7));
-    TCommPort second(Ui, HandOver);
+    TCommPort second(HandOver);
     second.SetComNumber(7);
     second.SetOpen(true);
     EXPECT_FALSE(second.GetOpen());
-    EXPECT_EQ(Ui.CountText("Can't open COM port"), 1);
+    // The lock refused it: the system's code and reason come with our error.
+    EXPECT_EQ(second.GetOpenError().Error, TSerialError::Busy);
+    EXPECT_EQ(second.GetOpenError().Text, SystemErrorText(second.GetOpenError().SystemCode));
     Port->SetOpen(false);
     EXPECT_TRUE(TestOpenDevice(7));
 }

@@ -34,7 +34,7 @@ TEST(Win32SerialDevice, TransmitAbortEndsTheHeldWriteAndOneIssuedRightAfterIt) {
     if (port <= 0)
         GTEST_SKIP() << "VAROK_WINE_SLOW_COM names no port (scripts/test-windows.sh sets it)";
     const std::shared_ptr<TSerialDevice> device = MakeSerialDevice(port);
-    ASSERT_EQ(device->Open(), TSerialError::None);
+    ASSERT_EQ(device->Open().Error, TSerialError::None);
     TLineSettings settings;
     ASSERT_TRUE(device->GetSettings(settings));
     settings.Rate = 110;

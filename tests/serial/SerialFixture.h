@@ -2,17 +2,15 @@
 #include "base/HandOver.h"
 #include "serial/CommPort.h"
 #include "support/FakeSerialDevice.h"
-#include "support/FakeUi.h"
 
 #include <chrono>
 #include <functional>
 
 // A port on the fake device, with the test thread as the UI thread.
 struct TSerialFixture {
-    FakeUi Ui;
     THandOver HandOver;
     TFakeSerialDevice Fake;
-    TCommPort Port{Ui, HandOver};
+    TCommPort Port{HandOver};
     int LastComNumber = 0;
 
     TSerialFixture() {

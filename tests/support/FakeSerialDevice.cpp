@@ -12,18 +12,18 @@ public:
     explicit TFakeConnection(std::shared_ptr<TState> state) : S(std::move(state)) {}
     ~TFakeConnection() override { Close(); }
 
-    TSerialError Open() override {
+    TSerialErrorInfo Open() override {
         std::lock_guard lock(S->Lock);
         if (S->Removed)
-            return TSerialError::NotFound;
+            return DeviceError(TSerialError::NotFound);
         if (S->Open)
-            return TSerialError::Busy;
+            return DeviceError(TSerialError::Busy);
         S->Open = FOpen = true;
         ++S->Opens;
         S->Pending = 0;
         S->RxArmed = true;
         S->RxReportedLevel = 0;
-        return TSerialError::None;
+        return {};
     }
     void Close() override {
         std::lock_guard lock(S->Lock);

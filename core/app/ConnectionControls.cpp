@@ -1,0 +1,165 @@
+#include "app/ConnectionControls.h"
+#include <algorithm>
+#include <utility>
+
+using namespace LinkProtocol;
+
+namespace {
+const std::string SettingsSection = "Connection";
+} // namespace
+
+TConnectionControls::TConnectionControls(TUi& ui, std::string caption, TConnection& connection,
+                                         const TControls& controls)
+    : Ui(ui), Caption(std::move(caption)), Connection(connection), Controls(controls) {
+    Connection.OnProbing = [this](int port) {
+        Controls.PanelScan.SetCaption("Сканирование порта COM" + std::to_string(port));
+    };
+    // The component's text first, then why, as the system says it.
+    Connection.OnOpenFailed = [this](int, const TSerialErrorInfo& reason) {
+        Ui.MessageBox(TBoxKind::Error, TCommPort::ErrorCaption, TCommPort::CantOpenText + "\n" + reason.Text,
+                      TBoxButtons::Ok);
+    };
+    Connection.OnPortWarning = [this](const std::string& text) {
+        Ui.MessageBox(TBoxKind::Warning, TCommPort::WarningCaption, text, TBoxButtons::Ok);
+    };
+    Connection.OnConnectEnded = [this](const TConnectResult& result) { ConnectEnded(result); };
+    Connection.OnBlock = [this](uint16_t address, bool differs) { BlockTaken(address, differs); };
+    Connection.OnTransferEnded = [this](const TTransferResult& result, bool lineLost) {
+        TransferEnded(result, lineLost);
+    };
+    Connection.OnTraffic = [this](const uint8_t* data, size_t size, bool received) {
+        Controls.Log.LogPacket(data, size, received, Connection.PortNumber());
+    };
+    Connection.OnLogLine = [this](const std::string& line) { Controls.Log.AddLine(line); };
+}
+
+void TConnectionControls::Box(TBoxKind kind, const std::string& text) {
+    Ui.MessageBox(kind, Caption, text, TBoxButtons::Ok);
+}
+
+void TConnectionControls::RestoreChoices() {
+    Controls.Dialog.RestoreChoices(
+        [this](const std::string& key) { return Controls.Settings.Read(SettingsSection, key); });
+}
+
+void TConnectionControls::FindClick() {
+    if (!Controls.Find.Down()) {
+        Disconnect();
+        return;
+    }
+    Controls.Dialog.ListPorts(); // adapters come and go between connections
+    const TModalResult answer = Ui.ShowModal(Controls.Dialog);
+    for (const auto& [key, value] : Controls.Dialog.StoredChoices())
+        Controls.Settings.Write(SettingsSection, key, value);
+    if (OnSettingsChanged)
+        OnSettingsChanged();
+    if (answer != TModalResult::Ok) {
+        Controls.Find.SetDown(false);
+        return;
+    }
+    Controls.Progress.SetPosition(0);
+    Controls.Status.SetPanelText(1, "");
+    Controls.PanelScan.SetVisible(true);
+    Connection.Connect();
+}
+
+void TConnectionControls::ConnectEnded(const TConnectResult& result) {
+    Controls.PanelScan.SetVisible(false);
+    switch (result.Outcome) {
+    case TConnectOutcome::Connected:
+        Ui.MessageBox(TBoxKind::Information, Caption, result.Text(), TBoxButtons::Ok);
+        Controls.Status.SetPanelText(0, result.Text());
+        Controls.Read.SetEnabled(true);
+        Controls.Write.SetEnabled(true);
+        if (result.SumsDiffer)
+            Box(TBoxKind::Warning, result.SumsWarning());
+        break;
+    case TConnectOutcome::PortMissing:
+        Box(TBoxKind::Plain, result.Text());
+        Controls.Find.SetDown(false);
+        break;
+    case TConnectOutcome::CantOpen:
+        ShowDisconnected();
+        break;
+    case TConnectOutcome::NoReply:
+        Box(TBoxKind::Error, result.Text());
+        ShowDisconnected();
+        break;
+    case TConnectOutcome::WrongAnswer:
+        Box(TBoxKind::Error, result.Text());
+        break;
+    case TConnectOutcome::NoController:
+        ShowDisconnected();
+        Box(TBoxKind::Error, result.Text());
+        break;
+    }
+}
+
+void TConnectionControls::StartRead(const ConfigImage& from) {
+    StartTransfer(TConnection::ReadingCaption);
+    Connection.StartRead(from);
+}
+
+void TConnectionControls::StartWrite(const ConfigImage& image) {
+    StartTransfer(TConnection::WritingCaption);
+    Connection.StartWrite(image);
+}
+
+void TConnectionControls::StartTransfer(const std::string& caption) {
+    Controls.PanelScan.SetCaption(caption);
+    Controls.PanelScan.SetVisible(true);
+    Controls.Progress.SetPosition(0);
+    Controls.Status.SetPanelText(1, "");
+}
+
+void TConnectionControls::BlockTaken(uint16_t address, bool differs) {
+    TProgressBar& progress = Controls.Progress;
+    progress.SetPosition(std::min(progress.Position() + static_cast<int>(BlockSize), progress.Max));
+    // The image view follows a read as it comes in; the project's image changes only once it is whole.
+    if (Connection.LinkMode() == ModeRead && Controls.Dbg.Visible())
+        Controls.Dbg.RefillImageView(Connection.Link.Received);
+    if (differs)
+        Box(TBoxKind::Plain, TConnection::CompareText(address));
+}
+
+void TConnectionControls::TransferEnded(const TTransferResult& result, bool lineLost) {
+    const bool read = result.Mode == ModeRead;
+    Controls.PanelScan.SetVisible(false);
+    if (!result.Whole()) {
+        // The image was not touched: a read that failed leaves the project as it was.
+        Controls.Status.SetPanelText(1, read ? "Чтение не завершено" : "Запись не завершена");
+        // The status bar shows the port's state while the verdict is read.
+        if (lineLost)
+            ShowDisconnected();
+        Box(TBoxKind::Error, result.Verdict());
+        return;
+    }
+    if (OnTransferWhole)
+        OnTransferWhole(result);
+    Controls.Status.SetPanelText(1, read ? "Чтение завершено" : "Запись завершена");
+    if (result.PairsTaken)
+        Ui.Note(TConnection::PairsNote);
+    if (result.Outcome == TLinkOutcome::Compare)
+        Box(TBoxKind::Error, result.Verdict());
+}
+
+void TConnectionControls::Disconnect() {
+    if (Connection.Transferring())
+        Controls.Status.SetPanelText(1, Connection.LinkMode() == ModeRead ? "Чтение не завершено"
+                                                                          : "Запись не завершена");
+    Connection.Disconnect();
+    ShowDisconnected();
+}
+
+void TConnectionControls::Close() {
+    Connection.Disconnect();
+    ShowDisconnected();
+}
+
+void TConnectionControls::ShowDisconnected() {
+    Controls.Status.SetPanelText(0, NotConnected);
+    Controls.Find.SetDown(false);
+    Controls.Read.SetEnabled(false);
+    Controls.Write.SetEnabled(false);
+    Controls.PanelScan.SetVisible(false);
+}
