@@ -5,6 +5,7 @@
 #include "support/MainFixture.h"
 #include "support/TempDir.h"
 #include <functional>
+#include <random>
 
 namespace {
 const std::string Example = VAROK_SOURCE_DIR "/examples/Office-Building.usr";
@@ -133,10 +134,10 @@ TEST(ConfigurationDiff, LengthsTakePartOnlyWhenBothSidesHaveThem) {
     EXPECT_EQ((*config.Lengths)[1], "\uFFFD\uFFFD\uFFFD\uFFFD\uFFFD");
 }
 
-struct TWarningRow {
+struct TCheckRow {
     const char* Name;
-    std::function<void(ConfigImage&)> Edit;
-    std::vector<std::string> Warnings;
+    std::function<void(ConfigImage&, std::vector<std::string>&)> Edit;
+    std::vector<std::string> Findings; // severity and English text
 };
 
 // Stage 1 of IN 1 switched on, playing message 1 once.
@@ -146,36 +147,46 @@ void FirstStageOn(ConfigImage& i) {
     StageByte(i, 1, 1, Layout::RepeatCount) = 1;
 }
 
-TEST(Configuration, WarnsOfContentTheEditorsRulesWouldNotProduce) {
-    const std::vector<TWarningRow> rows = {
-        {"a valid configuration", [](ConfigImage& i) { FirstStageOn(i); }, {}},
+std::vector<std::string> Findings(const ConfigImage& image, const std::vector<std::string>* lengths) {
+    std::vector<std::string> lines;
+    for (const TFinding& f : DecodeConfiguration(image, lengths).Findings) {
+        EXPECT_FALSE(f.Russian.empty()) << f.EnglishText();
+        lines.push_back((f.IsError() ? "error: " : "note: ") + f.EnglishText());
+    }
+    return lines;
+}
+
+TEST(Configuration, CheckFindsWhatTheEditorsRulesWouldNotProduceAndLengthsItCannotUse) {
+    using TLengths = std::vector<std::string>;
+    const std::vector<TCheckRow> rows = {
+        {"a valid configuration", [](ConfigImage& i, TLengths&) { FirstStageOn(i); }, {}},
         {"a count above its maximum",
-         [](ConfigImage& i) { i[0] = 0xC0; },
-         {"composition: amplifiers 3, at most 2"}},
+         [](ConfigImage& i, TLengths&) { i[0] = 0xC0; },
+         {"error: composition: amplifiers 3, at most 2"}},
         {"nine modules",
-         [](ConfigImage& i) { i[Layout::ModuleOptions] = 0x09; },
-         {"composition: modules 9, at most 8"}},
+         [](ConfigImage& i, TLengths&) { i[Layout::ModuleOptions] = 0x09; },
+         {"error: composition: modules 9, at most 8"}},
         {"three consoles",
-         [](ConfigImage& i) { i[0] = 0x06; },
-         {"composition: fire consoles 2 and announcer consoles 1, at most 2 together"}},
+         [](ConfigImage& i, TLengths&) { i[0] = 0x06; },
+         {"error: composition: fire consoles 2 and announcer consoles 1, at most 2 together"}},
         {"a gong without an announcer console",
-         [](ConfigImage& i) { i[Layout::ModuleOptions] = 0x80; },
-         {"composition: gong on without an announcer console"}},
+         [](ConfigImage& i, TLengths&) { i[Layout::ModuleOptions] = 0x80; },
+         {"error: composition: gong on without an announcer console"}},
         {"a music zone beyond one splitter",
-         [](ConfigImage& i) {
+         [](ConfigImage& i, TLengths&) {
              i[0] = 0x10;
              i[Layout::MusicZones] = 0x11;
          },
-         {"composition: music zone 5 beyond the splitters' reach"}},
+         {"error: composition: music zone 5 beyond the splitters' reach"}},
         {"a message above 72 and none at all",
-         [](ConfigImage& i) {
+         [](ConfigImage& i, TLengths&) {
              FirstStageOn(i);
              StageByte(i, 1, 1, Layout::MessageNumber) = 73;
              StageByte(i, 1, 2, Layout::StageFlags) = 0x80;
          },
-         {"IN 1 stage 1: message 73 above 72", "IN 1 stage 2: no message"}},
+         {"error: IN 1 stage 1: message 73 above 72", "error: IN 1 stage 2: no message"}},
         {"broken stage chains",
-         [](ConfigImage& i) {
+         [](ConfigImage& i, TLengths&) {
              StageByte(i, 2, 2, Layout::StageFlags) = 0x80;
              StageByte(i, 2, 2, Layout::MessageNumber) = 1;
              FirstStageOn(i);
@@ -183,10 +194,10 @@ TEST(Configuration, WarnsOfContentTheEditorsRulesWouldNotProduce) {
              StageByte(i, 1, 2, Layout::StageFlags) = 0x80;
              StageByte(i, 1, 2, Layout::MessageNumber) = 1;
          },
-         {"IN 1 stage 2: on after a stage that plays without limit",
-          "IN 2 stage 2: on after a stage that is off"}},
+         {"error: IN 1 stage 2: on after a stage that plays without limit",
+          "error: IN 2 stage 2: on after a stage that is off"}},
         {"zones and relays beyond the composition",
-         [](ConfigImage& i) {
+         [](ConfigImage& i, TLengths&) {
              i[0] = 0x10;
              i[Layout::ModuleOptions] = 0x01;
              FirstStageOn(i);
@@ -194,11 +205,11 @@ TEST(Configuration, WarnsOfContentTheEditorsRulesWouldNotProduce) {
              StageByte(i, 1, 1, Layout::Relays) = 0xE0;
              StageByte(i, 3, 1, Layout::Zones) = 0xFF; // a stage that is off is not judged
          },
-         {"IN 1 stage 1: zones 5, 6 beyond the splitters' reach",
-          "IN 1 stage 1: module 2 K1 on with 1 modules"}},
+         {"error: IN 1 stage 1: zones 5, 6 beyond the splitters' reach",
+          "error: IN 1 stage 1: module 2 K1 on with 1 modules"}},
         // The editor offers no choice for these counts, so they provide no zone and no relay.
         {"three splitters and nine modules provide nothing",
-         [](ConfigImage& i) {
+         [](ConfigImage& i, TLengths&) {
              i[0] = 0x30;
              i[Layout::ModuleOptions] = 0x09;
              i[Layout::MusicZones] = 0x01;
@@ -206,17 +217,45 @@ TEST(Configuration, WarnsOfContentTheEditorsRulesWouldNotProduce) {
              StageByte(i, 1, 1, Layout::Zones) = 0x01;
              StageByte(i, 1, 1, Layout::Relays) = 0x80;
          },
-         {"composition: splitters 3, at most 2", "composition: modules 9, at most 8",
-          "composition: music zone 1 beyond the splitters' reach",
-          "IN 1 stage 1: zone 1 beyond the splitters' reach",
-          "IN 1 stage 1: module 1 K1 on with 9 modules, which provide none"}},
+         {"error: composition: splitters 3, at most 2", "error: composition: modules 9, at most 8",
+          "error: composition: music zone 1 beyond the splitters' reach",
+          "error: IN 1 stage 1: zone 1 beyond the splitters' reach",
+          "error: IN 1 stage 1: module 1 K1 on with 9 modules, which provide none"}},
+        // A typo is named where it is typed, and the stage that plays it has no time.
+        {"lengths that are no whole number or 0",
+         [](ConfigImage& i, TLengths& l) {
+             FirstStageOn(i);
+             StageByte(i, 1, 2, Layout::StageFlags) = 0x80;
+             StageByte(i, 1, 2, Layout::MessageNumber) = 2;
+             StageByte(i, 1, 2, Layout::RepeatCount) = 1;
+             l[0] = "1O";
+             l[1] = "0";
+             l[71] = " 7";
+         },
+         {"note: message length 1: \"1O\" is no whole number of seconds",
+          "note: message length 72: \" 7\" is no whole number of seconds",
+          "note: IN 1 stage 1: message 1 has no length, the stage time is unknown",
+          "note: IN 1 stage 2: message 2 has no length, the stage time is unknown"}},
     };
-    for (const TWarningRow& row : rows) {
+    for (const TCheckRow& row : rows) {
         SCOPED_TRACE(row.Name);
         ConfigImage image;
-        row.Edit(image);
-        EXPECT_EQ(DecodeConfiguration(image, nullptr).Warnings, row.Warnings);
+        std::vector<std::string> lengths(72, "5");
+        row.Edit(image, lengths);
+        EXPECT_EQ(Findings(image, &lengths), row.Findings);
     }
+    // The example is clean; without its side file every stage in use has no length; random
+    // bytes are errors.
+    const std::vector<std::string> lengths = ProjectFile::LoadLengths(ProjectFile::SideFileName(Example));
+    EXPECT_EQ(Findings(ExampleImage(), &lengths), std::vector<std::string>{});
+    const std::vector<std::string> noSideFile = Findings(ExampleImage(), nullptr);
+    EXPECT_EQ(noSideFile.size(), 15u);
+    EXPECT_EQ(noSideFile.front(), "note: IN 1 stage 1: message 1 has no length, the stage time is unknown");
+    ConfigImage random;
+    std::mt19937 generator(29);
+    for (size_t i = 0; i < Layout::ImageSize; ++i)
+        random[i] = static_cast<uint8_t>(generator());
+    EXPECT_EQ(Findings(random, nullptr).at(0).rfind("error: ", 0), 0u);
 }
 
 using ConfigurationAndEditor = MainFixture;
@@ -241,7 +280,8 @@ TEST_F(ConfigurationAndEditor, TimesAgreeWithTheEditor) {
             EXPECT_EQ(input.Total.value_or("?"), Editor().TotalTime->Caption()) << n;
         }
     }
-    EXPECT_TRUE(DecodeConfiguration(Main->Image, &lengths).Warnings.empty());
+    // Message 2 now lasts -5 s: the two stages that play it have no usable length.
+    EXPECT_EQ(DecodeConfiguration(Main->Image, &lengths).Findings.size(), 2u);
     // A stage without a usable length shows "0" in a newly shown input, and the stages after it
     // their own times: message 2 has no number, message 8 (stage 3) none chosen.
     lengths[1] = "abc";
