@@ -24,7 +24,11 @@ TMain::TMain(TUi& ui, const std::string& commandLine)
 
     StatusBar1.AddPanel(214, TAlignment::Center);
     StatusBar1.AddPanel(200, TAlignment::Center);
-    StatusBar1.AddPanel(100, TAlignment::Left);
+    StatusBar1.AddPanel(240, TAlignment::Left);
+    StatusBar1.OnPanelClick = [this](TStatusBar&, size_t panel) {
+        if (panel == TEditorCheck::Panel && !Check.Findings().empty())
+            Ui.MessageBox(TBoxKind::Information, CaptionBase, Check.ListText(), TBoxButtons::Ok);
+    };
     PanelScan.SetVisible(false);
     ProgressBar.Min = 0;
     ProgressBar.Max = static_cast<int>(Layout::ImageSize);
@@ -256,6 +260,7 @@ void TMain::RefillEditor(int input) {
     ShowComposition();
     SpeedButton1Click(*Algorithms.InputButtons[static_cast<size_t>(input)]);
     Refilling = false;
+    Check.Update();
 }
 
 bool TMain::SaveQuestionAllowsContinuing() {
@@ -339,6 +344,8 @@ bool TMain::OpenProject(const std::string& fileName) {
     SavedState = LastState;
     ShowHistoryButtons();
     RememberRecent(fileName);
+    if (const std::string errors = Check.OpenText(); !errors.empty())
+        Ui.MessageBox(TBoxKind::Warning, CaptionBase, errors, TBoxButtons::Ok);
     return true;
 }
 
@@ -404,6 +411,10 @@ std::string FileFailure(const std::string& text, const std::string& path, const 
 } // namespace
 
 TMain::TSaveResult TMain::Save() {
+    if (const std::string lengths = Check.SaveText();
+        !lengths.empty() &&
+        Ui.MessageBox(TBoxKind::Warning, CaptionBase, lengths, TBoxButtons::OkCancel) != TModalResult::Ok)
+        return TSaveResult::Cancelled;
     // The dialog offers the whole file name, so a name with dots is saved where it was.
     const std::string preset = !ProjectFileName.empty() ? ProjectFileName
                                : ProjectTitle.empty()   ? ProjectTitle
@@ -452,7 +463,8 @@ void TMain::TBSaveClick() {
 
 void TMain::TBReportClick() {
     TReport report(Algorithms, Composition);
-    const TReportFacts facts = report.Collect();
+    TReportFacts facts = report.Collect();
+    facts.Findings = Check.Findings();
     const bool text = ReportFiles != TReportFiles::Html;
     const bool html = ReportFiles != TReportFiles::Text;
     const std::string htmlName = text ? HtmlName(ReportFileName) : ReportFileName;
@@ -522,6 +534,7 @@ void TMain::RecordStep(const THistory::TState& before) {
         ShowHistoryButtons();
     }
     LastState = std::move(now);
+    Check.Update();
 }
 
 void TMain::ShowHistoryButtons() {
@@ -718,9 +731,12 @@ void TMain::TBReadClick() {
 }
 
 void TMain::TBWriteClick() {
-    if (Ui.MessageBox(TBoxKind::Information, CaptionBase,
-                      "Текущие настройки конфигурации контроллера будут изменены!\n\tПродолжить?",
-                      TBoxButtons::OkCancel) != TModalResult::Ok)
+    // Errors are named before the question, and Enter then keeps them out of the controller.
+    const std::string errors = Check.WriteText();
+    if (Ui.MessageBox(errors.empty() ? TBoxKind::Information : TBoxKind::Warning, CaptionBase,
+                      errors + "Текущие настройки конфигурации контроллера будут изменены!\n\tПродолжить?",
+                      errors.empty() ? TBoxButtons::OkCancel : TBoxButtons::OkCancelDefaultCancel) !=
+        TModalResult::Ok)
         return;
     StartTransfer("Запись данных ...", ModeWrite);
 }
@@ -799,6 +815,8 @@ void TMain::TransferEnded() {
         }
         StepsHeld = false;
         RecordStep(before);
+        if (const std::string errors = Check.OpenText(); !errors.empty())
+            Ui.MessageBox(TBoxKind::Warning, CaptionBase, errors, TBoxButtons::Ok);
     }
     StatusBar1.SetPanelText(1, read ? "Чтение завершено" : "Запись завершена");
     if (result.PairsTaken)

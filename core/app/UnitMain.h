@@ -11,6 +11,7 @@
 #include "model/AlgorithmEditor.h"
 #include "model/CompositionRules.h"
 #include "model/ConfigImage.h"
+#include "model/EditorCheck.h"
 #include "project/Project.h"
 #include "report/TimelineForm.h"
 #include "serial/CommPort.h"
@@ -84,6 +85,8 @@ public:
     THistory History;
     TSettings Settings;
     TStatusBar StatusBar1{"StatusBar1"};
+    // The configuration check of what the editor holds, counted in the status bar.
+    TEditorCheck Check{Image, Algorithms.LenMes, StatusBar1};
     TPanel PanelScan{"PanelScan"};
     TProgressBar ProgressBar{"ProgressBar"};
     TTimer Timer{"Timer"};

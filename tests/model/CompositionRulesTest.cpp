@@ -38,7 +38,7 @@ TEST_F(CompositionRules, TheGongNeedsAnAnnouncerConsole) {
     EXPECT_EQ(Byte(2), 0x00);
 }
 
-TEST_F(CompositionRules, FewerSplittersHideZonesButKeepTheirStageBits) {
+TEST_F(CompositionRules, FewerSplittersHideZonesAndClearTheirStageBits) {
     Panel().ComboBox57.Select(2);
     for (auto& music : Panel().CBMuz)
         music->Click();
@@ -58,12 +58,13 @@ TEST_F(CompositionRules, FewerSplittersHideZonesButKeepTheirStageBits) {
             EXPECT_EQ(Editor().ZoneButton(s, z).ImageIndex(), TAlgorithmEditor::PictureUp);
         }
     }
-    EXPECT_EQ(Byte(Layout::StageOffset(0, 0) + Layout::Zones), 0x40);
+    EXPECT_EQ(Byte(Layout::StageOffset(0, 0) + Layout::Zones), 0x00);
     EXPECT_TRUE(Editor().ZoneButton(1, 2).Down());
     EXPECT_TRUE(Editor().ZoneButton(1, 2).Enabled());
     EXPECT_FALSE(Editor().ZoneButton(2, 2).Enabled()); // stage 3 is off
 
-    // Zones given back show what is stored, at once.
+    // Zones given back show what is stored, at once: here a bit an opened image brought.
+    Main->Image[Layout::StageOffset(0, 0) + Layout::Zones] = 0x40;
     Panel().ComboBox57.Select(2);
     EXPECT_TRUE(Editor().ZoneButton(0, 6).Down());
     EXPECT_TRUE(Editor().ZoneButton(0, 6).Enabled());
@@ -72,10 +73,10 @@ TEST_F(CompositionRules, FewerSplittersHideZonesButKeepTheirStageBits) {
 
     Panel().ComboBox57.Select(0);
     EXPECT_EQ(Byte(1), 0x00);
-    EXPECT_EQ(Byte(Layout::StageOffset(0, 1) + Layout::Zones), 0x04);
+    EXPECT_EQ(Byte(Layout::StageOffset(0, 1) + Layout::Zones), 0x00);
 }
 
-TEST_F(CompositionRules, FewerModulesClearTheRelaysOfTheShownInputOnly) {
+TEST_F(CompositionRules, FewerModulesClearTheirRelaysInEveryInput) {
     Panel().ComboBox56.Select(3);
     ProgramStages(2, 1);
     for (int s = 0; s < 2; ++s)
@@ -93,10 +94,10 @@ TEST_F(CompositionRules, FewerModulesClearTheRelaysOfTheShownInputOnly) {
     EXPECT_TRUE(Editor().RelayBox(0, 0, 1).Enabled());
     EXPECT_FALSE(Editor().RelayBox(0, 1, 1).Enabled());
     EXPECT_FALSE(Editor().RelayBox(2, 0, 0).Enabled()); // stage 3 is off
-    // Input 2 keeps module 3's relay, also when shown: its box shows it, disabled.
+    // Input 2 has lost module 3's relay too.
     ShowInput(1);
-    EXPECT_EQ(Byte(Layout::StageOffset(1, 0) + Layout::Relays), 0x08);
-    EXPECT_TRUE(Editor().RelayBox(0, 2, 0).Checked());
+    EXPECT_EQ(Byte(Layout::StageOffset(1, 0) + Layout::Relays), 0x00);
+    EXPECT_FALSE(Editor().RelayBox(0, 2, 0).Checked());
     EXPECT_FALSE(Editor().RelayBox(0, 2, 0).Enabled());
     ShowInput(0);
 
