@@ -1,5 +1,7 @@
+#include "model/Configuration.h"
 #include "support/MainFixture.h"
 #include "support/TempDir.h"
+#include <random>
 
 using CompositionRules = MainFixture;
 
@@ -105,6 +107,58 @@ TEST_F(CompositionRules, FewerModulesClearTheirRelaysInEveryInput) {
     EXPECT_EQ(Byte(2), 0x08);
     for (int i = 0; i < 16; ++i)
         EXPECT_TRUE(Editor().RelayBox(0, i / 2, i % 2).Enabled());
+}
+
+// Whatever the image held and however the counts change, no input keeps a zone, relay, music
+// zone or gong bit of hardware the user's count edits took away, and one Undo brings back the
+// image as it was before the change.
+TEST_F(CompositionRules, CountChangesLeaveNoInputWithBitsOfHardwareNotFitted) {
+    std::mt19937 random(29);
+    TempDir dir;
+    for (int round = 0; round < 16; ++round) {
+        std::string bytes(Layout::ImageSize, '\0');
+        for (char& byte : bytes)
+            byte = static_cast<char>(random());
+        bytes[0] = static_cast<char>(random() % 3 << 4 | random() % 3 << 2); // no fire console
+        bytes[2] = static_cast<char>((bytes[2] & 0xF0) | random() % 9);
+        TempDir::Write(dir.File("p.usr"), bytes);
+        Main->Saved = true;
+        Ui.FileAnswers = {dir.File("p.usr")};
+        Main->TBOpenClick();
+        ShowInput(static_cast<int>(random() % 8));
+        bool zones = false, relays = false, gong = false;
+        for (int step = 0; step < 12; ++step) {
+            SCOPED_TRACE("round " + std::to_string(round) + " step " + std::to_string(step));
+            const ConfigImage before = Main->Image;
+            const unsigned kind = random() % 3;
+            TComboBox& box = kind == 0   ? Panel().ComboBox57
+                             : kind == 1 ? Panel().ComboBox56
+                                         : Panel().ComboBox54;
+            box.Select(static_cast<int>(random() % static_cast<unsigned>(box.Count())));
+            (kind == 0 ? zones : kind == 1 ? relays : gong) = true;
+
+            const TConfiguration c = DecodeConfiguration(Main->Image, nullptr);
+            const int reach = ZonesProvided(c.Composition.Splitters);
+            const int switched = 2 * ModulesProvided(c.Composition.Modules);
+            for (int z = reach; zones && z < 8; ++z)
+                ASSERT_FALSE(c.Composition.MusicZones[static_cast<size_t>(z)]) << z;
+            ASSERT_FALSE(gong && c.Composition.Gong && c.Composition.AnnouncerConsoles == 0);
+            for (const TInputSettings& input : c.Inputs)
+                for (const TStageSettings& stage : input.Stages) {
+                    for (int z = reach; zones && z < 8; ++z)
+                        ASSERT_FALSE(stage.Zones[static_cast<size_t>(z)]) << z;
+                    for (int j = switched; relays && j < 16; ++j)
+                        ASSERT_FALSE(stage.Relays[static_cast<size_t>(j)]) << j;
+                }
+            if (Main->Image != before) {
+                const ConfigImage after = Main->Image;
+                Main->TBUndoClick();
+                ASSERT_EQ(Main->Image, before);
+                Main->TBRedoClick();
+                ASSERT_EQ(Main->Image, after);
+            }
+        }
+    }
 }
 
 TEST_F(CompositionRules, RefillingSilencesThePanelHandlerButNotTheStageHandler) {
