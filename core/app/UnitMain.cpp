@@ -24,7 +24,7 @@ TMain::TMain(TUi& ui, const std::string& commandLine)
 
     StatusBar1.AddPanel(214, TAlignment::Center);
     StatusBar1.AddPanel(200, TAlignment::Center);
-    StatusBar1.AddPanel(240, TAlignment::Left);
+    StatusBar1.AddPanel(100, TAlignment::Left);
     StatusBar1.OnPanelClick = [this](TStatusBar&, size_t panel) {
         if (panel == TEditorCheck::Panel && !Check.Findings().empty())
             Ui.MessageBox(TBoxKind::Information, CaptionBase, Check.ListText(), TBoxButtons::Ok);

@@ -9,15 +9,16 @@ void TEditorCheck::Update() {
     FFindings = DecodeConfiguration(Image, &lengths).Findings;
     std::stable_partition(FFindings.begin(), FFindings.end(), [](const TFinding& f) { return f.IsError(); });
 
+    // The panel is narrow: errors, or else notes; the tool tip gives both.
     const size_t errors = Count(TFinding::TSeverity::Error);
     const size_t notes = FFindings.size() - errors;
-    std::string text;
-    if (errors > 0)
-        text = "Ошибок: " + std::to_string(errors);
-    if (notes > 0)
-        text += (text.empty() ? "Замечаний: " : ", замечаний: ") + std::to_string(notes);
-    StatusBar.SetPanelText(Panel, text);
-    StatusBar.SetHint(FFindings.empty() ? "" : "Щелчок по числу ошибок и замечаний показывает их список");
+    StatusBar.SetPanelText(Panel, errors > 0  ? "Ошибок: " + std::to_string(errors)
+                                  : notes > 0 ? "Замечаний: " + std::to_string(notes)
+                                              : "");
+    StatusBar.SetHint(FFindings.empty()
+                          ? ""
+                          : "Ошибок: " + std::to_string(errors) + ", замечаний: " + std::to_string(notes) +
+                                ". Щелчок по числу показывает их список");
 }
 
 size_t TEditorCheck::Count(TFinding::TSeverity severity) const {
