@@ -14,7 +14,7 @@ public:
     // The status bar panel that keeps the count; a click on it lists the findings.
     static constexpr size_t Panel = 2;
     // Findings of one severity a box lists before it says how many more there are.
-    static constexpr size_t Listed = 15;
+    static constexpr size_t Listed = 10;
 
     TEditorCheck(const ConfigImage& image, const TValueListEditor& lengths, TStatusBar& statusBar)
         : Image(image), Lengths(lengths), StatusBar(statusBar) {}
