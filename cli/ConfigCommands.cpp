@@ -52,7 +52,8 @@ int PrintDiff(const TConfigurationDiff& diff, bool json) {
 }
 } // namespace
 
-std::optional<TConfigOptions> ParseConfigOptions(const std::vector<std::string>& args, size_t files,
+std::optional<TConfigOptions> ParseConfigOptions(const std::string& command,
+                                                 const std::vector<std::string>& args, size_t files,
                                                  std::string& error) {
     TConfigOptions options;
     bool operands = false;
@@ -69,7 +70,7 @@ std::optional<TConfigOptions> ParseConfigOptions(const std::vector<std::string>&
         }
     }
     if (options.Files.size() != files) {
-        error = files == 1 ? "show needs one project file" : "diff needs two project files";
+        error = command + (files == 1 ? " needs one project file" : " needs two project files");
         return std::nullopt;
     }
     return options;
@@ -82,6 +83,18 @@ int ShowCommand(const TConfigOptions& options) {
     const TConfiguration config = DecodeConfiguration(project.Image, project.LengthsOrNull());
     const char* encoding = project.Lengths ? TIniFile::EncodingName(project.SideFileEncoding) : nullptr;
     return Print(options.Json ? ShowJson(config, encoding) : EscapeControls(ShowText(config)), ExitDone);
+}
+
+int CheckCommand(const TConfigOptions& options) {
+    TProjectInput project;
+    if (!LoadProject(options.Files[0], project))
+        return ExitFile;
+    std::vector<TFinding> findings = DecodeConfiguration(project.Image, project.LengthsOrNull()).Findings;
+    std::stable_partition(findings.begin(), findings.end(), [](const TFinding& f) { return f.IsError(); });
+    const int status = findings.empty()             ? ExitDone
+                       : findings.front().IsError() ? ExitCheckErrors
+                                                    : ExitCheckNotes;
+    return Print(options.Json ? CheckJson(findings) : EscapeControls(CheckText(findings)), status);
 }
 
 int DiffCommand(const TConfigOptions& options) {

@@ -4,18 +4,22 @@
 #include <string>
 #include <vector>
 
-// show, diff and verify: a configuration by meaning, and the differences between two.
+// show, check, diff and verify: a configuration by meaning, what is wrong in it, and the
+// differences between two.
 // Each returns the exit status; text goes to standard output, messages to standard error.
 struct TConfigOptions {
     std::vector<std::string> Files;
     bool Json = false;
 };
 
-// The arguments of show (one file) or diff (two) and --json; on a usage error returns nothing
-// and sets error.
-std::optional<TConfigOptions> ParseConfigOptions(const std::vector<std::string>& args, size_t files,
+// The arguments of show or check (one file) or diff (two) and --json; on a usage error returns
+// nothing and sets error.
+std::optional<TConfigOptions> ParseConfigOptions(const std::string& command,
+                                                 const std::vector<std::string>& args, size_t files,
                                                  std::string& error);
 int ShowCommand(const TConfigOptions& options);
+// Exits ExitDone without findings, ExitCheckNotes with notes only, ExitCheckErrors with an error.
+int CheckCommand(const TConfigOptions& options);
 int DiffCommand(const TConfigOptions& options);
 int VerifyCommand(const TLinkOptions& options);
 

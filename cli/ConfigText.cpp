@@ -139,9 +139,9 @@ std::string ShowText(const TConfiguration& config) {
             out += "  " + Offset(range.Offset) + ": " + RawHex(range, " ") + "\n";
     }
     out += "\nwarnings\n";
-    for (const std::string& warning : config.Warnings)
-        out += "  " + warning + "\n";
-    if (config.Warnings.empty())
+    for (const TFinding& finding : config.Findings)
+        out += "  " + finding.EnglishText() + "\n";
+    if (config.Findings.empty())
         out += "  none\n";
     return out;
 }
@@ -232,9 +232,40 @@ std::string ShowJson(const TConfiguration& config, const char* sideFileEncoding)
             .Value(RawHex(range, ""))
             .EndObject();
     json.EndArray().Key("warnings").BeginArray();
-    for (const std::string& warning : config.Warnings)
-        json.Value(warning);
+    for (const TFinding& finding : config.Findings)
+        json.Value(finding.EnglishText());
     json.EndArray().EndObject();
+    return json.Text();
+}
+
+namespace {
+const char* SeverityName(const TFinding& finding) {
+    return finding.IsError() ? "error" : "note";
+}
+} // namespace
+
+std::string CheckText(const std::vector<TFinding>& findings) {
+    std::string out;
+    for (const TFinding& finding : findings)
+        out += std::string(SeverityName(finding)) + ": " + finding.EnglishText() + "\n";
+    return out;
+}
+
+std::string CheckJson(const std::vector<TFinding>& findings) {
+    TJsonWriter json;
+    json.BeginArray();
+    for (const TFinding& finding : findings)
+        json.BeginObject(true)
+            .Key("severity")
+            .Value(SeverityName(finding))
+            .Key("place")
+            .Value(finding.EnglishPlace())
+            .Key("text")
+            .Value(finding.English)
+            .Key("russian")
+            .Value(finding.RussianText())
+            .EndObject();
+    json.EndArray();
     return json.Text();
 }
 

@@ -2,9 +2,12 @@
 #include "model/ConfigurationDiff.h"
 #include <string>
 
-// What `show` and `diff` print: readable UTF-8 text, or one JSON object with stable keys.
+// What `show`, `check` and `diff` print: readable UTF-8 text, or one JSON object with stable keys.
 std::string ShowText(const TConfiguration& config);
 // sideFileEncoding: the name of the side file's encoding, null when there is none.
 std::string ShowJson(const TConfiguration& config, const char* sideFileEncoding = nullptr);
+// What check prints: one finding a line ("error: IN 1 stage 2: no message"), or a JSON array.
+std::string CheckText(const std::vector<TFinding>& findings);
+std::string CheckJson(const std::vector<TFinding>& findings);
 std::string DiffText(const TConfigurationDiff& diff);
 std::string DiffJson(const TConfigurationDiff& diff);

@@ -39,7 +39,9 @@ const char* const ExitHelp =
     "  0  done\n"
     "  1  link failure\n"
     "  2  usage or file error\n"
-    "  3  a written block compared differently, or diff / verify found a difference\n";
+    "  3  a written block compared differently, diff / verify found a difference, or check\n"
+    "     found notes only\n"
+    "  4  check found at least one error\n";
 
 // A command's runner returns the exit status; on a usage error it returns ExitUsage and sets
 // usageError, and the caller adds the hint to the command's help.
@@ -93,6 +95,11 @@ int Report(const TArgs& args, std::string& usageError) {
         std::cerr << note << std::endl;
     if (loaded.Side.State == ProjectFile::TSide::TState::Unusable)
         std::cerr << loaded.Side.Problem.Message() << "; the message lengths are taken as 0" << std::endl;
+    // The stage times and totals come from the side file's lengths: without it they are no times.
+    if (loaded.Side.State == ProjectFile::TSide::TState::Missing)
+        std::cerr << "no side file " << ProjectFile::SideFileName(*project)
+                  << ": the message lengths are taken as 0, so stage times and totals are not real times"
+                  << std::endl;
     const TReportFacts facts = ProjectReportFacts(loaded.Image, loaded.Side.Lengths);
     const std::string bytes = html ? THtmlReport::Render(facts) : TReport::Render(TReport::Lines(facts));
     if (const TFileResult written = WriteFileAtomically(output, bytes); !written) {
@@ -137,11 +144,13 @@ int LinkCommand(TLinkCommand command, const TArgs& args, std::string& usageError
     return command == TLinkCommand::Read ? session.Read() : session.Write();
 }
 
-int ConfigCommand(const TArgs& args, size_t files, std::string& usageError) {
-    const auto options = ParseConfigOptions(args, files, usageError);
+int ConfigCommand(const std::string& command, const TArgs& args, std::string& usageError) {
+    const auto options = ParseConfigOptions(command, args, command == "diff" ? 2 : 1, usageError);
     if (!options)
         return ExitUsage;
-    return files == 1 ? ShowCommand(*options) : DiffCommand(*options);
+    if (command == "check")
+        return CheckCommand(*options);
+    return command == "show" ? ShowCommand(*options) : DiffCommand(*options);
 }
 
 const TCommand Commands[] = {
@@ -189,18 +198,18 @@ const TCommand Commands[] = {
     {"show", "PROJECT.usr [--json]", "prints the configuration of PROJECT by meaning",
      "Prints the configuration by meaning: composition, identity, message lengths from the side file,\n"
      "each input in use with its stages, zones, relays, stage times and total, the bytes the editor\n"
-     "does not interpret, then warnings for content the editor's rules would not produce.\n"
+     "does not interpret, then warnings: what check finds in it.\n"
      "\n"
      "Options:\n"
      "  --json                 the same as one JSON object, lossless\n",
-     false, [](const TArgs& args, std::string& error) { return ConfigCommand(args, 1, error); }},
+     false, [](const TArgs& args, std::string& error) { return ConfigCommand("show", args, error); }},
     {"diff", "A.usr B.usr [--json]", "prints the differences between A and B by meaning",
      "Prints the differences between two projects by meaning, one per line, then the differing bytes\n"
      "the editor does not interpret. Exit status 0 when they are equal, 3 when they differ.\n"
      "\n"
      "Options:\n"
      "  --json                 the differences as one JSON object\n",
-     false, [](const TArgs& args, std::string& error) { return ConfigCommand(args, 2, error); }},
+     false, [](const TArgs& args, std::string& error) { return ConfigCommand("diff", args, error); }},
     {"verify", "--port N [LINE] [--timeout SECONDS] PROJECT.usr",
      "compares the controller with PROJECT like diff",
      "Reads the controller as read does and prints its differences from PROJECT as diff does\n"
@@ -218,6 +227,17 @@ const TCommand Commands[] = {
      "Options:\n"
      "  -o PROJECT             the project file to write; its side file goes beside it\n",
      false, BuildCommand},
+    {"check", "PROJECT.usr [--json]", "checks the configuration of PROJECT for errors and notes",
+     "Prints what the configuration check finds in PROJECT (and its side file), one finding a line,\n"
+     "errors before notes: \"error: IN 1 stage 2: no message\". An error is something the\n"
+     "controller would act on that is impossible or unreachable (bits of hardware that is not\n"
+     "fitted, a stage after one that never ends); a note is something unusual (a message length\n"
+     "that is no whole number, a stage whose message has no length). Exit status 0 without\n"
+     "findings, 3 with notes only, 4 with at least one error.\n"
+     "\n"
+     "Options:\n"
+     "  --json                 the findings as a JSON array\n",
+     false, [](const TArgs& args, std::string& error) { return ConfigCommand("check", args, error); }},
 };
 
 const TCommand* FindCommand(const std::string& name) {

@@ -1,9 +1,11 @@
 #include "Bind.h"
 #include <QAbstractButton>
+#include <QBrush>
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QCompleter>
+#include <QEvent>
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QLabel>
@@ -46,6 +48,22 @@ std::function<void()> Mirror(TControl& control, TWidget& widget, TShow show) {
     mirror();
     return mirror;
 }
+
+// A click on a status bar panel goes to the control.
+class TPanelClicks : public QObject {
+public:
+    TPanelClicks(TStatusBar& control, size_t panel, QObject* parent)
+        : QObject(parent), Control(control), Panel(panel) {}
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::MouseButtonRelease)
+            Control.ClickPanel(Panel);
+        return false;
+    }
+
+private:
+    TStatusBar& Control;
+    size_t Panel;
+};
 
 Qt::Alignment ToQt(TAlignment alignment) {
     switch (alignment) {
@@ -197,6 +215,12 @@ void Bind(TValueListEditor& control, QTableWidget& widget) {
                 }
                 if (item->text() != text)
                     item->setText(text);
+                // A value that is wrong shows red, and why in its tool tip.
+                const QString warning = column == 1 ? Q(control.ValueWarning(r + 1)) : QString();
+                if (item->toolTip() != warning) {
+                    item->setToolTip(warning);
+                    item->setForeground(warning.isEmpty() ? QBrush() : QBrush(Qt::red));
+                }
             }
     });
     QObject::connect(&widget, &QTableWidget::itemChanged, [&control, mirror](QTableWidgetItem* item) {
@@ -216,6 +240,7 @@ void Bind(TStatusBar& control, QStatusBar& widget) {
         label->setFrameShape(QFrame::Panel);
         label->setFrameShadow(QFrame::Sunken);
         widget.addWidget(label);
+        label->installEventFilter(new TPanelClicks(control, labels->size(), label));
         labels->push_back(label);
     }
     Mirror(control, widget, [&control, labels](QStatusBar&) {

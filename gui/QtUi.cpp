@@ -42,7 +42,7 @@ TModalResult QtUi::MessageBox(TBoxKind kind, const std::string& caption, const s
         break;
     }
     QMessageBox::StandardButtons shown = QMessageBox::Ok;
-    if (buttons == TBoxButtons::OkCancel)
+    if (buttons == TBoxButtons::OkCancel || buttons == TBoxButtons::OkCancelDefaultCancel)
         shown = QMessageBox::Ok | QMessageBox::Cancel;
     else if (buttons == TBoxButtons::YesNo)
         shown = QMessageBox::Yes | QMessageBox::No;
@@ -53,6 +53,8 @@ TModalResult QtUi::MessageBox(TBoxKind kind, const std::string& caption, const s
     // A box with OK alone answers OK to the close box too.
     if (buttons == TBoxButtons::Ok)
         box.setEscapeButton(QMessageBox::Ok);
+    if (buttons == TBoxButtons::OkCancelDefaultCancel)
+        box.setDefaultButton(QMessageBox::Cancel);
     box.exec();
     // Closed without a button (close box): a box with OK alone has said OK, a question Cancel.
     if (!box.clickedButton())

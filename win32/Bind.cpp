@@ -382,7 +382,8 @@ void Bind(TStaticText& control, HWND label) {
 
 void Bind(TValueListEditor& control, HWND list) {
     auto binding = Attach(&control, list, true);
-    SendMessageW(list, LVM_SETEXTENDEDLISTVIEWSTYLE, 0, LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES);
+    SendMessageW(list, LVM_SETEXTENDEDLISTVIEWSTYLE, 0,
+                 LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES | LVS_EX_INFOTIP);
     RECT area{};
     GetClientRect(list, &area);
     const int half = (area.right - area.left - GetSystemMetrics(SM_CXVSCROLL)) / 2;
@@ -403,6 +404,8 @@ void Bind(TValueListEditor& control, HWND list) {
             SetItemText(w, r, 0, control.Key(r + 1));
             SetItemText(w, r, 1, control.Value(r + 1));
         }
+        // A warning that came or went recolours its value.
+        InvalidateRect(w, nullptr, FALSE);
     };
     binding->Notify = [&control, weak = std::weak_ptr<TBinding>(binding)](NMHDR& header) -> LRESULT {
         auto self = weak.lock();
@@ -412,6 +415,25 @@ void Bind(TValueListEditor& control, HWND list) {
             const auto& activate = reinterpret_cast<NMITEMACTIVATE&>(header);
             if (activate.iSubItem == 1 || header.code == NM_DBLCLK)
                 BeginValueEdit(control, self, activate.iItem);
+        } else if (header.code == NM_CUSTOMDRAW) {
+            // A value that is wrong shows red.
+            auto& draw = reinterpret_cast<NMLVCUSTOMDRAW&>(header);
+            if (draw.nmcd.dwDrawStage == CDDS_PREPAINT)
+                return CDRF_NOTIFYITEMDRAW;
+            if (draw.nmcd.dwDrawStage == CDDS_ITEMPREPAINT)
+                return CDRF_NOTIFYSUBITEMDRAW;
+            if (draw.nmcd.dwDrawStage == (CDDS_ITEMPREPAINT | CDDS_SUBITEM)) {
+                const int row = static_cast<int>(draw.nmcd.dwItemSpec) + 1;
+                const bool wrong =
+                    draw.iSubItem == 1 && row < control.RowCount() && !control.ValueWarning(row).empty();
+                draw.clrText = wrong ? RGB(0xCC, 0, 0) : GetSysColor(COLOR_WINDOWTEXT);
+                return CDRF_NEWFONT;
+            }
+        } else if (header.code == LVN_GETINFOTIPW) {
+            // And says why in its tool tip.
+            auto& tip = reinterpret_cast<NMLVGETINFOTIPW&>(header);
+            if (tip.iItem + 1 < control.RowCount())
+                lstrcpynW(tip.pszText, WideText(control.ValueWarning(tip.iItem + 1)).c_str(), tip.cchTextMax);
         } else if (header.code == LVN_KEYDOWN && reinterpret_cast<NMLVKEYDOWN&>(header).wVKey == VK_F2) {
             BeginValueEdit(control, self,
                            static_cast<int>(SendMessageW(header.hwndFrom, LVM_GETNEXTITEM,
@@ -441,6 +463,11 @@ void Bind(TStatusBar& control, HWND bar) {
                 WideText(panel.Text);
             SendMessageW(w, SB_SETTEXTW, i, reinterpret_cast<LPARAM>(text.c_str()));
         }
+    };
+    binding->Notify = [&control](NMHDR& header) -> LRESULT {
+        if (header.code == NM_CLICK)
+            control.ClickPanel(static_cast<size_t>(reinterpret_cast<NMMOUSE&>(header).dwItemSpec));
+        return 0;
     };
     binding->Mirror();
 }

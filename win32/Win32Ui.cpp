@@ -23,6 +23,8 @@ TModalResult TWin32Ui::MessageBox(TBoxKind kind, const std::string& caption, con
     UINT style = MB_OK;
     if (buttons == TBoxButtons::OkCancel)
         style = MB_OKCANCEL;
+    else if (buttons == TBoxButtons::OkCancelDefaultCancel)
+        style = MB_OKCANCEL | MB_DEFBUTTON2;
     else if (buttons == TBoxButtons::YesNo)
         style = MB_YESNO;
     else if (buttons == TBoxButtons::YesNoCancel)

@@ -24,6 +24,10 @@ TMain::TMain(TUi& ui, const std::string& commandLine)
     StatusBar1.AddPanel(214, TAlignment::Center);
     StatusBar1.AddPanel(200, TAlignment::Center);
     StatusBar1.AddPanel(100, TAlignment::Left);
+    StatusBar1.OnPanelClick = [this](TStatusBar&, size_t panel) {
+        if (panel == TEditorCheck::Panel && !Check.Findings().empty())
+            Ui.MessageBox(TBoxKind::Information, CaptionBase, Check.ListText(), TBoxButtons::Ok);
+    };
     PanelScan.SetVisible(false);
     ProgressBar.Min = 0;
     ProgressBar.Max = static_cast<int>(Layout::ImageSize);
@@ -238,6 +242,7 @@ void TMain::RefillEditor(int input) {
     ShowComposition();
     SpeedButton1Click(*Algorithms.InputButtons[static_cast<size_t>(input)]);
     Refilling = false;
+    Check.Update();
 }
 
 bool TMain::SaveQuestionAllowsContinuing() {
@@ -319,6 +324,8 @@ bool TMain::OpenProject(const std::string& fileName) {
     SavedState = LastState;
     ShowHistoryButtons();
     RememberRecent(fileName);
+    if (const std::string errors = Check.OpenText(); !errors.empty())
+        Ui.MessageBox(TBoxKind::Warning, CaptionBase, errors, TBoxButtons::Ok);
     return true;
 }
 
@@ -375,6 +382,10 @@ std::string HtmlName(const std::string& textName) {
 } // namespace
 
 TMain::TSaveResult TMain::Save() {
+    if (const std::string lengths = Check.SaveText();
+        !lengths.empty() &&
+        Ui.MessageBox(TBoxKind::Warning, CaptionBase, lengths, TBoxButtons::OkCancel) != TModalResult::Ok)
+        return TSaveResult::Cancelled;
     // The dialog offers the whole file name, so a name with dots is saved where it was.
     const std::string preset = !ProjectFileName.empty() ? ProjectFileName
                                : ProjectTitle.empty()   ? ProjectTitle
@@ -423,7 +434,8 @@ void TMain::TBSaveClick() {
 
 void TMain::TBReportClick() {
     TReport report(Algorithms, Composition);
-    const TReportFacts facts = report.Collect();
+    TReportFacts facts = report.Collect();
+    facts.Findings = Check.Findings();
     const std::string htmlName = HtmlName(ReportFileName);
     const auto write = [&](const std::string& name, const std::string& bytes) {
         const TFileResult written = WriteFileAtomically(name, bytes);
@@ -487,6 +499,7 @@ void TMain::RecordStep(const THistory::TState& before) {
         ShowHistoryButtons();
     }
     LastState = std::move(now);
+    Check.Update();
 }
 
 void TMain::ShowHistoryButtons() {
@@ -600,9 +613,12 @@ void TMain::TBReadClick() {
 }
 
 void TMain::TBWriteClick() {
-    if (Ui.MessageBox(TBoxKind::Information, CaptionBase,
-                      "Текущие настройки конфигурации контроллера будут изменены!\n\tПродолжить?",
-                      TBoxButtons::OkCancel) != TModalResult::Ok)
+    // Errors are named before the question, and Enter then keeps them out of the controller.
+    const std::string errors = Check.WriteText();
+    if (Ui.MessageBox(errors.empty() ? TBoxKind::Information : TBoxKind::Warning, CaptionBase,
+                      errors + "Текущие настройки конфигурации контроллера будут изменены!\n\tПродолжить?",
+                      errors.empty() ? TBoxButtons::OkCancel : TBoxButtons::OkCancelDefaultCancel) !=
+        TModalResult::Ok)
         return;
     ConnectionControls.StartWrite(Image);
 }
@@ -630,4 +646,6 @@ void TMain::TransferWhole(const TTransferResult& result) {
     }
     StepsHeld = false;
     RecordStep(before);
+    if (const std::string errors = Check.OpenText(); !errors.empty())
+        Ui.MessageBox(TBoxKind::Warning, CaptionBase, errors, TBoxButtons::Ok);
 }

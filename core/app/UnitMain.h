@@ -6,6 +6,7 @@
 #include "forms/AlgorithmEditor.h"
 #include "forms/CompositionRules.h"
 #include "forms/Debug.h"
+#include "forms/EditorCheck.h"
 #include "forms/Port.h"
 #include "forms/Project.h"
 #include "forms/UnitPort.h"
@@ -75,6 +76,8 @@ public:
     THistory History;
     TSettings Settings;
     TStatusBar StatusBar1{"StatusBar1"};
+    // The configuration check of what the editor holds, counted in the status bar.
+    TEditorCheck Check{Image, Algorithms.LenMes, StatusBar1};
     TPanel PanelScan{"PanelScan"};
     TProgressBar ProgressBar{"ProgressBar"};
 

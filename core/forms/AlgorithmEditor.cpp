@@ -235,10 +235,6 @@ void TAlgorithmEditor::SpeedButton1Click(TButton& button) {
     if (ApplyRules)
         ApplyRules("ALL");
     Decoding = decoding;
-    // A stage whose time cannot be computed keeps what its column showed, and that must
-    // not be another input's time: a newly shown input starts from 0.
-    for (auto& time : StageTimes)
-        time->SetCaption("0");
     Edit6Change();
     Refilling = false;
 }
@@ -262,9 +258,12 @@ void TAlgorithmEditor::ShowInput() {
 }
 
 void TAlgorithmEditor::Edit6Change() {
-    for (int r = 1; r <= Messages; ++r)
+    for (int r = 1; r <= Messages; ++r) {
         if (LenMes.Value(r).empty())
             LenMes.SetValue(r, "0");
+        int64_t length = 0;
+        LenMes.SetValueWarning(r, ParseWholeNumber(LenMes.Value(r), length) ? "" : LengthNotWhole);
+    }
 
     for (int s = 0; s < Stages; ++s) {
         const auto i = static_cast<size_t>(s);
@@ -277,8 +276,10 @@ void TAlgorithmEditor::Edit6Change() {
         const int64_t length = WholeNumberOr(LenMes.Value(MessageBoxes[i]->ItemIndex() + 1), -1);
         const int64_t repeats = WholeNumberOr(RepeatBoxes[i]->Text(), -1);
         const int64_t pause = WholeNumberOr(PauseBoxes[i]->Text(), 0);
-        if (const auto text = StageTimeText(length, repeats, RepeatBoxes[i]->ItemIndex() == 0, pause))
-            time.SetCaption(*text);
+        // A time that cannot be computed is 0, as the report and show print it: a figure kept
+        // from a length that is no longer there would be a time nothing plays.
+        time.SetCaption(
+            StageTimeText(length, repeats, RepeatBoxes[i]->ItemIndex() == 0, pause).value_or("0"));
     }
 
     std::vector<std::string> times;
@@ -287,7 +288,7 @@ void TAlgorithmEditor::Edit6Change() {
         const auto i = static_cast<size_t>(s);
         times.push_back(StageTimes[i]->Caption());
         const int message = MessageBoxes[i]->ItemIndex() + 1;
-        if (StageBoxes[i]->Checked() && message >= 1 && WholeNumberOr(LenMes.Value(message), -1) == 0)
+        if (StageBoxes[i]->Checked() && message >= 1 && WholeNumberOr(LenMes.Value(message), -1) <= 0)
             zeroLength = true;
     }
     TotalTime->SetCaption(TotalTimeText(times));

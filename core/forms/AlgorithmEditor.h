@@ -37,6 +37,8 @@ public:
     static inline const std::string& Unlimited = UnlimitedStageText;
     static inline const std::string& UnlimitedTotal = UnlimitedTotalText;
     static inline const std::string LengthsMissing = "длительности сообщений не заданы";
+    static inline const std::string LengthNotWhole =
+        "Не целое число секунд: время этапов с этим сообщением считается равным 0";
 
     // Row labels and headings of the grid.
     static inline const std::string InputLabel = "Номер   входа активации";
@@ -91,8 +93,9 @@ public:
     std::array<std::unique_ptr<TComboBox>, Stages> PauseBoxes;
     std::array<std::unique_ptr<TStaticText>, Stages> StageTimes;
     std::unique_ptr<TStaticText> TotalTime;
-    // Beside the total, shown while a checked stage plays a message of length 0 (as after a
-    // read: the controller keeps no lengths), so the total is not taken for a real time.
+    // Beside the total, shown while a checked stage plays a message without a length above 0
+    // (as after a read: the controller keeps no lengths), so the total is not taken for a
+    // real time.
     TStaticText LengthsNote{"LengthsNote", LengthsMissing};
     // Entry 8 x stage + zone.
     std::array<std::unique_ptr<TButton>, Stages * Zones> ZoneButtons;

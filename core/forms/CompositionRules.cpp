@@ -1,5 +1,6 @@
 #include "forms/CompositionRules.h"
 #include "base/Cp1251.h"
+#include "model/Configuration.h"
 #include <utility>
 
 namespace {
@@ -104,9 +105,11 @@ void TCompositionRules::ComboBox58Change(TControl& control) {
     } else if (&control == &ComboBox57) {
         Image.PutBits(Layout::CountWidth, index(), Layout::SplitterCountBit);
         ApplyRules("SP");
+        ClearUnfitted(true, false);
     } else if (&control == &ComboBox56) {
         Image.PutBits(Layout::ModuleCountWidth, index(), Layout::ModuleCountBit);
         ApplyRules("Modul");
+        ClearUnfitted(false, true);
     } else if (&control == &ComboBox55) {
         Image.PutBits(Layout::CountWidth, index(), Layout::FireCountBit);
         ApplyRules("PultFire");
@@ -283,6 +286,21 @@ void TCompositionRules::Relays(bool takeAway) {
             }
         }
     }
+}
+
+// The rules clear the shown input through its controls; the other inputs hold the same bits.
+void TCompositionRules::ClearUnfitted(bool zones, bool relays) {
+    const int firstZone = zones ? ZonesProvided(StoredCount(ComboBox57)) : TAlgorithmEditor::Zones;
+    const int firstRelay =
+        relays ? 2 * ModulesProvided(StoredCount(ComboBox56)) : TAlgorithmEditor::RelaysPerStage;
+    for (int n = 0; n < Layout::Inputs; ++n)
+        for (int s = 0; s < Layout::Stages; ++s) {
+            uint8_t* record = Image.Data() + Layout::StageOffset(n, s);
+            for (int z = firstZone; z < TAlgorithmEditor::Zones; ++z)
+                SetBit(record + Layout::Zones, Layout::Zone1Bit - z, 0);
+            for (int j = firstRelay; j < TAlgorithmEditor::RelaysPerStage; ++j)
+                SetBit(record + Layout::Relays, j, 0);
+        }
 }
 
 void TCompositionRules::ApplyRules(const std::string& selector) {

@@ -64,6 +64,8 @@ private:
     void Gong(bool takeAway);
     void StagesAndZones(bool takeAway);
     void Relays(bool takeAway);
+    // Removing hardware clears the zone or relay bits it switched in every stage of every input.
+    void ClearUnfitted(bool zones, bool relays);
     void WriteText(const TEdit& edit, size_t offset, size_t size);
     std::string ReadText(size_t offset, size_t size) const;
 

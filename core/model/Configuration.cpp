@@ -40,13 +40,6 @@ std::string IdentityText(const ConfigImage& image, size_t offset, size_t size) {
     return text;
 }
 
-std::string Joined(const std::vector<std::string>& items) {
-    std::string text;
-    for (const std::string& item : items)
-        text += (text.empty() ? "" : ", ") + item;
-    return text;
-}
-
 TStageSettings DecodeStage(const ConfigImage& image, int input, int stage) {
     const uint8_t* record = image.Data() + Layout::StageOffset(input, stage);
     TStageSettings s;
@@ -81,60 +74,6 @@ void ComputeTimes(TInputSettings& input, const std::vector<std::string>& lengths
     input.Total = TotalTimeText(times);
 }
 
-void CheckComposition(const TCompositionSettings& c, std::vector<std::string>& warnings) {
-    const std::pair<const char*, int> counts[] = {{"amplifiers", c.Amplifiers},
-                                                  {"splitters", c.Splitters},
-                                                  {"fire consoles", c.FireConsoles},
-                                                  {"announcer consoles", c.AnnouncerConsoles}};
-    for (const auto& [name, count] : counts)
-        if (count > MaxCount)
-            warnings.push_back("composition: " + std::string(name) + " " + std::to_string(count) +
-                               ", at most 2");
-    if (c.Modules > MaxModules)
-        warnings.push_back("composition: modules " + std::to_string(c.Modules) + ", at most 8");
-    if (c.FireConsoles <= MaxCount && c.AnnouncerConsoles <= MaxCount &&
-        c.FireConsoles + c.AnnouncerConsoles > MaxCount)
-        warnings.push_back("composition: fire consoles " + std::to_string(c.FireConsoles) +
-                           " and announcer consoles " + std::to_string(c.AnnouncerConsoles) +
-                           ", at most 2 together");
-    if (c.Gong && c.AnnouncerConsoles == 0)
-        warnings.push_back("composition: gong on without an announcer console");
-}
-
-void CheckStages(const TConfiguration& config, int input, int reach, std::vector<std::string>& warnings) {
-    const int modules = ModulesProvided(config.Composition.Modules);
-    const auto& stages = config.Inputs[static_cast<size_t>(input)].Stages;
-    for (int s = 0; s < Layout::Stages; ++s) {
-        const TStageSettings& stage = stages[static_cast<size_t>(s)];
-        if (!stage.On)
-            continue;
-        const std::string where =
-            "IN " + std::to_string(input + 1) + " stage " + std::to_string(s + 1) + ": ";
-        if (stage.Message == 0)
-            warnings.push_back(where + "no message");
-        else if (stage.Message > Messages)
-            warnings.push_back(where + "message " + std::to_string(stage.Message) + " above 72");
-        if (s > 0 && !stages[static_cast<size_t>(s - 1)].On)
-            warnings.push_back(where + "on after a stage that is off");
-        else if (s > 0 && stages[static_cast<size_t>(s - 1)].Repeats == 0)
-            warnings.push_back(where + "on after a stage that plays without limit");
-        std::vector<std::string> zones, relays;
-        for (int z = reach; z < 8; ++z)
-            if (stage.Zones[static_cast<size_t>(z)])
-                zones.push_back(std::to_string(z + 1));
-        if (!zones.empty())
-            warnings.push_back(where + (zones.size() == 1 ? "zone " : "zones ") + Joined(zones) +
-                               " beyond the splitters' reach");
-        for (int m = modules; m < 8; ++m)
-            for (int k = 0; k < 2; ++k)
-                if (stage.Relays[static_cast<size_t>(Layout::RelayIndex(m, k))])
-                    relays.push_back("module " + std::to_string(m + 1) + " K" + std::to_string(k + 1));
-        if (!relays.empty())
-            warnings.push_back(where + Joined(relays) + " on with " +
-                               std::to_string(config.Composition.Modules) + " modules" +
-                               (modules != config.Composition.Modules ? ", which provide none" : ""));
-    }
-}
 } // namespace
 
 int ZonesProvided(int splitters) {
@@ -206,14 +145,7 @@ TConfiguration DecodeConfiguration(const ConfigImage& image, const std::vector<s
         config.Raw.back().Bytes.push_back(bits);
     }
 
-    CheckComposition(c, config.Warnings);
-    const int reach = ZonesProvided(c.Splitters);
-    for (int z = reach; z < 8; ++z)
-        if (c.MusicZones[static_cast<size_t>(z)])
-            config.Warnings.push_back("composition: music zone " + std::to_string(z + 1) +
-                                      " beyond the splitters' reach");
-    for (int n = 0; n < Layout::Inputs; ++n)
-        CheckStages(config, n, reach, config.Warnings);
+    config.Findings = CheckConfiguration(config);
     return config;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 #include "model/ConfigImage.h"
+#include "model/ConfigurationCheck.h"
 #include <array>
 #include <cstdint>
 #include <optional>
@@ -61,8 +62,8 @@ struct TConfiguration {
     // The 72 message lengths as typed (an empty one reads "0"); nothing without a side file.
     std::optional<std::vector<std::string>> Lengths;
     std::vector<TRawRange> Raw;
-    // Content the editor's rules would not produce, one sentence each.
-    std::vector<std::string> Warnings;
+    // What the configuration check finds in it.
+    std::vector<TFinding> Findings;
 };
 
 // The zones a splitter count provides and the modules a module count provides, as the
@@ -80,7 +81,7 @@ TConfiguration DecodeConfiguration(const ConfigImage& image, const std::vector<s
 
 // The inverse of DecodeConfiguration for the image: every field in its place and the raw
 // ranges over the rest. Values are cut to their fields; the caller checks their ranges (and
-// the identity texts with IdentityBytes) first. Times, totals and warnings are not read.
+// the identity texts with IdentityBytes) first. Times, totals and findings are not read.
 ConfigImage EncodeConfiguration(const TConfiguration& config);
 
 // The bytes of an identity text as DecodeConfiguration gives it, padded with zero bytes to

@@ -14,8 +14,8 @@ inline const std::string UnlimitedTotalText = "Без ограничения";
 // The time text of a switched-on stage: R plays of a message of L seconds with R - 1 pauses
 // of P seconds. length: the message's length, -1 when it is no whole number; repeats: the
 // plays, -1 when they are no whole number (unlimited); unlimitedChosen: the unlimited choice
-// is selected. Nothing when the time cannot be known (plays, but no length): the editor
-// then keeps the text it showed.
+// is selected. Nothing when the time cannot be known (plays, but no length): the editor and
+// the report then show 0.
 std::optional<std::string> StageTimeText(int64_t length, int64_t repeats, bool unlimitedChosen,
                                          int64_t pause);
 

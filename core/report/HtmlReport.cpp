@@ -15,6 +15,7 @@ td.c { text-align: center; min-width: 11mm; }
 td.off { background: #f4f4f4; }
 table.facts td:first-child { min-width: 80mm; }
 .total { font-weight: bold; }
+p.lengths, li.error { color: #c00; }
 section.input { break-before: page; page-break-before: always; }
 svg { width: 100%; height: auto; display: block; margin-top: 2mm; break-inside: avoid; }
 @media print { th, td.off { -webkit-print-color-adjust: exact; print-color-adjust: exact; } }
@@ -28,6 +29,39 @@ constexpr int Top = 34;
 constexpr int Lane = 58;
 // A play is drawn on its own only when a play and its pause take this many units or more.
 constexpr int SmallestPeriod = 3;
+
+// A stage without limit never ends, whether or not its message has a length: the text report
+// keeps the editor's "0" for one without, the printed report names it.
+bool Unlimited(const TReportInput& in, size_t stage) {
+    return in.StageOn[stage] && in.Repeats[stage] == TAlgorithmEditor::Unlimited;
+}
+
+std::array<std::string, 8> StageTimes(const TReportInput& in) {
+    std::array<std::string, 8> times = in.Time;
+    for (size_t s = 0; s < times.size(); ++s)
+        if (Unlimited(in, s))
+            times[s] = TTimeline::ForEver;
+    return times;
+}
+
+std::string Total(const TReportInput& in) {
+    for (size_t s = 0; s < in.StageOn.size(); ++s)
+        if (Unlimited(in, s))
+            return TAlgorithmEditor::UnlimitedTotal;
+    return in.Total;
+}
+
+// Page 1's account of the check: the findings, or that there are none.
+std::string Findings(const TReportFacts& facts) {
+    std::string html = "<h2>Проверка конфигурации</h2>\n";
+    if (facts.Findings.empty())
+        return html + "<p>Ошибок и замечаний нет.</p>\n";
+    html += "<ul class=\"findings\">\n";
+    for (const TFinding& f : facts.Findings)
+        html += std::string("<li class=\"") + (f.IsError() ? "error" : "note") + "\">" +
+                (f.IsError() ? "Ошибка. " : "Замечание. ") + THtmlReport::Escape(f.RussianText()) + "</li>\n";
+    return html + "</ul>\n";
+}
 
 std::string Cells(const TReportInput& in, const std::array<std::string, 8>& texts) {
     std::string row;
@@ -207,13 +241,17 @@ std::string THtmlReport::Render(const TReportFacts& facts) {
         html += "</tr>\n";
     }
     html += "</table>\n";
+    if (facts.LengthsMissing)
+        html +=
+            "<p class=\"lengths\">Длительности сообщений, которые играют входы активации, не заданы: время "
+            "этапов и общее время эвакуации посчитаны без них и не являются реальным временем.</p>\n";
 
     html += "<h2>" + Escape(facts.AlgorithmsHeading) + "</h2>\n<p>";
     if (facts.Inputs.empty())
         html += "Ни один вход активации не используется.";
     for (const TReportInput& in : facts.Inputs)
-        html += "Вход активации N" + std::to_string(in.Input + 1) + ": " + Escape(in.Total) + "<br/>";
-    html += "</p>\n</section>\n";
+        html += "Вход активации N" + std::to_string(in.Input + 1) + ": " + Escape(Total(in)) + "<br/>";
+    html += "</p>\n" + Findings(facts) + "</section>\n";
 
     for (const TReportInput& in : facts.Inputs) {
         html += "<section class=\"input\">\n<h2>Вход активации N" + std::to_string(in.Input + 1) +
@@ -222,9 +260,9 @@ std::string THtmlReport::Render(const TReportFacts& facts) {
         html += "<tr><td>Номер сообщения</td>" + Cells(in, in.Message) + "</tr>\n";
         html += "<tr><td>Количество повторов</td>" + Cells(in, in.Repeats) + "</tr>\n";
         html += "<tr><td>Пауза между повторами (сек)</td>" + Cells(in, in.Pause) + "</tr>\n";
-        html += "<tr><td>Время этапа (сек)</td>" + Cells(in, in.Time) + "</tr>\n";
+        html += "<tr><td>Время этапа (сек)</td>" + Cells(in, StageTimes(in)) + "</tr>\n";
         html += "<tr class=\"total\"><td>Общее время эвакуации (сек)</td><td colspan=\"8\">" +
-                Escape(in.Total) + "</td></tr>\n";
+                Escape(Total(in)) + "</td></tr>\n";
         if (in.ZoneRows > 0) {
             html += "<tr><th>Зоны трансляции сообщений:</th>" + StageHeads() + "</tr>\n";
             for (int z = 0; z < in.ZoneRows; ++z) {

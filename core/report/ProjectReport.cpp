@@ -1,4 +1,5 @@
 #include "report/ProjectReport.h"
+#include "model/Configuration.h"
 #include <algorithm>
 
 TReportFacts ProjectReportFacts(const std::string& image, const std::vector<std::string>& lengths) {
@@ -21,5 +22,10 @@ TReportFacts ProjectReportFacts(const std::string& image, const std::vector<std:
     composition.ShowComposition();
     editor.SpeedButton1Click(*editor.InputButtons[0]);
     refilling = false;
-    return TReport(editor, composition).Collect();
+    TReportFacts facts = TReport(editor, composition).Collect();
+    // As the editor's check finds them after Open: errors first.
+    facts.Findings = DecodeConfiguration(shown, &lengths).Findings;
+    std::stable_partition(facts.Findings.begin(), facts.Findings.end(),
+                          [](const TFinding& f) { return f.IsError(); });
+    return facts;
 }

@@ -126,6 +126,7 @@ void TReport::Input(TReportFacts& facts, int input) {
     Editor.SpeedButton1Click(*Editor.InputButtons[static_cast<size_t>(input)]);
     if (!Editor.StageBoxes[0]->Checked())
         return;
+    facts.LengthsMissing = facts.LengthsMissing || Editor.LengthsNote.Visible();
     TReportInput in;
     in.Input = input;
     for (size_t s = 0; s < in.StageOn.size(); ++s) {

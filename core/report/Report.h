@@ -1,6 +1,7 @@
 #pragma once
 #include "forms/AlgorithmEditor.h"
 #include "forms/CompositionRules.h"
+#include "model/ConfigurationCheck.h"
 #include "report/Timeline.h"
 #include <array>
 #include <string>
@@ -35,6 +36,10 @@ struct TReportFacts {
     // messages whose length reads as a whole number other than 0, with the length as typed
     std::vector<std::pair<int, std::string>> Lengths;
     std::vector<TReportInput> Inputs;
+    // What the configuration check finds, errors first.
+    std::vector<TFinding> Findings;
+    // An input in use plays a message without a length above 0, so its times are no real times.
+    bool LengthsMissing = false;
 };
 
 // The text report of the configuration, read from what the editor's controls show.

@@ -19,6 +19,12 @@ public:
         FPanels.at(i).Text = std::move(text);
         Changed();
     }
+    // The user clicks panel i.
+    std::function<void(TStatusBar&, size_t)> OnPanelClick;
+    void ClickPanel(size_t i) {
+        if (OnPanelClick)
+            OnPanelClick(*this, i);
+    }
 
 private:
     std::vector<TStatusPanel> FPanels;

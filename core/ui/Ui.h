@@ -3,7 +3,9 @@
 #include <string>
 
 enum class TBoxKind { Information, Error, Warning, Plain };
-enum class TBoxButtons { Ok, OkCancel, YesNo, YesNoCancel };
+// OkCancelDefaultCancel: OK and Cancel where Enter answers Cancel, for a question whose "yes"
+// may do harm.
+enum class TBoxButtons { Ok, OkCancel, YesNo, YesNoCancel, OkCancelDefaultCancel };
 enum class TBrowserAnswer { Declined, Opened, NotStarted };
 
 // What a file dialog offers: "*.usr|*.usr" style filter, default extension, preset name.

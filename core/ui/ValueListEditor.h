@@ -18,6 +18,7 @@ public:
     }
     void AddRow(std::string key, std::string value) {
         FRows.push_back({std::move(key), std::move(value)});
+        FWarnings.emplace_back();
         Changed();
         if (OnStringsChange)
             OnStringsChange(*this);
@@ -39,6 +40,16 @@ public:
         if (OnStringsChange)
             OnStringsChange(*this);
     }
+    // Why a value is wrong, empty while it is right: a view shows the value in red with this
+    // text as its tool tip.
+    const std::string& ValueWarning(int row) const { return FWarnings.at(static_cast<size_t>(row - 1)); }
+    void SetValueWarning(int row, std::string text) {
+        auto& warning = FWarnings.at(static_cast<size_t>(row - 1));
+        if (warning == text)
+            return;
+        warning = std::move(text);
+        Changed();
+    }
     // The user edits a value cell; keys and the title row cannot be edited.
     void EditValue(int row, const std::string& value) {
         if (!Enabled() || row < 1 || row >= RowCount() || Value(row) == value)
@@ -51,4 +62,5 @@ public:
 private:
     std::string FTitleKey, FTitleValue;
     std::vector<std::pair<std::string, std::string>> FRows;
+    std::vector<std::string> FWarnings;
 };

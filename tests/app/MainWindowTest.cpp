@@ -1,5 +1,7 @@
+#include "base/Cp1251.h"
 #include "support/MainFixture.h"
 #include "support/TempDir.h"
+#include <random>
 
 using MainWindow = MainFixture;
 
@@ -229,4 +231,58 @@ TEST_F(MainWindow, DisabledCompositionControlsNameTheirRule) {
     EXPECT_EQ(Panel().CheckBox316.Hint(), "");
     EXPECT_EQ(Panel().CBMuz[0]->Hint(), "");
     EXPECT_EQ(Panel().CBMuz[4]->Hint(), "нужен второй разветвитель");
+}
+
+// Random bytes open with a box naming their errors, counted and listed from the status bar, and
+// Write defaults to Отмена; the example opens without a box, and without its side file the printed
+// report says its lengths are missing. A length typo shows red, its stage 0, named before Save.
+TEST_F(MainWindow, TheCheckSpeaksBeforeAConfigurationIsTakenWrittenOrSaved) {
+    TempDir dir;
+    std::mt19937 random(29);
+    std::string bytes(Layout::ImageSize, '\0');
+    for (char& byte : bytes)
+        byte = static_cast<char>(random());
+    TempDir::Write(dir.File("random.usr"), bytes);
+    Ui.FileAnswers = {dir.File("random.usr")};
+    Main->TBOpenClick();
+    ASSERT_EQ(Ui.Boxes.size(), 1u);
+    EXPECT_NE(Ui.Boxes[0].Text.find("Ошибки ("), std::string::npos);
+    EXPECT_EQ(Main->StatusBar1.PanelText(TEditorCheck::Panel).rfind("Ошибок: ", 0), 0u);
+    Main->StatusBar1.ClickPanel(TEditorCheck::Panel);
+    EXPECT_EQ(Ui.Boxes.at(1).Text.rfind("Ошибки (", 0), 0u);
+    Main->TBWriteClick();
+    EXPECT_EQ(Ui.Boxes.at(2).Buttons, TBoxButtons::OkCancelDefaultCancel);
+    EXPECT_EQ(Main->Connection.LinkMode(), 0); // the default answer writes nothing
+
+    const std::string example = VAROK_SOURCE_DIR "/examples/Office-Building.usr";
+    TempDir::Write(dir.File("office.usr"), TempDir::Read(example));
+    for (const std::string& project : {example, dir.File("office.usr")}) {
+        Ui.Boxes.clear();
+        Main->Saved = true;
+        Ui.FileAnswers = {project};
+        Main->TBOpenClick();
+        EXPECT_TRUE(Ui.Boxes.empty()) << project;
+    }
+    EXPECT_EQ(Main->StatusBar1.PanelText(TEditorCheck::Panel), "Замечаний: 15");
+    Main->ReportFileName = dir.File("office.txt");
+    Main->TBReportClick();
+    const std::string html = TempDir::Read(dir.File("office.html"));
+    EXPECT_NE(html.find("Вход активации N1: Без ограничения<br/>"), std::string::npos);
+    EXPECT_NE(html.find("Длительности сообщений, которые играют входы активации, не заданы"),
+              std::string::npos);
+    EXPECT_NE(
+        TempDir::Read(dir.File("office.txt")).find(Utf8ToCp1251("Общее время эвакуации (сек) | 25\r\n")),
+        std::string::npos);
+
+    EXPECT_EQ(Time(0), "5");
+    Editor().LenMes.EditValue(1, "1O");
+    EXPECT_FALSE(Editor().LenMes.ValueWarning(1).empty());
+    EXPECT_EQ(Time(0), "0");
+    EXPECT_EQ(Main->StatusBar1.PanelText(TEditorCheck::Panel), "Замечаний: 16");
+    Ui.Boxes.clear();
+    Ui.BoxAnswers = {TModalResult::Cancel};
+    Main->TBSaveClick();
+    ASSERT_EQ(Ui.Boxes.size(), 1u);
+    EXPECT_NE(Ui.Boxes[0].Text.find("сообщение 1: «1O»"), std::string::npos);
+    EXPECT_EQ(Ui.FileDialogs.size(), 3u); // Save stopped before its dialog
 }

@@ -15,6 +15,9 @@ struct TConventionCase {
 
 TEST(CliConventions, EachAnswerGoesToItsStreamWithItsStatus) {
     const std::string version = " " VAROK_VERSION;
+    const std::string example = VAROK_SOURCE_DIR "/examples/Office-Building.usr";
+    // A project in a folder of its own, checked, and the status kept past the clean-up.
+    const std::string check = "./varokconfig-cli check $d/p.usr; s=$?; rm -r $d; exit $s";
     const TConventionCase cases[] = {
         {"version", "./varokconfig-cli --version", 0, "varokconfig-cli" + version, ""},
         {"simulator's version", "./verda-sim --version", 0, "verda-sim" + version, ""},
@@ -37,6 +40,12 @@ TEST(CliConventions, EachAnswerGoesToItsStreamWithItsStatus) {
          "Unable to write to standard output"},
         {"the file error's text on standard error", "./varokconfig-cli show /nonexistent.usr", 2, "",
          "/nonexistent.usr"},
+        {"check of a clean project", "./varokconfig-cli check " + example, 0, "", ""},
+        {"check finds notes only: no side file", "d=$(mktemp -d) && cp " + example + " $d/p.usr && " + check,
+         3, "note: IN 1 stage 1: message 1 has no length", ""},
+        {"check finds an error",
+         "d=$(mktemp -d) && head -c 2048 /dev/zero | tr '\\0' '\\377' >$d/p.usr && " + check, 4,
+         "error: composition: amplifiers 3, at most 2\n", ""},
     };
     for (const TConventionCase& c : cases) {
         SCOPED_TRACE(c.Name);
@@ -72,6 +81,7 @@ TEST(CliConventions, OverviewListsEveryCommand) {
              "diff A.usr B.usr [--json]",
              "verify --port N [LINE] [--timeout SECONDS] PROJECT.usr",
              "build CONFIG.json -o PROJECT.usr",
+             "check PROJECT.usr [--json]",
              "--version",
          })
         EXPECT_NE(run.StdOut.find(std::string("varokconfig-cli ") + synopsis), std::string::npos) << synopsis;

@@ -65,7 +65,7 @@ TEST_F(AlgorithmEditor, UnlimitedRepeatsShowUnlimitedTimeOnlyForAMessageWithLeng
     EXPECT_EQ(Editor().TotalTime->Caption(), "0");
 }
 
-TEST_F(AlgorithmEditor, AStageWithoutMessageKeepsItsTimeOnlyWithinItsInput) {
+TEST_F(AlgorithmEditor, AStageWithoutALengthShowsZeroNeverAnEarlierTime) {
     Editor().LenMes.EditValue(1, "7");
     Stage(0).Click();
     Message(0).Select(0);
@@ -75,7 +75,7 @@ TEST_F(AlgorithmEditor, AStageWithoutMessageKeepsItsTimeOnlyWithinItsInput) {
     Main->Image[Layout::StageOffset(0, 0) + Layout::MessageNumber] = 0;
     Message(0).SetItemIndex(-1);
     Repeats(0).Select(3);
-    EXPECT_EQ(Time(0), "14");
+    EXPECT_EQ(Time(0), "0");
 
     // Input 2 plays no message at stage 1: it shows 0, never input 1's 21 s.
     const size_t r = Layout::StageOffset(1, 0);

@@ -1,5 +1,7 @@
+#include "model/Configuration.h"
 #include "support/MainFixture.h"
 #include "support/TempDir.h"
+#include <random>
 
 using CompositionRules = MainFixture;
 
@@ -38,7 +40,7 @@ TEST_F(CompositionRules, TheGongNeedsAnAnnouncerConsole) {
     EXPECT_EQ(Byte(2), 0x00);
 }
 
-TEST_F(CompositionRules, FewerSplittersHideZonesButKeepTheirStageBits) {
+TEST_F(CompositionRules, FewerSplittersHideZonesAndClearTheirStageBits) {
     Panel().ComboBox57.Select(2);
     for (auto& music : Panel().CBMuz)
         music->Click();
@@ -58,12 +60,13 @@ TEST_F(CompositionRules, FewerSplittersHideZonesButKeepTheirStageBits) {
             EXPECT_EQ(Editor().ZoneButton(s, z).ImageIndex(), TAlgorithmEditor::PictureUp);
         }
     }
-    EXPECT_EQ(Byte(Layout::StageOffset(0, 0) + Layout::Zones), 0x40);
+    EXPECT_EQ(Byte(Layout::StageOffset(0, 0) + Layout::Zones), 0x00);
     EXPECT_TRUE(Editor().ZoneButton(1, 2).Down());
     EXPECT_TRUE(Editor().ZoneButton(1, 2).Enabled());
     EXPECT_FALSE(Editor().ZoneButton(2, 2).Enabled()); // stage 3 is off
 
-    // Zones given back show what is stored, at once.
+    // Zones given back show what is stored, at once: here a bit an opened image brought.
+    Main->Image[Layout::StageOffset(0, 0) + Layout::Zones] = 0x40;
     Panel().ComboBox57.Select(2);
     EXPECT_TRUE(Editor().ZoneButton(0, 6).Down());
     EXPECT_TRUE(Editor().ZoneButton(0, 6).Enabled());
@@ -72,10 +75,10 @@ TEST_F(CompositionRules, FewerSplittersHideZonesButKeepTheirStageBits) {
 
     Panel().ComboBox57.Select(0);
     EXPECT_EQ(Byte(1), 0x00);
-    EXPECT_EQ(Byte(Layout::StageOffset(0, 1) + Layout::Zones), 0x04);
+    EXPECT_EQ(Byte(Layout::StageOffset(0, 1) + Layout::Zones), 0x00);
 }
 
-TEST_F(CompositionRules, FewerModulesClearTheRelaysOfTheShownInputOnly) {
+TEST_F(CompositionRules, FewerModulesClearTheirRelaysInEveryInput) {
     Panel().ComboBox56.Select(3);
     ProgramStages(2, 1);
     for (int s = 0; s < 2; ++s)
@@ -93,10 +96,10 @@ TEST_F(CompositionRules, FewerModulesClearTheRelaysOfTheShownInputOnly) {
     EXPECT_TRUE(Editor().RelayBox(0, 0, 1).Enabled());
     EXPECT_FALSE(Editor().RelayBox(0, 1, 1).Enabled());
     EXPECT_FALSE(Editor().RelayBox(2, 0, 0).Enabled()); // stage 3 is off
-    // Input 2 keeps module 3's relay, also when shown: its box shows it, disabled.
+    // Input 2 has lost module 3's relay too.
     ShowInput(1);
-    EXPECT_EQ(Byte(Layout::StageOffset(1, 0) + Layout::Relays), 0x08);
-    EXPECT_TRUE(Editor().RelayBox(0, 2, 0).Checked());
+    EXPECT_EQ(Byte(Layout::StageOffset(1, 0) + Layout::Relays), 0x00);
+    EXPECT_FALSE(Editor().RelayBox(0, 2, 0).Checked());
     EXPECT_FALSE(Editor().RelayBox(0, 2, 0).Enabled());
     ShowInput(0);
 
@@ -104,6 +107,56 @@ TEST_F(CompositionRules, FewerModulesClearTheRelaysOfTheShownInputOnly) {
     EXPECT_EQ(Byte(2), 0x08);
     for (int i = 0; i < 16; ++i)
         EXPECT_TRUE(Editor().RelayBox(0, i / 2, i % 2).Enabled());
+}
+
+// Whatever the image held and however the counts change, no input keeps a zone, relay, music
+// zone or gong bit of hardware the user's count edits took away, and one Undo brings back the
+// image as it was before the change.
+TEST_F(CompositionRules, CountChangesLeaveNoInputWithBitsOfHardwareNotFitted) {
+    std::mt19937 random(29);
+    TempDir dir;
+    for (int round = 0; round < 16; ++round) {
+        std::string bytes(Layout::ImageSize, '\0');
+        for (char& byte : bytes)
+            byte = static_cast<char>(random());
+        bytes[0] = static_cast<char>(random() % 3 << 4 | random() % 3 << 2); // no fire console
+        bytes[2] = static_cast<char>((bytes[2] & 0xF0) | random() % 9);
+        TempDir::Write(dir.File("p.usr"), bytes);
+        Main->Saved = true;
+        Ui.FileAnswers = {dir.File("p.usr")};
+        Main->TBOpenClick();
+        ShowInput(static_cast<int>(random() % 8));
+        bool zones = false, relays = false, gong = false;
+        for (int step = 0; step < 12; ++step) {
+            SCOPED_TRACE("round " + std::to_string(round) + " step " + std::to_string(step));
+            const ConfigImage before = Main->Image;
+            const unsigned kind = random() % 3;
+            TComboBox& box = kind == 0   ? Panel().ComboBox57
+                             : kind == 1 ? Panel().ComboBox56
+                                         : Panel().ComboBox54;
+            box.Select(static_cast<int>(random() % static_cast<unsigned>(box.Count())));
+            (kind == 0 ? zones : kind == 1 ? relays : gong) = true;
+
+            const TConfiguration c = DecodeConfiguration(Main->Image, nullptr);
+            const int reach = ZonesProvided(c.Composition.Splitters);
+            const int switched = 2 * ModulesProvided(c.Composition.Modules);
+            for (int z = reach; zones && z < 8; ++z)
+                ASSERT_FALSE(c.Composition.MusicZones[static_cast<size_t>(z)]) << z;
+            ASSERT_FALSE(gong && c.Composition.Gong && c.Composition.AnnouncerConsoles == 0);
+            for (const TInputSettings& input : c.Inputs)
+                for (const TStageSettings& stage : input.Stages) {
+                    for (int z = reach; zones && z < 8; ++z)
+                        ASSERT_FALSE(stage.Zones[static_cast<size_t>(z)]) << z;
+                    for (int j = switched; relays && j < 16; ++j)
+                        ASSERT_FALSE(stage.Relays[static_cast<size_t>(j)]) << j;
+                }
+            if (Main->Image != before) {
+                Main->TBUndoClick();
+                ASSERT_EQ(Main->Image, before);
+                Main->TBRedoClick();
+            }
+        }
+    }
 }
 
 TEST_F(CompositionRules, RefillingSilencesThePanelHandlerButNotTheStageHandler) {

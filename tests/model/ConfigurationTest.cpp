@@ -5,6 +5,7 @@
 #include "support/MainFixture.h"
 #include "support/TempDir.h"
 #include <functional>
+#include <random>
 
 namespace {
 const std::string Example = VAROK_SOURCE_DIR "/examples/Office-Building.usr";
@@ -137,7 +138,8 @@ TEST(ConfigurationDiff, LengthsTakePartOnlyWhenBothSidesHaveThem) {
 struct TWarningRow {
     const char* Name;
     std::function<void(ConfigImage&)> Edit;
-    std::vector<std::string> Warnings;
+    std::vector<std::string> Warnings; // notes begin "note: "
+    std::function<void(std::vector<std::string>&)> EditLengths = {};
 };
 
 // Stage 1 of IN 1 switched on, playing message 1 once.
@@ -147,7 +149,16 @@ void FirstStageOn(ConfigImage& i) {
     StageByte(i, 1, 1, Layout::RepeatCount) = 1;
 }
 
-TEST(Configuration, WarnsOfContentTheEditorsRulesWouldNotProduce) {
+std::vector<std::string> Findings(const ConfigImage& image, const std::vector<std::string>* lengths) {
+    std::vector<std::string> lines;
+    for (const TFinding& f : DecodeConfiguration(image, lengths).Findings) {
+        EXPECT_FALSE(f.Russian.empty()) << f.EnglishText();
+        lines.push_back((f.IsError() ? "" : "note: ") + f.EnglishText());
+    }
+    return lines;
+}
+
+TEST(Configuration, CheckFindsWhatTheEditorsRulesWouldNotProduceAndLengthsItCannotUse) {
     const std::vector<TWarningRow> rows = {
         {"a valid configuration", [](ConfigImage& i) { FirstStageOn(i); }, {}},
         {"a count above its maximum",
@@ -211,13 +222,43 @@ TEST(Configuration, WarnsOfContentTheEditorsRulesWouldNotProduce) {
           "composition: music zone 1 beyond the splitters' reach",
           "IN 1 stage 1: zone 1 beyond the splitters' reach",
           "IN 1 stage 1: module 1 K1 on with 9 modules, which provide none"}},
+        // A typo is named where it is typed, and a stage that plays it has no time.
+        {"lengths that are no whole number or 0",
+         [](ConfigImage& i) {
+             FirstStageOn(i);
+             StageByte(i, 1, 2, Layout::StageFlags) = 0x80;
+             StageByte(i, 1, 2, Layout::MessageNumber) = 2;
+             StageByte(i, 1, 2, Layout::RepeatCount) = 1;
+         },
+         {"note: message length 1: \"1O\" is no whole number of seconds",
+          "note: message length 72: \" 7\" is no whole number of seconds",
+          "note: IN 1 stage 1: message 1 has no length, the stage time is unknown",
+          "note: IN 1 stage 2: message 2 has no length, the stage time is unknown"},
+         [](std::vector<std::string>& l) {
+             l[0] = "1O";
+             l[1] = "0";
+             l[71] = " 7";
+         }},
     };
     for (const TWarningRow& row : rows) {
         SCOPED_TRACE(row.Name);
         ConfigImage image;
         row.Edit(image);
-        EXPECT_EQ(DecodeConfiguration(image, nullptr).Warnings, row.Warnings);
+        std::vector<std::string> lengths(72, "5");
+        if (row.EditLengths)
+            row.EditLengths(lengths);
+        EXPECT_EQ(Findings(image, &lengths), row.Warnings);
     }
+    // The example is clean; without its side file each of its 15 stages in use has no length;
+    // random bytes are errors.
+    const std::vector<std::string> lengths = ProjectFile::LoadSide(ProjectFile::SideFileName(Example)).Lengths;
+    EXPECT_EQ(Findings(ExampleImage(), &lengths), std::vector<std::string>{});
+    EXPECT_EQ(Findings(ExampleImage(), nullptr).size(), 15u);
+    ConfigImage random;
+    std::mt19937 generator(29);
+    for (size_t i = 0; i < Layout::ImageSize; ++i)
+        random[i] = static_cast<uint8_t>(generator());
+    EXPECT_EQ(Findings(random, nullptr).at(0).rfind("note: ", 0), std::string::npos);
 }
 
 using ConfigurationAndEditor = MainFixture;
@@ -242,7 +283,8 @@ TEST_F(ConfigurationAndEditor, TimesAgreeWithTheEditor) {
             EXPECT_EQ(input.Total.value_or("?"), Editor().TotalTime->Caption()) << n;
         }
     }
-    EXPECT_TRUE(DecodeConfiguration(Main->Image, &lengths).Warnings.empty());
+    // Message 2 now lasts -5 s: the two stages that play it have no usable length.
+    EXPECT_EQ(DecodeConfiguration(Main->Image, &lengths).Findings.size(), 2u);
     // A stage without a usable length shows "0" in a newly shown input, and the stages after it
     // their own times: message 2 has no number, message 8 (stage 3) none chosen.
     lengths[1] = "abc";

@@ -16,7 +16,6 @@ protected:
         Editor().ZoneButton(1, 7).Click();
         Editor().RelayBox(0, 2, 1).Click();
         Editor().LenMes.EditValue(7, "15");
-        Editor().LenMes.EditValue(9, "abc");
     }
     void NameNewProject(const std::string& name, TModalResult result = TModalResult::Ok) {
         Ui.FormScripts.push_back([this, name, result](TForm&) {

@@ -8,6 +8,7 @@
 
 TEST_F(ProjectCommands, SaveThenOpenGivesBackTheImageAndTheLengths) {
     Edit();
+    Editor().LenMes.EditValue(9, "abc");
     Main->Image[3] = 0xA5; // bytes the editor does not interpret
     Main->Image[2047] = 0x5A;
     const ConfigImage image = Main->Image;
@@ -16,7 +17,9 @@ TEST_F(ProjectCommands, SaveThenOpenGivesBackTheImageAndTheLengths) {
     Ui.FileAnswers = {file};
     Main->TBSave.Click();
     EXPECT_TRUE(Main->Saved);
-    EXPECT_TRUE(Ui.Boxes.empty());
+    // A length that is no whole number is named first, and saved as typed.
+    ASSERT_EQ(Ui.Boxes.size(), 1u);
+    EXPECT_NE(Ui.Boxes[0].Text.find("сообщение 9: «abc»"), std::string::npos);
     EXPECT_EQ(TempDir::Read(file), std::string(reinterpret_cast<const char*>(image.Data()), 2048));
     const std::string side = TempDir::Read(Dir.File("Hall.A.ini"));
     EXPECT_EQ(side.substr(0, 35), "[MessageLength]\r\n1=0\r\n2=0\r\n3=0\r\n4=0");
@@ -74,13 +77,14 @@ TEST_F(ProjectCommands, ShortAndLongFilesFillTheImageFromTheStart) {
     Open(Dir.File("long.usr"));
     EXPECT_EQ(Main->Image[2047], 0x7E);
     EXPECT_EQ(Main->ProjectTitle, Dir.File("long"));
-    // Both open as ever, each with a warning that names its size.
-    ASSERT_EQ(Ui.Boxes.size(), 2u);
+    // Both open as ever, each with a warning that names its size; the short one is no
+    // configuration, and a box names its errors.
+    ASSERT_EQ(Ui.Boxes.size(), 3u);
     EXPECT_EQ(Ui.Boxes[0].Kind, TBoxKind::Warning);
     EXPECT_EQ(Ui.Boxes[0].Text, "Файл проекта " + Dir.File("short.usr") +
                                     " имеет размер 100 байт вместо 2048: недостающие байты конфигурации "
                                     "заполнены нулями");
-    EXPECT_NE(Ui.Boxes[1].Text.find("размер 3000 байт вместо 2048: использованы первые 2048 байт"),
+    EXPECT_NE(Ui.Boxes[2].Text.find("размер 3000 байт вместо 2048: использованы первые 2048 байт"),
               std::string::npos);
 }
 
@@ -252,7 +256,7 @@ TEST_F(ProjectCommands, AUtf16SideFileKeepsItsLengthsAndItsEncoding) {
     Editor().LenMes.EditValue(3, "五");
     Ui.FileAnswers = {Dir.File("n.usr")};
     Main->TBSaveClick();
-    EXPECT_TRUE(Ui.Boxes.empty()); // UTF-16 holds every character
+    EXPECT_EQ(Ui.Boxes.size(), 1u); // UTF-16 holds every character: one question, of lengths no number
     std::u16string expected = u"[MessageLength]\r\n1=12\r\n2=пять\r\n3=五\r\n";
     for (int k = 4; k <= 72; ++k)
         for (char c : std::to_string(k) + "=0\r\n")
@@ -264,20 +268,21 @@ TEST_F(ProjectCommands, TextsWindows1251CannotHoldAreNamedOnceBeforeSaving) {
     Start("-debug");
     Panel().Edit1.Type("A✓");
     Editor().LenMes.EditValue(4, "5五");
-    Ui.BoxAnswers = {TModalResult::Cancel};
+    // After the question about the length that is no number.
+    Ui.BoxAnswers = {TModalResult::Ok, TModalResult::Cancel};
     Ui.FileAnswers = {Dir.File("p.usr")};
     Main->TBSaveClick();
-    ASSERT_EQ(Ui.Boxes.size(), 1u);
-    EXPECT_EQ(Ui.Boxes[0].Kind, TBoxKind::Warning);
-    EXPECT_EQ(Ui.Boxes[0].Buttons, TBoxButtons::OkCancel);
-    EXPECT_EQ(Ui.Boxes[0].Text, "Символы, которых нет в кодировке Windows-1251, будут сохранены как \"?\":\n"
+    ASSERT_EQ(Ui.Boxes.size(), 2u);
+    EXPECT_EQ(Ui.Boxes[1].Kind, TBoxKind::Warning);
+    EXPECT_EQ(Ui.Boxes[1].Buttons, TBoxButtons::OkCancel);
+    EXPECT_EQ(Ui.Boxes[1].Text, "Символы, которых нет в кодировке Windows-1251, будут сохранены как \"?\":\n"
                                 "длительность сообщения 4\nсерийный номер");
     EXPECT_FALSE(std::filesystem::exists(Dir.File("p.usr")));
     EXPECT_FALSE(Main->Saved);
 
     Ui.FileAnswers = {Dir.File("p.usr")};
     Main->TBSaveClick();
-    EXPECT_EQ(Ui.Boxes.size(), 2u);
+    EXPECT_EQ(Ui.Boxes.size(), 4u);
     EXPECT_TRUE(Main->Saved);
     EXPECT_NE(TempDir::Read(Dir.File("p.ini")).find("\r\n4=5?\r\n"), std::string::npos);
 }

@@ -10,6 +10,8 @@ TModalResult FakeUi::MessageBox(TBoxKind kind, const std::string& caption, const
         BoxAnswers.pop_front();
         return r;
     }
+    if (buttons == TBoxButtons::OkCancelDefaultCancel)
+        return TModalResult::Cancel;
     return buttons == TBoxButtons::YesNoCancel || buttons == TBoxButtons::YesNo ? TModalResult::Yes
                                                                                 : TModalResult::Ok;
 }

@@ -7,8 +7,8 @@
 #include <vector>
 
 // A scripted TUi: records every box and dialog, answers from queues the test fills.
-// An empty queue answers the first button (OK / Yes), cancels file dialogs and
-// closes modal forms with Cancel.
+// An empty queue answers the default button (OK / Yes, or Cancel where Enter answers
+// Cancel), cancels file dialogs and closes modal forms with Cancel.
 class FakeUi : public TUi {
 public:
     struct Box {
