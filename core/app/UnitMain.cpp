@@ -1,5 +1,5 @@
 #include "app/UnitMain.h"
-#include "base/Cp1251.h"
+#include "app/ReportCommand.h"
 #include "base/Version.h"
 #include "model/WholeNumber.h"
 #include "project/FileUtil.h"
@@ -9,7 +9,6 @@
 #include "report/HtmlReport.h"
 #include "report/Report.h"
 #include <algorithm>
-#include <filesystem>
 
 using namespace LinkProtocol;
 
@@ -343,42 +342,13 @@ bool AcceptLossyTexts(TUi& ui, const TCompositionRules& composition, const TIniF
     for (int k = 1; k <= ProjectFile::Messages; ++k)
         if (!side.Holds(lengths[static_cast<size_t>(k - 1)]))
             list += "\nдлительность сообщения " + std::to_string(k);
-    const std::pair<const TEdit*, const char*> identity[] = {{&composition.Edit1, "серийный номер"},
-                                                             {&composition.Edit2, "дата"},
-                                                             {&composition.Edit3, "дата"},
-                                                             {&composition.Edit4, "дата"},
-                                                             {&composition.Edit5, "версия"}};
-    for (const auto& [edit, name] : identity)
-        if (Cp1251ToUtf8(Utf8ToCp1251(edit->Text())) != edit->Text())
-            list += std::string("\n") + name;
-    if (list.empty())
-        return true;
-    return ui.MessageBox(TBoxKind::Warning, TMain::CaptionBase,
+    for (const std::string& field : composition.IdentityFieldsOutside1251())
+        list += "\n" + field;
+    return list.empty() ||
+           ui.MessageBox(TBoxKind::Warning, TMain::CaptionBase,
                          "Символы, которых нет в кодировке Windows-1251, будут сохранены как \"?\":" + list,
                          TBoxButtons::OkCancel) == TModalResult::Ok;
 }
-
-// The box's fixed text names the file; the file layer's message names it again, so only the
-// reason that follows the name is added.
-// Where a file the user is told about lies: a bare name lands in the working directory.
-std::string AbsoluteName(const std::string& path) {
-    std::error_code ignored;
-    const auto absolute =
-        std::filesystem::absolute(std::filesystem::path(std::u8string(path.begin(), path.end())), ignored);
-    if (absolute.empty())
-        return path;
-    const std::u8string text = absolute.u8string();
-    return std::string(text.begin(), text.end());
-}
-
-// The HTML report's name beside the text one: ".html" for the text report's extension.
-std::string HtmlName(const std::string& textName) {
-    const size_t folder = textName.find_last_of("/\\");
-    const size_t dot = textName.rfind('.');
-    const bool extension = dot != std::string::npos && (folder == std::string::npos || dot > folder + 1);
-    return (extension ? textName.substr(0, dot) : textName) + ".html";
-}
-
 } // namespace
 
 TMain::TSaveResult TMain::Save() {
@@ -433,39 +403,15 @@ void TMain::TBSaveClick() {
 }
 
 void TMain::TBReportClick() {
-    TReport report(Algorithms, Composition);
-    TReportFacts facts = report.Collect();
+    TReportFacts facts = TReport(Algorithms, Composition).Collect();
     facts.Findings = Check.Findings();
-    const std::string htmlName = HtmlName(ReportFileName);
-    const auto write = [&](const std::string& name, const std::string& bytes) {
-        const TFileResult written = WriteFileAtomically(name, bytes);
-        if (!written)
-            Ui.MessageBox(TBoxKind::Error, CaptionBase, written.Explained("Cannot create file " + name),
-                          TBoxButtons::Ok);
-        return static_cast<bool>(written);
-    };
-    if (!write(ReportFileName, TReport::Render(TReport::Lines(facts))) ||
-        !write(htmlName, THtmlReport::Render(facts))) {
-        TBReport.SetDown(false);
-        return;
-    }
+    const bool written = TReportCommand(Ui, CaptionBase).Run(facts, ReportFileName);
     TBReport.SetDown(false);
-    // The report was written: a missing viewer is no missing file.
-    if (!Ui.OpenInTextEditor(ReportFileName))
-        Ui.MessageBox(TBoxKind::Warning, CaptionBase,
-                      "Отчет записан в файл " + AbsoluteName(ReportFileName) +
-                          ".\nПрограмму для его просмотра запустить не удалось.",
-                      TBoxButtons::Ok);
-    if (Ui.OfferInBrowser(CaptionBase,
-                          "Отчет для печати записан в файл " + AbsoluteName(htmlName) +
-                              ".\nОткрыть его в браузере?",
-                          htmlName) == TBrowserAnswer::NotStarted)
-        Ui.MessageBox(TBoxKind::Warning, CaptionBase,
-                      "Отчет для печати записан в файл " + AbsoluteName(htmlName) +
-                          ".\nБраузер запустить не удалось.",
-                      TBoxButtons::Ok);
-    SpeedButton1Click(*Algorithms.InputButtons[0]);
+    // A report that could not be written leaves the last input examined on show.
+    if (written)
+        SpeedButton1Click(*Algorithms.InputButtons[0]);
 }
+
 void TMain::TBAboutClick() {
     Ui.MessageBox(TBoxKind::Information, AboutCaption,
                   "VarokConfig — редактор конфигурации контроллера системы оповещения VERDA\n\nВерсия " +
@@ -551,9 +497,8 @@ void TMain::LengthsItemClick() {
                       TBoxButtons::Ok);
         return;
     }
-    const std::vector<std::string>& lengths = side.Lengths;
     const THistory::TState before = Snapshot();
-    SetLengths(lengths);
+    SetLengths(side.Lengths);
     // The lengths are saved with the project: they are a change to save, and a step to undo.
     Saved = false;
     TBSave.SetEnabled(true);

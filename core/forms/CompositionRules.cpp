@@ -315,3 +315,13 @@ void TCompositionRules::ApplyRules(const std::string& selector) {
     if (all || selector == "Modul" || selector == "PHASE")
         Relays(selector == "Modul");
 }
+
+std::vector<std::string> TCompositionRules::IdentityFieldsOutside1251() const {
+    const std::pair<const TEdit*, const char*> identity[] = {
+        {&Edit1, "серийный номер"}, {&Edit2, "дата"}, {&Edit3, "дата"}, {&Edit4, "дата"}, {&Edit5, "версия"}};
+    std::vector<std::string> fields;
+    for (const auto& [edit, name] : identity)
+        if (Cp1251ToUtf8(Utf8ToCp1251(edit->Text())) != edit->Text())
+            fields.push_back(name);
+    return fields;
+}

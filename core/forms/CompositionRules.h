@@ -5,6 +5,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 // The composition panel: unit counts, gong, AUX priority, music zones and the
 // controller's identity, with the enabling pass ApplyRules that keeps consoles, zones,
@@ -55,6 +56,10 @@ public:
     static const std::vector<std::string>& Labels();
     // The 20 controls of the panel in their order on screen.
     std::vector<TControl*> Controls();
+
+    // The identity fields ("серийный номер", "дата", "версия") whose text Windows-1251 cannot
+    // hold, in order, once each time a field shows it.
+    std::vector<std::string> IdentityFieldsOutside1251() const;
 
 private:
     void RefillConsoleChoices(TComboBox& box, const TComboBox& other);

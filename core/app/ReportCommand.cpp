@@ -1,0 +1,50 @@
+#include "app/ReportCommand.h"
+#include "project/FileUtil.h"
+#include "report/HtmlReport.h"
+#include <filesystem>
+
+namespace {
+// Where a file the user is told about lies: a bare name lands in the working directory.
+std::string AbsoluteName(const std::string& path) {
+    std::error_code ignored;
+    const auto absolute = std::filesystem::absolute(FilePath(path), ignored);
+    if (absolute.empty())
+        return path;
+    const std::u8string text = absolute.u8string();
+    return std::string(text.begin(), text.end());
+}
+} // namespace
+
+std::string TReportCommand::HtmlName(const std::string& textName) {
+    const size_t folder = textName.find_last_of("/\\");
+    const size_t dot = textName.rfind('.');
+    const bool extension = dot != std::string::npos && (folder == std::string::npos || dot > folder + 1);
+    return (extension ? textName.substr(0, dot) : textName) + ".html";
+}
+
+bool TReportCommand::Write(const std::string& name, const std::string& bytes) {
+    const TFileResult written = WriteFileAtomically(name, bytes);
+    if (!written)
+        Ui.MessageBox(TBoxKind::Error, Caption, written.Explained("Cannot create file " + name),
+                      TBoxButtons::Ok);
+    return static_cast<bool>(written);
+}
+
+bool TReportCommand::Run(const TReportFacts& facts, const std::string& fileName) {
+    const std::string htmlName = HtmlName(fileName);
+    if (!Write(fileName, TReport::Render(TReport::Lines(facts))) ||
+        !Write(htmlName, THtmlReport::Render(facts)))
+        return false;
+    // The report was written: a missing viewer is no missing file.
+    if (!Ui.OpenInTextEditor(fileName))
+        Ui.MessageBox(TBoxKind::Warning, Caption,
+                      "Отчет записан в файл " + AbsoluteName(fileName) +
+                          ".\nПрограмму для его просмотра запустить не удалось.",
+                      TBoxButtons::Ok);
+    const std::string printable = "Отчет для печати записан в файл " + AbsoluteName(htmlName);
+    if (Ui.OfferInBrowser(Caption, printable + ".\nОткрыть его в браузере?", htmlName) ==
+        TBrowserAnswer::NotStarted)
+        Ui.MessageBox(TBoxKind::Warning, Caption, printable + ".\nБраузер запустить не удалось.",
+                      TBoxButtons::Ok);
+    return true;
+}
