@@ -1,6 +1,6 @@
 #include "AlgorithmView.h"
 #include "Bind.h"
-#include "Pictures.h"
+#include "Painter.h"
 #include "model/AlgorithmEditor.h"
 #include <QCheckBox>
 #include <QComboBox>
@@ -121,7 +121,7 @@ AlgorithmView::AlgorithmView(TAlgorithmEditor& editor, QWidget* parent) : QWidge
             button->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
             button->setFixedHeight(22);
             button->setIconSize(QSize(16, 16));
-            Bind(editor.ZoneButton(s, z), *button, ZonePicture);
+            Bind(editor.ZoneButton(s, z), *button, ListedIcon);
             grid->addWidget(button, row, stageColumn(s), 1, Halves);
         }
         ++row;

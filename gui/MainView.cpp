@@ -3,10 +3,11 @@
 #include "Bind.h"
 #include "CompositionView.h"
 #include "DbgView.h"
-#include "Pictures.h"
+#include "Painter.h"
 #include "PortView.h"
 #include "TimelineView.h"
 #include "app/UnitMain.h"
+#include "ui/Pictures.h"
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QGuiApplication>
@@ -28,7 +29,6 @@
 namespace {
 constexpr int LeftPanelWidth = 214;
 constexpr QSize ToolButtonSize(69, 44);
-constexpr QSize ToolPictureSize(24, 24);
 constexpr int SeparatorWidth = 8;
 constexpr QSize PanelScanSize(233, 81);
 constexpr QSize ProgressSize(201, 16);
@@ -46,7 +46,7 @@ MainView::MainView(TMain& main, QWidget* parent)
     // A fixed window: minimise, but no maximise.
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
-    setWindowIcon(AppPicture());
+    setWindowIcon(Icon(TPictures::App()));
     QFont small = font();
     small.setPointSize(8);
     setFont(small);
@@ -189,8 +189,8 @@ QWidget* MainView::MakeToolBar() {
         tool->setFixedSize(ToolButtonSize);
         tool->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
         tool->setAutoRaise(true);
-        tool->setIconSize(ToolPictureSize);
-        tool->setIcon(ToolPicture(button->Name));
+        tool->setIconSize(QSize(TPictures::ToolSize, TPictures::ToolSize));
+        tool->setIcon(Icon(TPictures::Tool(button->Name)));
         // The longest caption, "Подключить", must fit the button's width.
         QFont caption = tool->font();
         caption.setPointSizeF(7.5);

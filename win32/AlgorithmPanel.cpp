@@ -1,6 +1,6 @@
 #include "Bind.h"
 #include "Panels.h"
-#include "Pictures.h"
+#include "Painter.h"
 #include "base/WideText.h"
 #include "model/AlgorithmEditor.h"
 #include <commctrl.h>
@@ -96,7 +96,7 @@ void BuildAlgorithmPanel(TLayout& layout, HWND parent, RECT area, TAlgorithmEdit
             Bind(editor.ZoneButton(s, z),
                  layout.Create(WC_BUTTONW, L"", WS_VISIBLE | WS_TABSTOP | BS_CHECKBOX | BS_PUSHLIKE | BS_ICON,
                                {stageX(s), y, column - Gap, 22}, parent),
-                 ZonePicture);
+                 ListedIcon);
         y += Pitch;
     }
     y += 2;

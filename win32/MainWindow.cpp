@@ -2,10 +2,11 @@
 #include "Bind.h"
 #include "FormWindow.h"
 #include "Panels.h"
-#include "Pictures.h"
+#include "Painter.h"
 #include "TimelineWindow.h"
 #include "app/UnitMain.h"
 #include "base/WideText.h"
+#include "ui/Pictures.h"
 #include <algorithm>
 #include <cctype>
 #include <commctrl.h>
@@ -37,7 +38,6 @@ constexpr int LeftPanelWidth = 214;
 constexpr int ToolBarHeight = 50;
 constexpr int BodyTop = ToolBarHeight + 2; // under the toolbar and its line
 constexpr SIZE ToolButtonSize{69, 44};
-constexpr int ToolPictureSize = 24;
 constexpr int SeparatorWidth = 8;
 constexpr SIZE PanelScanSize{233, 81};
 constexpr SIZE ProgressSize{201, 16};
@@ -47,8 +47,8 @@ constexpr int StatusBarHeight = 22; // design height the editor leaves for the s
 TMainWindow::TMainWindow(TMain& main) : Main(main) {
     CreateWindowFor(WideText(Main.Caption()), MainStyle, Main.Width, Main.Height(), nullptr);
     const UINT dpi = Layout.Dpi();
-    SendMessageW(FHandle, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(AppPicture(Scaled(32, dpi))));
-    SendMessageW(FHandle, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(AppPicture(Scaled(16, dpi))));
+    SendMessageW(FHandle, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(Icon(TPictures::App(), Scaled(32, dpi))));
+    SendMessageW(FHandle, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(Icon(TPictures::App(), Scaled(16, dpi))));
     Bind(Main, FHandle);
 
     MakeToolBar();
@@ -164,7 +164,7 @@ void TMainWindow::MakeToolBar() {
                                 CCS_NODIVIDER | CCS_NOPARENTALIGN,
                             {2, 2, Main.Width - 4, ToolBarHeight - 4}, FHandle, TFontKind::Small);
     SendMessageW(ToolBar, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
-    const int picture = Scaled(ToolPictureSize, dpi);
+    const int picture = Scaled(TPictures::ToolSize, dpi);
     HIMAGELIST pictures = ImageList_Create(picture, picture, ILC_COLOR32, 0, 10);
     std::vector<TBBUTTON> buttons;
     for (size_t i = 0; i < Main.ToolBar1.size(); ++i) {
@@ -175,7 +175,7 @@ void TMainWindow::MakeToolBar() {
             entry.iBitmap = Scaled(SeparatorWidth, dpi);
             entry.fsStyle = BTNS_SEP;
         } else {
-            HICON icon = ToolPicture(button.Name, picture);
+            HICON icon = Icon(TPictures::Tool(button.Name), picture);
             entry.iBitmap = icon ? ImageList_AddIcon(pictures, icon) : I_IMAGENONE;
             entry.fsStyle =
                 static_cast<BYTE>(BTNS_BUTTON | (button.Kind == TButtonKind::Toggle ? BTNS_CHECK : 0) |

@@ -3,6 +3,7 @@
 #include "ui/Button.h"
 #include "ui/CheckBox.h"
 #include "ui/ComboBox.h"
+#include "ui/Pictures.h"
 #include "ui/StaticText.h"
 #include "ui/ValueListEditor.h"
 #include <array>
@@ -30,8 +31,8 @@ public:
     static constexpr int KindModule1 = 12;
 
     // Zone button pictures.
-    static constexpr int PictureUp = 0;
-    static constexpr int PictureDown = 1;
+    static constexpr int PictureUp = TPictures::ZoneUp;
+    static constexpr int PictureDown = TPictures::ZoneDown;
 
     static inline const std::string Unlimited = "Без огр";
     static inline const std::string UnlimitedTotal = "Без ограничения";

@@ -1,5 +1,5 @@
 #include "MainView.h"
-#include "Pictures.h"
+#include "Painter.h"
 #include "app/UnitMain.h"
 #include "support/FakeUi.h"
 #include <QCheckBox>
@@ -165,8 +165,8 @@ TEST(MainView, ClickingTheGridWritesTheShownInput) {
     e.Click("ToolButton77");
     EXPECT_TRUE(e.Get<QToolButton>("ToolButton77").isChecked());
     EXPECT_EQ(e.Main.Image[102], 0x02);
-    EXPECT_EQ(Picture(e.Get<QToolButton>("ToolButton77").icon()), Picture(ZonePicture(1)));
-    EXPECT_NE(Picture(ZonePicture(1)), up);
+    EXPECT_EQ(Picture(e.Get<QToolButton>("ToolButton77").icon()), Picture(ListedIcon(1)));
+    EXPECT_NE(Picture(ListedIcon(1)), up);
 
     // Module 1 K2 of stage 1 is CheckBox191; module 2 is not installed.
     EXPECT_TRUE(e.Enabled("CheckBox191"));
