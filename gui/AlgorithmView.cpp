@@ -141,7 +141,6 @@ AlgorithmView::AlgorithmView(TAlgorithmEditor& editor, QWidget* parent) : QWidge
                 auto* box = new QCheckBox(this);
                 // The caption is the relay number the handler reads; the column head says K1/K2.
                 Bind(editor.RelayBox(s, m, k), *box, false);
-                box->setToolTip(Q(TAlgorithmEditor::ModuleLabel(m) + ", " + TAlgorithmEditor::RelayLabel(k)));
                 grid->addWidget(box, row, stageColumn(s) + k, Qt::AlignCenter);
             }
         ++row;

@@ -8,6 +8,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMouseEvent>
 #include <QPointer>
 #include <QProgressBar>
 #include <QRadioButton>
@@ -173,8 +174,32 @@ void Bind(TEdit& control, QLineEdit& widget) {
     });
 }
 
+namespace {
+// A left click on a text that does something when clicked.
+class ClickFilter : public QObject {
+public:
+    ClickFilter(TStaticText& control, QObject* parent) : QObject(parent), Control(control) {}
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() != QEvent::MouseButtonRelease ||
+            static_cast<QMouseEvent*>(event)->button() != Qt::LeftButton)
+            return QObject::eventFilter(watched, event);
+        Control.Click();
+        return true;
+    }
+
+private:
+    TStaticText& Control;
+};
+} // namespace
+
 void Bind(TStaticText& control, QLabel& widget) {
     Mirror(control, widget, [&control](QLabel& w) { w.setText(Q(control.Caption())); });
+    if (control.OnClick) {
+        widget.setCursor(Qt::PointingHandCursor);
+        widget.installEventFilter(new ClickFilter(control, &widget));
+    }
 }
 
 void Bind(TValueListEditor& control, QTableWidget& widget) {

@@ -93,8 +93,6 @@ MainView::MainView(TMain& main, QWidget* parent)
     new DbgView(Main.Dbg, this);
     new PortView(Main.FormPort, this);
     new TimelineView(Main.Timeline, this);
-    if (auto* total = findChild<QLabel*>(QString::fromStdString(Main.Algorithms.TotalTime->Name)))
-        OpenTimelineOnClick(*total, Main.Timeline);
     PumpHandOvers();
 
     // TMain hides itself when its close handling lets the window go ("Выход").

@@ -3,9 +3,6 @@
 #include "Painter.h"
 #include "report/TimelineForm.h"
 #include "report/TimelineShapes.h"
-#include <QEvent>
-#include <QLabel>
-#include <QMouseEvent>
 #include <QPainter>
 #include <QScrollArea>
 #include <QVBoxLayout>
@@ -33,23 +30,6 @@ private:
     TTimelineForm& Form;
 };
 
-class ClickOpens : public QObject {
-public:
-    ClickOpens(TTimelineForm& form, QObject* parent) : QObject(parent), Form(form) {}
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override {
-        if (event->type() == QEvent::MouseButtonRelease &&
-            static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
-            Form.Open();
-            return true;
-        }
-        return QObject::eventFilter(watched, event);
-    }
-
-private:
-    TTimelineForm& Form;
-};
 } // namespace
 
 TimelineView::TimelineView(TTimelineForm& form, QWidget* parent) : FormWindow(form, QPoint(60, 120), parent) {
@@ -63,10 +43,4 @@ TimelineView::TimelineView(TTimelineForm& form, QWidget* parent) : FormWindow(fo
     column->setContentsMargins(0, 0, 0, 0);
     column->addWidget(scroll);
     ::Follow<TimelineCanvas>(form, *canvas, [](TimelineCanvas& c) { c.Follow(); });
-}
-
-void OpenTimelineOnClick(QLabel& label, TTimelineForm& form) {
-    label.setCursor(Qt::PointingHandCursor);
-    label.setToolTip(QStringLiteral("Временная диаграмма входа: щелкните, чтобы открыть"));
-    label.installEventFilter(new ClickOpens(form, &label));
 }

@@ -1,6 +1,6 @@
 #include "Bind.h"
-#include "Panels.h"
 #include "Painter.h"
+#include "Panels.h"
 #include "base/WideText.h"
 #include "model/AlgorithmEditor.h"
 #include <commctrl.h>
@@ -13,8 +13,7 @@ constexpr int Pitch = 24;
 constexpr int ListHeight = 300; // the drop-down lists of the choice boxes
 } // namespace
 
-void BuildAlgorithmPanel(TLayout& layout, HWND parent, RECT area, TAlgorithmEditor& editor,
-                         std::function<void()> onTotalTime) {
+void BuildAlgorithmPanel(TLayout& layout, HWND parent, RECT area, TAlgorithmEditor& editor) {
     using TA = TAlgorithmEditor;
     const int left = area.left + Margin;
     const int width = area.right - 2 * Margin;
@@ -75,7 +74,6 @@ void BuildAlgorithmPanel(TLayout& layout, HWND parent, RECT area, TAlgorithmEdit
     HWND total = layout.Create(WC_STATICW, L"", WS_VISIBLE | SS_CENTER | SS_CENTERIMAGE, whole, parent,
                                TFontKind::Normal, WS_EX_STATICEDGE);
     Bind(*editor.TotalTime, total);
-    OnClick(total, std::move(onTotalTime));
     // The total takes half the row while the note beside it is shown, all of it otherwise.
     const int totalHalf = (whole.right - Gap) / 2;
     HWND note = layout.Create(WC_STATICW, L"", SS_LEFT | SS_CENTERIMAGE,

@@ -375,8 +375,15 @@ void Bind(TEdit& control, HWND edit) {
 }
 
 void Bind(TStaticText& control, HWND label) {
-    auto binding = Attach(&control, label, false);
+    auto binding = Attach(&control, label, control.OnClick != nullptr);
     binding->Show = [&control](HWND w) { SetText(w, control.Caption()); };
+    if (control.OnClick) {
+        SetWindowLongW(label, GWL_STYLE, GetWindowLongW(label, GWL_STYLE) | SS_NOTIFY);
+        binding->Command = [&control](WORD code, WORD) {
+            if (code == STN_CLICKED)
+                control.Click();
+        };
+    }
     binding->Mirror();
 }
 
@@ -541,17 +548,6 @@ void Bind(TForm& control, HWND window) {
         SetText(window, control.Caption());
         EnableWindow(window, control.Enabled());
     });
-}
-
-void OnClick(HWND window, std::function<void()> click) {
-    auto* binding = static_cast<TBinding*>(GetPropW(window, BindingProperty));
-    if (!binding)
-        return;
-    SetWindowLongW(window, GWL_STYLE, GetWindowLongW(window, GWL_STYLE) | SS_NOTIFY);
-    binding->Command = [click = std::move(click)](WORD code, WORD) {
-        if (code == STN_CLICKED)
-            click();
-    };
 }
 
 void Follow(TControl& control, HWND window, std::function<void()> follow) {

@@ -2,6 +2,7 @@
 #include "Bind.h"
 #include "base/WideText.h"
 #include "ui/Form.h"
+#include <commctrl.h>
 
 namespace {
 constexpr DWORD DialogStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME;
@@ -26,12 +27,34 @@ TFormWindow::TFormWindow(TForm& form, HWND owner, bool modal, POINT place) : FFo
         }
         const bool shown = IsWindowVisible(FHandle);
         if (FForm.Visible() && !shown) {
+            if (!Modal)
+                KeepClearOfOwner();
             ShowWindow(FHandle, SW_SHOW);
             SetForegroundWindow(FHandle);
         } else if (!FForm.Visible() && shown) {
             ShowWindow(FHandle, SW_HIDE);
         }
     });
+}
+
+void TFormWindow::KeepClearOfOwner() {
+    // The window opens where the form says, but below the owner's toolbar, so the toolbar stays
+    // in reach; it is shortened to stay on the screen.
+    HWND owner = GetWindow(FHandle, GW_OWNER);
+    HWND toolBar = owner ? FindWindowExW(owner, nullptr, TOOLBARCLASSNAMEW, nullptr) : nullptr;
+    if (!toolBar || !IsWindowVisible(owner))
+        return;
+    RECT frame{}, bar{};
+    GetWindowRect(FHandle, &frame);
+    GetWindowRect(toolBar, &bar);
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof monitor;
+    GetMonitorInfoW(MonitorFromWindow(owner, MONITOR_DEFAULTTOPRIMARY), &monitor);
+    const TRect kept =
+        TForm::KeepBelow({frame.left, frame.top, frame.right - frame.left, frame.bottom - frame.top},
+                         bar.bottom, monitor.rcWork.bottom);
+    SetWindowPos(FHandle, nullptr, kept.Left, kept.Top, kept.Width, kept.Height,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 LRESULT TFormWindow::Message(UINT message, WPARAM wParam, LPARAM lParam) {

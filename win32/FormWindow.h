@@ -22,6 +22,8 @@ protected:
     LRESULT Message(UINT message, WPARAM wParam, LPARAM lParam) override;
 
 private:
+    void KeepClearOfOwner();
+
     TForm& FForm;
     bool Modal;
 };

@@ -1,8 +1,8 @@
 #include "MainWindow.h"
 #include "Bind.h"
 #include "FormWindow.h"
-#include "Panels.h"
 #include "Painter.h"
+#include "Panels.h"
 #include "TimelineWindow.h"
 #include "app/UnitMain.h"
 #include "base/WideText.h"
@@ -47,8 +47,10 @@ constexpr int StatusBarHeight = 22; // design height the editor leaves for the s
 TMainWindow::TMainWindow(TMain& main) : Main(main) {
     CreateWindowFor(WideText(Main.Caption()), MainStyle, Main.Width, Main.Height(), nullptr);
     const UINT dpi = Layout.Dpi();
-    SendMessageW(FHandle, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(Icon(TPictures::App(), Scaled(32, dpi))));
-    SendMessageW(FHandle, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(Icon(TPictures::App(), Scaled(16, dpi))));
+    SendMessageW(FHandle, WM_SETICON, ICON_BIG,
+                 reinterpret_cast<LPARAM>(Icon(TPictures::App(), Scaled(32, dpi))));
+    SendMessageW(FHandle, WM_SETICON, ICON_SMALL,
+                 reinterpret_cast<LPARAM>(Icon(TPictures::App(), Scaled(16, dpi))));
     Bind(Main, FHandle);
 
     MakeToolBar();
@@ -60,9 +62,8 @@ TMainWindow::TMainWindow(TMain& main) : Main(main) {
     BuildCompositionPanel(Layout, canvas, {0, 0, LeftPanelWidth, bodyHeight}, Main.Composition,
                           Main.Algorithms.LenMes);
     Layout.Create(WC_STATICW, L"", WS_VISIBLE | SS_ETCHEDVERT, {LeftPanelWidth, 0, 2, bodyHeight}, canvas);
-    // A click on the total evacuation time opens the timeline of the shown input.
     BuildAlgorithmPanel(Layout, canvas, {LeftPanelWidth + 2, 0, Main.Width - LeftPanelWidth - 2, bodyHeight},
-                        Main.Algorithms, [this] { Main.Timeline.Open(); });
+                        Main.Algorithms);
 
     StatusBar = CreateWindowExW(0, STATUSCLASSNAMEW, L"", WS_CHILD | WS_VISIBLE, 0, 0, 0, 0, FHandle, nullptr,
                                 GetModuleHandleW(nullptr), nullptr);

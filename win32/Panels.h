@@ -10,6 +10,4 @@ class TValueListEditor;
 // headless ones, in the given design area of parent.
 void BuildCompositionPanel(TLayout& layout, HWND parent, RECT area, TCompositionRules& rules,
                            TValueListEditor& lengths);
-// onTotalTime: a click on the total evacuation time.
-void BuildAlgorithmPanel(TLayout& layout, HWND parent, RECT area, TAlgorithmEditor& editor,
-                         std::function<void()> onTotalTime);
+void BuildAlgorithmPanel(TLayout& layout, HWND parent, RECT area, TAlgorithmEditor& editor);

@@ -272,7 +272,13 @@ void TCompositionRules::Relays(bool takeAway) {
         for (int i = 0; i < TAlgorithmEditor::RelaysPerStage; ++i) {
             TCheckBox& relay =
                 *Editor.RelayBoxes[static_cast<size_t>(TAlgorithmEditor::RelaysPerStage * s + i)];
-            relay.SetHint(i >= 2 * modules ? NeedsModule(i / 2) : checked ? "" : NeedsStage);
+            // An available box has no caption on screen: its tip says which relay it switches.
+            std::string hint = NeedsStage;
+            if (i >= 2 * modules)
+                hint = NeedsModule(i / 2);
+            else if (checked)
+                hint = TAlgorithmEditor::ModuleLabel(i / 2) + ", " + TAlgorithmEditor::RelayLabel(i % 2);
+            relay.SetHint(hint);
             if (i < 2 * modules) {
                 relay.SetEnabled(checked);
             } else {

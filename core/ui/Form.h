@@ -22,6 +22,17 @@ public:
             Changed();
         }
     }
+    // Where a window whose frame would lie at `frame` on the screen goes: below the owner's toolbar
+    // (its lower edge at `below`) so that the toolbar stays in reach, shortened to end above
+    // `bottom`, the screen's free area.
+    static TRect KeepBelow(TRect frame, int below, int bottom) {
+        if (frame.Top >= below)
+            return frame;
+        frame.Top = below;
+        if (bottom - below > 0 && frame.Height > bottom - below)
+            frame.Height = bottom - below;
+        return frame;
+    }
     void Show() { SetVisible(true); }
     void Hide() { SetVisible(false); }
     TModalResult ModalResult = TModalResult::None;

@@ -7,6 +7,13 @@ public:
     using TControl::TControl;
     TStaticText(std::string name, std::string caption)
         : TControl(std::move(name)), FCaption(std::move(caption)) {}
+    // What a click on the text does, where it does something (the total time opens the timeline).
+    std::function<void()> OnClick;
+    void Click() {
+        if (Enabled() && Visible() && OnClick)
+            OnClick();
+    }
+
     const std::string& Caption() const { return FCaption; }
     void SetCaption(std::string value) {
         if (value != FCaption) {

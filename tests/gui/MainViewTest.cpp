@@ -26,7 +26,7 @@ struct Editor {
     TMain Main;
     MainView View;
 
-    explicit Editor(const std::string& commandLine = {}) : Main(Ui, commandLine), View(Main) {}
+    Editor() : Main(Ui, {}), View(Main) {}
 
     template <class TWidget> TWidget& Get(const char* name) {
         auto* widget = View.findChild<TWidget*>(QString::fromLatin1(name));
@@ -126,20 +126,6 @@ TEST(MainView, ToolbarOrderCaptionsAndStates) {
     e.Main.TBFind.SetDown(true);
     EXPECT_TRUE(e.Enabled("TBRead"));
     EXPECT_TRUE(e.Get<QToolButton>("TBFind").isChecked());
-}
-
-TEST(MainView, DebugButtonAndIdentityFieldsOnlyWithTheWholeSwitch) {
-    for (const auto& [commandLine, debug] : std::vector<std::pair<std::string, bool>>{
-             {"-debug", true}, {"-DEBUG", false}, {"--debug", false}, {"-debug x", false}, {"", false}}) {
-        Editor e(commandLine);
-        EXPECT_EQ(e.Get<QWidget>("TBDebug").isHidden(), !debug) << commandLine;
-        for (const char* field : {"Edit1", "Edit2", "Edit3", "Edit4", "Edit5"})
-            EXPECT_EQ(e.Get<QLineEdit>(field).isReadOnly(), !debug) << commandLine << " " << field;
-    }
-    Editor e("-debug");
-    QTest::keyClicks(&e.Get<QLineEdit>("Edit5"), "1");
-    EXPECT_EQ(e.Main.Image[497], 0x31);
-    EXPECT_EQ(e.Main.Image[498], 0x00);
 }
 
 TEST(MainView, ClickingTheGridWritesTheShownInput) {
