@@ -17,7 +17,6 @@
 #include <QTableWidget>
 #include <QTimer>
 #include <QToolButton>
-#include <QVBoxLayout>
 #include <memory>
 #include <vector>
 
@@ -39,6 +38,9 @@ std::function<void()> Mirror(TControl& control, TWidget& widget, TShow show) {
         const QSignalBlocker blocker(guard.data());
         guard->setEnabled(control.Enabled());
         guard->setToolTip(Q(control.Hint()));
+        const TRect& at = control.Bounds();
+        if (at.Width > 0 && guard->geometry() != QRect(at.Left, at.Top, at.Width, at.Height))
+            guard->setGeometry(at.Left, at.Top, at.Width, at.Height);
         if (guard->isHidden() == control.Visible())
             guard->setHidden(!control.Visible());
         show(*guard);
@@ -118,16 +120,13 @@ void Bind(TComboBox& control, QComboBox& widget) {
 
 void Bind(TRadioGroup& control, QGroupBox& widget) {
     widget.setTitle(Q(control.Caption));
-    auto* column = new QVBoxLayout(&widget);
-    column->setContentsMargins(8, 2, 4, 2);
-    column->setSpacing(0);
     auto* group = new QButtonGroup(&widget);
     for (int i = 0; i < control.Count(); ++i) {
         auto* radio = new QRadioButton(Q(control.Items()[static_cast<size_t>(i)]), &widget);
+        const TRect at = control.ItemBounds(i);
+        radio->setGeometry(at.Left, at.Top, at.Width, at.Height);
         group->addButton(radio, i);
-        column->addWidget(radio);
     }
-    column->addStretch();
     const auto mirror = Mirror(control, widget, [&control, group](QGroupBox&) {
         // An exclusive group cannot show "none chosen"; drop exclusiveness to clear it.
         group->setExclusive(false);

@@ -1,14 +1,11 @@
 #include "MainView.h"
-#include "ModalViews.h"
 #include "QtUi.h"
 #include "app/EditorArguments.h"
 #include "app/UnitMain.h"
 #include <QApplication>
 #include <QLibraryInfo>
-#include <QMessageBox>
 #include <QTranslator>
 #include <cstdio>
-#include <exception>
 #include <memory>
 #include <string>
 #include <vector>
@@ -31,19 +28,12 @@ int main(int argc, char** argv) {
         app.installTranslator(&qtTexts);
 
     QtUi ui;
-    std::unique_ptr<TMain> main;
-    std::unique_ptr<MainView> view;
-    try {
-        main = std::make_unique<TMain>(ui, arguments.CommandText);
-        view = std::make_unique<MainView>(*main);
-    } catch (const std::exception& error) {
-        QMessageBox::critical(nullptr, QString::fromStdString(TMain::CaptionBase),
-                              QString::fromLocal8Bit(error.what()));
+    const std::unique_ptr<TMain> main = ui.StartMain(arguments.CommandText);
+    if (!main)
         return 1;
-    }
-    ui.SetParentWindow(view.get());
-    RegisterModalViews(ui, *main);
-    view->show();
+    MainView view(*main);
+    ui.SetParentWindow(&view);
+    view.show();
     app.exec();
     return 0;
 }

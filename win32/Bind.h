@@ -18,7 +18,7 @@
 #include <windows.h>
 
 // Binders: each ties one headless control to its native control for good. The native
-// control mirrors every change of the headless one (enabled, visible and its own state),
+// control mirrors every change of the headless one (enabled, visible, its place and its own state),
 // and what the user does to it enters the headless control as a user's action (Click,
 // Select, Type, EditValue), after which it shows whatever the control made of it.
 // Every bound window carries the control's name (the "VarokName" property, a global atom),
@@ -55,6 +55,9 @@ void Bind(TControl& control, HWND window);
 void Bind(TTimer& control, HWND window);
 // A window's caption and enabled state; showing and closing stay with the window.
 void Bind(TForm& control, HWND window);
+
+// The window a control is bound to; null when none is.
+HWND WindowOf(const TControl& control);
 
 // Runs follow() now and after every change of the control, for as long as window lives.
 void Follow(TControl& control, HWND window, std::function<void()> follow);

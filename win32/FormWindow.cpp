@@ -1,5 +1,6 @@
 #include "FormWindow.h"
 #include "Bind.h"
+#include "Build.h"
 #include "base/WideText.h"
 #include "ui/Form.h"
 #include <commctrl.h>
@@ -13,6 +14,7 @@ TFormWindow::TFormWindow(TForm& form, HWND owner, bool modal, POINT place) : FFo
     CreateWindowFor(WideText(form.Caption()), modal ? DialogStyle : ToolStyle, form.Width, form.Height(),
                     owner, modal ? WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT : WS_EX_CONTROLPARENT);
     Bind(form, FHandle);
+    Build(Layout, FHandle, form.Children, &form);
     if (!modal)
         SetWindowPos(FHandle, nullptr, Scaled(place.x, Layout.Dpi()), Scaled(place.y, Layout.Dpi()), 0, 0,
                      SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
@@ -20,17 +22,19 @@ TFormWindow::TFormWindow(TForm& form, HWND owner, bool modal, POINT place) : FFo
         RECT client{};
         GetClientRect(FHandle, &client);
         // A dialog's height follows its form's; an ordinary window keeps the size the user gives it.
-        if (Modal && client.bottom != Scaled(FForm.Height(), Layout.Dpi())) {
+        if (Modal && client.bottom != Scaled(FForm.Height(), Layout.Dpi()))
             SetClientSize(FForm.Width, FForm.Height());
-            if (OnResize)
-                OnResize();
-        }
         const bool shown = IsWindowVisible(FHandle);
         if (FForm.Visible() && !shown) {
             if (!Modal)
                 KeepClearOfOwner();
             ShowWindow(FHandle, SW_SHOW);
             SetForegroundWindow(FHandle);
+            // Each time it opens, the text there is chosen to type over.
+            if (HWND active = FForm.ActiveControl ? WindowOf(*FForm.ActiveControl) : nullptr) {
+                SetFocus(active);
+                SendMessageW(active, EM_SETSEL, 0, -1);
+            }
         } else if (!FForm.Visible() && shown) {
             ShowWindow(FHandle, SW_HIDE);
         }
@@ -61,10 +65,7 @@ LRESULT TFormWindow::Message(UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_SIZE && OnResize && !Modal)
         OnResize();
     if (message == WM_CLOSE) {
-        if (OnCloseBox)
-            OnCloseBox();
-        else
-            FForm.Hide();
+        FForm.CloseBox();
         return 0;
     }
     // Escape in a dialog without a Cancel button of its own closes it as the close box does.

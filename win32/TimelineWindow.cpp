@@ -41,19 +41,9 @@ LRESULT CALLBACK CanvasProcedure(HWND canvas, UINT message, WPARAM wParam, LPARA
 
 TTimelineWindow::TTimelineWindow(TTimelineForm& form, HWND owner)
     : TFormWindow(form, owner, false, POINT{60, 120}) {
-    static const ATOM registered = [] {
-        WNDCLASSEXW windowClass{};
-        windowClass.cbSize = sizeof windowClass;
-        windowClass.lpfnWndProc = CanvasProcedure;
-        windowClass.hInstance = GetModuleHandleW(nullptr);
-        windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-        windowClass.lpszClassName = CanvasClass;
-        return RegisterClassExW(&windowClass);
-    }();
-    (void)registered;
     Scroller = CreateScroller(Handle());
-    HWND canvas = CreateWindowExW(0, CanvasClass, L"", WS_CHILD | WS_VISIBLE, 0, 0, 0, 0, Scroller, nullptr,
-                                  GetModuleHandleW(nullptr), nullptr);
+    HWND canvas = CreateWindowExW(0, EditorClass(CanvasClass, CanvasProcedure), L"", WS_CHILD | WS_VISIBLE, 0,
+                                  0, 0, 0, Scroller, nullptr, GetModuleHandleW(nullptr), nullptr);
     SetWindowLongPtrW(canvas, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&form));
     // The canvas is as wide as the window and as high as the drawing, or the window where that is
     // higher; the scroller shows the part that fits.

@@ -1,11 +1,9 @@
-#include "Dialogs.h"
 #include "MainWindow.h"
 #include "Win32Ui.h"
 #include "app/EditorArguments.h"
 #include "app/UnitMain.h"
 #include "base/WideText.h"
 #include <commctrl.h>
-#include <exception>
 #include <memory>
 #include <shellapi.h>
 #include <string>
@@ -46,19 +44,11 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int show) {
     int exitCode = 0;
     {
         TWin32Ui ui;
-        std::unique_ptr<TMain> main;
-        std::unique_ptr<TMainWindow> window;
-        try {
-            main = std::make_unique<TMain>(ui, arguments.CommandText);
-            window = std::make_unique<TMainWindow>(*main);
-        } catch (const std::exception& error) {
-            MessageBoxW(nullptr, WideText(error.what()).c_str(), WideText(TMain::CaptionBase).c_str(),
-                        MB_OK | MB_ICONERROR);
-            exitCode = 1;
-        }
+        const std::unique_ptr<TMain> main = ui.StartMain(arguments.CommandText);
+        auto window = main ? std::make_unique<TMainWindow>(*main) : nullptr;
+        exitCode = window ? 0 : 1;
         if (window) {
             ui.SetParentWindow(window->Handle());
-            RegisterModalWindows(ui, *main);
             window->Show(show);
             RunMessages([] { return false; });
             // The windows go before the forms they mirror; the boxes TMain may still show

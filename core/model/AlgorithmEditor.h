@@ -3,6 +3,7 @@
 #include "ui/Button.h"
 #include "ui/CheckBox.h"
 #include "ui/ComboBox.h"
+#include "ui/Panel.h"
 #include "ui/Pictures.h"
 #include "ui/StaticText.h"
 #include "ui/ValueListEditor.h"
@@ -107,6 +108,11 @@ public:
     TCheckBox& RelayBox(int stage, int module, int relay) {
         return *RelayBoxes[static_cast<size_t>(RelaysPerStage * stage + 2 * module + relay)];
     }
+    // The panel: every control and text of the editor at its place, in the order a front end
+    // makes them; laid out within bounds.
+    TPanel Panel{"AlgorithmPanel"};
+    void LayOut(TRect bounds);
+
     // Every grid control, for views that bind them generically.
     std::vector<TControl*> GridControls() const;
     // The picture a zone button shows for its state.
@@ -122,6 +128,8 @@ private:
     void EnableNextStage(int stage);
 
     int EditDepth = 0;
+    // The panel's row labels and headings.
+    std::vector<std::unique_ptr<TStaticText>> Texts;
     ConfigImage& Image;
     int& CurrentInput;
     bool& Refilling;

@@ -12,6 +12,8 @@ struct TRect {
     bool operator==(const TRect&) const = default;
 };
 
+enum class TAlignment { Left, Center, Right };
+
 // Base of the headless controls. A control keeps the state a widget would show;
 // a view watches it (Watch) and mirrors every change.
 class TControl {
