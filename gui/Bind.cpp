@@ -10,6 +10,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMouseEvent>
 #include <QPointer>
 #include <QProgressBar>
 #include <QRadioButton>
@@ -18,7 +19,6 @@
 #include <QTableWidget>
 #include <QTimer>
 #include <QToolButton>
-#include <QVBoxLayout>
 #include <memory>
 #include <vector>
 
@@ -40,6 +40,9 @@ std::function<void()> Mirror(TControl& control, TWidget& widget, TShow show) {
         const QSignalBlocker blocker(guard.data());
         guard->setEnabled(control.Enabled());
         guard->setToolTip(Q(control.Hint()));
+        const TRect& at = control.Bounds();
+        if (at.Width > 0 && guard->geometry() != QRect(at.Left, at.Top, at.Width, at.Height))
+            guard->setGeometry(at.Left, at.Top, at.Width, at.Height);
         if (guard->isHidden() == control.Visible())
             guard->setHidden(!control.Visible());
         show(*guard);
@@ -135,16 +138,13 @@ void Bind(TComboBox& control, QComboBox& widget) {
 
 void Bind(TRadioGroup& control, QGroupBox& widget) {
     widget.setTitle(Q(control.Caption));
-    auto* column = new QVBoxLayout(&widget);
-    column->setContentsMargins(8, 2, 4, 2);
-    column->setSpacing(0);
     auto* group = new QButtonGroup(&widget);
     for (int i = 0; i < control.Count(); ++i) {
         auto* radio = new QRadioButton(Q(control.Items()[static_cast<size_t>(i)]), &widget);
+        const TRect at = control.ItemBounds(i);
+        radio->setGeometry(at.Left, at.Top, at.Width, at.Height);
         group->addButton(radio, i);
-        column->addWidget(radio);
     }
-    column->addStretch();
     const auto mirror = Mirror(control, widget, [&control, group](QGroupBox&) {
         // An exclusive group cannot show "none chosen"; drop exclusiveness to clear it.
         group->setExclusive(false);
@@ -191,8 +191,32 @@ void Bind(TEdit& control, QLineEdit& widget) {
     });
 }
 
+namespace {
+// A left click on a text that does something when clicked.
+class ClickFilter : public QObject {
+public:
+    ClickFilter(TStaticText& control, QObject* parent) : QObject(parent), Control(control) {}
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() != QEvent::MouseButtonRelease ||
+            static_cast<QMouseEvent*>(event)->button() != Qt::LeftButton)
+            return QObject::eventFilter(watched, event);
+        Control.Click();
+        return true;
+    }
+
+private:
+    TStaticText& Control;
+};
+} // namespace
+
 void Bind(TStaticText& control, QLabel& widget) {
     Mirror(control, widget, [&control](QLabel& w) { w.setText(Q(control.Caption())); });
+    if (control.OnClick) {
+        widget.setCursor(Qt::PointingHandCursor);
+        widget.installEventFilter(new ClickFilter(control, &widget));
+    }
 }
 
 void Bind(TValueListEditor& control, QTableWidget& widget) {

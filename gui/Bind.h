@@ -37,7 +37,7 @@ class QWidget;
 void Bind(TCheckBox& control, QCheckBox& widget, bool showCaption = true);
 // The user picks from the list; an Editable control lets the user type a text as well.
 void Bind(TComboBox& control, QComboBox& widget);
-// One radio button per item under the control's caption; the user picks one.
+// One radio button per item at its place under the control's caption; the user picks one.
 void Bind(TRadioGroup& control, QGroupBox& widget);
 // pictures gives the picture for the control's ImageIndex; without it the widget keeps its own.
 void Bind(TButton& control, QAbstractButton& widget, std::function<QIcon(int)> pictures = {});

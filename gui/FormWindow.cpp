@@ -34,15 +34,12 @@ void FormWindow::KeepClearOfOwner() {
     QWidget* toolBar = owner ? owner->findChild<QWidget*>(QStringLiteral("ToolBar1")) : nullptr;
     if (!toolBar || !owner->isVisible())
         return;
-    const int below = toolBar->mapToGlobal(QPoint(0, toolBar->height())).y();
-    QPoint place = pos();
-    if (place.y() >= below)
-        return;
-    place.setY(below);
-    move(place);
-    if (const QScreen* screen = owner->screen()) {
-        const int room = screen->availableGeometry().bottom() - below - (frameGeometry().height() - height());
-        if (room > 0 && height() > room)
-            resize(width(), room);
-    }
+    const QRect frame = frameGeometry();
+    const QScreen* screen = owner->screen();
+    const TRect kept =
+        TForm::KeepBelow({frame.x(), frame.y(), frame.width(), frame.height()},
+                         toolBar->mapToGlobal(QPoint(0, toolBar->height())).y(),
+                         screen ? screen->availableGeometry().bottom() + 1 : frame.bottom() + 1);
+    move(kept.Left, kept.Top);
+    resize(width(), height() - frame.height() + kept.Height);
 }

@@ -1,12 +1,13 @@
 #include "MainView.h"
-#include "AlgorithmView.h"
 #include "Bind.h"
-#include "CompositionView.h"
+#include "Build.h"
 #include "DbgView.h"
-#include "Pictures.h"
+#include "Painter.h"
 #include "PortView.h"
 #include "TimelineView.h"
+#include "app/MainLayout.h"
 #include "app/UnitMain.h"
+#include "ui/Pictures.h"
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QGuiApplication>
@@ -22,17 +23,9 @@
 #include <QStyle>
 #include <QToolButton>
 #include <QVBoxLayout>
-#include <algorithm>
 #include <vector>
 
 namespace {
-constexpr int LeftPanelWidth = 214;
-constexpr QSize ToolButtonSize(69, 44);
-constexpr QSize ToolPictureSize(24, 24);
-constexpr int SeparatorWidth = 8;
-constexpr QSize PanelScanSize(233, 81);
-constexpr QSize ProgressSize(201, 16);
-
 QFrame* Line(QFrame::Shape shape, QWidget* parent) {
     auto* line = new QFrame(parent);
     line->setFrameShape(shape);
@@ -46,7 +39,7 @@ MainView::MainView(TMain& main, QWidget* parent)
     // A fixed window: minimise, but no maximise.
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
-    setWindowIcon(AppPicture());
+    setWindowIcon(Icon(TPictures::App()));
     QFont small = font();
     small.setPointSize(8);
     setFont(small);
@@ -57,33 +50,27 @@ MainView::MainView(TMain& main, QWidget* parent)
     column->setContentsMargins(0, 0, 0, 0);
     column->setSpacing(0);
     column->addWidget(MakeToolBar());
-    column->addWidget(Line(QFrame::HLine, this));
+    QFrame* underToolBar = Line(QFrame::HLine, this);
+    underToolBar->setFixedHeight(TMainLayout::LineWidth);
+    column->addWidget(underToolBar);
 
     // The editor scrolls inside the window, so on a small screen the toolbar and the status
     // bar stay in sight.
     auto* scroll = new QScrollArea(this);
     scroll->setObjectName(QStringLiteral("EditorScroll"));
     scroll->setFrameShape(QFrame::NoFrame);
-    scroll->setWidgetResizable(true);
     auto* editor = new QWidget(scroll);
-    auto* body = new QHBoxLayout(editor);
-    body->setContentsMargins(0, 0, 0, 0);
-    body->setSpacing(0);
-    auto* composition = new CompositionView(Main.Composition, Main.Algorithms.LenMes, editor);
-    composition->setFixedWidth(LeftPanelWidth);
-    body->addWidget(composition);
-    body->addWidget(Line(QFrame::VLine, editor));
-    body->addWidget(new AlgorithmView(Main.Algorithms, editor), 1);
+    editor->setFixedSize(TMainLayout::Width, TMainLayout::BodyHeight);
+    Build({&Main.Composition.Panel, &Main.Algorithms.Panel}, *editor);
+    Line(QFrame::VLine, editor)
+        ->setGeometry(TMainLayout::LeftPanelWidth, 0, TMainLayout::LineWidth, TMainLayout::BodyHeight);
     scroll->setWidget(editor);
     column->addWidget(scroll, 1);
 
     auto* status = new QStatusBar(this);
+    status->setFixedHeight(TMainLayout::StatusBarHeight);
     Bind(Main.StatusBar1, *status);
     column->addWidget(status);
-    // The editor is never squeezed below the size it has in the full window, but for the
-    // room of a vertical scroll bar it can give up.
-    editor->setMinimumSize(Main.Width - scroll->style()->pixelMetric(QStyle::PM_ScrollBarExtent),
-                           Main.Height() - MakeToolBarHeight(*column) - status->sizeHint().height());
 
     BindShortCuts();
     MakePanelScan();
@@ -93,8 +80,6 @@ MainView::MainView(TMain& main, QWidget* parent)
     new DbgView(Main.Dbg, this);
     new PortView(Main.FormPort, this);
     new TimelineView(Main.Timeline, this);
-    if (auto* total = findChild<QLabel*>(QString::fromStdString(Main.Algorithms.TotalTime->Name)))
-        OpenTimelineOnClick(*total, Main.Timeline);
     PumpHandOvers();
 
     // TMain hides itself when its close handling lets the window go ("Выход").
@@ -107,29 +92,17 @@ MainView::MainView(TMain& main, QWidget* parent)
         FitScreen(screen->availableGeometry());
 }
 
-int MainView::MakeToolBarHeight(QLayout& column) {
-    int height = 0;
-    // The toolbar and the line under it: everything above the editor.
-    for (int i = 0; i < column.count() && i < 2; ++i)
-        if (QWidget* w = column.itemAt(i)->widget())
-            height += w->sizeHint().height();
-    return height;
-}
-
 void MainView::FitScreen(const QRect& available) {
     // The frame the window system adds; before the first showing, a usual title bar.
     const QRect frame = frameGeometry(), client = geometry();
     const bool framed = isVisible() && frame != client;
     const QSize margins = framed ? frame.size() - client.size() : QSize(8, 32);
-    const QSize room = available.size() - margins;
-    const QSize size(std::min(Main.Width, room.width()), std::min(Main.Height(), room.height()));
-    setFixedSize(size);
-    const QPoint topLeft(
-        available.left() + std::max(0, (available.width() - size.width() - margins.width()) / 2),
-        available.top() + std::max(0, (available.height() - size.height() - margins.height()) / 2));
-    move(topLeft);
-    if (auto* panel = findChild<QWidget*>(QStringLiteral("PanelScan")))
-        panel->move((size.width() - panel->width()) / 2, (size.height() - panel->height()) / 2);
+    const TRect fit =
+        TMainLayout::ClientIn(available.width() - margins.width(), available.height() - margins.height(),
+                              style()->pixelMetric(QStyle::PM_ScrollBarExtent));
+    setFixedSize(fit.Width, fit.Height);
+    move(available.left() + fit.Left, available.top() + fit.Top);
+    Main.PanelScan.SetBounds(TMainLayout::PanelScanIn(fit.Width, fit.Height));
 }
 
 void MainView::showEvent(QShowEvent* event) {
@@ -178,19 +151,20 @@ QWidget* MainView::MakeToolBar() {
     auto* row = new QHBoxLayout(bar);
     row->setContentsMargins(2, 2, 2, 2);
     row->setSpacing(0);
+    bar->setFixedHeight(TMainLayout::ToolBarHeight);
     for (TButton* button : Main.ToolBar1) {
         if (button->IsSeparator) {
             QFrame* gap = Line(QFrame::VLine, bar);
-            gap->setFixedWidth(SeparatorWidth);
+            gap->setFixedWidth(TMainLayout::SeparatorWidth);
             row->addWidget(gap);
             continue;
         }
         auto* tool = new QToolButton(bar);
-        tool->setFixedSize(ToolButtonSize);
+        tool->setFixedSize(TMainLayout::ToolButtonWidth, TMainLayout::ToolButtonHeight);
         tool->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
         tool->setAutoRaise(true);
-        tool->setIconSize(ToolPictureSize);
-        tool->setIcon(ToolPicture(button->Name));
+        tool->setIconSize(QSize(TPictures::ToolSize, TPictures::ToolSize));
+        tool->setIcon(Icon(TPictures::Tool(button->Name)));
         // The longest caption, "Подключить", must fit the button's width.
         QFont caption = tool->font();
         caption.setPointSizeF(7.5);
@@ -231,17 +205,12 @@ QWidget* MainView::MakePanelScan() {
     panel->setFrameShape(QFrame::Panel);
     panel->setFrameShadow(QFrame::Raised);
     panel->setAutoFillBackground(true);
-    panel->setGeometry(
-        QRect(QPoint((Main.Width - PanelScanSize.width()) / 2, (Main.Height() - PanelScanSize.height()) / 2),
-              PanelScanSize));
     auto* caption = new QLabel(panel);
     caption->setAlignment(Qt::AlignCenter);
-    caption->setGeometry(0, 12, PanelScanSize.width(), 20);
-    auto* progress = new QProgressBar(panel);
-    progress->setGeometry(
-        QRect(QPoint((PanelScanSize.width() - ProgressSize.width()) / 2, 44), ProgressSize));
+    const TRect& at = TMainLayout::ScanCaption;
+    caption->setGeometry(at.Left, at.Top, at.Width, at.Height);
     Bind(Main.PanelScan, *panel, *caption);
-    Bind(Main.ProgressBar, *progress);
+    Bind(Main.ProgressBar, *new QProgressBar(panel));
     return panel;
 }
 

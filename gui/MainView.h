@@ -2,7 +2,6 @@
 #include <QTimer>
 #include <QWidget>
 
-class QLayout;
 class QMenu;
 class QToolButton;
 class TButton;
@@ -30,7 +29,6 @@ protected:
 
 private:
     void PumpHandOvers();
-    static int MakeToolBarHeight(QLayout& column);
     void BindShortCuts();
     QMenu* MakeMenu(TButton& button, QToolButton& tool);
     QWidget* MakeToolBar();

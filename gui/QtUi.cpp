@@ -1,6 +1,6 @@
 #include "QtUi.h"
 #include "FileFilter.h"
-#include "app/Settings.h"
+#include "FormDialog.h"
 #include "base/Cp1251.h"
 #include "project/FileUtil.h"
 #include <QDesktopServices>
@@ -15,32 +15,15 @@
 
 QtUi::~QtUi() {
     // Dialogs whose parent window is already gone were deleted with it.
-    for (auto& [form, modal] : Modals)
-        delete modal.Dialog.data();
+    for (auto& [form, dialog] : Dialogs)
+        delete dialog.data();
 }
 
-void QtUi::RegisterModal(TForm* form, TModalFactory factory) {
-    TModal& modal = Modals[form];
-    delete modal.Dialog.data();
-    modal.Factory = std::move(factory);
-}
-
-TModalResult QtUi::MessageBox(TBoxKind kind, const std::string& caption, const std::string& text,
-                              TBoxButtons buttons) {
-    QMessageBox::Icon icon = QMessageBox::NoIcon;
-    switch (kind) {
-    case TBoxKind::Information:
-        icon = QMessageBox::Information;
-        break;
-    case TBoxKind::Error:
-        icon = QMessageBox::Critical;
-        break;
-    case TBoxKind::Warning:
-        icon = QMessageBox::Warning;
-        break;
-    case TBoxKind::Plain:
-        break;
-    }
+std::optional<TModalResult> QtUi::Box(TBoxKind kind, const std::string& caption, const std::string& text,
+                                      TBoxButtons buttons) {
+    // By TBoxKind: information, error, warning, plain.
+    const QMessageBox::Icon icons[] = {QMessageBox::Information, QMessageBox::Critical, QMessageBox::Warning,
+                                       QMessageBox::NoIcon};
     QMessageBox::StandardButtons shown = QMessageBox::Ok;
     if (buttons == TBoxButtons::OkCancel || buttons == TBoxButtons::OkCancelDefaultCancel)
         shown = QMessageBox::Ok | QMessageBox::Cancel;
@@ -48,17 +31,16 @@ TModalResult QtUi::MessageBox(TBoxKind kind, const std::string& caption, const s
         shown = QMessageBox::Yes | QMessageBox::No;
     else if (buttons == TBoxButtons::YesNoCancel)
         shown = QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
-
-    QMessageBox box(icon, QString::fromStdString(caption), QString::fromStdString(text), shown, Parent);
+    QMessageBox box(icons[static_cast<int>(kind)], QString::fromStdString(caption),
+                    QString::fromStdString(text), shown, Parent);
     // A box with OK alone answers OK to the close box too.
     if (buttons == TBoxButtons::Ok)
         box.setEscapeButton(QMessageBox::Ok);
     if (buttons == TBoxButtons::OkCancelDefaultCancel)
         box.setDefaultButton(QMessageBox::Cancel);
     box.exec();
-    // Closed without a button (close box): a box with OK alone has said OK, a question Cancel.
     if (!box.clickedButton())
-        return buttons == TBoxButtons::Ok ? TModalResult::Ok : TModalResult::Cancel;
+        return std::nullopt;
     switch (box.standardButton(box.clickedButton())) {
     case QMessageBox::Ok:
         return TModalResult::Ok;
@@ -94,38 +76,11 @@ bool QtUi::FileDialog(const TFileDialog& dialog, std::string& fileName, bool sav
     return true;
 }
 
-bool QtUi::OpenFileDialog(const TFileDialog& dialog, std::string& fileName) {
-    return FileDialog(dialog, fileName, false);
-}
-
-bool QtUi::SaveFileDialog(const TFileDialog& dialog, std::string& fileName) {
-    return FileDialog(dialog, fileName, true);
-}
-
 TModalResult QtUi::ShowModal(TForm& form) {
-    const auto it = Modals.find(&form);
-    if (it == Modals.end() || !it->second.Factory)
-        return TModalResult::Cancel;
-    TModal& modal = it->second;
-    if (!modal.Dialog) {
-        modal.Dialog = modal.Factory(Parent);
-        if (!modal.Dialog)
-            return TModalResult::Cancel;
-        // The form ends the dialog by hiding itself (its buttons set ModalResult first).
-        form.Watch([dialog = modal.Dialog, &form] {
-            if (dialog && !form.Visible() && dialog->isVisible())
-                dialog->done(QDialog::Rejected);
-        });
-    }
-    form.ModalResult = TModalResult::None;
-    form.Show();
-    modal.Dialog->exec();
-    // Closed by the close box or Escape: that is Cancel.
-    if (form.Visible() || form.ModalResult == TModalResult::None) {
-        form.ModalResult = TModalResult::Cancel;
-        form.Hide();
-    }
-    return form.ModalResult;
+    QPointer<QDialog>& dialog = Dialogs[&form];
+    if (!dialog)
+        dialog = new FormDialog(form, Parent);
+    return form.RunModal([&dialog] { dialog->exec(); });
 }
 
 namespace {
@@ -178,8 +133,4 @@ TBrowserAnswer QtUi::OfferInBrowser(const std::string& caption, const std::strin
     const QString file = QFileInfo(QString::fromStdString(path)).absoluteFilePath();
     return QDesktopServices::openUrl(QUrl::fromLocalFile(file)) ? TBrowserAnswer::Opened
                                                                 : TBrowserAnswer::NotStarted;
-}
-
-std::string QtUi::SettingsFile() {
-    return TSettings::DefaultFile();
 }

@@ -16,6 +16,8 @@ struct TBinding {
     TControl* Control = nullptr;
     // Set while mirroring: the notifications the mirror itself causes are not the user's.
     bool Mirroring = false;
+    // The control's place the window was last given.
+    TRect Placed;
     std::function<void(HWND)> Show;
     std::function<void(WORD code, WORD id)> Command;
     std::function<LRESULT(NMHDR&)> Notify;
@@ -30,6 +32,12 @@ struct TBinding {
             const bool shown = (GetWindowLongW(Window, GWL_STYLE) & WS_VISIBLE) != 0;
             if (shown != Control->Visible())
                 ShowWindow(Window, Control->Visible() ? SW_SHOWNA : SW_HIDE);
+            const TRect& at = Control->Bounds();
+            if (!(at == Placed) && at.Width > 0) {
+                Placed = at;
+                if (TLayout* layout = TLayout::Of(Window))
+                    layout->Move(Window, {at.Left, at.Top, at.Width, at.Height});
+            }
         }
         if (Show)
             Show(Window);
@@ -77,6 +85,9 @@ std::shared_ptr<TBinding> Attach(TControl* control, HWND window, bool routed) {
     auto binding = std::make_shared<TBinding>();
     binding->Window = window;
     binding->Control = control;
+    // Made at its place: only a later change of place moves it.
+    if (control)
+        binding->Placed = control->Bounds();
     AllBindings().push_back(binding);
     if (routed || control)
         SetPropW(window, BindingProperty, binding.get());
@@ -375,8 +386,15 @@ void Bind(TEdit& control, HWND edit) {
 }
 
 void Bind(TStaticText& control, HWND label) {
-    auto binding = Attach(&control, label, false);
+    auto binding = Attach(&control, label, control.OnClick != nullptr);
     binding->Show = [&control](HWND w) { SetText(w, control.Caption()); };
+    if (control.OnClick) {
+        SetWindowLongW(label, GWL_STYLE, GetWindowLongW(label, GWL_STYLE) | SS_NOTIFY);
+        binding->Command = [&control](WORD code, WORD) {
+            if (code == STN_CLICKED)
+                control.Click();
+        };
+    }
     binding->Mirror();
 }
 
@@ -570,15 +588,11 @@ void Bind(TForm& control, HWND window) {
     });
 }
 
-void OnClick(HWND window, std::function<void()> click) {
-    auto* binding = static_cast<TBinding*>(GetPropW(window, BindingProperty));
-    if (!binding)
-        return;
-    SetWindowLongW(window, GWL_STYLE, GetWindowLongW(window, GWL_STYLE) | SS_NOTIFY);
-    binding->Command = [click = std::move(click)](WORD code, WORD) {
-        if (code == STN_CLICKED)
-            click();
-    };
+HWND WindowOf(const TControl& control) {
+    for (auto& weak : AllBindings())
+        if (auto binding = weak.lock(); binding && binding->Control == &control && binding->Window)
+            return binding->Window;
+    return nullptr;
 }
 
 void Follow(TControl& control, HWND window, std::function<void()> follow) {

@@ -18,7 +18,7 @@
 #include <windows.h>
 
 // Binders: each ties one headless control to its native control for good. The native
-// control mirrors every change of the headless one (enabled, visible and its own state),
+// control mirrors every change of the headless one (enabled, visible, its place and its own state),
 // and what the user does to it enters the headless control as a user's action (Click,
 // Select, Type, EditValue), after which it shows whatever the control made of it.
 // Every bound window carries the control's name (the "VarokName" property, a global atom),
@@ -36,6 +36,7 @@ void Bind(TButton& control, HWND button, std::function<HICON(int)> pictures = {}
 // A button of a toolbar, known to it by its command.
 void BindTool(TButton& control, HWND toolbar, int command);
 void Bind(TEdit& control, HWND edit);
+// A text the user may click where the control does something on a click.
 void Bind(TStaticText& control, HWND label);
 // A report-style list view of two columns: keys read-only, values edited in place.
 void Bind(TValueListEditor& control, HWND list);
@@ -55,8 +56,8 @@ void Bind(TTimer& control, HWND window);
 // A window's caption and enabled state; showing and closing stay with the window.
 void Bind(TForm& control, HWND window);
 
-// A click on a bound window that is no button of its own (the total time opens the timeline).
-void OnClick(HWND window, std::function<void()> click);
+// The window a control is bound to; null when none is.
+HWND WindowOf(const TControl& control);
 
 // Runs follow() now and after every change of the control, for as long as window lives.
 void Follow(TControl& control, HWND window, std::function<void()> follow);

@@ -4,16 +4,14 @@
 
 class TForm;
 
-// A window over a headless form: it follows the form's caption, size and shown state,
-// and its close box hides the form (or runs OnCloseBox where the form says otherwise).
-// Modal forms are shown by TWin32Ui::ShowModal, the others whenever the form is shown.
+// A window over a headless form: its controls at their places, and it follows the form's
+// caption, size and shown state; its close box and Escape are the form's to answer. Modal forms
+// are shown by TWin32Ui::ShowModal, the others whenever the form is shown.
 class TFormWindow : public TWindow {
 public:
     // place: where an ordinary window's frame goes on the screen, in design pixels.
     TFormWindow(TForm& form, HWND owner, bool modal, POINT place = {0, 0});
-    std::function<void()> OnCloseBox;
-    // A dialog's height has followed its form's (the connection dialog's parameter group), or
-    // the user has resized an ordinary window.
+    // The user has resized an ordinary window.
     std::function<void()> OnResize;
     TLayout& Controls() { return Layout; }
     TForm& Form() { return FForm; }
@@ -22,6 +20,8 @@ protected:
     LRESULT Message(UINT message, WPARAM wParam, LPARAM lParam) override;
 
 private:
+    void KeepClearOfOwner();
+
     TForm& FForm;
     bool Modal;
 };

@@ -1,11 +1,13 @@
 #include "MainWindow.h"
 #include "Bind.h"
+#include "Build.h"
 #include "FormWindow.h"
-#include "Panels.h"
-#include "Pictures.h"
+#include "Painter.h"
 #include "TimelineWindow.h"
+#include "app/MainLayout.h"
 #include "app/UnitMain.h"
 #include "base/WideText.h"
+#include "ui/Pictures.h"
 #include <algorithm>
 #include <cctype>
 #include <commctrl.h>
@@ -33,36 +35,27 @@ bool IsKey(const std::string& keys, const MSG& key) {
 
 constexpr UINT HandOverMessage = WM_APP + 1;
 constexpr DWORD MainStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
-constexpr int LeftPanelWidth = 214;
-constexpr int ToolBarHeight = 50;
-constexpr int BodyTop = ToolBarHeight + 2; // under the toolbar and its line
-constexpr SIZE ToolButtonSize{69, 44};
-constexpr int ToolPictureSize = 24;
-constexpr int SeparatorWidth = 8;
-constexpr SIZE PanelScanSize{233, 81};
-constexpr SIZE ProgressSize{201, 16};
-constexpr int StatusBarHeight = 22; // design height the editor leaves for the status bar
 } // namespace
 
 TMainWindow::TMainWindow(TMain& main) : Main(main) {
     CreateWindowFor(WideText(Main.Caption()), MainStyle, Main.Width, Main.Height(), nullptr);
     const UINT dpi = Layout.Dpi();
-    SendMessageW(FHandle, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(AppPicture(Scaled(32, dpi))));
-    SendMessageW(FHandle, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(AppPicture(Scaled(16, dpi))));
+    SendMessageW(FHandle, WM_SETICON, ICON_BIG,
+                 reinterpret_cast<LPARAM>(Icon(TPictures::App(), Scaled(32, dpi))));
+    SendMessageW(FHandle, WM_SETICON, ICON_SMALL,
+                 reinterpret_cast<LPARAM>(Icon(TPictures::App(), Scaled(16, dpi))));
     Bind(Main, FHandle);
 
     MakeToolBar();
-    Layout.Create(WC_STATICW, L"", WS_VISIBLE | SS_ETCHEDHORZ, {0, ToolBarHeight, Main.Width, 2}, FHandle);
+    using L = TMainLayout;
+    Layout.Create(WC_STATICW, L"", WS_VISIBLE | SS_ETCHEDHORZ, {0, L::ToolBarHeight, L::Width, L::LineWidth},
+                  FHandle);
     // The editor panels on a canvas of their full size, which scrolls where the window is smaller.
-    const int bodyHeight = Main.Height() - BodyTop - StatusBarHeight;
     Scroller = CreateScroller(FHandle);
-    HWND canvas = CreatePanel(Layout, {0, 0, Main.Width, bodyHeight}, Scroller, WS_VISIBLE);
-    BuildCompositionPanel(Layout, canvas, {0, 0, LeftPanelWidth, bodyHeight}, Main.Composition,
-                          Main.Algorithms.LenMes);
-    Layout.Create(WC_STATICW, L"", WS_VISIBLE | SS_ETCHEDVERT, {LeftPanelWidth, 0, 2, bodyHeight}, canvas);
-    // A click on the total evacuation time opens the timeline of the shown input.
-    BuildAlgorithmPanel(Layout, canvas, {LeftPanelWidth + 2, 0, Main.Width - LeftPanelWidth - 2, bodyHeight},
-                        Main.Algorithms, [this] { Main.Timeline.Open(); });
+    HWND canvas = CreatePanel(Layout, {0, 0, L::Width, L::BodyHeight}, Scroller, WS_VISIBLE);
+    Build(Layout, canvas, {&Main.Composition.Panel, &Main.Algorithms.Panel});
+    Layout.Create(WC_STATICW, L"", WS_VISIBLE | SS_ETCHEDVERT,
+                  {L::LeftPanelWidth, 0, L::LineWidth, L::BodyHeight}, canvas);
 
     StatusBar = CreateWindowExW(0, STATUSCLASSNAMEW, L"", WS_CHILD | WS_VISIBLE, 0, 0, 0, 0, FHandle, nullptr,
                                 GetModuleHandleW(nullptr), nullptr);
@@ -124,17 +117,14 @@ void TMainWindow::FitScreen() {
     GetWindowRect(FHandle, &frame);
     GetClientRect(FHandle, &client);
     const SIZE margins{frame.right - frame.left - client.right, frame.bottom - frame.top - client.bottom};
-    const SIZE room{work.right - work.left - margins.cx, work.bottom - work.top - margins.cy};
-    // The design size where the free area of the screen has room for it, the free area otherwise.
-    const UINT dpi = Layout.Dpi();
-    const LONG height = std::max(0L, std::min<LONG>(Scaled(Main.Height(), dpi), room.cy));
-    // A shortened editor scrolls up and down; where there is room, its bar widens the window
-    // rather than hiding the last column.
-    const int bar = height < Scaled(Main.Height(), dpi) ? GetSystemMetricsForDpi(SM_CXVSCROLL, dpi) : 0;
-    const SIZE size{std::max(0L, std::min<LONG>(Scaled(Main.Width, dpi) + bar, room.cx)), height};
-    SetWindowPos(FHandle, nullptr, work.left + std::max(0L, (room.cx - size.cx) / 2),
-                 work.top + std::max(0L, (room.cy - size.cy) / 2), size.cx + margins.cx, size.cy + margins.cy,
-                 SWP_NOZORDER | SWP_NOACTIVATE);
+    const int dpi = static_cast<int>(Layout.Dpi());
+    const auto design = [dpi](LONG pixels) { return MulDiv(pixels, DesignDpi, dpi); };
+    const TRect fit = TMainLayout::ClientIn(design(work.right - work.left - margins.cx),
+                                            design(work.bottom - work.top - margins.cy),
+                                            design(GetSystemMetricsForDpi(SM_CXVSCROLL, Layout.Dpi())));
+    SetWindowPos(FHandle, nullptr, work.left + Scaled(fit.Left, Layout.Dpi()),
+                 work.top + Scaled(fit.Top, Layout.Dpi()), Scaled(fit.Width, Layout.Dpi()) + margins.cx,
+                 Scaled(fit.Height, Layout.Dpi()) + margins.cy, SWP_NOZORDER | SWP_NOACTIVATE);
     Arrange();
 }
 
@@ -146,15 +136,13 @@ void TMainWindow::Arrange() {
     GetClientRect(FHandle, &client);
     GetWindowRect(StatusBar, &bar);
     // Toolbar and status bar keep their places; the editor takes what lies between.
-    const int top = Scaled(BodyTop, Layout.Dpi());
+    const int top = Scaled(TMainLayout::BodyTop, Layout.Dpi());
     const int bottom = client.bottom - (bar.bottom - bar.top);
     MoveWindow(Scroller, 0, top, client.right, std::max(0, bottom - top), TRUE);
     UpdateScroller(Scroller);
-    // The progress panel in the middle of the window as it is.
-    const int width = MulDiv(client.right, DesignDpi, static_cast<int>(Layout.Dpi()));
-    const int height = MulDiv(client.bottom, DesignDpi, static_cast<int>(Layout.Dpi()));
-    Layout.Move(PanelScan, {(width - PanelScanSize.cx) / 2, (height - PanelScanSize.cy) / 2, PanelScanSize.cx,
-                            PanelScanSize.cy});
+    const int dpi = static_cast<int>(Layout.Dpi());
+    Main.PanelScan.SetBounds(TMainLayout::PanelScanIn(MulDiv(client.right, DesignDpi, dpi),
+                                                      MulDiv(client.bottom, DesignDpi, dpi)));
 }
 
 void TMainWindow::MakeToolBar() {
@@ -162,9 +150,10 @@ void TMainWindow::MakeToolBar() {
     ToolBar = Layout.Create(TOOLBARCLASSNAMEW, L"",
                             WS_VISIBLE | TBSTYLE_FLAT | TBSTYLE_TOOLTIPS | TBSTYLE_WRAPABLE | CCS_NORESIZE |
                                 CCS_NODIVIDER | CCS_NOPARENTALIGN,
-                            {2, 2, Main.Width - 4, ToolBarHeight - 4}, FHandle, TFontKind::Small);
+                            {2, 2, TMainLayout::Width - 4, TMainLayout::ToolBarHeight - 4}, FHandle,
+                            TFontKind::Small);
     SendMessageW(ToolBar, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
-    const int picture = Scaled(ToolPictureSize, dpi);
+    const int picture = Scaled(TPictures::ToolSize, dpi);
     HIMAGELIST pictures = ImageList_Create(picture, picture, ILC_COLOR32, 0, 10);
     std::vector<TBBUTTON> buttons;
     for (size_t i = 0; i < Main.ToolBar1.size(); ++i) {
@@ -172,10 +161,10 @@ void TMainWindow::MakeToolBar() {
         TBBUTTON entry{};
         entry.idCommand = ToolCommandBase + static_cast<int>(i);
         if (button.IsSeparator) {
-            entry.iBitmap = Scaled(SeparatorWidth, dpi);
+            entry.iBitmap = Scaled(TMainLayout::SeparatorWidth, dpi);
             entry.fsStyle = BTNS_SEP;
         } else {
-            HICON icon = ToolPicture(button.Name, picture);
+            HICON icon = Icon(TPictures::Tool(button.Name), picture);
             entry.iBitmap = icon ? ImageList_AddIcon(pictures, icon) : I_IMAGENONE;
             entry.fsStyle =
                 static_cast<BYTE>(BTNS_BUTTON | (button.Kind == TButtonKind::Toggle ? BTNS_CHECK : 0) |
@@ -189,15 +178,16 @@ void TMainWindow::MakeToolBar() {
     SendMessageW(ToolBar, TB_ADDBUTTONSW, buttons.size(), reinterpret_cast<LPARAM>(buttons.data()));
     // A button with a list (Open) shows the list's arrow apart from the button itself.
     SendMessageW(ToolBar, TB_SETEXTENDEDSTYLE, 0, TBSTYLE_EX_DRAWDDARROWS);
-    SendMessageW(ToolBar, TB_SETBUTTONSIZE, 0,
-                 MAKELPARAM(Scaled(ToolButtonSize.cx, dpi), Scaled(ToolButtonSize.cy, dpi)));
+    SendMessageW(
+        ToolBar, TB_SETBUTTONSIZE, 0,
+        MAKELPARAM(Scaled(TMainLayout::ToolButtonWidth, dpi), Scaled(TMainLayout::ToolButtonHeight, dpi)));
     for (size_t i = 0; i < Main.ToolBar1.size(); ++i)
         if (!Main.ToolBar1[i]->IsSeparator) {
             // Every button is as wide; a list's arrow takes its part of that width.
             TBBUTTONINFOW size{};
             size.cbSize = sizeof size;
             size.dwMask = TBIF_SIZE;
-            size.cx = static_cast<WORD>(Scaled(ToolButtonSize.cx, dpi));
+            size.cx = static_cast<WORD>(Scaled(TMainLayout::ToolButtonWidth, dpi));
             SendMessageW(ToolBar, TB_SETBUTTONINFOW, ToolCommandBase + i, reinterpret_cast<LPARAM>(&size));
         }
     for (size_t i = 0; i < Main.ToolBar1.size(); ++i)
@@ -206,19 +196,20 @@ void TMainWindow::MakeToolBar() {
 }
 
 void TMainWindow::MakePanelScan() {
+    const TRect& at = Main.PanelScan.Bounds();
     HWND panel = PanelScan =
-        CreatePanel(Layout,
-                    {(Main.Width - PanelScanSize.cx) / 2, (Main.Height() - PanelScanSize.cy) / 2,
-                     PanelScanSize.cx, PanelScanSize.cy},
-                    FHandle, WS_DLGFRAME);
-    const int inner = PanelScanSize.cx - 2 * GetSystemMetrics(SM_CXDLGFRAME);
-    HWND caption = Layout.Create(WC_STATICW, L"", WS_VISIBLE | SS_CENTER, {0, 12, inner, 20}, panel);
+        CreatePanel(Layout, {at.Left, at.Top, at.Width, at.Height}, FHandle, WS_DLGFRAME);
+    const TRect& caption = TMainLayout::ScanCaption;
+    HWND label = Layout.Create(
+        WC_STATICW, L"", WS_VISIBLE | SS_CENTER,
+        {caption.Left, caption.Top, caption.Width - 2 * GetSystemMetrics(SM_CXDLGFRAME), caption.Height},
+        panel);
+    const TRect& bar = Main.ProgressBar.Bounds();
     HWND progress =
-        Layout.Create(PROGRESS_CLASSW, L"", WS_VISIBLE,
-                      {(inner - ProgressSize.cx) / 2, 40, ProgressSize.cx, ProgressSize.cy}, panel);
+        Layout.Create(PROGRESS_CLASSW, L"", WS_VISIBLE, {bar.Left, bar.Top, bar.Width, bar.Height}, panel);
     // Over the editor, which was made before it.
     SetWindowPos(panel, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-    Bind(Main.PanelScan, panel, caption);
+    Bind(Main.PanelScan, panel, label);
     Bind(Main.ProgressBar, progress);
 }
 

@@ -2,10 +2,12 @@
 #include "Bind.h"
 #include <algorithm>
 #include <map>
+#include <set>
 #include <utility>
 
 namespace {
 constexpr wchar_t WindowClass[] = L"VarokConfigWindow";
+constexpr wchar_t LayoutProperty[] = L"VarokLayout";
 
 LOGFONTW FontFor(TFontKind kind, UINT dpi) {
     NONCLIENTMETRICSW metrics{};
@@ -40,8 +42,13 @@ HWND TLayout::Create(const wchar_t* windowClass, const std::wstring& text, DWORD
                         Scaled(design.left, FDpi), Scaled(design.top, FDpi), Scaled(design.right, FDpi),
                         Scaled(design.bottom, FDpi), parent, nullptr, GetModuleHandleW(nullptr), nullptr);
     SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(ScreenFont(font, FDpi)), FALSE);
+    SetPropW(child, LayoutProperty, this);
     Places.push_back({child, design, font});
     return child;
+}
+
+TLayout* TLayout::Of(HWND child) {
+    return static_cast<TLayout*>(GetPropW(child, LayoutProperty));
 }
 
 void TLayout::Move(HWND child, RECT design) {
@@ -73,21 +80,11 @@ TWindow::~TWindow() {
 
 void TWindow::CreateWindowFor(const std::wstring& caption, DWORD style, int clientWidth, int clientHeight,
                               HWND owner, DWORD exStyle) {
-    static const ATOM registered = [] {
-        WNDCLASSEXW windowClass{};
-        windowClass.cbSize = sizeof windowClass;
-        windowClass.lpfnWndProc = Procedure;
-        windowClass.hInstance = GetModuleHandleW(nullptr);
-        windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-        windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-        windowClass.lpszClassName = WindowClass;
-        return RegisterClassExW(&windowClass);
-    }();
-    (void)registered;
     FStyle = style;
     FExStyle = exStyle;
-    FHandle = CreateWindowExW(exStyle, WindowClass, caption.c_str(), style, CW_USEDEFAULT, CW_USEDEFAULT,
-                              CW_USEDEFAULT, CW_USEDEFAULT, owner, nullptr, GetModuleHandleW(nullptr), this);
+    FHandle = CreateWindowExW(exStyle, EditorClass(WindowClass, Procedure), caption.c_str(), style,
+                              CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, owner, nullptr,
+                              GetModuleHandleW(nullptr), this);
     Layout.SetDpi(GetDpiForWindow(FHandle));
     SetClientSize(clientWidth, clientHeight);
 }
@@ -140,6 +137,21 @@ LRESULT CALLBACK TWindow::Procedure(HWND window, UINT message, WPARAM wParam, LP
         self->FHandle = nullptr;
     }
     return result;
+}
+
+const wchar_t* EditorClass(const wchar_t* name, WNDPROC procedure) {
+    static std::set<std::wstring> registered;
+    if (registered.insert(name).second) {
+        WNDCLASSEXW windowClass{};
+        windowClass.cbSize = sizeof windowClass;
+        windowClass.lpfnWndProc = procedure;
+        windowClass.hInstance = GetModuleHandleW(nullptr);
+        windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+        windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+        windowClass.lpszClassName = name;
+        RegisterClassExW(&windowClass);
+    }
+    return name;
 }
 
 namespace {
@@ -213,19 +225,8 @@ LRESULT CALLBACK PanelProcedure(HWND window, UINT message, WPARAM wParam, LPARAM
 } // namespace
 
 HWND CreatePanel(TLayout& layout, RECT design, HWND parent, DWORD style, DWORD exStyle) {
-    static const ATOM registered = [] {
-        WNDCLASSEXW windowClass{};
-        windowClass.cbSize = sizeof windowClass;
-        windowClass.lpfnWndProc = PanelProcedure;
-        windowClass.hInstance = GetModuleHandleW(nullptr);
-        windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-        windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-        windowClass.lpszClassName = L"VarokConfigPanel";
-        return RegisterClassExW(&windowClass);
-    }();
-    (void)registered;
-    return layout.Create(L"VarokConfigPanel", L"", style | WS_CLIPCHILDREN, design, parent, TFontKind::Normal,
-                         exStyle | WS_EX_CONTROLPARENT);
+    return layout.Create(EditorClass(L"VarokConfigPanel", PanelProcedure), L"", style | WS_CLIPCHILDREN,
+                         design, parent, TFontKind::Normal, exStyle | WS_EX_CONTROLPARENT);
 }
 
 namespace {
@@ -309,18 +310,7 @@ LRESULT CALLBACK ScrollerProcedure(HWND window, UINT message, WPARAM wParam, LPA
 } // namespace
 
 HWND CreateScroller(HWND parent) {
-    static const ATOM registered = [] {
-        WNDCLASSEXW windowClass{};
-        windowClass.cbSize = sizeof windowClass;
-        windowClass.lpfnWndProc = ScrollerProcedure;
-        windowClass.hInstance = GetModuleHandleW(nullptr);
-        windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-        windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-        windowClass.lpszClassName = ScrollerClass;
-        return RegisterClassExW(&windowClass);
-    }();
-    (void)registered;
-    return CreateWindowExW(WS_EX_CONTROLPARENT, ScrollerClass, L"",
+    return CreateWindowExW(WS_EX_CONTROLPARENT, EditorClass(ScrollerClass, ScrollerProcedure), L"",
                            WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_CLIPSIBLINGS, 0, 0, 0, 0, parent,
                            nullptr, GetModuleHandleW(nullptr), nullptr);
 }

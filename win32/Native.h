@@ -25,6 +25,8 @@ public:
     HWND Create(const wchar_t* windowClass, const std::wstring& text, DWORD style, RECT design, HWND parent,
                 TFontKind font = TFontKind::Normal, DWORD exStyle = 0);
     void Move(HWND child, RECT design);
+    // The layout a child was created by; null for any other window.
+    static TLayout* Of(HWND child);
     void Apply(UINT dpi);
     UINT Dpi() const { return FDpi; }
     void SetDpi(UINT dpi) { FDpi = dpi; }
@@ -67,6 +69,10 @@ public:
 private:
     DWORD FStyle = 0, FExStyle = 0;
 };
+
+// A window class of the editor's, registered on first use: the arrow cursor, the dialogs' face
+// colour. Answers its name.
+const wchar_t* EditorClass(const wchar_t* name, WNDPROC procedure);
 
 // Keys that run commands wherever the focus is in the window: the handler sees every key
 // press first and answers true when it took it.

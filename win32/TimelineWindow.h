@@ -1,6 +1,5 @@
 #pragma once
 #include "FormWindow.h"
-#include <memory>
 
 class TTimelineForm;
 
@@ -11,5 +10,5 @@ public:
     TTimelineWindow(TTimelineForm& form, HWND owner);
 
 private:
-    HWND Canvas = nullptr;
+    HWND Scroller = nullptr;
 };

@@ -1,48 +1,27 @@
 #include "Win32Ui.h"
 #include "FormWindow.h"
-#include "app/Settings.h"
 #include "base/WideText.h"
 #include <commdlg.h>
 #include <shellapi.h>
 #include <vector>
 
-TWin32Ui::~TWin32Ui() = default;
-
 void TWin32Ui::DropModals() {
-    Modals.clear();
+    Dialogs.clear();
 }
 
-void TWin32Ui::RegisterModal(TForm* form, TModalFactory factory) {
-    TModal& modal = Modals[form];
-    modal.Window.reset();
-    modal.Factory = std::move(factory);
-}
-
-TModalResult TWin32Ui::MessageBox(TBoxKind kind, const std::string& caption, const std::string& text,
-                                  TBoxButtons buttons) {
-    UINT style = MB_OK;
+std::optional<TModalResult> TWin32Ui::Box(TBoxKind kind, const std::string& caption, const std::string& text,
+                                          TBoxButtons buttons) {
+    // By TBoxKind: information, error, warning, plain.
+    constexpr UINT Icons[] = {MB_ICONINFORMATION, MB_ICONERROR, MB_ICONWARNING, 0};
+    UINT style = Icons[static_cast<int>(kind)];
     if (buttons == TBoxButtons::OkCancel)
-        style = MB_OKCANCEL;
+        style |= MB_OKCANCEL;
     else if (buttons == TBoxButtons::OkCancelDefaultCancel)
-        style = MB_OKCANCEL | MB_DEFBUTTON2;
+        style |= MB_OKCANCEL | MB_DEFBUTTON2;
     else if (buttons == TBoxButtons::YesNo)
-        style = MB_YESNO;
+        style |= MB_YESNO;
     else if (buttons == TBoxButtons::YesNoCancel)
-        style = MB_YESNOCANCEL;
-    switch (kind) {
-    case TBoxKind::Information:
-        style |= MB_ICONINFORMATION;
-        break;
-    case TBoxKind::Error:
-        style |= MB_ICONERROR;
-        break;
-    case TBoxKind::Warning:
-        style |= MB_ICONWARNING;
-        break;
-    case TBoxKind::Plain:
-        break;
-    }
-    // The close box of a question answers Cancel, of a box with OK alone OK.
+        style |= MB_YESNOCANCEL;
     switch (MessageBoxW(Parent, WideText(text).c_str(), WideText(caption).c_str(), style)) {
     case IDOK:
         return TModalResult::Ok;
@@ -50,8 +29,10 @@ TModalResult TWin32Ui::MessageBox(TBoxKind kind, const std::string& caption, con
         return TModalResult::Yes;
     case IDNO:
         return TModalResult::No;
+    case IDCANCEL:
+        return TModalResult::Cancel;
     default:
-        return buttons == TBoxButtons::Ok ? TModalResult::Ok : TModalResult::Cancel;
+        return std::nullopt;
     }
 }
 
@@ -92,25 +73,11 @@ bool TWin32Ui::FileDialog(const TFileDialog& dialog, std::string& fileName, bool
     return true;
 }
 
-bool TWin32Ui::OpenFileDialog(const TFileDialog& dialog, std::string& fileName) {
-    return FileDialog(dialog, fileName, false);
-}
-
-bool TWin32Ui::SaveFileDialog(const TFileDialog& dialog, std::string& fileName) {
-    return FileDialog(dialog, fileName, true);
-}
-
 TModalResult TWin32Ui::ShowModal(TForm& form) {
-    const auto it = Modals.find(&form);
-    if (it == Modals.end() || !it->second.Factory)
-        return TModalResult::Cancel;
-    TModal& modal = it->second;
-    if (!modal.Window) {
-        modal.Window = modal.Factory(Parent);
-        if (!modal.Window)
-            return TModalResult::Cancel;
-    }
-    HWND window = modal.Window->Handle();
+    std::unique_ptr<TFormWindow>& dialog = Dialogs[&form];
+    if (!dialog)
+        dialog = std::make_unique<TFormWindow>(form, Parent, true);
+    HWND window = dialog->Handle();
     // Over the middle of the window it belongs to.
     if (Parent) {
         RECT owner{}, own{};
@@ -120,23 +87,15 @@ TModalResult TWin32Ui::ShowModal(TForm& form) {
                      (owner.top + owner.bottom - (own.bottom - own.top)) / 2, 0, 0,
                      SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     }
-    form.ModalResult = TModalResult::None;
     const bool ownerEnabled = Parent && IsWindowEnabled(Parent);
     if (ownerEnabled)
         EnableWindow(Parent, FALSE);
-    form.Show();
-    // The form ends the dialog by hiding itself (its buttons set ModalResult first).
-    RunMessages([&form] { return !form.Visible(); });
+    const TModalResult result = form.RunModal([&form] { RunMessages([&form] { return !form.Visible(); }); });
     if (ownerEnabled) {
         EnableWindow(Parent, TRUE);
         SetActiveWindow(Parent);
     }
-    // Closed otherwise (the program quits): that is Cancel.
-    if (form.Visible() || form.ModalResult == TModalResult::None) {
-        form.ModalResult = TModalResult::Cancel;
-        form.Hide();
-    }
-    return form.ModalResult;
+    return result;
 }
 
 bool TWin32Ui::OpenInTextEditor(const std::string& path) {
@@ -156,8 +115,4 @@ TBrowserAnswer TWin32Ui::OfferInBrowser(const std::string& caption, const std::s
                ShellExecuteW(Parent, L"open", file.c_str(), nullptr, nullptr, SW_SHOWNORMAL)) > 32
                ? TBrowserAnswer::Opened
                : TBrowserAnswer::NotStarted;
-}
-
-std::string TWin32Ui::SettingsFile() {
-    return TSettings::DefaultFile();
 }

@@ -1,5 +1,7 @@
 #include "app/UnitMain.h"
+#include "app/MainLayout.h"
 #include "app/ReportCommand.h"
+#include "base/Cp1251.h"
 #include "base/Version.h"
 #include "model/WholeNumber.h"
 #include "project/FileUtil.h"
@@ -16,11 +18,10 @@ TMain::TMain(TUi& ui, const std::string& commandLine)
     : TForm("Main"), Ui(ui), Algorithms(Image, CurrentInput, Refilling),
       Composition(Image, Refilling, Algorithms) {
     SetCaption(CaptionBase);
-    Width = 1008;
-    SetHeight(761);
+    TMainLayout::Apply(*this);
     BuildToolBar();
 
-    StatusBar1.AddPanel(214, TAlignment::Center);
+    StatusBar1.AddPanel(TMainLayout::LeftPanelWidth, TAlignment::Center);
     StatusBar1.AddPanel(200, TAlignment::Center);
     StatusBar1.AddPanel(100, TAlignment::Left);
     StatusBar1.OnPanelClick = [this](TStatusBar&, size_t panel) {

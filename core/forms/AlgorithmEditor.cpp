@@ -294,3 +294,108 @@ void TAlgorithmEditor::Edit6Change() {
     TotalTime->SetCaption(TotalTimeText(times));
     LengthsNote.SetVisible(zeroLength);
 }
+
+void TAlgorithmEditor::LayOut(TRect bounds) {
+    constexpr int Margin = 6;
+    constexpr int LabelColumnWidth = 182;
+    constexpr int Gap = 3;
+    constexpr int Pitch = 24;
+    Panel.SetBounds(bounds);
+    const int left = Margin, width = bounds.Width - 2 * Margin;
+    const int stagesLeft = left + LabelColumnWidth + Gap;
+    const int column = (left + width - stagesLeft) / Stages;
+    const auto stageX = [&](int stage) { return stagesLeft + column * stage; };
+    int y = 4;
+    const auto place = [this](TControl& control, TRect where) {
+        control.SetBounds(where);
+        Panel.Children.push_back(&control);
+    };
+    const auto text = [this](const std::string& caption) -> TStaticText& {
+        Texts.push_back(std::make_unique<TStaticText>(std::string(), caption));
+        return *Texts.back();
+    };
+    const auto heading = [&](TStaticText& title) {
+        title.Bold = true;
+        title.Alignment = TAlignment::Center;
+        place(title, {left, y, width, 16});
+        y += 20;
+    };
+    const auto rowLabel = [&](const std::string& caption) {
+        place(text(caption), {left, y + 3, LabelColumnWidth, 16});
+    };
+
+    heading(StaticText268);
+    rowLabel(InputLabel);
+    for (size_t n = 0; n < InputButtons.size(); ++n)
+        place(*InputButtons[n], {stageX(static_cast<int>(n)), y, column - Gap, 22});
+    y += Pitch + 2;
+
+    heading(text(StageHeading));
+    for (int s = 0; s < Stages; ++s)
+        place(*StageBoxes[static_cast<size_t>(s)], {stageX(s) + 10, y, column - 14, 20});
+    y += Pitch;
+
+    for (auto* row : {&MessageBoxes, &RepeatBoxes, &PauseBoxes}) {
+        rowLabel(row == &MessageBoxes ? MessageLabel : row == &RepeatBoxes ? RepeatLabel : PauseLabel);
+        for (int s = 0; s < Stages; ++s)
+            place(*(*row)[static_cast<size_t>(s)], {stageX(s), y, column - Gap, 22});
+        y += Pitch + 2;
+    }
+
+    rowLabel(StageTimeLabel);
+    for (int s = 0; s < Stages; ++s) {
+        TStaticText& time = *StageTimes[static_cast<size_t>(s)];
+        time.Alignment = TAlignment::Center;
+        time.Sunken = true;
+        place(time, {stageX(s), y, column - Gap, 20});
+    }
+    y += Pitch;
+    rowLabel(TotalTimeLabel);
+    // The total takes half the row while the note beside it is shown, all of it otherwise.
+    const TRect whole{stageX(0), y, column * Stages - Gap, 20};
+    const int half = (whole.Width - Gap) / 2;
+    TotalTime->Alignment = TAlignment::Center;
+    TotalTime->Sunken = true;
+    place(*TotalTime, whole);
+    LengthsNote.Bold = true;
+    LengthsNote.Colour = Rgb(0xb0, 0, 0);
+    place(LengthsNote, {whole.Left + half + Gap, y + 3, whole.Width - half - Gap, 16});
+    const auto followNote = [this, whole, half] {
+        TotalTime->SetBounds(LengthsNote.Visible() ? TRect{whole.Left, whole.Top, half, whole.Height}
+                                                   : whole);
+    };
+    LengthsNote.Watch(followNote);
+    followNote();
+    y += Pitch + 2;
+
+    heading(text(ZoneHeading));
+    for (int z = 0; z < Zones; ++z) {
+        rowLabel(ZoneLabel(z));
+        for (int s = 0; s < Stages; ++s)
+            place(ZoneButton(s, z), {stageX(s), y, column - Gap, 22});
+        y += Pitch;
+    }
+    y += 2;
+
+    heading(text(RelayHeading));
+    // Every stage's column holds two relays, K1 and K2, under their heads.
+    const int relayWidth = column / 2;
+    for (int s = 0; s < Stages; ++s)
+        for (int k = 0; k < 2; ++k) {
+            TStaticText& head = text(RelayLabel(k));
+            head.Alignment = TAlignment::Center;
+            place(head, {stageX(s) + relayWidth * k, y, relayWidth, 14});
+        }
+    y += 16;
+    for (int m = 0; m < Modules; ++m) {
+        rowLabel(ModuleLabel(m));
+        for (int s = 0; s < Stages; ++s)
+            for (int k = 0; k < 2; ++k) {
+                TCheckBox& relay = RelayBox(s, m, k);
+                // The caption is the relay number the handler reads; the column head says K1/K2.
+                relay.CaptionShown = false;
+                place(relay, {stageX(s) + relayWidth * k + (relayWidth - 14) / 2, y + 2, 14, 18});
+            }
+        y += Pitch - 2;
+    }
+}

@@ -4,6 +4,8 @@
 #include "ui/Button.h"
 #include "ui/CheckBox.h"
 #include "ui/ComboBox.h"
+#include "ui/Panel.h"
+#include "ui/Pictures.h"
 #include "ui/StaticText.h"
 #include "ui/ValueListEditor.h"
 #include <array>
@@ -31,8 +33,8 @@ public:
     static constexpr int KindModule1 = 12;
 
     // Zone button pictures.
-    static constexpr int PictureUp = 0;
-    static constexpr int PictureDown = 1;
+    static constexpr int PictureUp = TPictures::ZoneUp;
+    static constexpr int PictureDown = TPictures::ZoneDown;
 
     static inline const std::string& Unlimited = UnlimitedStageText;
     static inline const std::string& UnlimitedTotal = UnlimitedTotalText;
@@ -110,6 +112,11 @@ public:
     TCheckBox& RelayBox(int stage, int module, int relay) {
         return *RelayBoxes[static_cast<size_t>(RelaysPerStage * stage + 2 * module + relay)];
     }
+    // The panel: every control and text of the editor at its place, in the order a front end
+    // makes them; laid out within bounds.
+    TPanel Panel{"AlgorithmPanel"};
+    void LayOut(TRect bounds);
+
     // Every grid control, for views that bind them generically.
     std::vector<TControl*> GridControls() const;
     // The picture a zone button shows for its state.
@@ -125,6 +132,8 @@ private:
     void EnableNextStage(int stage);
 
     int EditDepth = 0;
+    // The panel's row labels and headings.
+    std::vector<std::unique_ptr<TStaticText>> Texts;
     ConfigImage& Image;
     int& CurrentInput;
     bool& Refilling;

@@ -1,6 +1,7 @@
 #include "forms/CompositionRules.h"
 #include "base/Cp1251.h"
 #include "model/Configuration.h"
+#include <iterator>
 #include <utility>
 
 namespace {
@@ -275,7 +276,13 @@ void TCompositionRules::Relays(bool takeAway) {
         for (int i = 0; i < TAlgorithmEditor::RelaysPerStage; ++i) {
             TCheckBox& relay =
                 *Editor.RelayBoxes[static_cast<size_t>(TAlgorithmEditor::RelaysPerStage * s + i)];
-            relay.SetHint(i >= 2 * modules ? NeedsModule(i / 2) : checked ? "" : NeedsStage);
+            // An available box has no caption on screen: its tip says which relay it switches.
+            std::string hint = NeedsStage;
+            if (i >= 2 * modules)
+                hint = NeedsModule(i / 2);
+            else if (checked)
+                hint = TAlgorithmEditor::ModuleLabel(i / 2) + ", " + TAlgorithmEditor::RelayLabel(i % 2);
+            relay.SetHint(hint);
             if (i < 2 * modules) {
                 relay.SetEnabled(checked);
             } else {
@@ -324,4 +331,74 @@ std::vector<std::string> TCompositionRules::IdentityFieldsOutside1251() const {
         if (Cp1251ToUtf8(Utf8ToCp1251(edit->Text())) != edit->Text())
             fields.push_back(name);
     return fields;
+}
+
+void TCompositionRules::LayOut(TRect bounds) {
+    constexpr int Margin = 4;
+    constexpr int RowPitch = 30;
+    constexpr int BoxWidth = 46;
+    constexpr int IdentityPitch = 24;
+    // Positions in Labels(): five counts, gong and AUX priority, the music zones, the identity.
+    constexpr size_t UnitCounts = 5, MusicLabel = 7, SerialLabel = 8, DateLabel = 9, VersionLabel = 10;
+    Panel.SetBounds(bounds);
+    const int left = Margin, width = bounds.Width - 2 * Margin;
+    const int control = left + width - BoxWidth;
+    int y = Margin;
+    const auto place = [this](TControl& c, TRect where) {
+        c.SetBounds(where);
+        Panel.Children.push_back(&c);
+    };
+    const auto label = [&](const std::string& caption, TRect where) {
+        Texts.push_back(std::make_unique<TStaticText>(std::string(), caption));
+        place(*Texts.back(), where);
+    };
+
+    StaticText269.Bold = true;
+    StaticText269.Alignment = TAlignment::Center;
+    place(StaticText269, {left, y, width, 16});
+    y += 22;
+    const std::vector<std::string>& labels = Labels();
+    TComboBox* counts[UnitCounts] = {&ComboBox58, &ComboBox57, &ComboBox56, &ComboBox55, &ComboBox54};
+    for (size_t i = 0; i < UnitCounts; ++i, y += RowPitch) {
+        label(labels[i], {left, y, width - BoxWidth - 4, 28});
+        place(*counts[i], {control, y + 2, BoxWidth, 22});
+    }
+    TCheckBox* boxes[] = {&CheckBox316, &CheckBox325};
+    for (size_t i = 0; i < std::size(boxes); ++i, y += RowPitch) {
+        label(labels[UnitCounts + i], {left, y, width - BoxWidth - 4, 28});
+        // The label beside the box says what it is.
+        boxes[i]->CaptionShown = false;
+        place(*boxes[i], {control + 14, y + 4, 16, 18});
+    }
+    label(labels[MusicLabel], {left, y, width, 16});
+    y += 18;
+    // The music zones in two columns.
+    const int perColumn = static_cast<int>(CBMuz.size()) / 2;
+    for (int z = 0; z < static_cast<int>(CBMuz.size()); ++z)
+        place(*CBMuz[static_cast<size_t>(z)],
+              {left + 8 + z / perColumn * 100, y + z % perColumn * 18, 90, 18});
+    y += perColumn * 18 + 6;
+
+    // The identity rows: a label, then one field or the date's three fields with slashes.
+    const auto identity = [&](size_t text, std::initializer_list<TEdit*> fields, int fieldWidth) {
+        label(labels[text], {left, y + 3, 90, 16});
+        int x = left + 92;
+        for (TEdit* field : fields) {
+            if (x > left + 92) {
+                label("/", {x, y + 3, 6, 16});
+                x += 8;
+            }
+            place(*field, {x, y, fieldWidth, 20});
+            x += fieldWidth + 2;
+        }
+        y += IdentityPitch;
+    };
+    identity(SerialLabel, {&Edit1}, 46);
+    identity(DateLabel, {&Edit2, &Edit3, &Edit4}, 28);
+    identity(VersionLabel, {&Edit5}, 28);
+
+    y += 4;
+    label(Editor.LenMes.Caption, {left, y, width, 28});
+    y += 30;
+    place(Editor.LenMes, {left, y, width, bounds.Height - Margin - y});
 }

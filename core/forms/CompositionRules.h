@@ -52,6 +52,11 @@ public:
         return "нужен модуль QV-CU4 № " + std::to_string(module + 1);
     }
 
+    // The panel: the controls with their labels, the identity, and at the bottom the table of
+    // message lengths, each at its place, in the order a front end makes them; laid out within bounds.
+    TPanel Panel{"CompositionPanel"};
+    void LayOut(TRect bounds);
+
     // The labels beside the controls, top to bottom.
     static const std::vector<std::string>& Labels();
     // The 20 controls of the panel in their order on screen.
@@ -77,4 +82,6 @@ private:
     ConfigImage& Image;
     bool& Refilling;
     TAlgorithmEditor& Editor;
+    // The panel's labels.
+    std::vector<std::unique_ptr<TStaticText>> Texts;
 };

@@ -1,7 +1,8 @@
 #include "report/HtmlReport.h"
-#include "base/Utf8.h"
+#include "report/TimelineShapes.h"
 #include <algorithm>
 #include <cstdio>
+#include <iterator>
 
 namespace {
 const char* const Style = R"(@page { size: A4; margin: 10mm 12mm; }
@@ -20,15 +21,6 @@ section.input { break-before: page; page-break-before: always; }
 svg { width: 100%; height: auto; display: block; margin-top: 2mm; break-inside: avoid; }
 @media print { th, td.off { -webkit-print-color-adjust: exact; print-color-adjust: exact; } }
 )";
-
-// The timeline's drawing units: a fixed width, the plot to the right of the stage labels.
-constexpr int Width = 900;
-constexpr int PlotLeft = 215;
-constexpr int PlotRight = 875;
-constexpr int Top = 34;
-constexpr int Lane = 58;
-// A play is drawn on its own only when a play and its pause take this many units or more.
-constexpr int SmallestPeriod = 3;
 
 // A stage without limit never ends, whether or not its message has a length: the text report
 // keeps the editor's "0" for one without, the printed report names it.
@@ -82,21 +74,86 @@ std::string Tag(const std::string& name, const std::string& attributes, const st
     return "<" + name + attributes + ">" + content + "</" + name + ">";
 }
 
-std::string Text(int x, int y, const std::string& text, const std::string& attributes = "") {
-    return "<text x=\"" + std::to_string(x) + "\" y=\"" + std::to_string(y) + "\"" + attributes + ">" +
-           THtmlReport::Escape(text) + "</text>";
+std::string Number(double value) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.10g", value);
+    return text;
 }
 
-std::string Rect(int x, int y, int w, int h, const std::string& attributes) {
-    return "<rect x=\"" + std::to_string(x) + "\" y=\"" + std::to_string(y) + "\" width=\"" +
-           std::to_string(std::max(w, 1)) + "\" height=\"" + std::to_string(h) + "\"" + attributes + "/>";
+// "#c00" where each channel's two digits are alike, "#d7e3f0" otherwise.
+std::string Colour(TColour colour) {
+    const uint8_t channels[] = {colour.Red, colour.Green, colour.Blue};
+    const bool shortForm =
+        std::all_of(std::begin(channels), std::end(channels), [](uint8_t c) { return c % 17 == 0; });
+    char text[8];
+    if (shortForm)
+        std::snprintf(text, sizeof text, "#%x%x%x", colour.Red / 17, colour.Green / 17, colour.Blue / 17);
+    else
+        std::snprintf(text, sizeof text, "#%02x%02x%02x", colour.Red, colour.Green, colour.Blue);
+    return text;
 }
 
-std::string Line(int x1, int y1, int x2, int y2, const std::string& attributes) {
-    return "<line x1=\"" + std::to_string(x1) + "\" y1=\"" + std::to_string(y1) + "\" x2=\"" +
-           std::to_string(x2) + "\" y2=\"" + std::to_string(y2) + "\"" + attributes + "/>";
+std::string Attribute(const std::string& name, const std::string& value) {
+    return " " + name + "=\"" + value + "\"";
 }
 
+std::string Paint(const TShape& shape) {
+    std::string paint;
+    if (shape.Kind != TShapeKind::Line)
+        paint += Attribute("fill", shape.Fill.Alpha == 0 ? "none" : Colour(shape.Fill));
+    if (shape.Fill.Alpha > 0 && shape.Fill.Alpha < 255)
+        paint += Attribute("fill-opacity", Number(shape.Fill.Alpha / 255.0));
+    if (shape.Stroke.Alpha == 0)
+        return paint;
+    paint += Attribute("stroke", Colour(shape.Stroke));
+    if (shape.StrokeWidth != 1)
+        paint += Attribute("stroke-width", Number(shape.StrokeWidth));
+    std::string dashes;
+    for (double length : shape.Dashes)
+        dashes += (dashes.empty() ? "" : " ") + Number(length);
+    return dashes.empty() ? paint : paint + Attribute("stroke-dasharray", dashes);
+}
+
+// The shapes of the timeline's drawing as SVG elements; attributes the <svg> element sets for
+// all (the font size, black text) are left out.
+std::string Element(const TShape& shape, double fontSize) {
+    const std::vector<TPointF>& p = shape.Points;
+    switch (shape.Kind) {
+    case TShapeKind::Line:
+        return "<line" + Attribute("x1", Number(p[0].X)) + Attribute("y1", Number(p[0].Y)) +
+               Attribute("x2", Number(p[1].X)) + Attribute("y2", Number(p[1].Y)) + Paint(shape) + "/>";
+    case TShapeKind::Rect:
+        return "<rect" + Attribute("x", Number(p[0].X)) + Attribute("y", Number(p[0].Y)) +
+               Attribute("width", Number(p[1].X - p[0].X)) + Attribute("height", Number(p[1].Y - p[0].Y)) +
+               Paint(shape) + "/>";
+    case TShapeKind::Polygon:
+    case TShapeKind::Polyline: {
+        std::string path = "M" + Number(p[0].X) + " " + Number(p[0].Y);
+        for (size_t i = 1; i < p.size(); ++i)
+            path += " l " + Number(p[i].X - p[i - 1].X) + " " + Number(p[i].Y - p[i - 1].Y);
+        return "<path" + Attribute("d", shape.Kind == TShapeKind::Polygon ? path + " z" : path) +
+               Paint(shape) + "/>";
+    }
+    case TShapeKind::Ellipse:
+        return "<ellipse" + Attribute("cx", Number((p[0].X + p[1].X) / 2)) +
+               Attribute("cy", Number((p[0].Y + p[1].Y) / 2)) +
+               Attribute("rx", Number((p[1].X - p[0].X) / 2)) +
+               Attribute("ry", Number((p[1].Y - p[0].Y) / 2)) + Paint(shape) + "/>";
+    case TShapeKind::Text: {
+        std::string attributes = Attribute("x", Number(p[0].X)) + Attribute("y", Number(p[0].Y));
+        if (shape.Anchor != TAnchor::Start)
+            attributes += Attribute("text-anchor", shape.Anchor == TAnchor::Middle ? "middle" : "end");
+        if (!(shape.Fill == Rgb(0, 0, 0)))
+            attributes += Attribute("fill", Colour(shape.Fill));
+        if (shape.FontSize != fontSize)
+            attributes += Attribute("font-size", Number(shape.FontSize));
+        if (shape.Bold)
+            attributes += Attribute("font-weight", "bold");
+        return "<text" + attributes + ">" + THtmlReport::Escape(shape.Text) + "</text>";
+    }
+    }
+    return {};
+}
 } // namespace
 
 std::string THtmlReport::Escape(const std::string& text) {
@@ -132,81 +189,16 @@ std::string THtmlReport::Escape(const std::string& text) {
 }
 
 std::string THtmlReport::Svg(const TTimeline& timeline) {
-    const int64_t axisEnd = timeline.AxisEnd();
-    const auto x = [&](int64_t seconds) {
-        const int64_t clamped = std::clamp<int64_t>(seconds, 0, axisEnd);
-        return PlotLeft + static_cast<int>(static_cast<double>(clamped) * (PlotRight - PlotLeft) /
-                                           static_cast<double>(axisEnd));
-    };
-    const int lanes = static_cast<int>(timeline.Stages.size());
-    const int axisY = Top + lanes * Lane + 6;
-    const int height = axisY + 34;
-    std::string svg = "<svg xmlns=\"http://www.w3.org/2000/svg\" viewBox=\"0 0 " + std::to_string(Width) +
-                      " " + std::to_string(height) +
-                      "\" font-family=\"DejaVu Sans, Arial, sans-serif\" font-size=\"13\">";
+    // Most texts of the drawing are of this size.
+    constexpr double FontSize = 13;
+    const TDrawing drawing = TTimelineShapes::Draw(timeline, TTimelineShapes::ReportWidth);
+    std::string svg = "<svg xmlns=\"http://www.w3.org/2000/svg\" viewBox=\"0 0 " +
+                      std::to_string(drawing.Width) + " " + std::to_string(drawing.Height) +
+                      "\" font-family=\"DejaVu Sans, Arial, sans-serif\" font-size=\"" + Number(FontSize) +
+                      "\">";
     svg += Tag("title", "", "Вход активации N" + std::to_string(timeline.Input + 1));
-
-    // The evacuation time across all lanes, or that it never ends.
-    const std::string total = timeline.TotalCaption();
-    if (timeline.Total) {
-        const int tx = x(*timeline.Total);
-        svg += Line(tx, Top - 8, tx, axisY, " stroke=\"#c00\" stroke-width=\"2\" stroke-dasharray=\"6 4\"");
-        svg += Text(std::min(tx, PlotRight), Top - 14, total,
-                    " text-anchor=\"end\" fill=\"#c00\" font-weight=\"bold\"");
-    } else {
-        svg += Text(PlotRight, Top - 14, total, " text-anchor=\"end\" fill=\"#c00\" font-weight=\"bold\"");
-    }
-
-    for (int i = 0; i < lanes; ++i) {
-        const TTimelineStage& stage = timeline.Stages[static_cast<size_t>(i)];
-        const int y = Top + i * Lane;
-        if (i % 2 == 1)
-            svg += Rect(0, y, Width, Lane, " fill=\"#f3f3f3\"");
-        svg += Text(6, y + 18, stage.Title(), " font-weight=\"bold\"");
-        svg += Text(6, y + 36, stage.Detail(), " font-size=\"11\"");
-
-        const int x0 = x(stage.Start);
-        const int x1 = stage.End ? x(*stage.End) : PlotRight;
-        const int bandY = y + 6;
-        const std::string outline =
-            stage.LengthUnknown ? " stroke=\"#c00\" stroke-dasharray=\"4 3\"" : " stroke=\"#246\"";
-        svg += Rect(x0, bandY, x1 - x0, 18, " fill=\"#d7e3f0\"" + outline);
-        const auto segments = stage.Segments(axisEnd);
-        const bool oneByOne =
-            !segments.empty() && x(stage.Start + stage.Length + stage.Pause) - x0 >= SmallestPeriod;
-        if (oneByOne) {
-            for (const TTimelineSegment& segment : segments)
-                if (segment.Play && segment.Start < axisEnd)
-                    // Plays without a pause between them keep a hairline apart.
-                    svg += Rect(x(segment.Start), bandY,
-                                x(segment.End) - x(segment.Start) - (stage.Pause == 0 ? 1 : 0), 18,
-                                " fill=\"#3a6ea5\"");
-        } else if (!stage.LengthUnknown) {
-            svg += Rect(x0, bandY, x1 - x0, 18, " fill=\"#3a6ea5\" fill-opacity=\"0.6\"");
-        }
-        if (!stage.End)
-            svg += "<path d=\"M" + std::to_string(PlotRight) + " " + std::to_string(bandY - 4) +
-                   " l 14 13 l -14 13 z\" fill=\"#246\"/>";
-
-        const std::string under = stage.Reach();
-        // Texts too long for the room right of the band's start end at the right edge, so they
-        // stay on the page (about 7 units a character at this size).
-        const bool right = x0 + 7 * static_cast<int>(Utf8Length(under)) > Width;
-        const int textX = right ? Width - 4 : x0;
-        const std::string anchor = right ? " text-anchor=\"end\"" : "";
-        svg += Text(textX, y + 40, under, " font-size=\"12\"" + anchor);
-        if (stage.LengthUnknown)
-            svg += Text(textX, y + 54, TTimeline::UnknownLength, " font-size=\"11\" fill=\"#c00\"" + anchor);
-    }
-
-    // The axis: seconds from the alarm.
-    svg += Line(PlotLeft, axisY, PlotRight, axisY, " stroke=\"#000\"");
-    const int64_t step = TTimeline::AxisStep(axisEnd, 10);
-    for (int64_t t = 0; t <= axisEnd; t += step) {
-        svg += Line(x(t), axisY, x(t), axisY + 5, " stroke=\"#000\"");
-        svg += Text(x(t), axisY + 19, std::to_string(t), " text-anchor=\"middle\" font-size=\"11\"");
-    }
-    svg += Text(PlotLeft - 8, axisY + 19, "сек", " text-anchor=\"end\" font-size=\"11\"");
+    for (const TShape& shape : drawing.Shapes)
+        svg += Element(shape, FontSize);
     return svg + "</svg>";
 }
 

@@ -16,6 +16,8 @@ TTimelineForm::TTimelineForm(TAlgorithmEditor& editor) : TForm("FormTimeline"), 
     for (auto& button : editor.InputButtons)
         button->Watch(follow);
     editor.LenMes.Watch(follow);
+    editor.TotalTime->SetHint(OpenHint);
+    editor.TotalTime->OnClick = [this] { Open(); };
 }
 
 void TTimelineForm::Open() {

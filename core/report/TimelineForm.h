@@ -5,14 +5,15 @@
 
 class TAlgorithmEditor;
 
-// The timeline window of the shown input: holds the timeline model and rebuilds it after
-// every change the editor shows (an edit, a length, another input), while it is open. The
-// front ends only draw Model.
+// The timeline window of the shown input, opened by a click on the total evacuation time: holds
+// the timeline model and rebuilds it after every change the editor shows (an edit, a length,
+// another input), while it is open. The front ends only draw Model.
 class TTimelineForm : public TForm {
 public:
     static inline const std::string CaptionPrefix = "Временная диаграмма: вход активации N";
     static constexpr int OpeningWidth = 900;
     static constexpr int OpeningHeight = 460;
+    static inline const std::string OpenHint = "Временная диаграмма входа: щелкните, чтобы открыть";
 
     explicit TTimelineForm(TAlgorithmEditor& editor);
 

@@ -6,6 +6,8 @@ class TCheckBox : public TControl {
 public:
     using TControl::TControl;
     std::function<void(TCheckBox&)> OnClick;
+    // False where a text beside the box or a column head says what it is: the caption holds data.
+    bool CaptionShown = true;
 
     bool Checked() const { return FChecked; }
     void SetChecked(bool value) {

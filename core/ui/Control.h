@@ -4,6 +4,16 @@
 #include <utility>
 #include <vector>
 
+// A rectangle in pixels at 96 dots per inch: where a control lies in its window or group.
+struct TRect {
+    int Left = 0, Top = 0, Width = 0, Height = 0;
+    int Right() const { return Left + Width; }
+    int Bottom() const { return Top + Height; }
+    bool operator==(const TRect&) const = default;
+};
+
+enum class TAlignment { Left, Center, Right };
+
 // Base of the headless controls. A control keeps the state a widget would show;
 // a view watches it (Watch) and mirrors every change.
 class TControl {
@@ -32,6 +42,15 @@ public:
         }
     }
 
+    // Where the control lies; empty for a control that the front end places (a toolbar button).
+    const TRect& Bounds() const { return FBounds; }
+    void SetBounds(TRect value) {
+        if (!(value == FBounds)) {
+            FBounds = value;
+            Changed();
+        }
+    }
+
     // The tool tip: what the control does, or why it is disabled now.
     const std::string& Hint() const { return FHint; }
     void SetHint(std::string value) {
@@ -54,5 +73,6 @@ private:
     bool FEnabled = true;
     bool FVisible = true;
     std::string FHint;
+    TRect FBounds;
     std::vector<std::function<void()>> Watchers;
 };

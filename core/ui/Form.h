@@ -1,5 +1,8 @@
 #pragma once
+#include "ui/Button.h"
 #include "ui/Control.h"
+#include <functional>
+#include <vector>
 
 enum class TModalResult { None, Ok, Cancel, Yes, No };
 
@@ -22,9 +25,49 @@ public:
             Changed();
         }
     }
+    // Where a window whose frame would lie at `frame` on the screen goes: below the owner's toolbar
+    // (its lower edge at `below`) so that the toolbar stays in reach, shortened to end above
+    // `bottom`, the screen's free area.
+    static TRect KeepBelow(TRect frame, int below, int bottom) {
+        if (frame.Top >= below)
+            return frame;
+        frame.Top = below;
+        if (bottom - below > 0 && frame.Height > bottom - below)
+            frame.Height = bottom - below;
+        return frame;
+    }
     void Show() { SetVisible(true); }
     void Hide() { SetVisible(false); }
     TModalResult ModalResult = TModalResult::None;
+
+    // A dialog's controls, each at its Bounds, in the order a front end makes them (the tab order).
+    std::vector<TControl*> Children;
+    // Enter presses the default button; Escape and the close box the Cancel button.
+    TButton* DefaultButton = nullptr;
+    TButton* CancelButton = nullptr;
+    // Has the focus, its text chosen, each time the dialog opens.
+    TControl* ActiveControl = nullptr;
+
+    // The user closes the window by its close box or Escape: a dialog with a Cancel button
+    // presses it, any other window hides.
+    void CloseBox() {
+        if (CancelButton)
+            CancelButton->Click();
+        else
+            Hide();
+    }
+    // Shows the form as a modal window: run() runs the front end's loop until the form hides
+    // itself (its buttons set ModalResult first). Closed otherwise, it answers Cancel.
+    TModalResult RunModal(const std::function<void()>& run) {
+        ModalResult = TModalResult::None;
+        Show();
+        run();
+        if (Visible() || ModalResult == TModalResult::None) {
+            ModalResult = TModalResult::Cancel;
+            Hide();
+        }
+        return ModalResult;
+    }
 
 private:
     std::string FCaption;

@@ -10,4 +10,7 @@ public:
         SetItemIndex(chosen);
     }
     std::string Caption;
+
+    // Where item i lies within the group: one under the other below the caption.
+    TRect ItemBounds(int i) const { return {10, 16 + 19 * i, Bounds().Width - 16, 18}; }
 };

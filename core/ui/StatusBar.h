@@ -1,8 +1,6 @@
 #pragma once
 #include "ui/Control.h"
 
-enum class TAlignment { Left, Center, Right };
-
 struct TStatusPanel {
     int Width = 0;
     TAlignment Alignment = TAlignment::Left;

@@ -1,3 +1,4 @@
+#include "app/EditorArguments.h"
 #include "base/Cp1251.h"
 #include "support/MainFixture.h"
 #include "support/TempDir.h"
@@ -52,7 +53,32 @@ TEST_F(MainWindow, StartsUnchangedWithTheToolbarAndStatusOfAFreshProgram) {
     EXPECT_TRUE(Ui.Boxes.empty());
 }
 
+// The arguments as the system splits them: -debug counts only as the whole command line, --version
+// and --help only alone; other options are passed over and the rest names the project.
 TEST_F(MainWindow, DebugSwitchCountsOnlyAsTheWholeCommandText) {
+    using TAnswer = TEditorArguments::TAnswer;
+    const struct {
+        std::vector<std::string> Arguments;
+        TAnswer Answer;
+        std::string CommandText;
+    } cases[] = {{{"-debug"}, TAnswer::None, "-debug"},
+                 {{"--version"}, TAnswer::Version, ""},
+                 {{"--help"}, TAnswer::Help, ""},
+                 {{"-h"}, TAnswer::Help, ""},
+                 {{}, TAnswer::None, ""},
+                 {{"C:\\Проекты\\Проект Школа.usr"}, TAnswer::None, "C:\\Проекты\\Проект Школа.usr"},
+                 {{"Проект", "Школа.usr"}, TAnswer::None, "Проект Школа.usr"},
+                 {{"--version", "a.usr"}, TAnswer::None, "a.usr"},
+                 {{"-style", "fusion.usr", "-debug"}, TAnswer::None, "fusion.usr"},
+                 {{"-DEBUG"}, TAnswer::None, ""},
+                 {{"--debug"}, TAnswer::None, ""},
+                 {{"-debug", ""}, TAnswer::None, ""}};
+    for (const auto& c : cases) {
+        const TEditorArguments read = TEditorArguments::Read(c.Arguments);
+        EXPECT_EQ(read.Answer, c.Answer) << c.Arguments.size();
+        EXPECT_EQ(read.CommandText, c.CommandText);
+    }
+
     for (const char* line : {"-DEBUG", "--debug", "-debug x", "", " -debug", "-debug "}) {
         Start(line);
         EXPECT_FALSE(Main->TBDebug.Visible()) << line;
@@ -221,7 +247,7 @@ TEST_F(MainWindow, RecentProjectsAndConnectionSettingsLastBetweenRuns) {
     EXPECT_TRUE(Ui.Boxes.empty());
 }
 
-// A disabled composition control names what it waits for.
+// A disabled control names what it waits for.
 TEST_F(MainWindow, DisabledCompositionControlsNameTheirRule) {
     EXPECT_EQ(Panel().CheckBox316.Hint(), "нужен пульт диктора");
     EXPECT_EQ(Panel().CBMuz[0]->Hint(), "нужен разветвитель");
@@ -231,6 +257,15 @@ TEST_F(MainWindow, DisabledCompositionControlsNameTheirRule) {
     EXPECT_EQ(Panel().CheckBox316.Hint(), "");
     EXPECT_EQ(Panel().CBMuz[0]->Hint(), "");
     EXPECT_EQ(Panel().CBMuz[4]->Hint(), "нужен второй разветвитель");
+
+    // An available relay box shows no caption: its tip names the relay. The total's tip says that a
+    // click opens the timeline, after edits as before them.
+    Panel().ComboBox56.Select(1);
+    Stage(0).Click();
+    EXPECT_EQ(Editor().RelayBox(0, 0, 1).Hint(), "Модуль 1, K2");
+    EXPECT_EQ(Editor().TotalTime->Hint(), TTimelineForm::OpenHint);
+    Editor().TotalTime->Click();
+    EXPECT_TRUE(Main->Timeline.Visible());
 }
 
 // Random bytes open with a box naming their errors, counted and listed from the status bar, and

@@ -2,7 +2,6 @@
 // real dialog, the serial port's worker threads handing deliveries to Qt's event loop.
 #include "MainView.h"
 #include "ModalAnswerer.h"
-#include "ModalViews.h"
 #include "QtUi.h"
 #include "app/UnitMain.h"
 #include "support/TempDir.h"
@@ -37,7 +36,6 @@ TEST(Connect, FindsTheSimulatedControllerAndReadsWhileABoxIsOpen) {
     TMain main(ui, {});
     MainView view(main);
     ui.SetParentWindow(&view);
-    RegisterModalViews(ui, main);
     view.show();
     QLabel* status = view.findChild<QStatusBar*>()->findChildren<QLabel*>().at(0);
 

@@ -1,6 +1,5 @@
 #include "MainView.h"
 #include "ModalAnswerer.h"
-#include "ModalViews.h"
 #include "QtUi.h"
 #include "app/UnitMain.h"
 #include <QCheckBox>
@@ -22,7 +21,6 @@ struct Editor {
     ModalAnswerer Answer;
     Editor() {
         Ui.SetParentWindow(&View);
-        RegisterModalViews(Ui, Main);
     }
 };
 

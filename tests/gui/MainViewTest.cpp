@@ -1,5 +1,5 @@
 #include "MainView.h"
-#include "Pictures.h"
+#include "Painter.h"
 #include "app/UnitMain.h"
 #include "support/FakeUi.h"
 #include <QCheckBox>
@@ -26,7 +26,7 @@ struct Editor {
     TMain Main;
     MainView View;
 
-    explicit Editor(const std::string& commandLine = {}) : Main(Ui, commandLine), View(Main) {}
+    Editor() : Main(Ui, {}), View(Main) {}
 
     template <class TWidget> TWidget& Get(const char* name) {
         auto* widget = View.findChild<TWidget*>(QString::fromLatin1(name));
@@ -128,20 +128,6 @@ TEST(MainView, ToolbarOrderCaptionsAndStates) {
     EXPECT_TRUE(e.Get<QToolButton>("TBFind").isChecked());
 }
 
-TEST(MainView, DebugButtonAndIdentityFieldsOnlyWithTheWholeSwitch) {
-    for (const auto& [commandLine, debug] : std::vector<std::pair<std::string, bool>>{
-             {"-debug", true}, {"-DEBUG", false}, {"--debug", false}, {"-debug x", false}, {"", false}}) {
-        Editor e(commandLine);
-        EXPECT_EQ(e.Get<QWidget>("TBDebug").isHidden(), !debug) << commandLine;
-        for (const char* field : {"Edit1", "Edit2", "Edit3", "Edit4", "Edit5"})
-            EXPECT_EQ(e.Get<QLineEdit>(field).isReadOnly(), !debug) << commandLine << " " << field;
-    }
-    Editor e("-debug");
-    QTest::keyClicks(&e.Get<QLineEdit>("Edit5"), "1");
-    EXPECT_EQ(e.Main.Image[497], 0x31);
-    EXPECT_EQ(e.Main.Image[498], 0x00);
-}
-
 TEST(MainView, ClickingTheGridWritesTheShownInput) {
     Editor e;
     e.Pick("ComboBox57", 1); // one splitter: zones 1-4
@@ -165,8 +151,8 @@ TEST(MainView, ClickingTheGridWritesTheShownInput) {
     e.Click("ToolButton77");
     EXPECT_TRUE(e.Get<QToolButton>("ToolButton77").isChecked());
     EXPECT_EQ(e.Main.Image[102], 0x02);
-    EXPECT_EQ(Picture(e.Get<QToolButton>("ToolButton77").icon()), Picture(ZonePicture(1)));
-    EXPECT_NE(Picture(ZonePicture(1)), up);
+    EXPECT_EQ(Picture(e.Get<QToolButton>("ToolButton77").icon()), Picture(ListedIcon(1)));
+    EXPECT_NE(Picture(ListedIcon(1)), up);
 
     // Module 1 K2 of stage 1 is CheckBox191; module 2 is not installed.
     EXPECT_TRUE(e.Enabled("CheckBox191"));
@@ -260,7 +246,7 @@ TEST(MainView, ClosingAsksTheFormAndMayStayOpen) {
 }
 
 // On a laptop's 1366 x 768 the window takes the free area; the editor scrolls, and the
-// toolbar and the status bar with the connection state stay in the window.
+// toolbar, the status bar with the connection state and the last column stay in the window.
 TEST(MainView, WindowFitsALaptopScreenWithTheStatusBarVisible) {
     Editor e;
     const QScreen* laptop = nullptr;
@@ -272,12 +258,13 @@ TEST(MainView, WindowFitsALaptopScreenWithTheStatusBarVisible) {
     e.View.FitScreen(free);
     e.View.show();
     EXPECT_TRUE(free.contains(e.View.geometry())) << e.View.height();
-    EXPECT_EQ(e.View.width(), 1008);
     EXPECT_LT(e.View.height(), 761);
     for (const char* name : {"ToolBar1", "StatusBar1"}) {
         const QWidget& part = e.Get<QWidget>(name);
         EXPECT_TRUE(part.isVisible()) << name;
         EXPECT_TRUE(e.View.rect().contains(QRect(part.mapTo(&e.View, QPoint(0, 0)), part.size()))) << name;
     }
+    // The editor scrolls up and down; the window widens by the bar so that the last column stays.
     EXPECT_GT(e.Get<QScrollArea>("EditorScroll").verticalScrollBar()->maximum(), 0);
+    EXPECT_EQ(e.Get<QScrollArea>("EditorScroll").horizontalScrollBar()->maximum(), 0);
 }

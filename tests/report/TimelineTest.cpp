@@ -2,10 +2,41 @@
 #include "model/StageTime.h"
 #include "model/WholeNumber.h"
 #include "report/HtmlReport.h"
+#include "report/TimelineShapes.h"
 #include "support/MainFixture.h"
 #include <random>
 
 class Timeline : public MainFixture {};
+
+namespace {
+// The one drawing every painter executes, at the report's width and a window's: a band per stage
+// (the outlined rectangles), a later start never left of an earlier one, the dashed total line
+// exactly when there is a total, and every shape inside the drawing.
+void ExpectBandsInOrderWithinTheDrawing(const TTimeline& timeline) {
+    for (int width : {TTimelineShapes::ReportWidth, 400, 1500}) {
+        const TDrawing drawing = TTimelineShapes::Draw(timeline, width);
+        std::vector<double> bandLefts;
+        size_t totalLines = 0;
+        for (const TShape& shape : drawing.Shapes) {
+            for (const TPointF& p : shape.Points) {
+                ASSERT_GE(p.X, 0) << width;
+                ASSERT_LE(p.X, width);
+                ASSERT_GE(p.Y, 0);
+                ASSERT_LE(p.Y, drawing.Height);
+            }
+            if (shape.Kind == TShapeKind::Rect && shape.Stroke.Alpha > 0)
+                bandLefts.push_back(shape.Points[0].X);
+            totalLines += shape.Kind == TShapeKind::Line && !shape.Dashes.empty();
+        }
+        ASSERT_EQ(bandLefts.size(), timeline.Stages.size());
+        for (size_t i = 0; i < bandLefts.size(); ++i)
+            for (size_t j = 0; j < bandLefts.size(); ++j)
+                if (timeline.Stages[i].Start <= timeline.Stages[j].Start)
+                    EXPECT_LE(bandLefts[i], bandLefts[j]) << width;
+        EXPECT_EQ(totalLines, timeline.Total && !timeline.Stages.empty() ? 1u : 0u);
+    }
+}
+} // namespace
 
 // Random images and lengths, every input shown in turn: the bands lie where the stage-time
 // formula puts them, one after the other from the alarm; the last one ends at the total; a
@@ -82,6 +113,7 @@ TEST_F(Timeline, BandsLieWhereTheStageTimeFormulaPutsThem) {
             EXPECT_GE(timeline.AxisEnd(), timeline.Total.value_or(at));
             // Any model draws (under the sanitizers too) into one closed picture.
             EXPECT_EQ(THtmlReport::Svg(timeline).rfind("</svg>"), THtmlReport::Svg(timeline).size() - 6);
+            ExpectBandsInOrderWithinTheDrawing(timeline);
         }
     }
 }

@@ -96,8 +96,9 @@ private:
 // The editor as a user sees it: its windows, found by their names.
 class TEditor {
 public:
-    explicit TEditor(const std::wstring& exe, const std::wstring& folder) {
-        std::wstring command = L"\"" + exe + L"\"";
+    // project: handed over as Windows does on "Open with", quoted.
+    TEditor(const std::wstring& exe, const std::wstring& folder, const std::wstring& project = {}) {
+        std::wstring command = L"\"" + exe + L"\"" + (project.empty() ? L"" : L" \"" + project + L"\"");
         STARTUPINFOW start{};
         start.cb = sizeof start;
         if (!CreateProcessW(exe.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr,
@@ -438,6 +439,16 @@ int Run(const std::wstring& exe, int com, const std::string& image, const std::w
     if (code != 0)
         throw TFailure("the editor ended with " + std::to_string(code));
     Say("closed");
+
+    // The saved project handed over as Windows does, quoted: its blank and Cyrillic letters stay.
+    TEditor opened(exe, L"", saved);
+    HWND window = opened.WaitTop("Main");
+    const std::string name = Utf8Text(saved.substr(saved.find_last_of(L'\\') + 1));
+    WaitFor("the project's caption",
+            [&] { return TextOf(window).find(name.substr(0, name.rfind('.'))) != std::string::npos; });
+    Say("opened as Windows hands a project over: " + TextOf(window));
+    PostMessageW(window, WM_CLOSE, 0, 0);
+    WaitFor("the editor to end", [&] { return opened.Exited(code); });
     return 0;
 }
 

@@ -1,0 +1,40 @@
+#include "FormDialog.h"
+#include "Bind.h"
+#include "Build.h"
+#include <QLineEdit>
+#include <QPushButton>
+
+FormDialog::FormDialog(TForm& form, QWidget* parent)
+    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
+                          Qt::MSWindowsFixedSizeDialogHint),
+      Form(form) {
+    if (parent)
+        setFont(parent->font());
+    Bind(Form, *this);
+    Build(Form.Children, *this);
+    if (Form.DefaultButton)
+        if (auto* button = findChild<QPushButton*>(QString::fromStdString(Form.DefaultButton->Name)))
+            button->setDefault(true);
+    Follow<FormDialog>(Form, *this, [](FormDialog& dialog) {
+        if (dialog.size() != QSize(dialog.Form.Width, dialog.Form.Height()))
+            dialog.setFixedSize(dialog.Form.Width, dialog.Form.Height());
+        if (!dialog.Form.Visible() && dialog.isVisible())
+            dialog.done(QDialog::Rejected);
+    });
+}
+
+void FormDialog::reject() {
+    Form.CloseBox();
+    if (isVisible())
+        QDialog::reject();
+}
+
+void FormDialog::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    if (!Form.ActiveControl)
+        return;
+    if (auto* edit = findChild<QLineEdit*>(QString::fromStdString(Form.ActiveControl->Name))) {
+        edit->setFocus();
+        edit->selectAll();
+    }
+}
