@@ -8,7 +8,6 @@
 struct TRect {
     int Left = 0, Top = 0, Width = 0, Height = 0;
     int Right() const { return Left + Width; }
-    int Bottom() const { return Top + Height; }
     bool operator==(const TRect&) const = default;
 };
 

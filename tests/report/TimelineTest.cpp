@@ -30,9 +30,11 @@ void ExpectBandsInOrderWithinTheDrawing(const TTimeline& timeline) {
         }
         ASSERT_EQ(bandLefts.size(), timeline.Stages.size());
         for (size_t i = 0; i < bandLefts.size(); ++i)
-            for (size_t j = 0; j < bandLefts.size(); ++j)
-                if (timeline.Stages[i].Start <= timeline.Stages[j].Start)
+            for (size_t j = 0; j < bandLefts.size(); ++j) {
+                if (timeline.Stages[i].Start <= timeline.Stages[j].Start) {
                     EXPECT_LE(bandLefts[i], bandLefts[j]) << width;
+                }
+            }
         EXPECT_EQ(totalLines, timeline.Total && !timeline.Stages.empty() ? 1u : 0u);
     }
 }
