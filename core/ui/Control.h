@@ -44,7 +44,7 @@ public:
     // Where the control lies; empty for a control that the front end places (a toolbar button).
     const TRect& Bounds() const { return FBounds; }
     void SetBounds(TRect value) {
-        if (!(value == FBounds)) {
+        if (value != FBounds) {
             FBounds = value;
             Changed();
         }
