@@ -19,8 +19,8 @@ public:
     MainView(const MainView&) = delete;
     MainView& operator=(const MainView&) = delete;
 
-    // Takes the form's size where it fits the screen's free area, else that area (the editor
-    // scrolls), and centres the window in it.
+    // Places the window on the screen's free area as the core fits it there (the editor scrolls
+    // where the area is smaller than the design).
     void FitScreen(const QRect& available);
 
 protected:

@@ -29,10 +29,10 @@ protected:
 private:
     TTimelineForm& Form;
 };
-
 } // namespace
 
-TimelineView::TimelineView(TTimelineForm& form, QWidget* parent) : FormWindow(form, QPoint(60, 120), parent) {
+TimelineView::TimelineView(TTimelineForm& form, QWidget* parent)
+    : FormWindow(form, QPoint(TTimelineForm::OpeningLeft, TTimelineForm::OpeningTop), parent) {
     auto* canvas = new TimelineCanvas(form, this);
     canvas->setObjectName(QStringLiteral("TimelineCanvas"));
     auto* scroll = new QScrollArea(this);

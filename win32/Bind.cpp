@@ -33,7 +33,7 @@ struct TBinding {
             if (shown != Control->Visible())
                 ShowWindow(Window, Control->Visible() ? SW_SHOWNA : SW_HIDE);
             const TRect& at = Control->Bounds();
-            if (!(at == Placed) && at.Width > 0) {
+            if (at != Placed && at.Width > 0) {
                 Placed = at;
                 if (TLayout* layout = TLayout::Of(Window))
                     layout->Move(Window, {at.Left, at.Top, at.Width, at.Height});

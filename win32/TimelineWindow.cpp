@@ -40,7 +40,7 @@ LRESULT CALLBACK CanvasProcedure(HWND canvas, UINT message, WPARAM wParam, LPARA
 } // namespace
 
 TTimelineWindow::TTimelineWindow(TTimelineForm& form, HWND owner)
-    : TFormWindow(form, owner, false, POINT{60, 120}) {
+    : TFormWindow(form, owner, false, POINT{TTimelineForm::OpeningLeft, TTimelineForm::OpeningTop}) {
     Scroller = CreateScroller(Handle());
     HWND canvas = CreateWindowExW(0, EditorClass(CanvasClass, CanvasProcedure), L"", WS_CHILD | WS_VISIBLE, 0,
                                   0, 0, 0, Scroller, nullptr, GetModuleHandleW(nullptr), nullptr);

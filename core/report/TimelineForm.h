@@ -11,6 +11,9 @@ class TAlgorithmEditor;
 class TTimelineForm : public TForm {
 public:
     static inline const std::string CaptionPrefix = "Временная диаграмма: вход активации N";
+    // Where the window opens on the screen, and its size then.
+    static constexpr int OpeningLeft = 60;
+    static constexpr int OpeningTop = 120;
     static constexpr int OpeningWidth = 900;
     static constexpr int OpeningHeight = 460;
     static inline const std::string OpenHint = "Временная диаграмма входа: щелкните, чтобы открыть";

@@ -8,7 +8,6 @@
 struct TRect {
     int Left = 0, Top = 0, Width = 0, Height = 0;
     int Right() const { return Left + Width; }
-    int Bottom() const { return Top + Height; }
     bool operator==(const TRect&) const = default;
 };
 
@@ -45,7 +44,7 @@ public:
     // Where the control lies; empty for a control that the front end places (a toolbar button).
     const TRect& Bounds() const { return FBounds; }
     void SetBounds(TRect value) {
-        if (!(value == FBounds)) {
+        if (value != FBounds) {
             FBounds = value;
             Changed();
         }

@@ -8,8 +8,6 @@ using MainWindow = MainFixture;
 
 TEST_F(MainWindow, StartsUnchangedWithTheToolbarAndStatusOfAFreshProgram) {
     EXPECT_EQ(Main->Caption(), "Конфигурация");
-    EXPECT_EQ(Main->Width, 1008);
-    EXPECT_EQ(Main->Height(), 761);
     EXPECT_TRUE(Main->Saved);
     EXPECT_EQ(Main->Connection.LinkMode(), 0);
     EXPECT_EQ(Main->Connection.PortNumber(), 1);
@@ -17,7 +15,6 @@ TEST_F(MainWindow, StartsUnchangedWithTheToolbarAndStatusOfAFreshProgram) {
     EXPECT_TRUE(Main->ProjectTitle.empty());
     EXPECT_EQ(Main->StatusBar1.PanelText(0), "Нет подключения");
     ASSERT_EQ(Main->StatusBar1.Panels().size(), 3u);
-    EXPECT_EQ(Main->StatusBar1.Panels()[0].Width, 214);
     EXPECT_EQ(Main->StatusBar1.Panels()[2].Alignment, TAlignment::Left);
     EXPECT_FALSE(Main->PanelScan.Visible());
     EXPECT_FALSE(Main->Connection.SearchTimer.Running());
@@ -182,14 +179,18 @@ TEST_F(MainWindow, CaptionFollowsTheFileAndMarksUnsavedChanges) {
     EXPECT_NE(Ui.Boxes[0].Text.find("Версия " + TMain::Version()), std::string::npos);
 }
 
-// After a read the lengths are 0: the screen says so, and the lengths of a project complete
-// the configuration without touching its image; that too is a step to undo.
+// After a read the lengths are 0: the screen says so beside the total, which gives the note its
+// row's right half, and the lengths of a project complete the configuration without touching its
+// image; that too is a step to undo.
 TEST_F(MainWindow, ZeroLengthsAreNotedAndCanBeTakenFromAProject) {
     TempDir dir;
+    const TRect whole = Editor().TotalTime->Bounds();
     Stage(0).Click();
     Message(0).Select(4);
     EXPECT_TRUE(Editor().LengthsNote.Visible());
     EXPECT_EQ(Editor().LengthsNote.Caption(), "длительности сообщений не заданы");
+    EXPECT_LT(Editor().TotalTime->Bounds().Right(), Editor().LengthsNote.Bounds().Left);
+    EXPECT_EQ(Editor().LengthsNote.Bounds().Right(), whole.Right());
 
     Ui.FileAnswers = {dir.File("none.usr")};
     Main->LengthsItem.Click();
@@ -205,6 +206,7 @@ TEST_F(MainWindow, ZeroLengthsAreNotedAndCanBeTakenFromAProject) {
     EXPECT_EQ(Main->Image, image);
     EXPECT_FALSE(Main->Saved);
     EXPECT_FALSE(Editor().LengthsNote.Visible());
+    EXPECT_EQ(Editor().TotalTime->Bounds(), whole);
     Main->TBUndo.Click();
     EXPECT_EQ(Editor().LenMes.Value(5), "0");
     EXPECT_TRUE(Editor().LengthsNote.Visible());

@@ -30,8 +30,8 @@ TEST(TrafficLog, ShowsTheMemoLineByLineAndHidesItsFormWhenClosed) {
     e.Debug();
     ASSERT_TRUE(e.Log.isVisible());
     EXPECT_EQ(e.Log.windowTitle(), QStringLiteral("Port"));
-    EXPECT_EQ(e.Log.size(), QSize(354, 569));
-    EXPECT_EQ(e.Log.pos(), QPoint(325, 0));
+    EXPECT_EQ(e.Log.size(), QSize(e.Main.FormPort.Width, e.Main.FormPort.Height()));
+    EXPECT_EQ(e.Log.pos(), QPoint(e.Main.FormPort.Left, e.Main.FormPort.Top));
     EXPECT_EQ(e.Memo.toPlainText(), QStringLiteral("byte=0x0027"));
 
     const uint8_t probe[] = {0x00, 0x01, 0x04, 0x55, 0x74};
@@ -55,8 +55,8 @@ TEST(ImageView, GridCellsHeadersAndRefills) {
     e.Debug();
     ASSERT_TRUE(e.Bits.isVisible());
     EXPECT_EQ(e.Bits.windowTitle(), QStringLiteral("Dbg"));
-    EXPECT_EQ(e.Bits.size(), QSize(288, 593));
-    EXPECT_EQ(e.Bits.pos(), QPoint(735, 0));
+    EXPECT_EQ(e.Bits.size(), QSize(e.Main.Dbg.Width, e.Main.Dbg.Height()));
+    EXPECT_EQ(e.Bits.pos(), QPoint(e.Main.Dbg.Left, e.Main.Dbg.Top));
 
     // Byte 0x10 is grid row 17: its bits most significant first, its value, its address.
     QString bits;

@@ -19,9 +19,7 @@ struct Editor {
     TMain Main{Ui, {}};
     MainView View{Main};
     ModalAnswerer Answer;
-    Editor() {
-        Ui.SetParentWindow(&View);
-    }
+    Editor() { Ui.SetParentWindow(&View); }
 };
 
 template <class TWidget> TWidget& Child(QWidget& parent, const char* name) {
@@ -41,7 +39,8 @@ TEST(ConnectionDialog, ControlsHeightsAndButtons) {
     Editor e;
     e.Answer.OnDialog = [&e](QDialog& d) {
         EXPECT_EQ(d.windowTitle(), QStringLiteral("Подключение к контроллеру"));
-        EXPECT_EQ(d.size(), QSize(330, 190));
+        const TSetComPort& form = e.Main.SetComPort;
+        EXPECT_EQ(d.size(), QSize(form.Width, form.Height()));
         QStringList order;
         QWidget* w = &Child<QWidget>(d, "ButtonOk");
         for (int i = 0; i < 60 && (order.isEmpty() || w != &Child<QWidget>(d, "ButtonOk")); ++i) {
@@ -60,13 +59,18 @@ TEST(ConnectionDialog, ControlsHeightsAndButtons) {
         // The parameter group opens and closes; the buttons keep to the bottom edge.
         auto& group = Child<QGroupBox>(d, "GroupBox1");
         EXPECT_TRUE(group.isHidden());
+        const auto bottomEdge = [&](const char* button) {
+            return d.height() - Child<QPushButton>(d, button).geometry().bottom() - 1;
+        };
+        const int edge = bottomEdge("ButtonOk");
         Child<QPushButton>(d, "ButtonParam").click();
-        EXPECT_EQ(d.size(), QSize(330, 383));
+        EXPECT_GT(form.Height(), form.CollapsedHeight);
+        EXPECT_EQ(d.size(), QSize(form.Width, form.Height()));
         EXPECT_FALSE(group.isHidden());
-        EXPECT_EQ(Child<QPushButton>(d, "Button1").geometry().bottom(), 383 - 12 - 1);
+        EXPECT_EQ(bottomEdge("Button1"), edge);
         Child<QPushButton>(d, "ButtonParam").click();
-        EXPECT_EQ(d.size(), QSize(330, 190));
-        EXPECT_EQ(Child<QPushButton>(d, "ButtonOk").geometry().bottom(), 190 - 12 - 1);
+        EXPECT_EQ(d.size(), QSize(form.Width, form.CollapsedHeight));
+        EXPECT_EQ(bottomEdge("ButtonOk"), edge);
 
         // A fixed port typed in, a speed that is no listed item: the texts stay as typed.
         auto& port = Child<QComboBox>(d, "ComboBoxPort");
@@ -92,9 +96,9 @@ TEST(ConnectionDialog, ControlsHeightsAndButtons) {
 
 TEST(ProjectNameDialog, NamesTheNewProjectAndKeepsTheText) {
     Editor e;
-    e.Answer.OnDialog = [](QDialog& d) {
+    e.Answer.OnDialog = [&e](QDialog& d) {
         EXPECT_EQ(d.windowTitle(), QStringLiteral("Создание проета"));
-        EXPECT_EQ(d.size(), QSize(233, 125));
+        EXPECT_EQ(d.size(), QSize(e.Main.FormProjectName.Width, e.Main.FormProjectName.Height()));
         auto& name = Child<QLineEdit>(d, "ProjectName");
         EXPECT_EQ(d.focusWidget(), &name);
         // Typed as one key event: the test's key helpers know only ASCII.

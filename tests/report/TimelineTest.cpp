@@ -30,9 +30,11 @@ void ExpectBandsInOrderWithinTheDrawing(const TTimeline& timeline) {
         }
         ASSERT_EQ(bandLefts.size(), timeline.Stages.size());
         for (size_t i = 0; i < bandLefts.size(); ++i)
-            for (size_t j = 0; j < bandLefts.size(); ++j)
-                if (timeline.Stages[i].Start <= timeline.Stages[j].Start)
+            for (size_t j = 0; j < bandLefts.size(); ++j) {
+                if (timeline.Stages[i].Start <= timeline.Stages[j].Start) {
                     EXPECT_LE(bandLefts[i], bandLefts[j]) << width;
+                }
+            }
         EXPECT_EQ(totalLines, timeline.Total && !timeline.Stages.empty() ? 1u : 0u);
     }
 }
@@ -124,4 +126,25 @@ TEST(HtmlReport, EscapesMarkupAndControlCharacters) {
     EXPECT_EQ(THtmlReport::Escape("<script>&\"x\"</script>"),
               "&lt;script&gt;&amp;&quot;x&quot;&lt;/script&gt;");
     EXPECT_EQ(THtmlReport::Escape(std::string("A\x01\x1F\x7F") + "Б"), "A\\x01\\x1F\\x7FБ");
+}
+
+// The total's caption is read whole however early the total lies: it ends where the axis ends,
+// not at the total's line, which for a total of 0 stands at the plot's left edge.
+TEST(TimelineShapes, TheTotalsCaptionEndsWhereTheAxisEnds) {
+    TTimeline timeline;
+    timeline.Stages.resize(1);
+    timeline.Stages[0].End = 0;
+    timeline.TotalText = "0";
+    timeline.Total = 0;
+    const TDrawing drawing = TTimelineShapes::Draw(timeline, TTimelineShapes::ReportWidth);
+    const TShape *caption = nullptr, *axis = nullptr;
+    for (const TShape& shape : drawing.Shapes) {
+        if (shape.Text == timeline.TotalCaption())
+            caption = &shape;
+        if (shape.Kind == TShapeKind::Line && shape.Points[0].Y == shape.Points[1].Y)
+            axis = &shape;
+    }
+    ASSERT_TRUE(caption && axis);
+    EXPECT_EQ(caption->Anchor, TAnchor::End);
+    EXPECT_EQ(caption->Points[0].X, axis->Points[1].X);
 }
