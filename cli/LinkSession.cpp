@@ -27,6 +27,7 @@ TLinkSession::TLinkSession(const TLinkOptions& options, std::ostream& err)
     if (options.TimeoutSeconds)
         Main.Link.SetTimeout(
             std::chrono::milliseconds(static_cast<long long>(*options.TimeoutSeconds * 1000 + 0.5)));
+    Main.Link.ReadBack = !options.NoReadback;
     Main.ProgressBar.Watch([this] { ShowProgress(); });
 }
 
@@ -100,6 +101,8 @@ int TLinkSession::Write() {
     if (const int status = Probe(); status != ExitDone)
         return status;
     const TLinkOutcome outcome = Transfer(&TMain::TBWriteClick);
+    if (outcome == TLinkOutcome::Done && Main.Link.Result.ReadingBack)
+        Err << Main.Link.Result.Status() << std::endl;
     if (outcome == TLinkOutcome::Compare) {
         for (const uint16_t address : Main.Link.Result.CompareFailures)
             Err << "block " << Hex4(address) << " compared differently" << std::endl;

@@ -62,7 +62,7 @@ _varokconfig_cli() {
     report) options="--html -o" ;;
     probe) options="--port $line" ;;
     read) options="--port $line -o" ;;
-    write) options="--port $line --backup" ;;
+    write) options="--port $line --backup --no-readback" ;;
     verify) options="--port $line" ;;
     show | diff) options="--json" ;;
     build) options="-o" ;;

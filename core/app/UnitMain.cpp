@@ -40,6 +40,7 @@ TMain::TMain(TUi& ui, const std::string& commandLine)
     Link.Log = [this](const std::string& line) { FormPort.AddLine(line); };
     Link.OnBlock = [this](uint16_t address, bool differs) { BlockTaken(address, differs); };
     Link.OnEnd = [this] { LinkEnded(); };
+    Link.PortGone = [this] { return CommPort.GetGone(); };
     PortTest = TestOpenDevice;
 
     Algorithms.NotifyImageChanged = [this] { NotifyImageChanged(); };
@@ -684,6 +685,7 @@ void TMain::StartTransfer(const std::string& caption, uint8_t mode) {
     PanelScan.SetVisible(true);
     ProgressBar.SetPosition(0);
     StatusBar1.SetPanelText(1, "");
+    StatusBar1.SetPanelText(2, "");
     Link.SetLine(CommPort.GetBaud(), BitsPerCharacter(CommPort));
     // Bytes left from an earlier exchange would only be stray bytes before the first reply.
     CommPort.FlushInBuffer();
@@ -732,7 +734,7 @@ void TMain::HandleDelivery(const uint8_t* data, size_t size) {
 }
 
 void TMain::BlockTaken(uint16_t address, bool differs) {
-    ProgressBar.SetPosition(std::min(ProgressBar.Position() + static_cast<int>(BlockSize), ProgressBar.Max));
+    ProgressBar.SetPosition(Link.Progress());
     // The image view follows a read as it comes in; the project's image changes only once it is whole.
     if (LinkMode == ModeRead && Dbg.Visible())
         Dbg.RefillImageView(Link.Received);
@@ -753,9 +755,10 @@ void TMain::TransferEnded() {
     const bool read = result.Mode == ModeRead;
     PanelScan.SetVisible(false);
     const bool whole = result.Outcome == TLinkOutcome::Done || result.Outcome == TLinkOutcome::Compare;
+    StatusBar1.SetPanelText(1, result.Status());
+    ShowNoise();
     if (!whole) {
         // The image was not touched: a read that failed leaves the project as it was.
-        StatusBar1.SetPanelText(1, read ? "Чтение не завершено" : "Запись не завершена");
         // The status bar shows the port's state while the verdict is read.
         if (CommPort.GetGone())
             ShowDisconnected();
@@ -783,12 +786,18 @@ void TMain::TransferEnded() {
         StepsHeld = false;
         RecordStep(before);
     }
-    StatusBar1.SetPanelText(1, read ? "Чтение завершено" : "Запись завершена");
     if (result.PairsTaken)
         Ui.Note("Контрольные суммы в ответах контроллера не совпадают: каждый ответ принят, когда пришёл "
                 "дважды одинаковым.");
     if (result.Outcome == TLinkOutcome::Compare)
         Ui.MessageBox(TBoxKind::Error, CaptionBase, result.Verdict(), TBoxButtons::Ok);
+}
+
+void TMain::ShowNoise() {
+    const std::string note = Link.Result.NoiseNote();
+    StatusBar1.SetPanelText(2, note);
+    if (!note.empty())
+        Ui.Note(note);
 }
 
 void TMain::TBFindClick() {
@@ -867,6 +876,7 @@ void TMain::ProbePort() {
 void TMain::ProbeEnded() {
     Timer.SetRunning(false);
     PanelScan.SetVisible(false);
+    ShowNoise();
     // The search may have moved on since it probed the port that answered.
     PortNumber = CommPort.GetComNumber();
     const std::string port = "COM " + std::to_string(PortNumber);
@@ -884,6 +894,10 @@ void TMain::ProbeEnded() {
     }
     case TLinkOutcome::NoReply:
         Ui.MessageBox(TBoxKind::Error, CaptionBase, "Нет ответа от контроллера на " + port, TBoxButtons::Ok);
+        ShowDisconnected();
+        break;
+    case TLinkOutcome::PortLost:
+        Ui.MessageBox(TBoxKind::Error, CaptionBase, NotConnected, TBoxButtons::Ok);
         ShowDisconnected();
         break;
     default:

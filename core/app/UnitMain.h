@@ -197,6 +197,8 @@ private:
     void LinkEnded();
     void ProbeEnded();
     void TransferEnded();
+    // What the line did, after an operation on a noisy line: in the status bar and a note.
+    void ShowNoise();
     // The search passed port 255 without an answer.
     void SearchEnded();
     // The port closed: "Нет подключения", Connect up, Read and Write disabled.
