@@ -332,8 +332,11 @@ void TControllerLink::TakeBlock(const TBytes& reply) {
         OtherBlockNamed(reply, address);
         return;
     }
-    if (!PairsMode && !LastBad.empty())
+    // A wrong sum before a good reply was the line's.
+    if (!PairsMode && !LastBad.empty()) {
         Noise();
+        LastBad.clear();
+    }
     const bool differs = Current.Kind != TKind::Read && !HoldsBlock(reply, Outgoing, address);
     // An echo of the very block written confirms itself. A read's block, or one the controller
     // holds differently, is taken on its checksum alone only where the line has proved clean.

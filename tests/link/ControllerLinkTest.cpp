@@ -5,6 +5,7 @@
 #include "SimController.h"
 #include <deque>
 #include <gtest/gtest.h>
+#include <map>
 
 namespace {
 using namespace LinkProtocol;
@@ -17,8 +18,7 @@ ConfigImage Pattern(unsigned salt) {
     return image;
 }
 
-// The reply with two of its data bytes changed and its checksum made to fit: an error the
-// checksum cannot see.
+// The reply with two data bytes changed and its checksum made to fit: an error it cannot see.
 TBytes Undetectable(TBytes reply) {
     reply[DataAt + 3] ^= 0x21;
     reply[DataAt + 17] ^= 0x84;
@@ -27,24 +27,21 @@ TBytes Undetectable(TBytes reply) {
     return reply;
 }
 
-// The link on a line to the controller's engine. Time passes only on the line: each answer
-// takes 50 ms, each tick of the reply timer its whole wait.
+// The link on a line to the controller's engine, which may change each request and each answer
+// (counted from 1) on its way. Time passes only on the line: 50 ms an answer, a tick its wait.
 class TLine {
 public:
     explicit TLine(const TSimFaults& faults = {}) : Controller(faults) {
         Link.Now = [this] { return Clock; };
         Link.Send = [this](const uint8_t* data, size_t size) {
-            TBytes request(data, data + size);
-            if (OnRequest)
-                request = OnRequest(request);
+            const TBytes request =
+                OnRequest ? OnRequest(TBytes(data, data + size)) : TBytes(data, data + size);
             for (auto& reply : Controller.Feed(request.data(), request.size()))
                 Replies.push_back(std::move(reply));
         };
-        Link.OnEnd = [this] { Ended = true; };
     }
-    // Hands the answers over and ticks the timer when the line is quiet, until the operation ends.
     void Run() {
-        for (int step = 0; !Ended && step < 100000; ++step) {
+        for (int step = 0; Mode != ModeIdle && step < 100000; ++step) {
             if (Replies.empty()) {
                 ASSERT_TRUE(Link.ReplyTimer.Running()) << "waits for nothing";
                 // The line has been idle: a request the controller got in part is over.
@@ -53,25 +50,22 @@ public:
                 Link.ReplyTimer.Tick();
                 continue;
             }
-            TBytes reply = std::move(Replies.front());
+            const TBytes reply = OnReply ? OnReply(++Answers, Replies.front()) : Replies.front();
             Replies.pop_front();
-            if (OnReply)
-                reply = OnReply(reply);
             Clock += 50ms;
             Link.Receive(reply.data(), reply.size());
         }
-        ASSERT_TRUE(Ended);
+        ASSERT_EQ(Mode, ModeIdle);
     }
 
     uint8_t Mode = ModeIdle;
     TControllerLink Link{Mode};
     TSimController Controller;
-    // What the line does to each request and each answer on its way.
-    std::function<TBytes(const TBytes&)> OnRequest;
-    std::function<TBytes(const TBytes&)> OnReply;
+    std::function<TBytes(const TBytes& request)> OnRequest;
+    std::function<TBytes(int answer, const TBytes& reply)> OnReply;
+    int Answers = 0;
     std::deque<TBytes> Replies;
     TControllerLink::TClock::time_point Clock{};
-    bool Ended = false;
 };
 
 TEST(ControllerLinkOverNoise, DoneMeansTheImageMovedExactly) {
@@ -81,8 +75,7 @@ TEST(ControllerLinkOverNoise, DoneMeansTheImageMovedExactly) {
                 SCOPED_TRACE("noise " + std::to_string(rate) + " seed " + std::to_string(seed) +
                              (read ? " read" : " write"));
                 TSimFaults faults;
-                faults.Noise = rate;
-                faults.RequestNoise = rate;
+                faults.Noise = faults.RequestNoise = rate;
                 faults.Seed = seed;
                 TLine line(faults);
                 const ConfigImage memory = Pattern(1), image = Pattern(2);
@@ -92,7 +85,6 @@ TEST(ControllerLinkOverNoise, DoneMeansTheImageMovedExactly) {
                     line.Link.StartProbe(true);
                     line.Run();
                 }
-                line.Ended = false;
                 if (line.Link.ProbeAnswer != ControllerAnswer) {
                     EXPECT_GE(rate, 0.05) << "no connection";
                     continue;
@@ -108,11 +100,9 @@ TEST(ControllerLinkOverNoise, DoneMeansTheImageMovedExactly) {
                     EXPECT_EQ(result.Outcome, TLinkOutcome::Done);
                 }
                 if (result.Outcome == TLinkOutcome::Done) {
-                    if (read)
-                        EXPECT_TRUE(line.Link.Received == memory);
-                    else
-                        EXPECT_TRUE(std::equal(image.Data(), image.Data() + ImageSize,
-                                               line.Controller.Memory().begin()));
+                    EXPECT_TRUE(read ? line.Link.Received == memory
+                                     : std::equal(image.Data(), image.Data() + ImageSize,
+                                                  line.Controller.Memory().begin()));
                 } else {
                     // A line that lost every request is silent; one that garbled bytes is named.
                     EXPECT_TRUE(result.Outcome == TLinkOutcome::Noise ||
@@ -123,37 +113,30 @@ TEST(ControllerLinkOverNoise, DoneMeansTheImageMovedExactly) {
             }
 }
 
-// A pause inside a reply: the link asks again, then the rest of the first reply comes right
-// before the answer to the request sent again. The block holds 00 01 26 33 00 00 at byte 4, so
-// the first reply turned at that point is a whole reply for block 0000 whose checksum holds.
+// A pause inside the first reply: the link asks again, then the rest of that reply comes right
+// before the answer to the request sent again. Block 0000 holds 00 01 26 33 00 00 at byte 4, so
+// its reply turned at that point is a whole reply for block 0000 whose checksum holds.
 TEST(ControllerLinkTrust, LateTailNeverSplicesWithTheNextReply) {
-    TBytes block(BlockSize);
+    ConfigImage memory;
     for (size_t i = 0; i < BlockSize; ++i)
-        block[i] = static_cast<uint8_t>(0x40 + i);
+        memory[i] = static_cast<uint8_t>(0x40 + i);
     const uint8_t trap[] = {0x00, 0x77, 0x42, 0x43, 0x00, 0x01, 0x26, 0x33, 0x00, 0x00};
-    std::copy(std::begin(trap), std::end(trap), block.begin());
-    const TBytes reply = BlockReplyPacket(ReadCommand, 0x0000, block);
+    std::copy(std::begin(trap), std::end(trap), memory.Data());
     const size_t cut = DataAt + 4;
-    TBytes spliced(reply.begin() + cut, reply.end());
-    spliced.insert(spliced.end(), reply.begin(), reply.begin() + cut);
-    ASSERT_TRUE(ChecksumMatches(spliced.data(), spliced.size()));
-
-    uint8_t mode = ModeIdle;
-    TControllerLink link(mode);
-    std::vector<TBytes> requests;
-    link.Send = [&](const uint8_t* data, size_t size) { requests.emplace_back(data, data + size); };
-    auto deliver = [&](TBytes bytes) { link.Receive(bytes.data(), bytes.size()); };
-    link.StartRead(ConfigImage{});
-    deliver(TBytes(reply.begin(), reply.begin() + cut));
-    link.ReplyTimer.Tick();
-    TBytes late(reply.begin() + cut, reply.end());
-    late.insert(late.end(), reply.begin(), reply.end());
-    deliver(late);
-    // Every request after this one gets the true reply, which the line no longer breaks.
-    while (requests.back() == ReadRequestPacket(0x0000) && requests.size() < 10)
-        deliver(reply);
-    EXPECT_EQ(requests.back(), ReadRequestPacket(0x0020));
-    EXPECT_TRUE(std::equal(block.begin(), block.end(), link.Received.Data()));
+    TLine line;
+    line.Controller.LoadImage(memory.Data(), ImageSize);
+    line.OnReply = [&](int answer, const TBytes& reply) {
+        TBytes turned(reply.begin() + cut, reply.end());
+        turned.insert(turned.end(), reply.begin(), answer == 2 ? reply.end() : reply.begin() + cut);
+        if (answer == 2) {
+            EXPECT_TRUE(ChecksumMatches(turned.data(), BlockPacketSize));
+        }
+        return answer == 1 ? TBytes(reply.begin(), reply.begin() + cut) : answer == 2 ? turned : reply;
+    };
+    line.Link.StartRead(ConfigImage{});
+    line.Run();
+    EXPECT_EQ(line.Link.Result.Outcome, TLinkOutcome::Done);
+    EXPECT_TRUE(line.Link.Received == memory);
 }
 
 // A write request for block 0020 whose address turned into 0000 past the controller's check: the
@@ -161,51 +144,45 @@ TEST(ControllerLinkTrust, LateTailNeverSplicesWithTheNextReply) {
 // with or without the read-back.
 TEST(ControllerLinkTrust, MisaddressedWriteIsRepaired) {
     for (const bool readBack : {true, false}) {
-        SCOPED_TRACE(readBack ? "read back" : "no read-back");
         TLine line;
         const ConfigImage image = Pattern(3);
-        bool astray = false;
+        const TBytes astray = WriteRequestPacket(0x0020, {image.Data() + 0x0020, BlockSize});
+        int strays = 0;
         line.OnRequest = [&](const TBytes& request) {
-            if (astray || request != WriteRequestPacket(0x0020, {image.Data() + 0x0020, BlockSize}))
-                return request;
-            astray = true;
-            return WriteRequestPacket(0x0000, {image.Data() + 0x0020, BlockSize});
+            return request == astray && strays++ == 0
+                       ? WriteRequestPacket(0x0000, {image.Data() + 0x0020, BlockSize})
+                       : request;
         };
         line.Link.ReadBack = readBack;
         line.Link.StartWrite(image);
         line.Run();
-        EXPECT_TRUE(astray);
         EXPECT_EQ(line.Link.Result.Outcome, TLinkOutcome::Done);
         EXPECT_TRUE(std::equal(image.Data(), image.Data() + ImageSize, line.Controller.Memory().begin()));
     }
 }
 
-// The first reply of a read, and a reply taken on its checksum alone once the line had proved
-// clean, carry an error their checksum cannot see: the first is never taken alone, the second is
-// asked again when the line shows noise after all.
+// The first reply of a read, and a reply for block 0100 taken on its checksum alone once the line
+// had proved clean, carry an error their checksum cannot see: the first is never taken alone, the
+// second is asked again when the line shows noise right after it.
 TEST(ControllerLinkTrust, RepliesWithUnseenErrorsAreAskedAgain) {
     TLine line;
     const ConfigImage memory = Pattern(4);
     line.Controller.LoadImage(memory.Data(), ImageSize);
-    int answers = 0, taken = 0;
-    bool laterSent = false, spoilNext = false;
-    line.OnReply = [&](const TBytes& reply) {
-        ++answers;
-        if (std::exchange(spoilNext, false)) {
-            TBytes spoilt = reply;
-            spoilt.back() ^= 0xFF;
-            return spoilt;
-        }
-        const bool later = Address(reply.data()) == 0x0100 && !laterSent;
-        laterSent = spoilNext = laterSent || later;
-        return answers == 1 || later ? Undetectable(reply) : reply;
+    int later = 0;
+    std::map<uint16_t, int> taken;
+    line.OnReply = [&](int answer, const TBytes& reply) {
+        later += later > 0 || Address(reply.data()) == 0x0100;
+        TBytes changed = answer == 1 || later == 1 ? Undetectable(reply) : reply;
+        changed.back() ^= later == 2 ? 0xFF : 0x00;
+        return changed;
     };
-    line.Link.OnBlock = [&](uint16_t address, bool) { taken += address == 0x0100; };
+    line.Link.OnBlock = [&](uint16_t address, bool) { ++taken[address]; };
     line.Link.StartRead(ConfigImage{});
     line.Run();
     EXPECT_EQ(line.Link.Result.Outcome, TLinkOutcome::Done);
     EXPECT_TRUE(line.Link.Received == memory);
-    EXPECT_EQ(taken, 2) << "block 0100 taken alone, then asked again";
+    EXPECT_EQ(taken[0x0000], 1) << "the first block taken once it came right twice";
+    EXPECT_EQ(taken[0x0100], 2) << "block 0100 taken alone, then asked again";
 }
 
 } // namespace
