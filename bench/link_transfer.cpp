@@ -1,18 +1,20 @@
 // A full read and a full write of the image against verda-sim --pace at 9600 and 115200 baud,
-// through the connection and the real serial component, each beside its time on the line; then a
-// read with the image view refilled at every block, as the editor does while it is shown, against
-// one without.
+// through the real main window and serial component, each beside its time on the line; then a
+// read with the image view shown against one with it hidden.
 //
-// link_transfer noise [TRANSFERS] [RATE ...]: reads and writes over a noisy line (verda-sim
-// --noise), counted by how they end: correct, a clear failure, or wrong (said to be done, yet
-// the image read or the controller's memory differs, or a block said to differ that does not);
-// and the time of a correct one against the same transfer on a clean line. LINK_BENCH_SEED picks the
-// first noise pattern (default 1), so that runs side by side see different noise.
-#include "link/Connection.h"
+// link_transfer noise [TRANSFERS] [RATE ...]: reads and writes over a paced line that garbles
+// bytes both ways at each rate (verda-sim --pace --noise --request-noise), counted by how they
+// end: correct, a clear failure, or wrong (said to be done, yet the image read or the
+// controller's memory differs, or a block said to differ that does not); and the median time of
+// a correct one against the same transfer on a clean line. LINK_BENCH_SEED picks the first noise
+// pattern (default 1), so that runs side by side see different noise; LINK_BENCH_BAUD the rate
+// (default 9600).
 #include "forms/Debug.h"
+#include "link/Connection.h"
 #include "link/TimerRunner.h"
 #include "support/ChildProcess.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -111,22 +113,35 @@ bool StartSim(TChildProcess& sim, const fs::path& self, const std::string& dir,
 
 struct TCount {
     int Correct = 0, Failed = 0, Wrong = 0;
-    double Seconds = 0; // of the correct ones
-    // Clear failures by kind: no connection, no reply, checksum, incomplete.
-    int NoConnection = 0, NoReply = 0, Checksum = 0, Incomplete = 0;
-    double Mean() const { return Correct ? Seconds / Correct : 0; }
-    void Fail(bool connected, TLinkOutcome outcome) {
+    std::vector<double> Seconds; // of the correct ones
+    // Clear failures by kind: no connection, no reply, noisy line (out of tries or of time), other.
+    int NoConnection = 0, NoReply = 0, Noise = 0, OutOfTime = 0, Other = 0;
+    double Median() const {
+        if (Seconds.empty())
+            return 0;
+        std::vector<double> sorted = Seconds;
+        std::sort(sorted.begin(), sorted.end());
+        const size_t n = sorted.size();
+        return n % 2 ? sorted[n / 2] : (sorted[n / 2 - 1] + sorted[n / 2]) / 2;
+    }
+    double Longest() const { return Seconds.empty() ? 0 : *std::max_element(Seconds.begin(), Seconds.end()); }
+    void Done(double seconds) {
+        ++Correct;
+        Seconds.push_back(seconds);
+    }
+    void Fail(bool connected, const TTransferResult& result) {
         ++Failed;
-        (!connected                          ? NoConnection
-         : outcome == TLinkOutcome::NoReply  ? NoReply
-         : outcome == TLinkOutcome::Checksum ? Checksum
-                                             : Incomplete)++;
+        (!connected                                ? NoConnection
+         : result.Outcome == TLinkOutcome::NoReply ? NoReply
+         : result.OutOfTime                        ? OutOfTime
+         : result.Outcome == TLinkOutcome::Noise   ? Noise
+                                                   : Other)++;
     }
 };
 
 // `transfers` reads, then as many writes (each against a fresh controller, whose memory is
 // checked afterwards), over a line with this noise rate.
-bool Noisy(const fs::path& self, const std::string& dir, double rate, int transfers, TCount& reads,
+bool Noisy(const fs::path& self, const std::string& dir, int baud, double rate, int transfers, TCount& reads,
            TCount& writes) {
     const std::string noise = std::to_string(rate);
     const char* patternText = std::getenv("LINK_BENCH_SEED");
@@ -135,24 +150,26 @@ bool Noisy(const fs::path& self, const std::string& dir, double rate, int transf
     std::ofstream(fs::path(dir) / "memory.usr", std::ios::binary) << memory;
     TChildProcess sim;
     if (!StartSim(sim, self, dir,
-                  {"--image", dir + "/memory.usr", "--noise", noise, "--seed", std::to_string(pattern)}))
+                  {"--pace", "--image", dir + "/memory.usr", "--noise", noise, "--request-noise", noise,
+                   "--seed", std::to_string(pattern)}))
         return false;
-    TBench bench(115200, true);
+    TBench bench(baud, true);
     bool connected = false;
     for (int i = 0; i < transfers; ++i) {
         if (!connected && !(connected = bench.Connect())) {
-            reads.Fail(false, TLinkOutcome::WrongAnswer);
+            reads.Fail(false, bench.Connection.Link.Result);
             continue;
         }
         const double seconds = bench.Transfer(true);
         const TTransferResult& result = bench.Connection.Link.Result;
         const bool same = std::equal(memory.begin(), memory.end(),
                                      reinterpret_cast<const char*>(bench.Connection.Link.Received.Data()));
+        // A failed read may have lost the port: the next one connects again.
         if (result.Outcome != TLinkOutcome::Done) {
-            reads.Fail(true, result.Outcome);
+            reads.Fail(true, result);
+            connected = false;
         } else if (same) {
-            ++reads.Correct;
-            reads.Seconds += seconds;
+            reads.Done(seconds);
         } else {
             ++reads.Wrong;
         }
@@ -161,10 +178,10 @@ bool Noisy(const fs::path& self, const std::string& dir, double rate, int transf
     for (int i = 0; i < transfers; ++i) {
         TChildProcess writer;
         if (!StartSim(writer, self, dir,
-                      {"--save", dir + "/saved.usr", "--noise", noise, "--seed",
-                       std::to_string(pattern + 100 + static_cast<unsigned>(i))}))
+                      {"--pace", "--save", dir + "/saved.usr", "--noise", noise, "--request-noise", noise,
+                       "--seed", std::to_string(pattern + 100 + static_cast<unsigned>(i))}))
             return false;
-        TBench one(115200, true);
+        TBench one(baud, true);
         const std::string image = Pattern(static_cast<unsigned>(i + 2));
         std::copy(image.begin(), image.end(), reinterpret_cast<char*>(one.Image.Data()));
         bool connected = false;
@@ -174,37 +191,39 @@ bool Noisy(const fs::path& self, const std::string& dir, double rate, int transf
         const TTransferResult result = one.Connection.Link.Result;
         writer.Finish(SIGTERM);
         const bool same = ReadFile(fs::path(dir) / "saved.usr") == image;
-        if (!connected || (result.Outcome != TLinkOutcome::Done && result.Outcome != TLinkOutcome::Compare)) {
-            writes.Fail(connected, result.Outcome);
-        } else if (result.Outcome == TLinkOutcome::Done && same) {
-            ++writes.Correct;
-            writes.Seconds += seconds;
-        } else {
-            // Done with the memory different, or a compare failure for a block stored right.
+        // Done with the memory different, or a compare failure when every block was stored right.
+        const bool compared = result.Outcome == TLinkOutcome::Compare;
+        if (connected && ((result.Outcome == TLinkOutcome::Done && !same) || (compared && same)))
             ++writes.Wrong;
-        }
+        else if (connected && result.Outcome == TLinkOutcome::Done)
+            writes.Done(seconds);
+        else
+            writes.Fail(connected, result);
     }
     return true;
 }
 
 int NoiseBench(const fs::path& self, const std::string& dir, int transfers, std::vector<double> rates) {
+    const char* baudText = std::getenv("LINK_BENCH_BAUD");
+    const int baud = baudText ? std::atoi(baudText) : 9600;
     TCount cleanReads, cleanWrites;
-    if (!Noisy(self, dir, 0, std::max(1, transfers / 10), cleanReads, cleanWrites))
+    if (!Noisy(self, dir, baud, 0, std::max(3, transfers / 10), cleanReads, cleanWrites))
         return 1;
-    std::printf("clean line, 115200 baud: read %.3f s, write %.3f s\n", cleanReads.Mean(),
-                cleanWrites.Mean());
+    std::printf("clean line, %d baud, paced: read %.3f s, write %.3f s (medians)\n", baud,
+                cleanReads.Median(), cleanWrites.Median());
     for (const double rate : rates) {
         TCount reads, writes;
-        if (!Noisy(self, dir, rate, transfers, reads, writes))
+        if (!Noisy(self, dir, baud, rate, transfers, reads, writes))
             return 1;
-        for (const auto& [what, count, clean] : {std::tuple{"reads", reads, cleanReads.Mean()},
-                                                 std::tuple{"writes", writes, cleanWrites.Mean()}})
+        for (const auto& [what, count, clean] : {std::tuple{"reads", reads, cleanReads.Median()},
+                                                 std::tuple{"writes", writes, cleanWrites.Median()}})
             std::printf(
-                "noise %4.1f %%  %3d %-6s  correct %3d  clear failure %3d (no connection %d, no reply %d, "
-                "checksum %d, incomplete %d)  wrong %d   correct one %.3f s (%.2f x clean)\n",
+                "noise %4.1f %% both ways  %3d %-6s  correct %3d  clear failure %3d (no connection %d, "
+                "no reply %d, noisy line %d, out of time %d, other %d)  wrong %d   median correct %.2f s "
+                "(%.2f x clean), longest %.2f s\n",
                 rate * 100, transfers, what, count.Correct, count.Failed, count.NoConnection, count.NoReply,
-                count.Checksum, count.Incomplete, count.Wrong, count.Mean(),
-                clean > 0 ? count.Mean() / clean : 0.0);
+                count.Noise, count.OutOfTime, count.Other, count.Wrong, count.Median(),
+                clean > 0 ? count.Median() / clean : 0.0, count.Longest());
         std::fflush(stdout);
     }
     return 0;
@@ -226,7 +245,7 @@ int main(int argc, char** argv) {
         for (int i = 3; i < argc; ++i)
             rates.push_back(std::atof(argv[i]));
         if (rates.empty())
-            rates = {0.01, 0.05};
+            rates = {0.001, 0.01, 0.05};
         const int status = NoiseBench(self, dir, transfers, rates);
         fs::remove_all(dir);
         return status;

@@ -42,6 +42,10 @@ std::optional<TLinkOptions> ParseLinkOptions(TLinkCommand command, const std::ve
             options.Project = name;
             continue;
         }
+        if (name == "--no-readback" && command == TLinkCommand::Write) {
+            options.NoReadback = true;
+            continue;
+        }
         if (i + 1 >= args.size()) {
             error = name + " needs a value";
             return std::nullopt;

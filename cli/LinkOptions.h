@@ -16,7 +16,8 @@ struct TLinkOptions {
     std::optional<double> TimeoutSeconds;
     std::string Output;
     std::string Project;
-    std::string Backup; // write: the controller's configuration saved here first
+    std::string Backup;      // write: the controller's configuration saved here first
+    bool NoReadback = false; // write: the blocks are not read back and compared afterwards
 };
 
 enum class TLinkCommand { Probe, Read, Write, Verify };

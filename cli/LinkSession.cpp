@@ -23,7 +23,7 @@ TLinkSession::TLinkSession(const TLinkOptions& options, std::ostream& err)
     };
     Connection.OnConnectEnded = [this](const TConnectResult& result) { ConnectEnded(result); };
     Connection.OnBlock = [this](uint16_t address, bool differs) {
-        const int progress = std::min(Progress + static_cast<int>(BlockSize), static_cast<int>(ImageSize));
+        const int progress = Connection.Link.Progress();
         if (progress != Progress) {
             Progress = progress;
             ShowProgress();
@@ -32,6 +32,7 @@ TLinkSession::TLinkSession(const TLinkOptions& options, std::ostream& err)
             Err << TConnection::CompareText(address) << std::endl;
     };
     Connection.OnTransferEnded = [this](const TTransferResult& result, bool) { TransferEnded(result); };
+    Connection.Link.ReadBack = !Options.NoReadback;
 }
 
 void TLinkSession::ShowProgress() {
@@ -44,13 +45,15 @@ void TLinkSession::ShowProgress() {
 
 void TLinkSession::ConnectEnded(const TConnectResult& result) {
     Connected = result;
-    for (const std::string& text : {result.Text(), result.SumsWarning()})
+    for (const std::string& text : {result.NoiseNote, result.Text(), result.SumsWarning()})
         if (!text.empty())
             Err << text << std::endl;
 }
 
 void TLinkSession::TransferEnded(const TTransferResult& result) {
     TransferDone = true;
+    if (const std::string noise = result.NoiseNote(); !noise.empty())
+        Err << noise << std::endl;
     if (result.Whole() && result.PairsTaken)
         Err << TConnection::PairsNote << std::endl;
     if (!result.Whole() || result.Outcome == TLinkOutcome::Compare)
@@ -123,6 +126,8 @@ int TLinkSession::Write() {
     if (const int status = Probe(); status != ExitDone)
         return status;
     const TLinkOutcome outcome = Transfer(false, image);
+    if (outcome == TLinkOutcome::Done && Connection.Link.Result.ReadingBack)
+        Err << Connection.Link.Result.Status() << std::endl;
     if (outcome == TLinkOutcome::Compare) {
         for (const uint16_t address : Connection.Link.Result.CompareFailures)
             Err << "block " << Hex4(address) << " compared differently" << std::endl;

@@ -187,12 +187,15 @@ const TCommand Commands[] = {
     {"write", "--port N [LINE] [--timeout SECONDS] [--backup FILE.usr] PROJECT.usr",
      "writes PROJECT.usr into the controller and compares every block",
      "Probes port N and writes the 2048 bytes of PROJECT.usr as they are in the file (a shorter file\n"
-     "zero-filled) block by block; every block the controller reports back differently is named.\n"
+     "zero-filled) block by block, then reads every block back and compares it with the file; every\n"
+     "block the controller reports back or holds differently is named.\n"
      "\n"
      "Options:\n"
      "  --port N               the port number (1 to 255)\n"
      "  --backup FILE          first reads the controller into FILE; if that read fails,\n"
-     "                         nothing is written\n",
+     "                         nothing is written\n"
+     "  --no-readback          does not read every block back after the last one to compare it\n"
+     "                         with PROJECT\n",
      true,
      [](const TArgs& args, std::string& error) { return LinkCommand(TLinkCommand::Write, args, error); }},
     {"show", "PROJECT.usr [--json]", "prints the configuration of PROJECT by meaning",

@@ -65,6 +65,7 @@ void TConnectionControls::FindClick() {
 
 void TConnectionControls::ConnectEnded(const TConnectResult& result) {
     Controls.PanelScan.SetVisible(false);
+    ShowNoise(result.NoiseNote);
     switch (result.Outcome) {
     case TConnectOutcome::Connected:
         Ui.MessageBox(TBoxKind::Information, Caption, result.Text(), TBoxButtons::Ok);
@@ -82,6 +83,7 @@ void TConnectionControls::ConnectEnded(const TConnectResult& result) {
         ShowDisconnected();
         break;
     case TConnectOutcome::NoReply:
+    case TConnectOutcome::PortLost:
         Box(TBoxKind::Error, result.Text());
         ShowDisconnected();
         break;
@@ -105,16 +107,22 @@ void TConnectionControls::StartWrite(const ConfigImage& image) {
     Connection.StartWrite(image);
 }
 
+void TConnectionControls::ShowNoise(const std::string& note) {
+    Controls.Status.SetPanelText(NoisePanel, note);
+    if (!note.empty())
+        Ui.Note(note);
+}
+
 void TConnectionControls::StartTransfer(const std::string& caption) {
     Controls.PanelScan.SetCaption(caption);
     Controls.PanelScan.SetVisible(true);
     Controls.Progress.SetPosition(0);
     Controls.Status.SetPanelText(1, "");
+    Controls.Status.SetPanelText(NoisePanel, "");
 }
 
 void TConnectionControls::BlockTaken(uint16_t address, bool differs) {
-    TProgressBar& progress = Controls.Progress;
-    progress.SetPosition(std::min(progress.Position() + static_cast<int>(BlockSize), progress.Max));
+    Controls.Progress.SetPosition(Connection.Link.Progress());
     // The image view follows a read as it comes in; the project's image changes only once it is whole.
     if (Connection.LinkMode() == ModeRead && Controls.Dbg.Visible())
         Controls.Dbg.RefillImageView(Connection.Link.Received);
@@ -123,11 +131,11 @@ void TConnectionControls::BlockTaken(uint16_t address, bool differs) {
 }
 
 void TConnectionControls::TransferEnded(const TTransferResult& result, bool lineLost) {
-    const bool read = result.Mode == ModeRead;
     Controls.PanelScan.SetVisible(false);
+    ShowNoise(result.NoiseNote());
     if (!result.Whole()) {
+        Controls.Status.SetPanelText(1, result.Status());
         // The image was not touched: a read that failed leaves the project as it was.
-        Controls.Status.SetPanelText(1, read ? "Чтение не завершено" : "Запись не завершена");
         // The status bar shows the port's state while the verdict is read.
         if (lineLost)
             ShowDisconnected();
@@ -136,7 +144,7 @@ void TConnectionControls::TransferEnded(const TTransferResult& result, bool line
     }
     if (OnTransferWhole)
         OnTransferWhole(result);
-    Controls.Status.SetPanelText(1, read ? "Чтение завершено" : "Запись завершена");
+    Controls.Status.SetPanelText(1, result.Status());
     if (result.PairsTaken)
         Ui.Note(TConnection::PairsNote);
     if (result.Outcome == TLinkOutcome::Compare)

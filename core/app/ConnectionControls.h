@@ -52,8 +52,13 @@ public:
     // The window closes: what runs ends without a word and the port closes.
     void Close();
 
+    // The status bar panel that says what a noisy line did in the last operation.
+    static constexpr size_t NoisePanel = 3;
+
 private:
     void StartTransfer(const std::string& caption);
+    // "Линия с помехами: …" in its panel and as a note, or the panel cleared.
+    void ShowNoise(const std::string& note);
     void BlockTaken(uint16_t address, bool differs);
     void ConnectEnded(const TConnectResult& result);
     void TransferEnded(const TTransferResult& result, bool lineLost);

@@ -24,6 +24,8 @@ TMain::TMain(TUi& ui, const std::string& commandLine)
     StatusBar1.AddPanel(TMainLayout::LeftPanelWidth, TAlignment::Center);
     StatusBar1.AddPanel(200, TAlignment::Center);
     StatusBar1.AddPanel(100, TAlignment::Left);
+    // What a noisy line did in the last operation.
+    StatusBar1.AddPanel(260, TAlignment::Left);
     StatusBar1.OnPanelClick = [this](TStatusBar&, size_t panel) {
         if (panel == TEditorCheck::Panel && !Check.Findings().empty())
             Ui.MessageBox(TBoxKind::Information, CaptionBase, Check.ListText(), TBoxButtons::Ok);

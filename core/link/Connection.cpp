@@ -25,6 +25,8 @@ std::string TConnectResult::Text() const {
         return "Ошибка подключения !";
     case TConnectOutcome::NoController:
         return TConnection::NoController;
+    case TConnectOutcome::PortLost:
+        return "Нет подключения";
     }
     return {};
 }
@@ -52,6 +54,7 @@ TConnection::TConnection(THandOver& handOver) : Port(handOver), PortTest(TestOpe
             OnBlock(address, differs);
     };
     Link.OnEnd = [this] { LinkEnded(); };
+    Link.PortGone = [this] { return Port.GetGone(); };
     SearchTimer.Interval = 1000;
     SearchTimer.OnTimer = [this](TTimer&) { SearchTick(); };
 }
@@ -228,10 +231,12 @@ void TConnection::LinkEnded() {
         if (result.Outcome == TLinkOutcome::Done) {
             connect.Outcome = TConnectOutcome::Connected;
             connect.SumsDiffer = Link.SumsDiffer;
-        } else if (result.Outcome == TLinkOutcome::NoReply) {
-            connect.Outcome = TConnectOutcome::NoReply;
+        } else if (result.Outcome == TLinkOutcome::NoReply || result.Outcome == TLinkOutcome::PortLost) {
+            connect.Outcome = result.Outcome == TLinkOutcome::NoReply ? TConnectOutcome::NoReply
+                                                                      : TConnectOutcome::PortLost;
             Disconnect();
         }
+        connect.NoiseNote = result.NoiseNote();
         if (OnConnectEnded)
             OnConnectEnded(connect);
         return;

@@ -40,6 +40,8 @@ enum class TConnectOutcome {
     WrongAnswer,
     // The search passed port 255 without an answer.
     NoController,
+    // The port went away while it was probed (an adapter pulled out).
+    PortLost,
 };
 
 struct TConnectResult {
@@ -52,6 +54,8 @@ struct TConnectResult {
     std::string Text() const;
     // The warning after connecting to a controller whose checksums do not hold; empty otherwise.
     std::string SumsWarning() const;
+    // What the line did during the probe: "Линия с помехами: …", or nothing on a clean line.
+    std::string NoiseNote{};
 };
 
 // The connection to the controller: the line settings, the port search, the probe, and the

@@ -3,19 +3,27 @@
 #include "link/TransferResult.h"
 #include "model/ConfigImage.h"
 #include "ui/Timer.h"
+#include <array>
 #include <chrono>
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 // The conversation with the controller: one request out, one reply back, for the probe and
-// for each block of a read or a write. A reply is framed by its header and used only once its
-// checksum holds; a request without a good reply is sent again; a reply that does not come
-// ends the operation. The editor and the command line both run it and learn from Result how
-// the operation ended.
+// for each block of a read or a write. A reply is framed by its header, only from bytes that
+// came after its request went out, and used only once its checksum holds; until the line has
+// proved clean in the operation, a read's block counts only when the same reply came twice. A
+// request without a good reply is sent again; a block that gets none after many tries in a row,
+// or an operation that runs far over its time, ends the operation. A write reads every block
+// back after the last one. The editor and the command line both run it and learn from Result
+// how the operation ended.
 class TControllerLink {
 public:
+    using TClock = std::chrono::steady_clock;
+
     // mode: the connection's LinkMode, which this link keeps.
     explicit TControllerLink(uint8_t& mode);
 
@@ -28,9 +36,17 @@ public:
     std::function<void(uint16_t address, bool differs)> OnBlock;
     // The operation ended; Result says how.
     std::function<void()> OnEnd;
+    // Whether the port hung up or vanished: asked before every request and whenever a reply is
+    // overdue.
+    std::function<bool()> PortGone;
+    // The clock of the operation's time and the controller's answer times; tests set their own.
+    std::function<TClock::time_point()> Now = [] { return TClock::now(); };
 
     // Runs out when a reply is overdue: the front ends run it, tests tick it by hand.
     TTimer ReplyTimer{"ReplyTimer"};
+
+    // A write reads every block back after the last one and compares it with the image.
+    bool ReadBack = true;
 
     // The line's character format, from which the wait for a reply follows.
     void SetLine(int baud, double bitsPerCharacter);
@@ -53,55 +69,98 @@ public:
     void Abandon();
     // Received bytes not yet framed into a reply.
     size_t Waiting() const { return Pending.size(); }
+    // How far the read or write is, 0 … 2048: a write that reads back has that as its second half.
+    int Progress() const;
 
     TTransferResult Result;
     // The probe's answer byte once trusted.
     uint8_t ProbeAnswer = 0;
-    // The connecting probe was answered with a checksum that does not hold, the same twice.
+    // The connecting probe was answered with a checksum that does not hold, the same twice, on a
+    // line that showed no noise.
     bool SumsDiffer = false;
     // A read's image: the starting image with every block received so far.
     ConfigImage Received;
 
 private:
     using TBytes = LinkProtocol::TBytes;
+    using TMilliseconds = std::chrono::milliseconds;
     enum class THeader { None, Partial, Whole };
+    enum class TKind { Probe, Read, Write, Verify };
+    // One request and what it takes to be answered.
+    struct TStep {
+        TKind Kind = TKind::Probe;
+        uint16_t Address = 0;
+        // The block's one move of the operation (not a check, a rewrite or the read-back).
+        bool Moves = false;
+        // A reply taken before on its checksum alone, which this step's reply must repeat.
+        TBytes Earlier;
+    };
+    // Why tries failed, to name why a step did.
+    enum TFailure : unsigned { Silent = 1, Garbled = 2, BadSum = 4, OtherBlock = 8 };
+
     void Begin(uint8_t mode);
-    void Request(uint16_t address);
+    void Next();
+    void Request();
     void SendAgain();
-    void Arm(std::chrono::milliseconds wait);
+    void Arm(TMilliseconds wait);
+    size_t RequestSize() const;
     size_t ReplySize() const;
+    TMilliseconds SilenceWait() const;
+    TMilliseconds Budget() const;
     THeader HeaderAt(size_t at) const;
     void Frame();
     bool Trusted(const uint8_t* reply);
     bool PairsAllowed() const;
     void Take(const TBytes& reply);
     void TakeBlock(const TBytes& reply);
+    void Progressed();
+    void Accept(const TBytes& reply, bool differs, bool alone);
+    void OtherBlockNamed(const TBytes& reply, uint16_t address);
+    void Noise();
+    void Unprove();
     void Overdue();
-    void Retry();
+    void Failed(TFailure kind);
+    TLinkOutcome FailureOutcome() const;
     void End(TLinkOutcome outcome);
 
     uint8_t& FMode;
     std::chrono::duration<double, std::milli> ByteTime{10.0 / 9.6};
-    std::optional<std::chrono::milliseconds> FixedTimeout;
+    std::optional<TMilliseconds> FixedTimeout;
     bool Timed = true;
     TBytes Pending;
     bool Framing = false;
-    // The request outstanding, how often it went out, and what came for it.
-    uint16_t Requested = 0;
+
+    TStep Current;
+    std::deque<TStep> Steps;
     int Tries = 0;
-    // Sends answered by no reply that could be trusted.
+    // Tries in a row that brought no good reply for the step, and why they failed.
     int Failures = 0;
-    int Silences = 0;
+    unsigned FailureKinds = 0;
+    // Since the request last went out: anything heard, a reply that named another block.
     bool Heard = false;
+    bool OtherHeard = false;
+    std::optional<uint16_t> OtherAddress;
     TBytes LastBad;
+    bool BadSumsVary = false;
     // A checked reply waiting to be confirmed by the same reply once more.
     TBytes LastGood;
-    // The line has shown noise in this operation: a checksum of CRC-8 lets one corrupted reply in
-    // 256 through, so from now on every block reply is taken only when it comes twice the same.
-    bool NoiseSeen = false;
-    // The block taken last, and how often it had been asked for: a late reply to it is no news.
-    std::optional<uint16_t> Previous;
-    int PreviousTries = 0;
+    // Checked replies in a row without noise; once enough came the line has proved clean, and a
+    // read's block may be taken on its checksum alone (kept here in case noise comes after all).
+    int CleanRun = 0;
+    bool Proven = false;
+    std::vector<TStep> Alone;
+    // Blocks a write request that went astray may have overwritten: written again before the end.
+    std::array<bool, LinkProtocol::Blocks> Rewrites{};
     bool PairsMode = false;
+    // The line has shown noise since the connecting probe.
+    bool NoisyLine = false;
     ConfigImage Outgoing;
+    int Planned = 0;
+    int Done = 0;
+
+    TClock::time_point Started{};
+    TClock::time_point SentAt{};
+    TClock::time_point LastHeard{};
+    // How long the controller took to begin its latest answers, after its request was on the line.
+    std::deque<TMilliseconds> Latencies;
 };

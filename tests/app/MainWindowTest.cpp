@@ -14,7 +14,7 @@ TEST_F(MainWindow, StartsUnchangedWithTheToolbarAndStatusOfAFreshProgram) {
     EXPECT_EQ(Main->CurrentInput, 0);
     EXPECT_TRUE(Main->ProjectTitle.empty());
     EXPECT_EQ(Main->StatusBar1.PanelText(0), "Нет подключения");
-    ASSERT_EQ(Main->StatusBar1.Panels().size(), 3u);
+    ASSERT_EQ(Main->StatusBar1.Panels().size(), 4u);
     EXPECT_EQ(Main->StatusBar1.Panels()[2].Alignment, TAlignment::Left);
     EXPECT_FALSE(Main->PanelScan.Visible());
     EXPECT_FALSE(Main->Connection.SearchTimer.Running());

@@ -67,7 +67,7 @@ TEST(MainView, WindowAtStart) {
     EXPECT_TRUE(e.View.windowFlags() & Qt::WindowMinimizeButtonHint);
 
     const QList<QLabel*> panels = e.View.findChild<QStatusBar*>()->findChildren<QLabel*>();
-    ASSERT_EQ(panels.size(), 3);
+    ASSERT_EQ(panels.size(), 4);
     EXPECT_EQ(panels[0]->text(), QStringLiteral("Нет подключения"));
     for (int i = 0; i < 3; ++i)
         EXPECT_EQ(panels[i]->width(), e.Main.StatusBar1.Panels()[static_cast<size_t>(i)].Width);

@@ -54,18 +54,25 @@ protected:
     LinkRig Rig;
 };
 
-TEST_F(LinkFrames, ReadRequestsFollowTheAddressInEachReply) {
+TEST_F(LinkFrames, ReadTakesOnlyTheBlockAskedForAndOnlyTwice) {
     Main().TBReadClick();
     ASSERT_TRUE(Written(7));
     EXPECT_EQ(Rig.Device.Written(), AsString({0x00, 0x01, 0x06, 0x33, 0x00, 0x00, 0xFE}));
 
-    // A reply for 0x0100 moves the read on to 0x0120, whatever was asked.
+    // A reply for 0x0100 is not the one asked for: nothing is stored and nothing asked.
     Deliver(ReadReply(0x0100, 0x5A));
+    EXPECT_EQ(Main().Connection.Link.Received[0x0100], 0x00);
+    // The first reply of a read counts once it came twice the same.
+    Deliver(ReadReply(0x0000, 0x5A));
     ASSERT_TRUE(Written(14));
-    EXPECT_EQ(Rig.Device.Written().substr(7), AsString(ReadRequestPacket(0x0120)));
-    EXPECT_EQ(Main().Connection.Link.Received[0x0100], 0x5A);
-    EXPECT_EQ(Main().Connection.Link.Received[0x011F], 0x5A);
-    EXPECT_EQ(Main().Connection.Link.Received[0x0120], 0x00);
+    EXPECT_EQ(Rig.Device.Written().substr(7), AsString(ReadRequestPacket(0x0000)));
+    EXPECT_EQ(Main().Connection.Link.Received[0x0000], 0x00);
+    Deliver(ReadReply(0x0000, 0x5A));
+    ASSERT_TRUE(Written(21));
+    EXPECT_EQ(Rig.Device.Written().substr(14), AsString(ReadRequestPacket(0x0020)));
+    EXPECT_EQ(Main().Connection.Link.Received[0x0000], 0x5A);
+    EXPECT_EQ(Main().Connection.Link.Received[0x001F], 0x5A);
+    EXPECT_EQ(Main().Connection.Link.Received[0x0020], 0x00);
 }
 
 TEST_F(LinkFrames, WritePacketsCarryTheImageBlockAndItsChecksum) {
@@ -97,6 +104,7 @@ TEST_F(LinkFrames, BytesLeftOverBeforeAReadAreDiscarded) {
     Main().TBReadClick();
     ASSERT_TRUE(Written(7));
     Deliver(ReadReply(0x0000, 0x44));
+    Deliver(ReadReply(0x0000, 0x44));
     EXPECT_EQ(Main().Connection.Link.Received[0x0000], 0x44);
     EXPECT_EQ(Main().ProgressBar.Position(), 32);
 }
@@ -106,15 +114,18 @@ TEST_F(LinkFrames, TrafficLogLinesAndDebugFile) {
     // Hidden: no packet lines anywhere, but the plain lines reach the memo.
     Main().TBReadClick();
     ASSERT_TRUE(Written(7));
+    // Each of the first blocks of a read counts once it came twice.
+    Deliver(ReadReply(0x0000, 0x01));
     Deliver(ReadReply(0x0000, 0x01));
     EXPECT_EQ(Rig.CountLines("COM"), 0);
     EXPECT_EQ(Rig.CountLines("copy to0000"), 1);
     EXPECT_FALSE(std::filesystem::exists(Rig.Dir.File("debug.txt")));
 
     Main().TBDebugClick();
-    ASSERT_TRUE(Written(14));
-    Deliver(ReadReply(0x0020, 0x02));
     ASSERT_TRUE(Written(21));
+    Deliver(ReadReply(0x0020, 0x02));
+    Deliver(ReadReply(0x0020, 0x02));
+    ASSERT_TRUE(Written(35));
     const uint8_t probe[] = {0x00, 0x01, 0x04, 0x55, 0x74};
     EXPECT_EQ(TFormPort::PacketLine(probe, 5, false, 1), "COM1 Write : 0x00 0x01 0x04 0x55 0x74");
     const std::string reply = ReadReply(0x0020, 0x02);
@@ -132,9 +143,9 @@ TEST_F(LinkFrames, TrafficLogLinesAndDebugFile) {
     std::vector<std::string> fileLines;
     for (size_t start = 0, end; (end = file.find("\r\n", start)) != std::string::npos; start = end + 2)
         fileLines.push_back(file.substr(start, end - start));
-    ASSERT_EQ(fileLines.size(), 2u);
-    EXPECT_EQ(fileLines[0].substr(fileLines[0].find(' ') + 1), read);
-    EXPECT_EQ(fileLines[1].substr(fileLines[1].find(' ') + 1), tail.back());
+    ASSERT_EQ(fileLines.size(), 4u);
+    EXPECT_EQ(fileLines[2].substr(fileLines[2].find(' ') + 1), read);
+    EXPECT_EQ(fileLines[3].substr(fileLines[3].find(' ') + 1), tail.back());
     for (const auto& line : fileLines)
         EXPECT_TRUE(line.size() > 9 && std::isdigit(static_cast<unsigned char>(line[0])) && line[2] == ':' &&
                     line[5] == ':' && line[8] == ' ')
@@ -168,16 +179,19 @@ TEST_F(LinkFrames, ImageViewShowsBitsAndRefillsOnlyWhileShown) {
     Main().TBReadClick();
     ASSERT_TRUE(Written(7));
     Deliver(ReadReply(0x0000, 0xFF));
+    Deliver(ReadReply(0x0000, 0xFF));
     EXPECT_EQ(Main().Dbg.SG.Cell(9, 1), "255");
     Main().Dbg.Hide();
-    ASSERT_TRUE(Written(14));
+    ASSERT_TRUE(Written(21));
+    Deliver(ReadReply(0x0020, 0x07));
     Deliver(ReadReply(0x0020, 0x07));
     EXPECT_EQ(Main().Dbg.SG.Cell(9, 33), "0");
 }
 
 // Each reply cut in two at every byte, straight into the receive handler (no threads): the
 // first piece alone is judged only when it holds the whole reply, and the reply is judged
-// once, whole. Bytes of a delivery past the reply are dropped.
+// once, whole. Bytes of a delivery past the reply are dropped. A read's reply is cut as the
+// second of its pair, the first having come whole.
 using ReplyAssembly = MainFixture;
 
 TEST_F(ReplyAssembly, RepliesCutAnywhereAreJudgedOnceWhole) {
@@ -185,7 +199,7 @@ TEST_F(ReplyAssembly, RepliesCutAnywhereAreJudgedOnceWhole) {
     TBytes block(BlockSize);
     for (size_t i = 0; i < BlockSize; ++i)
         block[i] = static_cast<uint8_t>(0x40 + i);
-    TBytes longer = BlockReplyPacket(ReadCommand, 0x0040, block);
+    TBytes longer = BlockReplyPacket(ReadCommand, 0x0000, block);
     longer.insert(longer.end(), 6, 0x77);
     struct Row {
         const char* Meaning;
@@ -196,11 +210,10 @@ TEST_F(ReplyAssembly, RepliesCutAnywhereAreJudgedOnceWhole) {
     const Row rows[] = {
         {"probe answered AA", ModeProbe, ProbeReplyPacket(ControllerAnswer), "Подключено на COM 1"},
         {"probe answered 55", ModeProbe, ProbeReplyPacket(0x55), "Ошибка подключения !"},
-        {"read reply for block 0x0020", ModeRead, BlockReplyPacket(ReadCommand, 0x0020, block),
-         "copy to0020"},
+        {"read reply for block 0", ModeRead, BlockReplyPacket(ReadCommand, 0x0000, block), "copy to0000"},
         {"write echo of block 0", ModeWrite, BlockReplyPacket(WriteCommand, 0x0000, TBytes(BlockSize)),
          "copy to0000"},
-        {"delivery of 45 bytes", ModeRead, longer, "copy to0040"},
+        {"delivery of 45 bytes", ModeRead, longer, "copy to0000"},
     };
     auto judged = [&](const std::string& outcome) {
         const auto& lines = Main->FormPort.Memo1.Lines();
@@ -213,9 +226,10 @@ TEST_F(ReplyAssembly, RepliesCutAnywhereAreJudgedOnceWhole) {
             Main->Saved = true;
             if (row.Mode == ModeProbe)
                 Main->Connection.Link.StartProbe(false);
-            else if (row.Mode == ModeRead)
+            else if (row.Mode == ModeRead) {
                 Main->TBReadClick();
-            else
+                Main->Connection.HandleDelivery(row.Delivery.data(), BlockPacketSize);
+            } else
                 Main->TBWriteClick();
             const int before = judged(row.Judged);
             const size_t first = cut == whole ? row.Delivery.size() : cut;

@@ -49,39 +49,42 @@ const std::string ReadFailed = "\nЧтение не завершено. Конф
 const std::string WriteFailed =
     "\nЗапись не завершена. Контроллер может хранить частично записанную конфигурацию.";
 
+// A single reply that names another block steers nothing: the block asked for is asked again.
 const TMisbehaviour Rows[] = {
-    {"reply for another block, read",
-     {"--reply-address", "0100"},
-     TAct::Read,
-     {Connected, "Контроллер не передал блоки 0000-0100." + ReadFailed}},
-    // A block reply that compares differently is asked for again: this one was a single odd reply.
+    {"reply for another block, read", {"--reply-address", "0100"}, TAct::Read, {Connected}},
     {"reply for another block, write", {"--reply-address", "0100"}, TAct::Write, {Connected, WriteQuestion}},
-    {"07E0 first, read",
-     {"--reply-address", "07E0"},
-     TAct::Read,
-     {Connected, "Контроллер не передал блоки 0000-07E0." + ReadFailed}},
-    {"unaligned 07D0, read",
-     {"--reply-address", "07D0"},
+    {"07E0 first, read", {"--reply-address", "07E0"}, TAct::Read, {Connected}},
+    {"unaligned 07D0 on every block, read",
+     {"--fixed-reply-address", "07D0"},
      TAct::Read,
      {Connected, "Контроллер ответил блоком с недопустимым адресом 07D0." + ReadFailed}},
     {"same block for ever",
      {"--fixed-reply-address", "0100"},
      TAct::Read,
-     {Connected, "Контроллер не закончил передачу за 128 ответов." + ReadFailed}},
-    {"short probe answer", {"--probe-length", "3"}, TAct::FixedPort, {"Ошибка подключения !"}, ""},
+     {Connected, "Контроллер не передал блоки 0000-07E0." + ReadFailed}},
+    // Broken answers are noise to the link: the status bar and a note say how many were asked again.
+    {"short probe answer",
+     {"--probe-length", "3"},
+     TAct::FixedPort,
+     {"Ошибка подключения !"},
+     "",
+     nullptr,
+     1},
     {"stray bytes before a reply",
      {},
      TAct::Read,
      {Connected},
      Connected,
-     OnAnswer(2, [](const std::string& reply) { return std::string(6, '\0') + reply; })},
+     OnAnswer(2, [](const std::string& reply) { return std::string(6, '\0') + reply; }),
+     1},
     {"reply restarted",
      {},
      TAct::Write,
      {Connected, WriteQuestion},
      Connected,
-     OnAnswer(3, [](const std::string& reply) { return reply.substr(0, 20) + reply; })},
-    {"bad checksum once", {}, TAct::Read, {Connected}, Connected, OnAnswer(4, SpoilChecksum)},
+     OnAnswer(3, [](const std::string& reply) { return reply.substr(0, 20) + reply; }),
+     1},
+    {"bad checksum once", {}, TAct::Read, {Connected}, Connected, OnAnswer(4, SpoilChecksum), 1},
     {"bad checksum on every block",
      {},
      TAct::Read,
@@ -95,20 +98,21 @@ const TMisbehaviour Rows[] = {
      Connected,
      nullptr,
      1},
+    // Each of the first blocks of a read is asked for twice.
     {"silence after three blocks, Save meanwhile",
-     {"--stop-after", "4"},
+     {"--stop-after", "7"},
      TAct::ReadSavingMidway,
      {Connected, "Нет ответа от контроллера" + ReadFailed}},
     {"hang-up during a write",
      {"--hangup-after", "5"},
      TAct::Write,
      {Connected, WriteQuestion,
-      "Нет ответа от контроллера" + WriteFailed + " Записаны блоки 0000-0060. Блок 0080 мог быть записан."},
+      "Нет подключения" + WriteFailed + " Записаны блоки 0000-0060. Блок 0080 мог быть записан."},
      ""},
     {"fixed silent port", {"--silent"}, TAct::FixedPort, {"Нет ответа от контроллера на COM 3"}, ""},
     {"empty search", {"--silent"}, TAct::Search, {TConnection::NoController}, ""},
     {"exit and cancel during a read",
-     {"--stop-after", "3"},
+     {"--stop-after", "5"},
      TAct::ExitCancelMidRead,
      {Connected, "Текущий проект конфигурации будет изменен!\n\tПродолжить?",
       "Хотите сохранить текущий проект конфигурации ?"},
@@ -194,6 +198,11 @@ TEST_P(MisbehavingController, EndsWithAVerdictAndKeepsTheProject) {
     std::erase(boxes, Main().Check.OpenText());
     EXPECT_EQ(boxes, row.Boxes);
     EXPECT_EQ(Rig.Ui.Notes.size(), row.Notes);
+    // What the line did stands in the status bar as well.
+    for (const std::string& note : Rig.Ui.Notes)
+        if (note.rfind("Линия с помехами: ", 0) == 0) {
+            EXPECT_EQ(Main().StatusBar1.PanelText(TConnectionControls::NoisePanel), note);
+        }
     EXPECT_EQ(Main().Connection.LinkMode(), ModeIdle);
     EXPECT_FALSE(Main().PanelScan.Visible());
     EXPECT_LE(Main().ProgressBar.Position(), Main().ProgressBar.Max);
@@ -203,7 +212,7 @@ TEST_P(MisbehavingController, EndsWithAVerdictAndKeepsTheProject) {
     EXPECT_EQ(Main().TBFind.Down(), connected || row.Boxes.back() == "Ошибка подключения !");
     const bool done = Main().Connection.Link.Result.Outcome == TLinkOutcome::Done;
     if (row.Act == TAct::Read || row.Act == TAct::Write) {
-        const char* status[2][2] = {{"Запись не завершена", "Запись завершена"},
+        const char* status[2][2] = {{"Запись не завершена", "Запись завершена, конфигурация проверена"},
                                     {"Чтение не завершено", "Чтение завершено"}};
         EXPECT_EQ(Main().StatusBar1.PanelText(1), status[row.Act == TAct::Read][done]);
     }

@@ -27,7 +27,7 @@ TEST(SimOptions, AcceptedCommandLines) {
         Words("--com 255 --ports d --image a.usr --save b.usr --pace --silent "
               "--probe-answer 0x55 --split 10 --stuck-block 07E0 --reply-address 0xffff "
               "--stop-after 0 --bad-crc --hangup-after 5 --fixed-reply-address 0100 --probe-length 3 "
-              "--noise 0.05 --seed 7"),
+              "--noise 0.05 --request-noise 0.01 --seed 7"),
         error);
     ASSERT_TRUE(all) << error;
     EXPECT_EQ(all->ComNumber, 255);
@@ -43,6 +43,7 @@ TEST(SimOptions, AcceptedCommandLines) {
     EXPECT_EQ(all->Faults.FixedReplyAddress, 0x0100);
     EXPECT_EQ(all->Faults.ProbeLength, 3u);
     EXPECT_EQ(all->Faults.Noise, 0.05);
+    EXPECT_EQ(all->Faults.RequestNoise, 0.01);
     EXPECT_EQ(all->Faults.Seed, 7u);
 }
 

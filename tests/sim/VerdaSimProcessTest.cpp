@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 #include <poll.h>
 #include <termios.h>
+#include <thread>
 #include <unistd.h>
 #include <vector>
 
@@ -134,6 +135,31 @@ TEST_F(VerdaSim, FaultsShowOnTheLine) {
     EXPECT_FALSE(ChecksumMatches(reply.data(), reply.size()));
     // The third request is past --stop-after: the line stays quiet.
     EXPECT_TRUE(Exchange(ProbePacket(), 5, 300).empty());
+    EXPECT_EQ(Sim.Finish(SIGTERM), 0);
+}
+
+// Half a write request, then the line idle for longer than a packet, or the port reopened and
+// its input cleared as the editor does: the probe that follows is answered.
+TEST_F(VerdaSim, HalfReceivedRequestIsDropped) {
+    ASSERT_FALSE(Start({}).empty());
+    const TBytes request = WriteRequestPacket(0x0020, TBytes(32, 0x5A));
+    // A probe with half a request behind it: once the probe is answered, the half has come too.
+    TBytes probeAndHalf = ProbePacket();
+    probeAndHalf.insert(probeAndHalf.end(), request.begin(), request.begin() + 20);
+    for (const bool reopen : {true, false}) {
+        SCOPED_TRACE(reopen ? "reopened" : "idle");
+        ASSERT_TRUE(OpenLine());
+        ASSERT_EQ(Exchange(probeAndHalf, 5), ProbeAnswer);
+        if (reopen) {
+            // At 110 baud the line would have to be idle for 3.5 s: only the reopening counts.
+            ASSERT_TRUE(OpenLine(B110));
+            tcflush(Line, TCIFLUSH);
+        } else {
+            // 39 bytes take 41 ms at 9600 baud.
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        }
+        EXPECT_EQ(Exchange(ProbePacket(), 5, 1000), ProbeAnswer);
+    }
     EXPECT_EQ(Sim.Finish(SIGTERM), 0);
 }
 

@@ -34,7 +34,7 @@ size_t TSimController::RequestLength(uint8_t lengthByte, uint8_t command) {
 
 std::vector<TSimController::TBytes> TSimController::Feed(const uint8_t* data, size_t n) {
     std::vector<TBytes> replies;
-    Pending.insert(Pending.end(), data, data + n);
+    GarbleRequest(data, n);
     // Scan by offset and erase once, so a large chunk of garbage costs linear time.
     size_t pos = 0;
     while (pos < Pending.size()) {
@@ -111,8 +111,17 @@ void TSimController::Spoil(TBytes& reply) const {
         reply.back() = static_cast<uint8_t>(~reply.back());
 }
 
-bool TSimController::Chance() {
-    return std::uniform_real_distribution<double>(0, 1)(Random) < Faults.Noise;
+bool TSimController::Chance(double rate) {
+    return std::uniform_real_distribution<double>(0, 1)(Random) < rate;
+}
+
+void TSimController::GarbleRequest(const uint8_t* data, size_t n) {
+    for (size_t i = 0; i < n; ++i) {
+        if (Faults.RequestNoise <= 0 || !Chance(Faults.RequestNoise))
+            Pending.push_back(data[i]);
+        else if (Random() % 2 == 0)
+            Pending.push_back(static_cast<uint8_t>(data[i] ^ (1 + Random() % 255)));
+    }
 }
 
 TSimController::TBytes TSimController::Garble(const TBytes& reply) {
@@ -121,12 +130,12 @@ TSimController::TBytes TSimController::Garble(const TBytes& reply) {
     TBytes noisy;
     // Stray bytes are as often 00 and 01 as anything else: they must look like a header.
     for (size_t i = 0; i < reply.size(); ++i)
-        if (Chance()) {
+        if (Chance(Faults.Noise)) {
             const auto kind = Random() % 3;
             noisy.push_back(kind == 2 ? static_cast<uint8_t>(Random()) : static_cast<uint8_t>(kind));
         }
     for (const uint8_t byte : reply) {
-        if (!Chance())
+        if (!Chance(Faults.Noise))
             noisy.push_back(byte);
         else if (Random() % 2 == 0)
             noisy.push_back(static_cast<uint8_t>(byte ^ (1 + Random() % 255)));

@@ -24,6 +24,8 @@ public:
 
     // Takes received bytes; returns the replies to every request they complete, in order.
     std::vector<TBytes> Feed(const uint8_t* data, size_t n);
+    // Forgets a request received in part: the line went idle, or the editor started afresh.
+    void DropPartial() { Pending.clear(); }
     // The pieces a reply goes out in: one, or pieces of the --split size.
     std::vector<TBytes> Pieces(const TBytes& reply) const;
 
@@ -36,7 +38,9 @@ private:
     void Spoil(TBytes& reply) const;
     // The --noise fault: stray bytes before the reply, bytes of it corrupted or lost.
     TBytes Garble(const TBytes& reply);
-    bool Chance();
+    // The --request-noise fault: request bytes corrupted or lost on their way in.
+    void GarbleRequest(const uint8_t* data, size_t n);
+    bool Chance(double rate);
     bool Answering() const;
 
     TSimFaults Faults;

@@ -18,5 +18,7 @@ struct TSimFaults {
     // A noisy line: the chance of each reply byte being corrupted or dropped (half each), and of
     // a stray byte before a reply for each byte of it; the noise repeats with its seed.
     double Noise = 0;
+    // The same for each request byte on its way in: corrupted or lost, half each.
+    double RequestNoise = 0;
     uint64_t Seed = 1;
 };

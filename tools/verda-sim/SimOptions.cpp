@@ -10,7 +10,7 @@ const std::string ValueOptions[] = {"--ports",        "--com",           "--imag
                                     "--save",         "--probe-answer",  "--split",
                                     "--stuck-block",  "--reply-address", "--fixed-reply-address",
                                     "--probe-length", "--stop-after",    "--hangup-after",
-                                    "--noise",        "--seed"};
+                                    "--noise",        "--request-noise", "--seed"};
 
 // Parses the whole text as a number in [min, max]; hexadecimal may carry 0x.
 std::optional<uint64_t> ParseNumber(std::string text, int base, uint64_t min, uint64_t max) {
@@ -71,14 +71,14 @@ std::optional<TSimOptions> ParseSimOptions(const std::vector<std::string>& args,
             options.SavePath = value;
             continue;
         }
-        if (name == "--noise") {
+        if (name == "--noise" || name == "--request-noise") {
             char* end = nullptr;
             const double rate = std::strtod(value.c_str(), &end);
             if (value.empty() || *end != '\0' || !std::isfinite(rate) || rate < 0 || rate > 1) {
                 error = name + " " + value + ": expected a rate from 0 to 1";
                 return std::nullopt;
             }
-            options.Faults.Noise = rate;
+            (name == "--noise" ? options.Faults.Noise : options.Faults.RequestNoise) = rate;
             continue;
         }
         if (name == "--com") {

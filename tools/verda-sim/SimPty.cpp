@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/ioctl.h>
 #include <unistd.h>
 
 bool TSimPty::Open(std::string& error) {
@@ -29,6 +30,11 @@ bool TSimPty::Open(std::string& error) {
         return fail("open slave");
     if (!MakeRaw(Slave))
         return fail("raw mode");
+    // Packet mode: each read of the master begins with a status byte, which tells when the
+    // editor clears its input.
+    int packet = 1;
+    if (ioctl(Master, TIOCPKT, &packet) != 0)
+        return fail("packet mode");
     // Non-blocking, so an editor that stops reading cannot keep the simulator from a stop signal.
     const int flags = fcntl(Master, F_GETFL);
     if (flags < 0 || fcntl(Master, F_SETFL, flags | O_NONBLOCK) != 0)

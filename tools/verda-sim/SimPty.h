@@ -11,7 +11,8 @@ public:
     TSimPty& operator=(const TSimPty&) = delete;
     ~TSimPty() { Hangup(); }
 
-    // Opens a new pair with the slave in raw mode; on failure sets error and holds nothing.
+    // Opens a new pair with the slave in raw mode and the master in packet mode (every read
+    // begins with a status byte); on failure sets error and holds nothing.
     bool Open(std::string& error);
     // Closes both sides, as pulling out the adapter does; the editor's side then reads end of file.
     void Hangup();

@@ -13,6 +13,8 @@ constexpr auto PieceGap = std::chrono::milliseconds(5);
 constexpr auto DeliveryPass = std::chrono::milliseconds(10);
 constexpr auto DeliveryPoll = std::chrono::milliseconds(1);
 constexpr auto DeliveryLimit = std::chrono::seconds(1);
+// The least idle time that drops a half-received request, above the host's scheduling delays.
+constexpr auto IdleFloor = std::chrono::milliseconds(10);
 } // namespace
 
 TSimServer::TSimServer(TSimController& controller, TSimPty& pty, const TSimOptions& options)
@@ -72,13 +74,28 @@ bool TSimServer::Receive() {
         Pty.Hangup();
         return true;
     }
+    // A status instead of data: the editor cleared its input, as it does when it opens the port
+    // and before each transfer, so what it sent before is over.
+    if (n == 0 || buffer[0] != TIOCPKT_DATA) {
+        if (n > 0 && (buffer[0] & TIOCPKT_FLUSHREAD))
+            Controller.DropPartial();
+        return true;
+    }
+    const auto count = static_cast<size_t>(n - 1);
+    const auto byteTime = ByteTimeNow();
+    // The bytes arrive one after the other at line speed, from when the line was free.
+    const auto arrives = Options.Pace ? std::max(RxFreeAt, TClock::now()) : TClock::now();
+    if (arrives - LastByteAt >
+        std::max<std::chrono::nanoseconds>(IdleFloor, byteTime * LinkProtocol::BlockPacketSize))
+        Controller.DropPartial();
+    LastByteAt = arrives;
     if (Options.Pace) {
-        // The bytes arrive one after the other at line speed, from when the line was free.
-        RxFreeAt = std::max(RxFreeAt, TClock::now()) + ByteTimeNow() * n;
+        RxFreeAt = arrives + byteTime * count;
+        LastByteAt = RxFreeAt;
         if (!WaitUntil(RxFreeAt))
             return false;
     }
-    for (const auto& reply : Controller.Feed(buffer, static_cast<size_t>(n))) {
+    for (const auto& reply : Controller.Feed(buffer + 1, count)) {
         if (!Send(reply))
             return false;
         ++Sent;

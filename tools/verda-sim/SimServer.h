@@ -6,7 +6,8 @@
 #include <cstdint>
 
 // Carries bytes between the pseudo-terminal and the controller: optional line pacing,
-// replies in pieces, and the hang-up after a number of answers.
+// replies in pieces, the hang-up after a number of answers, and a half-received request
+// dropped once the line has been idle for a packet's time or the editor clears its input.
 class TSimServer {
 public:
     TSimServer(TSimController& controller, TSimPty& pty, const TSimOptions& options);
@@ -35,4 +36,6 @@ private:
     // When each direction of the line is next free, for pacing.
     TClock::time_point RxFreeAt{};
     TClock::time_point TxFreeAt{};
+    // When the last received byte was through.
+    TClock::time_point LastByteAt{};
 };

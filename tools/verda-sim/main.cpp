@@ -43,7 +43,11 @@ const char* const SimHelp =
     "  --hangup-after N       closes its line after the N-th answer, as an unplugged adapter does\n"
     "  --noise RATE           a noisy line: each reply byte is corrupted or lost with this chance\n"
     "                         (0 to 1), and as often per reply byte a stray byte comes before a reply\n"
-    "  --seed N               the seed of the noise: the same seed gives the same noise\n";
+    "  --request-noise RATE   each request byte is corrupted or lost with this chance on its way in\n"
+    "  --seed N               the seed of the noise: the same seed gives the same noise\n"
+    "\n"
+    "A request left half-received is dropped when the line has been idle for a packet's time, or when\n"
+    "the editor clears its input (as it does on opening the port and before each transfer).\n";
 
 int Fail(const std::string& message, int status) {
     std::fprintf(stderr, "verda-sim: %s\n", message.c_str());
