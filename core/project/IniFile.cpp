@@ -2,7 +2,6 @@
 #include "base/Cp1251.h"
 #include "base/Utf8.h"
 #include "project/FileUtil.h"
-#include <algorithm>
 
 namespace {
 constexpr std::string_view Bom = "\xEF\xBB\xBF";
@@ -149,11 +148,6 @@ void TIniFile::SetBytes(std::string_view bytes) {
             OddByte = bytes.back();
         utf16Text = FromUtf16(bytes, Coding == TEncoding::Utf16Be);
         bytes = utf16Text;
-    } else if (std::string text(bytes);
-               ValidUtf8(text) == text &&
-               std::any_of(text.begin(), text.end(), [](char c) { return (c & 0x80) != 0; })) {
-        // Windows-1251 letters almost never pair up into valid UTF-8.
-        Coding = TEncoding::Utf8;
     }
     bool eolSeen = false;
     while (!bytes.empty()) {

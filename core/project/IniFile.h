@@ -10,8 +10,9 @@
 // names compared case-insensitively, values trimmed of surrounding blanks, the first
 // of duplicate keys wins, and every line the program does not write is kept as it
 // was. The API speaks UTF-8; the file is UTF-8, UTF-16LE or UTF-16BE when it starts with
-// that byte order mark, UTF-8 when it has none but is valid UTF-8 beyond plain ASCII, and
-// Windows-1251 otherwise; it is written back in its own encoding.
+// that byte order mark and Windows-1251 otherwise (a UTF-8 file without the mark reads as
+// Windows-1251 and is written back byte for byte); it is written back in its own encoding, or
+// in the one SetEncoding gives.
 class TIniFile {
 public:
     enum class TEncoding : unsigned char { Cp1251, Utf8, Utf8Bom, Utf16Le, Utf16Be };
