@@ -1,7 +1,7 @@
 #include "TimelineView.h"
 #include "Bind.h"
 #include "Painter.h"
-#include "report/TimelineForm.h"
+#include "forms/TimelineForm.h"
 #include "report/TimelineShapes.h"
 #include <QPainter>
 #include <QScrollArea>

@@ -1,8 +1,8 @@
 #pragma once
 #include "forms/AlgorithmEditor.h"
 #include "forms/CompositionRules.h"
+#include "forms/Timeline.h"
 #include "model/ConfigurationCheck.h"
-#include "report/Timeline.h"
 #include <array>
 #include <string>
 #include <utility>

@@ -1,5 +1,5 @@
 #pragma once
-#include "report/Timeline.h"
+#include "forms/Timeline.h"
 #include "ui/Drawing.h"
 
 // The timeline of one input as shapes and texts, the one drawing that the timeline windows and

@@ -1,4 +1,4 @@
-#include "report/TimelineForm.h"
+#include "forms/TimelineForm.h"
 #include "forms/AlgorithmEditor.h"
 
 TTimelineForm::TTimelineForm(TAlgorithmEditor& editor) : TForm("FormTimeline"), Editor(editor) {

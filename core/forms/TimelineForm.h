@@ -1,5 +1,5 @@
 #pragma once
-#include "report/Timeline.h"
+#include "forms/Timeline.h"
 #include "ui/Form.h"
 #include <string>
 

@@ -1,4 +1,4 @@
-#include "report/Timeline.h"
+#include "forms/Timeline.h"
 #include "forms/AlgorithmEditor.h"
 #include "model/StageTime.h"
 #include "model/WholeNumber.h"
@@ -106,14 +106,20 @@ TTimeline TTimeline::Build(int input, const std::array<TTimelineStageSettings, 8
         stage.Relays = settings.Relays;
         stage.Start = at;
         int64_t time = 0;
-        const bool bounded = ParseWholeNumber(settings.TimeText, time, true);
+        // Repeats without limit never end, whether or not the message has a length (the editor
+        // then shows 0 as its time).
+        const bool bounded = stage.Repeats != -1 && ParseWholeNumber(settings.TimeText, time, true);
         if (bounded) {
             stage.End = at + time;
             at += time;
         }
         timeline.Stages.push_back(stage);
-        if (!bounded)
+        if (!bounded) {
+            // The evacuation time does not end either.
+            timeline.Total.reset();
+            timeline.TotalText = UnlimitedTotalText;
             break;
+        }
     }
     return timeline;
 }
