@@ -19,6 +19,10 @@ std::vector<uint16_t> TTransferResult::Missing() const {
     return Blocks([](int moves) { return moves == 0; });
 }
 
+bool TTransferResult::Complete() const {
+    return std::all_of(FMoves.begin(), FMoves.end(), [](int moves) { return moves == 1; });
+}
+
 std::vector<uint16_t> TTransferResult::MovedBlocks() const {
     return Blocks([](int moves) { return moves > 0; });
 }
