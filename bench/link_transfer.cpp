@@ -8,7 +8,8 @@
 // controller's memory differs, or a block said to differ that does not); and the median time of
 // a correct one against the same transfer on a clean line. LINK_BENCH_SEED picks the first noise
 // pattern (default 1), so that runs side by side see different noise; LINK_BENCH_BAUD the rate
-// (default 9600).
+// (default 9600); LINK_BENCH_FLIPS=1 makes the noise flip single bits only (verda-sim --bit-flips),
+// as a line does that garbles bits but never loses a byte.
 #include "forms/Debug.h"
 #include "link/Connection.h"
 #include "link/TimerRunner.h"
@@ -148,10 +149,19 @@ bool Noisy(const fs::path& self, const std::string& dir, int baud, double rate, 
     const unsigned long long pattern = patternText ? std::strtoull(patternText, nullptr, 10) : 1;
     const std::string memory = Pattern(1);
     std::ofstream(fs::path(dir) / "memory.usr", std::ios::binary) << memory;
+    const char* flipsText = std::getenv("LINK_BENCH_FLIPS");
+    const bool flips = flipsText && std::string(flipsText) == "1";
+    const auto noisy = [&](std::vector<std::string> args) {
+        for (const std::string& extra :
+             {std::string("--noise"), noise, std::string("--request-noise"), noise})
+            args.push_back(extra);
+        if (flips)
+            args.push_back("--bit-flips");
+        return args;
+    };
     TChildProcess sim;
     if (!StartSim(sim, self, dir,
-                  {"--pace", "--image", dir + "/memory.usr", "--noise", noise, "--request-noise", noise,
-                   "--seed", std::to_string(pattern)}))
+                  noisy({"--pace", "--image", dir + "/memory.usr", "--seed", std::to_string(pattern)})))
         return false;
     TBench bench(baud, true);
     bool connected = false;
@@ -178,8 +188,8 @@ bool Noisy(const fs::path& self, const std::string& dir, int baud, double rate, 
     for (int i = 0; i < transfers; ++i) {
         TChildProcess writer;
         if (!StartSim(writer, self, dir,
-                      {"--pace", "--save", dir + "/saved.usr", "--noise", noise, "--request-noise", noise,
-                       "--seed", std::to_string(pattern + 100 + static_cast<unsigned>(i))}))
+                      noisy({"--pace", "--save", dir + "/saved.usr", "--seed",
+                             std::to_string(pattern + 100 + static_cast<unsigned>(i))})))
             return false;
         TBench one(baud, true);
         const std::string image = Pattern(static_cast<unsigned>(i + 2));

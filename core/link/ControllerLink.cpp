@@ -20,11 +20,24 @@ constexpr std::chrono::milliseconds GapBase{100};
 // margin, or twice the longest the controller took lately to begin an answer if that is more.
 constexpr std::chrono::milliseconds MarginFloor{200};
 constexpr size_t LatencyWindow = 8;
+// Probes sent to a controller that stopped answering long requests before it is called silent.
+constexpr int LineCheckProbes = 5;
 // An operation may take this many times its time on a clean line, and never less than MinBudget.
 constexpr int BudgetFactor = 8;
 constexpr std::chrono::milliseconds MinBudget{10000};
 // Bytes kept while looking for a reply: far more than any reply, so stray bytes cannot grow it.
 constexpr size_t MaxPending = 4 * BlockPacketSize;
+
+// CRC-8 sees every error confined to one byte, so a reply whose checksum held and another copy
+// that differs from it in one byte at most agree on all the line could have changed unseen: the
+// checked one is right unless the other repeated its hidden error byte for byte.
+bool NearCopy(const TBytes& checked, const uint8_t* other) {
+    size_t differing = 0;
+    for (size_t i = 0; i < checked.size(); ++i)
+        if (checked[i] != other[i] && ++differing > 1)
+            return false;
+    return true;
+}
 
 bool HoldsBlock(const TBytes& reply, const ConfigImage& image, uint16_t address) {
     return std::equal(reply.begin() + DataAt, reply.begin() + DataAt + BlockSize, image.Data() + address);
@@ -63,14 +76,17 @@ size_t TControllerLink::ReplySize() const {
 }
 
 TControllerLink::TMilliseconds TControllerLink::SilenceWait() const {
-    const TMilliseconds longest = ReplyTimeout(ReplySize());
+    return QuietWait(RequestSize(), ReplySize());
+}
+
+TControllerLink::TMilliseconds TControllerLink::QuietWait(size_t request, size_t reply) const {
+    const TMilliseconds longest = ReplyTimeout(reply);
     // Until this controller has answered, it gets the longest wait.
     if (Latencies.empty())
         return longest;
     const TMilliseconds margin =
         std::max(MarginFloor, 2 * *std::max_element(Latencies.begin(), Latencies.end()));
-    const auto line =
-        std::chrono::ceil<TMilliseconds>(ByteTime * static_cast<double>(RequestSize() + ReplySize()));
+    const auto line = std::chrono::ceil<TMilliseconds>(ByteTime * static_cast<double>(request + reply));
     return std::min(longest, line + margin);
 }
 
@@ -79,11 +95,15 @@ TControllerLink::TMilliseconds TControllerLink::Budget() const {
         Latencies.empty()
             ? 0.0
             : static_cast<double>(std::min_element(Latencies.begin(), Latencies.end())->count());
-    const size_t request = FMode == ModeWrite ? BlockPacketSize : ReadRequestSize;
-    double clean = Blocks * (static_cast<double>(request + BlockPacketSize) * ByteTime.count() + latency);
+    // The first bytes of an answer often come with the whole of it, so the answer's own time on
+    // the line is part of the latency measured, not in addition to it.
+    const double reply = std::max(latency, static_cast<double>(BlockPacketSize) * ByteTime.count());
+    const auto exchange = [&](size_t request) {
+        return static_cast<double>(request) * ByteTime.count() + reply;
+    };
+    double clean = Blocks * exchange(FMode == ModeWrite ? BlockPacketSize : ReadRequestSize);
     if (Planned > static_cast<int>(Blocks))
-        clean +=
-            Blocks * (static_cast<double>(ReadRequestSize + BlockPacketSize) * ByteTime.count() + latency);
+        clean += Blocks * exchange(ReadRequestSize);
     return std::max(MinBudget, TMilliseconds(static_cast<TMilliseconds::rep>(BudgetFactor * clean)));
 }
 
@@ -99,6 +119,7 @@ void TControllerLink::Begin(uint8_t mode) {
     Steps.clear();
     Alone.clear();
     Rewrites.fill(false);
+    LineChecks = 0;
     PairsMode = false;
     CleanRun = 0;
     Proven = false;
@@ -189,6 +210,7 @@ void TControllerLink::SendAgain() {
     }
     if (Tries++ > 0)
         ++Result.Resent;
+    CheckingLine = false;
     Heard = false;
     OtherHeard = false;
     TBytes packet;
@@ -215,7 +237,7 @@ void TControllerLink::Receive(const uint8_t* data, size_t size) {
     if (FMode == ModeIdle || size == 0)
         return;
     const auto now = Now();
-    if (!Heard) {
+    if (!Heard && !CheckingLine) {
         // The first bytes after a request: how long the controller took to begin its answer.
         const auto onLine = std::chrono::ceil<TMilliseconds>(ByteTime * static_cast<double>(RequestSize()));
         Latencies.push_back(
@@ -250,20 +272,31 @@ void TControllerLink::Frame() {
         bool bad = false;
         size_t at = 0;
         THeader header = THeader::None;
+        // A copy that confirms the checked reply waiting for its second copy.
+        bool confirms = false;
         // A reply starts at a header; one whose checksum fails may be stray bytes that look
         // like a header, so the next one is looked for one byte further on.
         for (; at < Pending.size(); ++at) {
             header = HeaderAt(at);
-            if (header == THeader::Partial || (header == THeader::Whole && Trusted(Pending.data() + at)))
+            if (header == THeader::Partial)
                 break;
+            if (header == THeader::Whole) {
+                if (Trusted(Pending.data() + at))
+                    break;
+                confirms = !PairsMode && FMode != ModeProbe && !LastGood.empty() &&
+                           NearCopy(LastGood, Pending.data() + at);
+                if (confirms)
+                    break;
+            }
             bad = bad || header == THeader::Whole;
         }
         // Stray bytes before a reply are noise; a wrong sum is judged by what follows it.
         if (at > 0 && !bad)
             Noise();
         if (header == THeader::Whole) {
-            const TBytes reply(Pending.begin() + static_cast<std::ptrdiff_t>(at),
-                               Pending.begin() + static_cast<std::ptrdiff_t>(at + size));
+            const TBytes reply = confirms ? LastGood
+                                          : TBytes(Pending.begin() + static_cast<std::ptrdiff_t>(at),
+                                                   Pending.begin() + static_cast<std::ptrdiff_t>(at + size));
             Pending.erase(Pending.begin(), Pending.begin() + static_cast<std::ptrdiff_t>(at + size));
             Take(reply);
             continue;
@@ -334,6 +367,8 @@ void TControllerLink::TakeBlock(const TBytes& reply) {
         OtherBlockNamed(reply, address);
         return;
     }
+    // A copy of this reply came before with a wrong sum: with this one it makes a pair.
+    const bool confirmed = !PairsMode && !LastBad.empty() && NearCopy(reply, LastBad.data());
     // A wrong sum before a good reply was the line's.
     if (!PairsMode && !LastBad.empty()) {
         Noise();
@@ -349,7 +384,7 @@ void TControllerLink::TakeBlock(const TBytes& reply) {
             Noise();
             LastGood.clear();
         }
-        if (LastGood.empty()) {
+        if (LastGood.empty() && !confirmed) {
             if (!Proven || differs) {
                 LastGood = reply;
                 Progressed();
@@ -437,6 +472,10 @@ void TControllerLink::Overdue() {
         // Nothing at all for two of the longest waits on a line that has shown no noise: the
         // controller does not answer. On a noisy line the requests may be what got lost.
         if (!NoisyLine && Now() - LastHeard >= 2 * ReplyTimeout(ReplySize())) {
+            if (Current.Kind == TKind::Write && LineChecks < LineCheckProbes) {
+                CheckLine();
+                return;
+            }
             End(TLinkOutcome::NoReply);
             return;
         }
@@ -452,6 +491,19 @@ void TControllerLink::Overdue() {
     // A reply that began and stopped.
     Noise();
     Failed(Garbled);
+}
+
+void TControllerLink::CheckLine() {
+    // A line that spoils long packets lets a short one through: a controller that answers the
+    // probe is there, and what went lost were the write requests.
+    ++LineChecks;
+    CheckingLine = true;
+    Heard = false;
+    Pending.clear();
+    const TBytes probe = ProbePacket();
+    if (Send)
+        Send(probe.data(), probe.size());
+    Arm(QuietWait(ProbeSize, ProbeSize));
 }
 
 void TControllerLink::Failed(TFailure kind) {

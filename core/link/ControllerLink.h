@@ -106,6 +106,8 @@ private:
     size_t RequestSize() const;
     size_t ReplySize() const;
     TMilliseconds SilenceWait() const;
+    // How long a request of `request` bytes waits for its reply of `reply` bytes to begin.
+    TMilliseconds QuietWait(size_t request, size_t reply) const;
     TMilliseconds Budget() const;
     THeader HeaderAt(size_t at) const;
     void Frame();
@@ -119,6 +121,7 @@ private:
     void Noise();
     void Unprove();
     void Overdue();
+    void CheckLine();
     void Failed(TFailure kind);
     TLinkOutcome FailureOutcome() const;
     void End(TLinkOutcome outcome);
@@ -152,6 +155,10 @@ private:
     // Blocks a write request that went astray may have overwritten: written again before the end.
     std::array<bool, LinkProtocol::Blocks> Rewrites{};
     bool PairsMode = false;
+    // Probes sent in the operation to tell a silent controller from a line that loses long
+    // requests; whether the answer to one is awaited.
+    int LineChecks = 0;
+    bool CheckingLine = false;
     // The line has shown noise since the connecting probe.
     bool NoisyLine = false;
     ConfigImage Outgoing;

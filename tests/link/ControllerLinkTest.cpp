@@ -5,6 +5,7 @@
 #include "SimController.h"
 #include "link/Crc8.h"
 #include <deque>
+#include <functional>
 #include <gtest/gtest.h>
 #include <map>
 
@@ -68,14 +69,22 @@ public:
     TControllerLink::TClock::time_point Clock{};
 };
 
+// A copy of the reply with one data byte changed: its checksum fails.
+TBytes OneByteOff(TBytes reply) {
+    reply[DataAt + 9] ^= 0x10;
+    return reply;
+}
+
 TEST(ControllerLinkOverNoise, DoneMeansTheImageMovedExactly) {
     for (const double rate : {0.01, 0.05})
         for (uint64_t seed = 1; seed <= 50; ++seed)
             for (const bool read : {true, false}) {
+                const bool flips = seed % 2 == 0;
                 SCOPED_TRACE("noise " + std::to_string(rate) + " seed " + std::to_string(seed) +
-                             (read ? " read" : " write"));
+                             (read ? " read" : " write") + (flips ? " bit flips" : ""));
                 TSimFaults faults;
                 faults.Noise = faults.RequestNoise = rate;
+                faults.BitFlips = flips;
                 faults.Seed = seed;
                 TLine line(faults);
                 const ConfigImage memory = Pattern(1), image = Pattern(2);
@@ -183,6 +192,61 @@ TEST(ControllerLinkTrust, RepliesWithUnseenErrorsAreAskedAgain) {
     EXPECT_TRUE(line.Link.Received == memory);
     EXPECT_EQ(taken[0x0000], 1) << "the first block taken once it came right twice";
     EXPECT_EQ(taken[0x0100], 2) << "block 0100 taken alone, then asked again";
+}
+
+// The checksum sees any error confined to one byte, so a checked reply and a copy one byte off it
+// make a pair, whichever came first; a reply with an error the checksum cannot see is three bytes
+// off a copy with one garbled byte, and is not taken: the next right reply pairs with that copy.
+TEST(ControllerLinkTrust, CopyOneByteOffConfirmsACheckedReply) {
+    const struct {
+        const char* What;
+        std::function<TBytes(int answer, const TBytes& reply)> Turn;
+        int TakenAt;
+    } cases[] = {
+        {"checked, then one byte off",
+         [](int answer, const TBytes& r) { return answer == 2 ? OneByteOff(r) : r; }, 2},
+        {"one byte off, then checked",
+         [](int answer, const TBytes& r) { return answer == 1 ? OneByteOff(r) : r; }, 2},
+        {"unseen error, then one byte off",
+         [](int answer, const TBytes& r) {
+             return answer == 1 ? Undetectable(r) : answer == 2 ? OneByteOff(r) : r;
+         },
+         3},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.What);
+        TLine line;
+        const ConfigImage memory = Pattern(5);
+        line.Controller.LoadImage(memory.Data(), ImageSize);
+        line.OnReply = c.Turn;
+        int takenAt = 0;
+        line.Link.OnBlock = [&](uint16_t address, bool) {
+            if (address == 0)
+                takenAt = line.Answers;
+        };
+        line.Link.StartRead(ConfigImage{});
+        line.Run();
+        EXPECT_EQ(line.Link.Result.Outcome, TLinkOutcome::Done);
+        EXPECT_TRUE(line.Link.Received == memory);
+        EXPECT_EQ(takenAt, c.TakenAt);
+    }
+}
+
+// Write requests that never arrive, while probes do: the controller is there and the line is
+// named; a controller that answers nothing any more is silent.
+TEST(ControllerLinkOverNoise, LostWriteRequestsAreNotASilentController) {
+    for (const bool answersProbes : {true, false}) {
+        TLine line;
+        line.Link.StartProbe(true);
+        line.Run();
+        ASSERT_EQ(line.Link.ProbeAnswer, ControllerAnswer);
+        line.OnRequest = [&](const TBytes& request) {
+            return request.size() == ProbeSize && answersProbes ? request : TBytes{};
+        };
+        line.Link.StartWrite(Pattern(6));
+        line.Run();
+        EXPECT_EQ(line.Link.Result.Outcome, answersProbes ? TLinkOutcome::Noise : TLinkOutcome::NoReply);
+    }
 }
 
 } // namespace

@@ -119,9 +119,13 @@ void TSimController::GarbleRequest(const uint8_t* data, size_t n) {
     for (size_t i = 0; i < n; ++i) {
         if (Faults.RequestNoise <= 0 || !Chance(Faults.RequestNoise))
             Pending.push_back(data[i]);
-        else if (Random() % 2 == 0)
-            Pending.push_back(static_cast<uint8_t>(data[i] ^ (1 + Random() % 255)));
+        else if (Faults.BitFlips || Random() % 2 == 0)
+            Pending.push_back(Spoilt(data[i]));
     }
+}
+
+uint8_t TSimController::Spoilt(uint8_t byte) {
+    return static_cast<uint8_t>(byte ^ (Faults.BitFlips ? 1 << Random() % 8 : 1 + Random() % 255));
 }
 
 TSimController::TBytes TSimController::Garble(const TBytes& reply) {
@@ -129,7 +133,7 @@ TSimController::TBytes TSimController::Garble(const TBytes& reply) {
         return reply;
     TBytes noisy;
     // Stray bytes are as often 00 and 01 as anything else: they must look like a header.
-    for (size_t i = 0; i < reply.size(); ++i)
+    for (size_t i = 0; i < reply.size() && !Faults.BitFlips; ++i)
         if (Chance(Faults.Noise)) {
             const auto kind = Random() % 3;
             noisy.push_back(kind == 2 ? static_cast<uint8_t>(Random()) : static_cast<uint8_t>(kind));
@@ -137,8 +141,8 @@ TSimController::TBytes TSimController::Garble(const TBytes& reply) {
     for (const uint8_t byte : reply) {
         if (!Chance(Faults.Noise))
             noisy.push_back(byte);
-        else if (Random() % 2 == 0)
-            noisy.push_back(static_cast<uint8_t>(byte ^ (1 + Random() % 255)));
+        else if (Faults.BitFlips || Random() % 2 == 0)
+            noisy.push_back(Spoilt(byte));
     }
     return noisy;
 }

@@ -41,6 +41,8 @@ private:
     // The --request-noise fault: request bytes corrupted or lost on their way in.
     void GarbleRequest(const uint8_t* data, size_t n);
     bool Chance(double rate);
+    // A byte the noise changed: one bit, or any bits.
+    uint8_t Spoilt(uint8_t byte);
     bool Answering() const;
 
     TSimFaults Faults;

@@ -20,5 +20,7 @@ struct TSimFaults {
     double Noise = 0;
     // The same for each request byte on its way in: corrupted or lost, half each.
     double RequestNoise = 0;
+    // The noise flips one bit of a byte and nothing more: no byte lost, none stray.
+    bool BitFlips = false;
     uint64_t Seed = 1;
 };

@@ -42,6 +42,10 @@ std::optional<TSimOptions> ParseSimOptions(const std::vector<std::string>& args,
             options.Faults.BadCrc = true;
             continue;
         }
+        if (name == "--bit-flips") {
+            options.Faults.BitFlips = true;
+            continue;
+        }
         if (std::find(std::begin(ValueOptions), std::end(ValueOptions), name) == std::end(ValueOptions)) {
             error = name.rfind("--", 0) == 0 ? "unknown option " + name : "unexpected argument " + name;
             return std::nullopt;

@@ -44,6 +44,7 @@ const char* const SimHelp =
     "  --noise RATE           a noisy line: each reply byte is corrupted or lost with this chance\n"
     "                         (0 to 1), and as often per reply byte a stray byte comes before a reply\n"
     "  --request-noise RATE   each request byte is corrupted or lost with this chance on its way in\n"
+    "  --bit-flips            the noise flips one bit of a byte: no byte is lost, none comes stray\n"
     "  --seed N               the seed of the noise: the same seed gives the same noise\n"
     "\n"
     "A request left half-received is dropped when the line has been idle for a packet's time, or when\n"
