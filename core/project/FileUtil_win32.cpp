@@ -33,9 +33,15 @@ TFileResult ReadFileBytes(const std::string& path, std::string& bytes, size_t li
     };
     // The C runtime's open, so the reasons read as on every other system.
     int fd = -1;
-    if (_wsopen_s(&fd, FilePath(path).c_str(), _O_RDONLY | _O_BINARY | _O_NOINHERIT, _SH_DENYNO, 0) != 0)
-        return fail(errno == ENOENT ? TKind::Missing : TKind::Unreadable, errno,
-                    std::generic_category().message(errno));
+    if (_wsopen_s(&fd, FilePath(path).c_str(), _O_RDONLY | _O_BINARY | _O_NOINHERIT, _SH_DENYNO, 0) != 0) {
+        const int code = errno;
+        // A folder refuses to open as "access denied": it is named for what it is, as elsewhere.
+        const DWORD attributes = GetFileAttributesW(FilePath(path).c_str());
+        if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY))
+            return fail(TKind::NotRegular, EISDIR, std::generic_category().message(EISDIR));
+        return fail(code == ENOENT ? TKind::Missing : TKind::Unreadable, code,
+                    std::generic_category().message(code));
+    }
     const std::unique_ptr<int, void (*)(int*)> closer(&fd, [](int* open) { _close(*open); });
     // A pipe or a device (CON, a COM port) is not a project; reading one may wait for ever.
     if (GetFileType(reinterpret_cast<HANDLE>(_get_osfhandle(fd))) != FILE_TYPE_DISK)

@@ -68,5 +68,5 @@ TEST_F(ProjectFiles, ReadsStopAtTheirLimit) {
     }
     const TFileResult folder = ReadWholeFile(Dir.string(), bytes);
     EXPECT_FALSE(folder);
-    EXPECT_EQ(folder.Reason, std::strerror(FolderReadError));
+    EXPECT_EQ(folder.Reason, std::strerror(EISDIR));
 }

@@ -105,7 +105,7 @@ TEST_F(ProjectCommands, OpeningAFileThatCannotBeReadKeepsTheProjectWhole) {
     EXPECT_EQ(Ui.Boxes[0].Text,
               "Не удалось открыть файл " + Dir.File("missing.usr") + "\n" + std::strerror(ENOENT));
     EXPECT_EQ(Ui.Boxes[1].Text,
-              "Не удалось открыть файл " + Dir.Path.string() + "\n" + std::strerror(FolderReadError));
+              "Не удалось открыть файл " + Dir.Path.string() + "\n" + std::strerror(EISDIR));
     EXPECT_EQ(Main->Image, image);
     EXPECT_EQ(Lengths(), lengths);
     EXPECT_EQ(Main->ProjectTitle, "Hall");
@@ -303,10 +303,10 @@ TEST_F(ProjectCommands, TheChosenNameIsKeptWholeOverTwoSaves) {
         NameNewProject("Новый");
         Main->TBNew.Click();
         Main->Saved = false;
-        Ui.FileAnswers = {(dir.Path / c.Typed).string()};
+        Ui.FileAnswers = {dir.File(c.Typed)};
         Main->TBSave.Click();
         EXPECT_EQ(Ui.FileDialogs.back().FileName, "Новый.usr");
-        const std::string image = (dir.Path / c.Image).string();
+        const std::string image = dir.File(c.Image);
         EXPECT_EQ(Main->Caption(), "Конфигурация - " + ProjectFile::WithoutExtension(image));
         EXPECT_EQ(Main->Settings.Recent().front(), image);
         Editor().LenMes.EditValue(1, "42");
@@ -315,9 +315,9 @@ TEST_F(ProjectCommands, TheChosenNameIsKeptWholeOverTwoSaves) {
         EXPECT_EQ(Ui.FileDialogs.back().FileName, image);
         std::set<std::string> files;
         for (const auto& entry : std::filesystem::directory_iterator(dir.Path))
-            files.insert(entry.path().filename().string());
+            files.insert(TempDir::Utf8(entry.path().filename()));
         EXPECT_EQ(files, (std::set<std::string>{c.Side, c.Image}));
-        EXPECT_NE(TempDir::Read((dir.Path / c.Side).string()).find("\r\n1=42\r\n"), std::string::npos);
+        EXPECT_NE(TempDir::Read(dir.File(c.Side)).find("\r\n1=42\r\n"), std::string::npos);
         EXPECT_TRUE(Ui.Boxes.empty());
         EXPECT_TRUE(Main->Saved);
     }

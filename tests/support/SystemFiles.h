@@ -3,5 +3,3 @@
 
 // A file that never ends, or "" where the system has none.
 extern const char* const EndlessFile;
-// The errno of reading a folder as if it were a file.
-extern const int FolderReadError;

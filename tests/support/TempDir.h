@@ -17,13 +17,22 @@ public:
         std::filesystem::permissions(Path, std::filesystem::perms::owner_all, ignored);
         std::filesystem::remove_all(Path, ignored);
     }
-    std::string File(const std::string& name) const { return (Path / name).string(); }
+    // Names and paths are UTF-8, as the program keeps them; Windows reads a plain string as its
+    // ANSI code page otherwise.
+    std::string File(const std::string& name) const { return Utf8(Path / Native(name)); }
+    static std::filesystem::path Native(const std::string& path) {
+        return std::u8string(path.begin(), path.end());
+    }
+    static std::string Utf8(const std::filesystem::path& path) {
+        const std::u8string text = path.u8string();
+        return {text.begin(), text.end()};
+    }
     static std::string Read(const std::string& path) {
-        std::ifstream in(path, std::ios::binary);
+        std::ifstream in(Native(path), std::ios::binary);
         return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
     }
     static void Write(const std::string& path, const std::string& bytes) {
-        std::ofstream(path, std::ios::binary) << bytes;
+        std::ofstream(Native(path), std::ios::binary) << bytes;
     }
     std::filesystem::path Path;
 };
