@@ -37,10 +37,11 @@ std::string TTimelineStage::Reach() const {
     for (size_t z = 0; z < Zones.size(); ++z)
         if (Zones[z])
             zones += (zones.empty() ? "" : ", ") + std::to_string(z + 1);
-    for (size_t j = 0; j < Relays.size(); ++j)
-        if (Relays[j])
-            relays += (relays.empty() ? "" : ", ") + std::string("М") + std::to_string(j / 2 + 1) + " K" +
-                      std::to_string(j % 2 + 1);
+    // A module once, with the relays it switches: "М1 K1 K2".
+    for (size_t m = 0; m < Relays.size() / 2; ++m)
+        if (Relays[2 * m] || Relays[2 * m + 1])
+            relays += (relays.empty() ? "М" : ", М") + std::to_string(m + 1) + (Relays[2 * m] ? " K1" : "") +
+                      (Relays[2 * m + 1] ? " K2" : "");
     const bool all = std::all_of(Zones.begin(), Zones.end(), [](bool on) { return on; });
     std::string reach = all ? TTimeline::AllZones : zones.empty() ? "Зоны: нет" : "Зоны: " + zones;
     if (!relays.empty())

@@ -48,7 +48,7 @@ struct TTimelineStage {
     std::vector<TTimelineSegment> Segments(int64_t until) const;
 
     // The texts every drawing shows with the band: "Этап 2: 70 с"; "сообщение 5, 2 × 30 с,
-    // пауза 10 с"; "Зоны: 1, 2, 3 · Реле: М1 K2" ("все зоны" when all eight hear it) with
+    // пауза 10 с"; "Зоны: 1, 2, 3 · Реле: М1 K1 K2, М2 K2" ("все зоны" when all eight hear it) with
     // "без ограничения" for a stage without end. Detail and Reach may be wrapped after each ","
     // and "·".
     std::string Title() const;
