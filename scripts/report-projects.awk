@@ -53,7 +53,7 @@ function project(kind, number,    file, splitters, modules, inputs, n, s, stages
             chance = kind == "relays" || kind == "worst" ? 100 : 40
             printf "      {\"stage\": %d, \"on\": %s, \"message\": %d, \"repeats\": %d, \"pause\": %d, " \
                    "\"zones\": [%s], \"relays\": [%s]}%s\n",
-                s, on ? "true" : "false", on ? 1 + rnd(kind == "plain" ? 12 : 72) : 0,
+                s, on ? "true" : "false", on ? 1 + rnd(72) : 0,
                 !on ? 0 : kind == "worst" ? 255 : kind == "plain" ? 1 + rnd(5) : s == stages && rnd(4) == 0 ? 0 : 1 + rnd(kind == "full" ? 255 : 6),
                 !on ? 0 : kind == "worst" ? 35 : kind == "zero" && rnd(2) == 0 ? 0 : 5 * rnd(8),
                 on ? (kind == "worst" || rnd(3) == 0 ? list(1, zoneTop, 100) : list(1, zoneTop, 50)) : "",
