@@ -19,10 +19,10 @@ const char* const Style =
 h1 { font-size: 16pt; margin: 0 0 4mm; }
 h2 { font-size: 13pt; margin: 4mm 0 2mm; border-bottom: 1px solid #000; }
 table { border-collapse: collapse; margin: 1mm 0 3mm; }
-th, td { border: 1px solid #666; padding: 0.2mm 1.6mm; overflow-wrap: anywhere; }
+th, td { border: 1px solid #666; padding: 0.2mm 1.6mm; }
+td.num { overflow-wrap: anywhere; }
 th { background: #eee; font-weight: normal; text-align: left; }
 td.c { text-align: center; min-width: 11mm; }
-tr > :first-child { white-space: nowrap; }
 td.off { background: #f4f4f4; }
 table.facts td:first-child { min-width: 80mm; }
 .total { font-weight: bold; }
@@ -111,9 +111,15 @@ std::string Findings(const TReportFacts& facts) {
 
 std::string Cells(const TReportInput& in, const std::array<std::string, 8>& texts) {
     std::string row;
-    for (size_t s = 0; s < texts.size(); ++s)
-        row += in.StageOn[s] ? "<td class=\"c\">" + THtmlReport::Escape(texts[s]) + "</td>"
-                             : "<td class=\"c off\"></td>";
+    for (size_t s = 0; s < texts.size(); ++s) {
+        // A long number may break anywhere, so that eight of them fit the page; words break
+        // between them only.
+        const bool number =
+            !texts[s].empty() && texts[s].find_first_not_of("-0123456789") == std::string::npos;
+        row += !in.StageOn[s] ? "<td class=\"c off\"></td>"
+               : number       ? "<td class=\"c num\">" + THtmlReport::Escape(texts[s]) + "</td>"
+                              : "<td class=\"c\">" + THtmlReport::Escape(texts[s]) + "</td>";
+    }
     return row;
 }
 
