@@ -7,16 +7,16 @@
 namespace {
 constexpr int Margin = 6;
 // The first lane's top; the total's caption stands above it.
-constexpr int Top = 30;
-constexpr int CaptionBaseline = 20;
+constexpr int Top = 28;
+constexpr int CaptionBaseline = 19;
 // A lane: the title above the band when it is too wide for the column left of the plot, the band
 // (with the title beside it), then one row for each line of text, then a little room.
 constexpr int TitleRow = 20;
 constexpr int BandRow = 26;
 constexpr int Band = 18;
-constexpr int TextRow = 17;
-constexpr int TextBaseline = 13;
-constexpr int LanePadding = 5;
+constexpr int TextRow = 16;
+constexpr int TextBaseline = 12;
+constexpr int LanePadding = 4;
 // The lane that says that no stage is on.
 constexpr int EmptyLane = 58;
 constexpr int AxisGap = 6;

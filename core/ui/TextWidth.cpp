@@ -31,8 +31,10 @@ double BoldAdvance(char32_t c) {
         return 0.85;
     if (In(U"жшщыюфмд", c))
         return 1.11;
-    if (In(U"ЖШЩЮЫМФЪДЦ", c))
+    if (In(U"ЖШЩЮ", c))
         return 1.33;
+    if (In(U"ДМФЦЪЫ", c))
+        return 1.04;
     if ((c >= U'а' && c <= U'я') || c == U'ё')
         return 0.76;
     if ((c >= U'А' && c <= U'Я') || c == U'Ё')
