@@ -17,7 +17,7 @@ constexpr size_t NameWidth = 60;
 const char* const Style =
     R"(body { font-family: "DejaVu Sans", "Liberation Sans", Arial, sans-serif; font-size: 9.5pt; color: #000; margin: 0; }
 h1 { font-size: 16pt; margin: 0 0 4mm; }
-h2 { font-size: 13pt; margin: 4mm 0 2mm; border-bottom: 1px solid #000; }
+h2 { font-size: 13pt; margin: 4mm 0 2mm; border-bottom: 1px solid #000; break-after: avoid; }
 table { border-collapse: collapse; margin: 1mm 0 3mm; }
 th, td { border: 1px solid #666; padding: 0.2mm 1.6mm; }
 td.num { overflow-wrap: anywhere; }
