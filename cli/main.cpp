@@ -8,6 +8,7 @@
 #include "FileErrors.h"
 #include "LinkOptions.h"
 #include "LinkSession.h"
+#include "app/ReportCommand.h"
 #include "app/UnitMain.h"
 #include "base/Version.h"
 #include "project/FileUtil.h"
@@ -100,7 +101,9 @@ int Report(const TArgs& args, std::string& usageError) {
         std::cerr << "no side file " << ProjectFile::SideFileName(*project)
                   << ": the message lengths are taken as 0, so stage times and totals are not real times"
                   << std::endl;
-    const TReportFacts facts = ProjectReportFacts(loaded.Image, loaded.Side.Lengths);
+    TReportFacts facts = ProjectReportFacts(loaded.Image, loaded.Side.Lengths);
+    facts.ProjectName = TReportCommand::ProjectName(*project);
+    facts.MadeAt = TReportCommand::MadeAt();
     const std::string bytes = html ? THtmlReport::Render(facts) : TReport::Render(TReport::Lines(facts));
     if (const TFileResult written = WriteFileAtomically(output, bytes); !written) {
         // Standard output is no file to create: its own message says what failed.

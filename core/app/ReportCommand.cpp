@@ -1,6 +1,11 @@
 #include "app/ReportCommand.h"
+#include "link/ProgramDir.h"
+#include "model/WholeNumber.h"
 #include "project/FileUtil.h"
 #include "report/HtmlReport.h"
+#include <chrono>
+#include <cstdlib>
+#include <ctime>
 #include <filesystem>
 
 namespace {
@@ -20,6 +25,38 @@ std::string TReportCommand::HtmlName(const std::string& textName) {
     const size_t dot = textName.rfind('.');
     const bool extension = dot != std::string::npos && (folder == std::string::npos || dot > folder + 1);
     return (extension ? textName.substr(0, dot) : textName) + ".html";
+}
+
+std::string TReportCommand::ProjectName(const std::string& fileName) {
+    if (fileName.empty())
+        return "Новый проект";
+    const size_t folder = fileName.find_last_of("/\\");
+    return folder == std::string::npos ? fileName : fileName.substr(folder + 1);
+}
+
+std::string TReportCommand::MadeAt() {
+    // The last second of the year 9999: a four-digit year.
+    constexpr int64_t LatestFixed = 253402300799;
+    std::tm time{};
+    int64_t fixed = 0;
+    const char* epoch = std::getenv("SOURCE_DATE_EPOCH");
+    if (epoch && ParseWholeNumber(epoch, fixed, true) && fixed >= 0 && fixed <= LatestFixed) {
+        using namespace std::chrono;
+        const sys_seconds at{seconds(fixed)};
+        const sys_days day = floor<days>(at);
+        const year_month_day date(day);
+        const hh_mm_ss clock(at - day);
+        time.tm_year = static_cast<int>(date.year()) - 1900;
+        time.tm_mon = static_cast<int>(static_cast<unsigned>(date.month())) - 1;
+        time.tm_mday = static_cast<int>(static_cast<unsigned>(date.day()));
+        time.tm_hour = static_cast<int>(clock.hours().count());
+        time.tm_min = static_cast<int>(clock.minutes().count());
+    } else {
+        LocalTime(std::time(nullptr), time);
+    }
+    char text[32];
+    std::strftime(text, sizeof text, "%d.%m.%Y %H:%M", &time);
+    return text;
 }
 
 bool TReportCommand::Write(const std::string& name, const std::string& bytes) {

@@ -14,6 +14,12 @@ public:
     bool Run(const TReportFacts& facts, const std::string& fileName);
     // The HTML report's name beside the text one: ".html" for the text report's extension.
     static std::string HtmlName(const std::string& textName);
+    // What the printed pages call the project: its file's name, or "Новый проект" while it has none.
+    static std::string ProjectName(const std::string& fileName);
+    // When a report is made, as its pages print it ("05.03.2025 14:07"): the local time, or the
+    // time SOURCE_DATE_EPOCH gives in seconds (in UTC), so that a report can be made again byte for
+    // byte.
+    static std::string MadeAt();
 
 private:
     bool Write(const std::string& name, const std::string& bytes);

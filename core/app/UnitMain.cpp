@@ -408,6 +408,8 @@ void TMain::TBSaveClick() {
 void TMain::TBReportClick() {
     TReportFacts facts = TReport(Algorithms, Composition).Collect();
     facts.Findings = Check.Findings();
+    facts.ProjectName = TReportCommand::ProjectName(ProjectFileName);
+    facts.MadeAt = ReportMadeAt();
     const bool written = TReportCommand(Ui, CaptionBase).Run(facts, ReportFileName);
     TBReport.SetDown(false);
     // A report that could not be written leaves the last input examined on show.

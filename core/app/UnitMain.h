@@ -1,6 +1,7 @@
 #pragma once
 #include "app/ConnectionControls.h"
 #include "app/History.h"
+#include "app/ReportCommand.h"
 #include "app/Settings.h"
 #include "base/HandOver.h"
 #include "forms/AlgorithmEditor.h"
@@ -21,6 +22,7 @@
 #include "ui/Ui.h"
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -104,6 +106,8 @@ public:
     // Where the report goes: a bare name lands in the working directory; the HTML report goes
     // beside it, its name with ".html".
     std::string ReportFileName = "VarokConfig.txt";
+    // When the report says it was made.
+    std::function<std::string()> ReportMadeAt = TReportCommand::MadeAt;
 
     enum class TSaveResult { Saved, Cancelled, Failed };
     // Save: the dialog, then the project file and its side file.

@@ -15,14 +15,18 @@ std::string Seconds(int64_t value) {
 } // namespace
 
 std::string TTimelineStage::Title() const {
-    return "Этап " + std::to_string(Stage + 1) + ": " + (End ? Seconds(*End - Start) : TTimeline::ForEver);
+    // The time the editor shows, also where it is below 0 and the band has no width.
+    return "Этап " + std::to_string(Stage + 1) + ": " + (End ? TimeText + " с" : TTimeline::ForEver);
 }
 
 std::string TTimelineStage::Detail() const {
     std::string detail = Message >= 1 ? "сообщение " + std::to_string(Message) : "сообщение не выбрано";
-    detail += Repeats == -1 ? ", без огр." : ", " + std::to_string(Repeats) + " ×";
-    if (Length >= 0)
-        detail += " " + Seconds(Length);
+    if (Repeats == -1)
+        detail += Length >= 0 ? ", без огр. " + Seconds(Length) : ", без огр.";
+    else
+        // Without a length there is nothing to multiply.
+        detail += Length >= 0 ? ", " + std::to_string(Repeats) + " × " + Seconds(Length)
+                              : ", повторов: " + std::to_string(Repeats);
     if (Pause > 0)
         detail += ", пауза " + Seconds(Pause);
     return detail;
@@ -33,11 +37,13 @@ std::string TTimelineStage::Reach() const {
     for (size_t z = 0; z < Zones.size(); ++z)
         if (Zones[z])
             zones += (zones.empty() ? "" : ", ") + std::to_string(z + 1);
-    for (size_t j = 0; j < Relays.size(); ++j)
-        if (Relays[j])
-            relays += (relays.empty() ? "" : ", ") + std::string("М") + std::to_string(j / 2 + 1) + " K" +
-                      std::to_string(j % 2 + 1);
-    std::string reach = zones.empty() ? "Зоны: нет" : "Зоны: " + zones;
+    // A module once, with the relays it switches: "М1 K1 K2".
+    for (size_t m = 0; m < Relays.size() / 2; ++m)
+        if (Relays[2 * m] || Relays[2 * m + 1])
+            relays += (relays.empty() ? "М" : ", М") + std::to_string(m + 1) + (Relays[2 * m] ? " K1" : "") +
+                      (Relays[2 * m + 1] ? " K2" : "");
+    const bool all = std::all_of(Zones.begin(), Zones.end(), [](bool on) { return on; });
+    std::string reach = all ? TTimeline::AllZones : zones.empty() ? "Зоны: нет" : "Зоны: " + zones;
     if (!relays.empty())
         reach += " · Реле: " + relays;
     if (!End)
@@ -97,7 +103,8 @@ TTimeline TTimeline::Build(int input, const std::array<TTimelineStageSettings, 8
         TTimelineStage stage;
         stage.Stage = static_cast<int>(s);
         stage.Message = settings.Message;
-        stage.Length = WholeNumberOr(settings.LengthText, -1);
+        // A length below 0 is no length: the stage is drawn as one whose length is not known.
+        stage.Length = std::max<int64_t>(WholeNumberOr(settings.LengthText, -1), -1);
         stage.Repeats = WholeNumberOr(settings.RepeatText, -1);
         stage.Pause = WholeNumberOr(settings.PauseText, 0);
         stage.TimeText = settings.TimeText;
@@ -110,8 +117,10 @@ TTimeline TTimeline::Build(int input, const std::array<TTimelineStageSettings, 8
         // then shows 0 as its time).
         const bool bounded = stage.Repeats != -1 && ParseWholeNumber(settings.TimeText, time, true);
         if (bounded) {
-            stage.End = at + time;
-            at += time;
+            // A time below 0 (a length typed below 0) takes no time: later stages never start
+            // before this one.
+            stage.End = at + std::max<int64_t>(time, 0);
+            at = *stage.End;
         }
         timeline.Stages.push_back(stage);
         if (!bounded) {

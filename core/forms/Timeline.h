@@ -31,7 +31,7 @@ struct TTimelineSegment {
 struct TTimelineStage {
     int Stage = 0; // 0 … 7
     int Message = 0;
-    int64_t Length = -1; // the message's length; -1 when it is no whole number
+    int64_t Length = -1; // the message's length; -1 when it is no whole number or below 0
     int64_t Repeats = 0; // plays; -1 for ever
     int64_t Pause = 0;
     std::string TimeText;
@@ -47,8 +47,10 @@ struct TTimelineStage {
     // that plays for ever. Empty when the plays cannot be told from the values.
     std::vector<TTimelineSegment> Segments(int64_t until) const;
 
-    // The texts every drawing shows beside the band: "Этап 2: 70 с"; "сообщение 5, 2 × 30 с,
-    // пауза 10 с"; "Зоны: 1, 2, 3 · Реле: М1 K2" with "без ограничения" for a stage without end.
+    // The texts every drawing shows with the band: "Этап 2: 70 с"; "сообщение 5, 2 × 30 с,
+    // пауза 10 с"; "Зоны: 1, 2, 3 · Реле: М1 K1 K2, М2 K2" ("все зоны" when all eight hear it) with
+    // "без ограничения" for a stage without end. Detail and Reach may be wrapped after each ","
+    // and "·".
     std::string Title() const;
     std::string Detail() const;
     std::string Reach() const;
@@ -59,6 +61,7 @@ struct TTimelineStage {
 struct TTimeline {
     static inline const std::string ForEver = "без ограничения";
     static inline const std::string UnknownLength = "длительность сообщения не задана";
+    static inline const std::string AllZones = "все зоны";
     static inline const std::string NoStage = "Ни один этап этого входа не включен";
 
     int Input = 0; // 0 … 7

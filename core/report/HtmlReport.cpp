@@ -1,26 +1,80 @@
 #include "report/HtmlReport.h"
+#include "base/Utf8.h"
 #include "report/TimelineShapes.h"
 #include <algorithm>
+#include <cctype>
 #include <cstdio>
 #include <iterator>
+#include <string_view>
 
 namespace {
-const char* const Style = R"(@page { size: A4; margin: 10mm 12mm; }
-body { font-family: "DejaVu Sans", "Liberation Sans", Arial, sans-serif; font-size: 9.5pt; color: #000; margin: 0; }
+// Lengths as typed, and project names, are cut beyond these many characters.
+constexpr size_t LengthWidth = 12;
+constexpr size_t NameWidth = 60;
+
+// The page's margins hold what identifies every printed page; the page rule with its texts is
+// written for each report.
+const char* const Style =
+    R"(body { font-family: "DejaVu Sans", "Liberation Sans", Arial, sans-serif; font-size: 9.5pt; color: #000; margin: 0; }
 h1 { font-size: 16pt; margin: 0 0 4mm; }
-h2 { font-size: 13pt; margin: 4mm 0 2mm; border-bottom: 1px solid #000; }
+h2 { font-size: 13pt; margin: 4mm 0 2mm; border-bottom: 1px solid #000; break-after: avoid; }
 table { border-collapse: collapse; margin: 1mm 0 3mm; }
 th, td { border: 1px solid #666; padding: 0.2mm 1.6mm; }
+td.num { overflow-wrap: anywhere; }
 th { background: #eee; font-weight: normal; text-align: left; }
 td.c { text-align: center; min-width: 11mm; }
 td.off { background: #f4f4f4; }
 table.facts td:first-child { min-width: 80mm; }
 .total { font-weight: bold; }
 p.lengths, li.error { color: #c00; }
+p.made { margin: 0 0 3mm; }
 section.input { break-before: page; page-break-before: always; }
 svg { width: 100%; height: auto; display: block; margin-top: 2mm; break-inside: avoid; }
 @media print { th, td.off { -webkit-print-color-adjust: exact; print-color-adjust: exact; } }
 )";
+
+// A text typed or read from a file that may be of any length, cut in the middle beyond `most`
+// characters so that its start and its end both stay readable.
+std::string Cut(const std::string& text, size_t most) {
+    const size_t length = Utf8Length(text);
+    if (length <= most)
+        return text;
+    const size_t head = (most - 1) / 2;
+    const size_t tail = most - 1 - head;
+    const std::string end = text.substr(Utf8Left(text, length - tail).size());
+    return Utf8Left(text, head) + "…" + end;
+}
+
+// A text inside a CSS string: every character of ASCII but letters, digits, blanks and a few
+// marks written as a CSS escape, so that no quote or "</style>" ends it early.
+std::string CssString(const std::string& text) {
+    std::string out = "\"";
+    for (const char ch : text) {
+        const auto c = static_cast<unsigned char>(ch);
+        if (std::isalnum(c) || c >= 0x80 || std::string_view(" .,:-_()").find(ch) != std::string_view::npos) {
+            out += ch;
+        } else {
+            char hex[8];
+            std::snprintf(hex, sizeof hex, "\\%X ", c);
+            out += hex;
+        }
+    }
+    return out + "\"";
+}
+
+// Every printed page says which project it belongs to, when the report was made, and which of
+// how many pages it is.
+std::string PageRule(const TReportFacts& facts) {
+    return "@page { size: A4; margin: 16mm 12mm 14mm;\n"
+           "  @top-left { content: " +
+           CssString(Cut(facts.ProjectName, NameWidth)) +
+           "; font: 9pt \"DejaVu Sans\", Arial, sans-serif; vertical-align: bottom; }\n"
+           "  @top-right { content: " +
+           CssString("Отчет составлен " + facts.MadeAt) +
+           "; font: 9pt \"DejaVu Sans\", Arial, sans-serif; vertical-align: bottom; }\n"
+           "  @bottom-right { content: \"стр. \" counter(page) \" из \" counter(pages); "
+           "font: 9pt \"DejaVu Sans\", Arial, sans-serif; vertical-align: top; }\n}\n";
+}
 
 // A stage without limit never ends, whether or not its message has a length: the text report
 // keeps the editor's "0" for one without, the printed report names it.
@@ -57,9 +111,15 @@ std::string Findings(const TReportFacts& facts) {
 
 std::string Cells(const TReportInput& in, const std::array<std::string, 8>& texts) {
     std::string row;
-    for (size_t s = 0; s < texts.size(); ++s)
-        row += in.StageOn[s] ? "<td class=\"c\">" + THtmlReport::Escape(texts[s]) + "</td>"
-                             : "<td class=\"c off\"></td>";
+    for (size_t s = 0; s < texts.size(); ++s) {
+        // A long number may break anywhere, so that eight of them fit the page; words break
+        // between them only.
+        const bool number =
+            !texts[s].empty() && texts[s].find_first_not_of("-0123456789") == std::string::npos;
+        row += !in.StageOn[s] ? "<td class=\"c off\"></td>"
+               : number       ? "<td class=\"c num\">" + THtmlReport::Escape(texts[s]) + "</td>"
+                              : "<td class=\"c\">" + THtmlReport::Escape(texts[s]) + "</td>";
+    }
     return row;
 }
 
@@ -190,7 +250,7 @@ std::string THtmlReport::Escape(const std::string& text) {
 
 std::string THtmlReport::Svg(const TTimeline& timeline) {
     // Most texts of the drawing are of this size.
-    constexpr double FontSize = 13;
+    constexpr double FontSize = TTimelineShapes::TextSize;
     const TDrawing drawing = TTimelineShapes::Draw(timeline, TTimelineShapes::ReportWidth);
     std::string svg = "<svg xmlns=\"http://www.w3.org/2000/svg\" viewBox=\"0 0 " +
                       std::to_string(drawing.Width) + " " + std::to_string(drawing.Height) +
@@ -205,8 +265,10 @@ std::string THtmlReport::Svg(const TTimeline& timeline) {
 std::string THtmlReport::Render(const TReportFacts& facts) {
     std::string html = "<!DOCTYPE html>\n<html lang=\"ru\" xmlns=\"http://www.w3.org/1999/xhtml\">\n<head>\n"
                        "<meta charset=\"utf-8\"/>\n<title>Система оповещения VERDA</title>\n<style>\n";
-    html += Style;
+    html += PageRule(facts) + Style;
     html += "</style>\n</head>\n<body>\n<section class=\"front\">\n<h1>Система оповещения VERDA</h1>\n";
+    html += "<p class=\"made\">Проект: " + Escape(Cut(facts.ProjectName, NameWidth)) +
+            "<br/>Отчет составлен " + Escape(facts.MadeAt) + "</p>\n";
 
     html += "<h2>" + Escape(facts.CompositionHeading) + "</h2>\n<table class=\"facts\">\n";
     for (const auto& [label, value] : facts.Composition)
@@ -229,7 +291,7 @@ std::string THtmlReport::Render(const TReportFacts& facts) {
         html += "<tr>";
         for (size_t k = i; k < std::min(i + LengthColumns, facts.Lengths.size()); ++k)
             html += "<td class=\"c\">" + std::to_string(facts.Lengths[k].first) + "</td><td class=\"c\">" +
-                    Escape(facts.Lengths[k].second) + "</td>";
+                    Escape(Cut(facts.Lengths[k].second, LengthWidth)) + "</td>";
         html += "</tr>\n";
     }
     html += "</table>\n";

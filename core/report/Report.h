@@ -40,6 +40,9 @@ struct TReportFacts {
     std::vector<TFinding> Findings;
     // An input in use plays a message without a length above 0, so its times are no real times.
     bool LengthsMissing = false;
+    // What the printed pages say of themselves: the project's file name (or that the project is
+    // new) and when the report was made.
+    std::string ProjectName, MadeAt;
 };
 
 // The text report of the configuration, read from what the editor's controls show.

@@ -220,6 +220,7 @@ TEST(ReportCell, CentresTextsInASevenCharacterColumn) {
 // The report was written even when nothing can show it: the boxes say where it lies.
 TEST_F(Report, RunningTwiceReplacesBothFilesAndAMissingViewerSaysWhereTheReportIs) {
     const std::string html = Dir.File("VarokConfig.html");
+    Main->ReportMadeAt = [] { return "01.02.2026 10:00"; };
     Main->TBReport.Click();
     const std::string first = TempDir::Read(Main->ReportFileName);
     const std::string firstHtml = TempDir::Read(html);

@@ -4,11 +4,46 @@
 #include "report/HtmlReport.h"
 #include "report/TimelineShapes.h"
 #include "support/MainFixture.h"
+#include "ui/TextWidth.h"
 #include <random>
 
 class Timeline : public MainFixture {};
 
 namespace {
+// No two texts of a drawing share a place and each one that fits the width stays inside, their
+// boxes taken as wide as the widest face paints them, from the ascent to the descent.
+void ExpectTextsApartWithinTheDrawing(const TDrawing& drawing) {
+    struct TBox {
+        double Left, Right, Top, Bottom;
+        const std::string* Text;
+    };
+    std::vector<TBox> boxes;
+    for (const TShape& shape : drawing.Shapes) {
+        if (shape.Kind != TShapeKind::Text)
+            continue;
+        const double width = TextWidth(shape.Text, shape.FontSize, shape.Bold);
+        const double shift = shape.Anchor == TAnchor::Start    ? 0
+                             : shape.Anchor == TAnchor::Middle ? width / 2
+                                                               : width;
+        const TPointF at = shape.Points[0];
+        boxes.push_back({at.X - shift, at.X - shift + width, at.Y - 0.93 * shape.FontSize,
+                         at.Y + 0.24 * shape.FontSize, &shape.Text});
+        if (width <= drawing.Width - 12) {
+            EXPECT_GE(boxes.back().Left, 0) << shape.Text;
+            EXPECT_LE(boxes.back().Right, drawing.Width) << shape.Text;
+        }
+        EXPECT_GE(boxes.back().Top, 0) << shape.Text;
+        EXPECT_LE(boxes.back().Bottom, drawing.Height) << shape.Text;
+    }
+    for (size_t i = 0; i < boxes.size(); ++i)
+        for (size_t j = i + 1; j < boxes.size(); ++j) {
+            const TBox &a = boxes[i], &b = boxes[j];
+            EXPECT_FALSE(std::min(a.Right, b.Right) - std::max(a.Left, b.Left) > 0.5 &&
+                         std::min(a.Bottom, b.Bottom) - std::max(a.Top, b.Top) > 0.5)
+                << *a.Text << " | " << *b.Text << " at width " << drawing.Width;
+        }
+}
+
 // The one drawing every painter executes, at the report's width and a window's: a band per stage
 // (the outlined rectangles), a later start never left of an earlier one, the dashed total line
 // exactly when there is a total, and every shape inside the drawing.
@@ -36,6 +71,7 @@ void ExpectBandsInOrderWithinTheDrawing(const TTimeline& timeline) {
                 }
             }
         EXPECT_EQ(totalLines, timeline.Total && !timeline.Stages.empty() ? 1u : 0u);
+        ExpectTextsApartWithinTheDrawing(drawing);
     }
 }
 } // namespace
@@ -67,7 +103,8 @@ TEST_F(Timeline, BandsLieWhereTheStageTimeFormulaPutsThem) {
             ShowInput(n);
             const TTimeline timeline = TTimeline::FromEditor(Editor(), n);
             SCOPED_TRACE("round " + std::to_string(round) + ", input " + std::to_string(n + 1));
-            int64_t at = 0;
+            // Where the next stage starts, and the sum of the times the editor shows.
+            int64_t at = 0, sum = 0;
             size_t band = 0;
             bool forEver = false;
             for (int s = 0; s < Layout::Stages && !forEver; ++s) {
@@ -96,7 +133,8 @@ TEST_F(Timeline, BandsLieWhereTheStageTimeFormulaPutsThem) {
                     continue;
                 }
                 ASSERT_TRUE(stage.End);
-                EXPECT_EQ(*stage.End, at + seconds);
+                // A time below 0 (a length typed below 0) takes no time on the axis.
+                EXPECT_EQ(*stage.End, at + std::max<int64_t>(seconds, 0));
                 EXPECT_EQ(stage.LengthUnknown, length <= 0);
                 const auto segments = stage.Segments(0);
                 if (!segments.empty()) {
@@ -105,14 +143,15 @@ TEST_F(Timeline, BandsLieWhereTheStageTimeFormulaPutsThem) {
                     EXPECT_EQ(std::count_if(segments.begin(), segments.end(), [](auto& g) { return g.Play; }),
                               repeats);
                 }
-                at += seconds;
+                at = *stage.End;
+                sum += seconds;
             }
             EXPECT_EQ(band, timeline.Stages.size());
             EXPECT_EQ(timeline.TotalText, forEver ? UnlimitedTotalText : Editor().TotalTime->Caption());
             if (forEver)
                 EXPECT_FALSE(timeline.Total);
             else
-                EXPECT_EQ(timeline.Total, at);
+                EXPECT_EQ(timeline.Total, sum);
             EXPECT_GE(timeline.AxisEnd(), timeline.Total.value_or(at));
             // Any model draws (under the sanitizers too) into one closed picture.
             EXPECT_EQ(THtmlReport::Svg(timeline).rfind("</svg>"), THtmlReport::Svg(timeline).size() - 6);
@@ -148,4 +187,40 @@ TEST(TimelineShapes, TheTotalsCaptionEndsWhereTheAxisEnds) {
     ASSERT_TRUE(caption && axis);
     EXPECT_EQ(caption->Anchor, TAnchor::End);
     EXPECT_EQ(caption->Points[0].X, axis->Points[1].X);
+}
+
+// The longest texts a stage can have, at any width: every zone and relay, lengths of ten digits
+// played 255 times, a length below 0, a stage that plays for ever, a total of 0 and one too wide
+// for a narrow window. Lines wrap within the drawing and no two texts meet.
+TEST(TimelineShapes, TheLongestTextsWrapAndKeepApart) {
+    std::array<TTimelineStageSettings, 8> stages;
+    for (size_t s = 0; s < stages.size(); ++s) {
+        TTimelineStageSettings& stage = stages[s];
+        stage.On = true;
+        stage.Message = 72;
+        stage.LengthText = s == 2 ? "-2147483648" : "2147483647";
+        stage.RepeatText = s == 7 ? "Без огр" : "255";
+        stage.UnlimitedChosen = s == 7;
+        stage.PauseText = "35";
+        stage.TimeText = s == 2 ? "-547608329965" : s == 7 ? "Без огр" : "547608338875";
+        stage.Zones.fill(s != 1);
+        stage.Relays.fill(true);
+    }
+    for (const std::string& total : std::vector<std::string>{"0", "-4380866711000", UnlimitedTotalText}) {
+        TTimeline timeline = TTimeline::Build(0, stages, total);
+        if (total != UnlimitedTotalText)
+            timeline.Total = WholeNumberOr(total, 0);
+        timeline.TotalText = total;
+        for (int width : {TTimelineShapes::ReportWidth, 400, 1500}) {
+            const TDrawing drawing = TTimelineShapes::Draw(timeline, width);
+            ASSERT_LE(TTimelineShapes::Height(timeline, width), drawing.Height);
+            ExpectTextsApartWithinTheDrawing(drawing);
+            for (const TTimelineStage& stage : timeline.Stages)
+                for (const std::string& line : TTimelineShapes::Wrap(stage.Reach(), 12, width - 12))
+                    EXPECT_LE(TextWidth(line, 12), width - 12) << line;
+        }
+        // A stage of a time below 0 takes none: the next one starts where it starts.
+        EXPECT_EQ(timeline.Stages[2].End, timeline.Stages[2].Start);
+        EXPECT_EQ(timeline.Stages[3].Start, timeline.Stages[2].Start);
+    }
 }
