@@ -15,11 +15,15 @@ public:
         setAutoFillBackground(true);
     }
     void Follow() {
-        setMinimumHeight(TTimelineShapes::Height(Form.Model));
+        setMinimumHeight(TTimelineShapes::Height(Form.Model, width()));
         update();
     }
 
 protected:
+    // The texts wrap within the width, so the drawing's height follows it.
+    void resizeEvent(QResizeEvent*) override {
+        setMinimumHeight(TTimelineShapes::Height(Form.Model, width()));
+    }
     void paintEvent(QPaintEvent*) override {
         QPainter p(this);
         p.setRenderHint(QPainter::Antialiasing);

@@ -51,9 +51,15 @@ TTimelineWindow::TTimelineWindow(TTimelineForm& form, HWND owner)
         RECT client{};
         GetClientRect(Handle(), &client);
         MoveWindow(Scroller, 0, 0, client.right, client.bottom, TRUE);
-        const int height = Scaled(TTimelineShapes::Height(form.Model), GetDpiForWindow(canvas));
-        const int width = client.right - (height > client.bottom ? GetSystemMetrics(SM_CXVSCROLL) : 0);
-        MoveWindow(canvas, 0, 0, width, std::max<int>(height, client.bottom), TRUE);
+        const UINT dpi = GetDpiForWindow(canvas);
+        // The texts wrap within the width, so the drawing's height follows it.
+        const auto heightAt = [&](int width) {
+            return Scaled(
+                TTimelineShapes::Height(form.Model, MulDiv(width, DesignDpi, static_cast<int>(dpi))), dpi);
+        };
+        const int width =
+            client.right - (heightAt(client.right) > client.bottom ? GetSystemMetrics(SM_CXVSCROLL) : 0);
+        MoveWindow(canvas, 0, 0, width, std::max<int>(heightAt(width), client.bottom), TRUE);
         UpdateScroller(Scroller);
         InvalidateRect(canvas, nullptr, FALSE);
     };
