@@ -3,6 +3,8 @@
 // screen reader says, and the report's copy for a text editor.
 #include "app/MainLayout.h"
 #include "app/ReadableCopy.h"
+#include "app/StartFolder.h"
+#include "project/FileUtil.h"
 #include "support/MainFixture.h"
 #include "support/TempDir.h"
 #include <set>
@@ -94,4 +96,24 @@ TEST(ReadableCopy, IsTheReportInUtf8WithTheMarkNotepadNeedsAndLeavesTheReportAsI
     EXPECT_EQ(TempDir::Read(report), cp1251);
     std::string copy;
     EXPECT_FALSE(TReadableCopy::Write(dir.File("missing.txt"), dir.File(""), true, copy));
+}
+
+TEST(StartFolder, AProjectNamedAtStartIsOpenedFromItsOwnFolderWhereTheReportThenLands) {
+    TempDir dir;
+    const auto working = std::filesystem::current_path();
+    std::filesystem::current_path(dir.File(""));
+    std::filesystem::create_directory("Projects");
+    const std::string project = TStartFolder::Enter("Projects/School 5.usr");
+    const auto entered = std::filesystem::current_path();
+    EXPECT_EQ(TStartFolder::Enter("-debug"), "-debug");
+    const auto afterSwitch = std::filesystem::current_path();
+    std::filesystem::current_path(working);
+    EXPECT_TRUE(FilePath(project).is_absolute()) << project;
+    EXPECT_EQ(FilePath(project).filename(), "School 5.usr");
+    EXPECT_TRUE(std::filesystem::equivalent(entered, dir.File("Projects")));
+    // Without a project: the documents folder where the system names one, else where it was.
+    if (TStartFolder::Documents().empty())
+        EXPECT_EQ(afterSwitch, entered);
+    else
+        EXPECT_TRUE(std::filesystem::equivalent(afterSwitch, FilePath(TStartFolder::Documents())));
 }
