@@ -299,16 +299,8 @@ void Bind(TComboBox& control, HWND combo) {
 void Bind(TRadioGroup& control, HWND group, const std::vector<HWND>& radios) {
     auto binding = Attach(&control, group, false);
     SetText(group, control.Caption);
-    binding->Show = [&control, radios](HWND) {
-        for (size_t i = 0; i < radios.size(); ++i) {
-            if (!control.Enabled() || !control.Visible())
-                HandOffFocus(radios[i]);
-            EnableWindow(radios[i], control.Enabled());
-            ShowWindow(radios[i], control.Visible() ? SW_SHOWNA : SW_HIDE);
-            SendMessageW(radios[i], BM_SETCHECK,
-                         static_cast<int>(i) == control.ItemIndex() ? BST_CHECKED : BST_UNCHECKED, 0);
-        }
-    };
+    // The buttons' binders live as long as the group's: only its mirror holds them.
+    std::vector<std::shared_ptr<TBinding>> items;
     for (size_t i = 0; i < radios.size(); ++i) {
         SetText(radios[i], control.Items()[i]);
         auto radio = Attach(nullptr, radios[i], true);
@@ -319,7 +311,18 @@ void Bind(TRadioGroup& control, HWND group, const std::vector<HWND>& radios) {
             control.Select(index);
             group->Mirror();
         };
+        items.push_back(std::move(radio));
     }
+    binding->Show = [&control, radios, items](HWND) {
+        for (size_t i = 0; i < radios.size(); ++i) {
+            if (!control.Enabled() || !control.Visible())
+                HandOffFocus(radios[i]);
+            EnableWindow(radios[i], control.Enabled());
+            ShowWindow(radios[i], control.Visible() ? SW_SHOWNA : SW_HIDE);
+            SendMessageW(radios[i], BM_SETCHECK,
+                         static_cast<int>(i) == control.ItemIndex() ? BST_CHECKED : BST_UNCHECKED, 0);
+        }
+    };
     binding->Mirror();
 }
 

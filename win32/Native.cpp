@@ -111,6 +111,15 @@ LRESULT TWindow::Message(UINT message, WPARAM wParam, LPARAM lParam) {
                      suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
         return 0;
     }
+    // The dialog manager moves the focus with this (the arrow keys in a group of radio buttons),
+    // which only a dialog's own procedure answers.
+    case WM_NEXTDLGCTL: {
+        HWND next = LOWORD(lParam) ? reinterpret_cast<HWND>(wParam)
+                                   : GetNextDlgTabItem(FHandle, GetFocus(), wParam != 0);
+        if (next)
+            SetFocus(next);
+        return 0;
+    }
     case WM_DESTROY:
         ForgetBindings(FHandle);
         break;
