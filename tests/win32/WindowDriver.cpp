@@ -6,7 +6,10 @@
 //   WindowDriver run EXE --com N --image FILE.usr --save FILE.usr --signals DIR
 //   WindowDriver startup EXE --count N
 //   WindowDriver read-time EXE --com N
+//   WindowDriver report-start EXE --signals DIR      (started in the program's own folder)
+//   WindowDriver open-document FILE.usr --signals DIR  (opened as Explorer opens it)
 #include "app/Settings.h"
+#include "app/StartFolder.h"
 #include "app/UnitMain.h"
 #include "base/WideText.h"
 #include "support/FakeUi.h"
@@ -19,6 +22,7 @@
 #include <cstdio>
 #include <functional>
 #include <map>
+#include <shellapi.h>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -143,6 +147,11 @@ public:
                             folder.empty() ? nullptr : folder.c_str(), &start, &Info))
             throw TFailure("cannot start the editor");
         CloseHandle(Info.hThread);
+    }
+    // An editor the system started.
+    explicit TEditor(HANDLE process) {
+        Info.hProcess = process;
+        Info.dwProcessId = GetProcessId(process);
     }
     ~TEditor() {
         if (WaitForSingleObject(Info.hProcess, 0) == WAIT_TIMEOUT)
@@ -618,6 +627,69 @@ int ReadTime(const std::wstring& exe, int com) {
 }
 } // namespace
 
+// Closes the editor, answering No if it asks to save.
+void Close(TEditor& editor, HWND main) {
+    PostMessageW(main, WM_CLOSE, 0, 0);
+    DWORD code = 0;
+    WaitFor("the editor to end", [&] {
+        if (HWND box = editor.Top("", "#32770"); box && GetDlgItem(box, IDNO))
+            TEditor::Click(GetDlgItem(box, IDNO));
+        return editor.Exited(code);
+    });
+}
+
+// Started in its own folder, as a shortcut under Program Files starts it: the report written
+// before any Open or Save goes into Documents, and Notepad is given its UTF-8 copy.
+int ReportStart(const std::wstring& exe, const std::wstring& signals) {
+    TModel model;
+    const std::wstring folder = exe.substr(0, exe.find_last_of(L'\\'));
+    TEditor editor(exe, folder);
+    HWND main = editor.WaitTop("Main");
+    editor.ClickTool(main, editor.Command(model.Main, "TBReport"));
+    editor.Box(IDNO, "Открыть его в браузере?");
+    const std::wstring report =
+        WideText(TStartFolder::Documents()) + L"\\" + WideText(model.Main.ReportFileName);
+    WaitFor("the report in Documents",
+            [&] { return GetFileAttributesW(report.c_str()) != INVALID_FILE_ATTRIBUTES; });
+    const std::wstring beside = folder + L"\\" + WideText(model.Main.ReportFileName);
+    if (GetFileAttributesW(beside.c_str()) != INVALID_FILE_ATTRIBUTES)
+        throw TFailure("the report went into the program's folder");
+    HWND notepad = nullptr;
+    WaitFor("Notepad",
+            [&] { return (notepad = FindWindowW(L"Notepad", nullptr)) && IsWindowVisible(notepad); });
+    // Notepad's text is the report's, in whichever code page the system has.
+    HWND text = FindWindowExW(notepad, nullptr, L"Edit", nullptr);
+    WaitFor("the report in Notepad",
+            [&] { return TextOf(text).find("Система оповещения") != std::string::npos; });
+    Signal(signals, "report-notepad");
+    PostMessageW(notepad, WM_CLOSE, 0, 0);
+    Close(editor, main);
+    Say("report from the program's folder written into Documents and shown in Notepad");
+    return 0;
+}
+
+// A project opened as Explorer opens it, through its association.
+int OpenDocument(const std::wstring& project, const std::wstring& signals) {
+    SHELLEXECUTEINFOW open{};
+    open.cbSize = sizeof open;
+    // No "open with" box where nothing is associated: the run fails instead of waiting for it.
+    open.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_FLAG_NO_UI;
+    open.lpVerb = L"open";
+    open.lpFile = project.c_str();
+    open.nShow = SW_SHOWNORMAL;
+    if (!ShellExecuteExW(&open) || !open.hProcess)
+        throw TFailure("Windows opened no program for " + Utf8Text(project));
+    TEditor editor(open.hProcess);
+    HWND main = editor.WaitTop("Main");
+    const std::wstring name = project.substr(project.find_last_of(L'\\') + 1);
+    const std::string title = Utf8Text(name.substr(0, name.rfind(L'.')));
+    WaitFor("the project's caption", [&] { return TextOf(main).find(title) != std::string::npos; });
+    Signal(signals, "association");
+    Say("opened through the association: " + TextOf(main));
+    Close(editor, main);
+    return 0;
+}
+
 int wmain(int argc, wchar_t** argv) {
     std::map<std::wstring, std::wstring> options;
     for (int i = 3; i + 1 < argc; i += 2)
@@ -630,11 +702,16 @@ int wmain(int argc, wchar_t** argv) {
     };
     try {
         if (argc < 3)
-            throw TFailure("usage: WindowDriver run|startup|read-time EXE [options]");
+            throw TFailure(
+                "usage: WindowDriver run|startup|read-time|report-start|open-document EXE [options]");
         const std::wstring mode = argv[1], exe = argv[2];
         if (mode == L"run")
             return Run(exe, std::stoi(option(L"--com")), Utf8Text(option(L"--image")), option(L"--save"),
                        option(L"--signals"));
+        if (mode == L"report-start")
+            return ReportStart(exe, option(L"--signals"));
+        if (mode == L"open-document")
+            return OpenDocument(exe, option(L"--signals"));
         if (mode == L"startup")
             return Startup(exe, std::stoi(option(L"--count")));
         if (mode == L"read-time")
