@@ -16,6 +16,9 @@ template <class TWidget, class TControlKind, class... TArgs>
 TWidget* Bound(TControlKind& control, QWidget& parent, TArgs... args) {
     auto* widget = new TWidget(&parent);
     Bind(control, *widget, args...);
+    // What a screen reader says for a picture button or a bare box.
+    if (!control.AccessibleName.empty())
+        widget->setAccessibleName(QString::fromStdString(control.AccessibleName));
     return widget;
 }
 

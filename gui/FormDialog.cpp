@@ -33,8 +33,10 @@ void FormDialog::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
     if (!Form.ActiveControl)
         return;
-    if (auto* edit = findChild<QLineEdit*>(QString::fromStdString(Form.ActiveControl->Name))) {
-        edit->setFocus();
+    auto* active = findChild<QWidget*>(QString::fromStdString(Form.ActiveControl->Name));
+    if (!active)
+        return;
+    active->setFocus();
+    if (auto* edit = qobject_cast<QLineEdit*>(active))
         edit->selectAll();
-    }
 }

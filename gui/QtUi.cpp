@@ -1,7 +1,7 @@
 #include "QtUi.h"
 #include "FileFilter.h"
 #include "FormDialog.h"
-#include "base/Cp1251.h"
+#include "app/ReadableCopy.h"
 #include "project/FileUtil.h"
 #include <QDesktopServices>
 #include <QDialog>
@@ -90,25 +90,19 @@ QString FileToShow(const QString& original, std::string&) {
     return original;
 }
 #else
-// The file is Windows-1251, which a desktop editor here takes for UTF-8 and shows as
-// garbage: the user gets a UTF-8 copy to read, the file itself stays as written. The
-// copy is a new file of the user's own under a random name in the per-user runtime
-// folder, so nobody can plant a link for it to follow. Empty when the file cannot be
-// read; `copy` is set to the copy made.
+// A desktop editor here takes the Windows-1251 file for UTF-8: it gets a UTF-8 copy in the
+// per-user runtime folder, where nobody can plant a link for it to follow. Empty when the file
+// cannot be read; `copy` is set to the copy made.
 QString FileToShow(const QString& original, std::string& copy) {
-    std::string bytes;
-    if (!ReadWholeFile(original.toStdString(), bytes))
-        return {};
-    const QFileInfo info(original);
-    const QString suffix = info.suffix().isEmpty() ? QString() : QStringLiteral(".") + info.suffix();
     QString folder = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
     if (folder.isEmpty())
         folder = QStandardPaths::writableLocation(QStandardPaths::TempLocation);
+    const TFileResult written =
+        TReadableCopy::Write(original.toStdString(), folder.toStdString(), false, copy);
+    if (written)
+        return QString::fromStdString(copy);
     // No copy to show: the original, garbled letters and all, is better than nothing.
-    if (!WriteNewPrivateFile(folder.toStdString(), info.completeBaseName().toStdString() + "-utf8",
-                             suffix.toStdString(), Cp1251ToUtf8(bytes), copy))
-        return original;
-    return QString::fromStdString(copy);
+    return written.Writing ? original : QString();
 }
 #endif
 } // namespace

@@ -26,8 +26,9 @@ VAROK_TEST_PACKAGES=(libgtest-dev libgmock-dev clang libclang-rt-14-dev)
 # xdg-utils: opens the report in the desktop's text editor.
 VAROK_RUN_PACKAGES=(xdg-utils)
 # The Windows build and its run under Wine (scripts/test-windows.sh); googletest: its sources;
-# xvfb, xauth and imagemagick: the editor's window on a private display, and its screenshots.
-VAROK_WINDOWS_PACKAGES=(g++-mingw-w64-x86-64-posix googletest wine wine64 xvfb xauth imagemagick)
+# xvfb, xauth and imagemagick: the editor's window on a private display, and its screenshots;
+# nsis: the installer (makensis).
+VAROK_WINDOWS_PACKAGES=(g++-mingw-w64-x86-64-posix googletest wine wine64 xvfb xauth imagemagick nsis)
 # The printable report rendered as a browser prints it (scripts/test-report-browser.sh).
 VAROK_REPORT_PACKAGES=(chromium poppler-utils libxml2-utils fonts-dejavu-core)
 # The Debian package (scripts/package-linux.sh): manual pages from the help texts, the library

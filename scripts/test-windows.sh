@@ -4,7 +4,8 @@
 # that prefix link to pseudo-terminals served by the Linux verda-sim: COM3 answers at once, COM4
 # takes bytes at line speed (--pace). The Windows CLI's report of the example must equal the Linux
 # CLI's byte for byte. The editor is driven through its own window (tests/win32/WindowDriver.cpp)
-# against a third simulator, and the zip to hand out is made and checked.
+# against a third simulator, started from a read-only program folder, and installed with the
+# installer, opened through the .usr association and uninstalled; the zip is checked too.
 # VAROK_WINDOWS_FIGURES=1 also measures the editor's start and a paced read.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -138,26 +139,26 @@ fi
 # decodes. Screenshots of the connection dialog and of the main window after the read are kept.
 run="$out/gui-run"
 rm -rf "$run" && mkdir -p "$run"
+# Runs the window driver with the arguments, its log in $run/driver.log; takes a screenshot
+# whenever the driver says its window is worth one, and waits for it.
+drive() {
+    "$wine" "$out/bin/WindowDriver.exe" "$@" --signals "$(winpath "$run")" >"$run/driver.log" 2>&1 &
+    local driver=$!
+    while kill -0 "$driver" 2>/dev/null; do
+        for shot in $(sed -n 's/^SIGNAL //p' "$run/driver.log" 2>/dev/null | tr -d '\r'); do
+            [ -f "$run/$shot.done" ] && continue
+            import -window root "$run/$shot.png" || true
+            touch "$run/$shot.done"
+        done
+        sleep 0.2
+    done
+    wait "$driver" || { cat "$run/driver.log" >&2; return 1; }
+}
 serve 6 --image examples/Office-Building.usr --save "$run/controller.usr"
 sim6=${sims[-1]}
-"$wine" "$out/bin/WindowDriver.exe" run "$(winpath "$out/install/VarokConfig.exe")" --com 6 \
-    --image "$(winpath examples/Office-Building.usr)" --save "$(winpath "$run")\\Проект 1.usr" \
-    --signals "$(winpath "$run")" >"$run/driver.log" 2>&1 &
-driver=$!
-# The driver says when its window is worth a picture and waits for it.
-while kill -0 "$driver" 2>/dev/null; do
-    for shot in $(sed -n 's/^SIGNAL //p' "$run/driver.log" 2>/dev/null | tr -d '\r'); do
-        [ -f "$run/$shot.done" ] && continue
-        import -window root "$run/$shot.png" || true
-        touch "$run/$shot.done"
-    done
-    sleep 0.2
-done
-if ! wait "$driver"; then
-    cat "$run/driver.log" >&2
-    echo "The editor's scripted run failed (see $run/driver.log)" >&2
-    exit 1
-fi
+drive run "$(winpath "$out/install/VarokConfig.exe")" --com 6 --image "$(winpath examples/Office-Building.usr)" \
+    --save "$(winpath "$run")\\Проект 1.usr" ||
+    { echo "The editor's scripted run failed (see $run/driver.log)" >&2; exit 1; }
 # The controller's memory, as the simulator keeps it, is the project the editor saved; the
 # editor's report is the Linux command line's of that project.
 kill "$sim6" && wait "$sim6" || true
@@ -174,13 +175,64 @@ if [ -n "${VAROK_WINDOWS_FIGURES:-}" ]; then
     "$wine" "$out/bin/WindowDriver.exe" read-time "$(winpath "$out/install/VarokConfig.exe")" --com 4
 fi
 
-# The zip to hand out holds the two programs, the README and the example project.
-zip=$(bash scripts/package-windows.sh "$out" | tail -1)
+# Started in its folder under Program Files, which the user may not write: the report goes into
+# Documents (the prefix's own folder, not the Linux home it links to) and Notepad shows it on
+# an English system.
+user=$(id -un)
+docs="$WINEPREFIX/drive_c/users/$user/Documents"
+if [ -L "$docs" ]; then rm "$docs" && mkdir "$docs"; fi
+rm -f "$docs"/VarokConfig.*
+program="$out/Program Files/VarokConfig"
+rm -rf "$program" && mkdir -p "$program" && cp "$out/install/VarokConfig.exe" "$program/" && chmod a-w "$program"
+LC_ALL=en_US.UTF-8 LANG=en_US.UTF-8 drive report-start "$(winpath "$program/VarokConfig.exe")" ||
+    { echo "The report from a read-only program folder failed" >&2; exit 1; }
+chmod u+w "$program"
+
+# The zip and the installer to hand out; the zip holds the two programs, the texts and the example.
+mapfile -t packages < <(bash scripts/package-windows.sh "$out" | tail -2)
+zip=${packages[0]} setup=${packages[1]:-}
+[ -f "$zip" ] && [ -f "$setup" ] || { echo "scripts/package-windows.sh made no zip and installer" >&2; exit 1; }
 listing=$(cmake -E tar tf "$zip")
-for file in VarokConfig.exe varokconfig-cli.exe README.md examples/Office-Building.usr examples/Office-Building.ini; do
+for file in VarokConfig.exe varokconfig-cli.exe README.md "Как начать.txt" examples/Office-Building.usr \
+    examples/Office-Building.ini; do
     grep -q "/$file\$" <<<"$listing" || { echo "$zip lacks $file" >&2; exit 1; }
 done
-echo "Package: $zip ($(stat -c %s "$zip") bytes; VarokConfig.exe $(stat -c %s "$out/install/VarokConfig.exe") bytes)"
+# Installed for this user alone, silently; a project with a Cyrillic name opens from Explorer;
+# the uninstaller leaves nothing of what the installer made.
+"$wine" "$setup" /S
+installed="$WINEPREFIX/drive_c/users/$user/AppData/Local/Programs/VarokConfig"
+menu="$WINEPREFIX/drive_c/users/$user/AppData/Roaming/Microsoft/Windows/Start Menu/Programs/VarokConfig.lnk"
+for file in "$installed/VarokConfig.exe" "$installed/uninstall.exe" "$installed/Как начать.txt" "$menu"; do
+    [ -f "$file" ] || { echo "The installer did not make $file" >&2; exit 1; }
+done
+# Windows shows the user's classes in HKEY_CLASSES_ROOT; Wine 8 shows the machine's alone, so the
+# run copies the two keys there for Explorer's look-up, and takes the copies away afterwards.
+classes=('.usr' 'VarokConfig.Project')
+for key in "${classes[@]}"; do
+    "$wine" reg copy "HKCU\\Software\\Classes\\$key" "HKLM\\Software\\Classes\\$key" /s /f >/dev/null
+done
+drive open-document "$(winpath "$cyrillic/Школа 5.usr")" ||
+    { echo "The installed editor did not open a project through its association" >&2; exit 1; }
+for key in "${classes[@]}"; do
+    "$wine" reg delete "HKLM\\Software\\Classes\\$key" /f >/dev/null
+done
+"$wine" "$installed/uninstall.exe" /S
+for _ in $(seq 150); do
+    [ -e "$installed" ] || break
+    sleep 0.2
+done
+for key in 'HKCU\Software\Classes\.usr' 'HKCU\Software\Classes\VarokConfig.Project' 'HKCU\Software\VarokConfig' \
+    'HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\VarokConfig'; do
+    if "$wine" reg query "$key" >/dev/null 2>&1; then
+        echo "The uninstaller left $key" >&2
+        exit 1
+    fi
+done
+if [ -e "$installed" ] || [ -e "$menu" ]; then
+    echo "The uninstaller left $installed or $menu" >&2
+    exit 1
+fi
+echo "Packages: $zip ($(stat -c %s "$zip") bytes), $setup ($(stat -c %s "$setup") bytes); installed, opened, uninstalled"
 
 echo "$total" >"$out/tests-passed"
 echo "Windows under Wine: $total tests passed, reports identical, the editor's run passed, in $((SECONDS - started)) s"

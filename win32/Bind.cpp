@@ -10,6 +10,16 @@ constexpr wchar_t BindingProperty[] = L"VarokBinding";
 constexpr wchar_t NameProperty[] = L"VarokName";
 constexpr UINT_PTR ValueEditSubclass = 1;
 
+// A control about to be disabled or hidden while it has the focus hands it to the next control
+// in tab order, as a dialog does: keys must never go to a control that cannot take them.
+void HandOffFocus(HWND window) {
+    if (GetFocus() != window && !IsChild(window, GetFocus()))
+        return;
+    HWND root = GetAncestor(window, GA_ROOT);
+    HWND next = GetNextDlgTabItem(root, window, FALSE);
+    SetFocus(next && next != window ? next : root);
+}
+
 // What ties one window to its control: the mirror, and what the window's notifications do.
 struct TBinding {
     HWND Window = nullptr;
@@ -27,11 +37,17 @@ struct TBinding {
             return;
         Mirroring = true;
         if (Control) {
-            if (!IsWindowEnabled(Window) != !Control->Enabled())
+            if (!IsWindowEnabled(Window) != !Control->Enabled()) {
+                if (!Control->Enabled())
+                    HandOffFocus(Window);
                 EnableWindow(Window, Control->Enabled());
+            }
             const bool shown = (GetWindowLongW(Window, GWL_STYLE) & WS_VISIBLE) != 0;
-            if (shown != Control->Visible())
+            if (shown != Control->Visible()) {
+                if (!Control->Visible())
+                    HandOffFocus(Window);
                 ShowWindow(Window, Control->Visible() ? SW_SHOWNA : SW_HIDE);
+            }
             const TRect& at = Control->Bounds();
             if (at != Placed && at.Width > 0) {
                 Placed = at;
@@ -230,8 +246,8 @@ void Bind(TCheckBox& control, HWND box, bool showCaption) {
     auto binding = Attach(&control, box, true);
     binding->Show = [&control, showCaption](HWND w) {
         SendMessageW(w, BM_SETCHECK, control.Checked() ? BST_CHECKED : BST_UNCHECKED, 0);
-        if (showCaption)
-            SetText(w, control.Caption());
+        // A box drawn without its caption (BS_ICON, no icon) carries the name a screen reader says.
+        SetText(w, showCaption ? control.Caption() : control.AccessibleName);
     };
     binding->Command = [&control, raw = binding.get()](WORD code, WORD) {
         if (code != BN_CLICKED)
@@ -283,14 +299,8 @@ void Bind(TComboBox& control, HWND combo) {
 void Bind(TRadioGroup& control, HWND group, const std::vector<HWND>& radios) {
     auto binding = Attach(&control, group, false);
     SetText(group, control.Caption);
-    binding->Show = [&control, radios](HWND) {
-        for (size_t i = 0; i < radios.size(); ++i) {
-            EnableWindow(radios[i], control.Enabled());
-            ShowWindow(radios[i], control.Visible() ? SW_SHOWNA : SW_HIDE);
-            SendMessageW(radios[i], BM_SETCHECK,
-                         static_cast<int>(i) == control.ItemIndex() ? BST_CHECKED : BST_UNCHECKED, 0);
-        }
-    };
+    // The buttons' binders live as long as the group's: only its mirror holds them.
+    std::vector<std::shared_ptr<TBinding>> items;
     for (size_t i = 0; i < radios.size(); ++i) {
         SetText(radios[i], control.Items()[i]);
         auto radio = Attach(nullptr, radios[i], true);
@@ -301,7 +311,18 @@ void Bind(TRadioGroup& control, HWND group, const std::vector<HWND>& radios) {
             control.Select(index);
             group->Mirror();
         };
+        items.push_back(std::move(radio));
     }
+    binding->Show = [&control, radios, items](HWND) {
+        for (size_t i = 0; i < radios.size(); ++i) {
+            if (!control.Enabled() || !control.Visible())
+                HandOffFocus(radios[i]);
+            EnableWindow(radios[i], control.Enabled());
+            ShowWindow(radios[i], control.Visible() ? SW_SHOWNA : SW_HIDE);
+            SendMessageW(radios[i], BM_SETCHECK,
+                         static_cast<int>(i) == control.ItemIndex() ? BST_CHECKED : BST_UNCHECKED, 0);
+        }
+    };
     binding->Mirror();
 }
 
@@ -309,7 +330,8 @@ void Bind(TButton& control, HWND button, std::function<HICON(int)> pictures) {
     auto binding = Attach(&control, button, true);
     auto shownPicture = std::make_shared<int>(-2);
     binding->Show = [&control, pictures = std::move(pictures), shownPicture](HWND w) {
-        SetText(w, control.Caption());
+        // A picture button draws no text: its text is the name a screen reader says.
+        SetText(w, control.Caption().empty() ? control.AccessibleName : control.Caption());
         SendMessageW(w, BM_SETCHECK, control.Down() ? BST_CHECKED : BST_UNCHECKED, 0);
         if (pictures && *shownPicture != control.ImageIndex()) {
             *shownPicture = control.ImageIndex();

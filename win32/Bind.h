@@ -24,7 +24,8 @@
 // Every bound window carries the control's name (the "VarokName" property, a global atom),
 // so that tools can find it by the name the core gives it.
 
-// showCaption false: the caption stays off the screen (a label or a column head says it).
+// showCaption false: the caption stays off the screen (a label or a column head says it); the
+// box's text is then the control's AccessibleName, for screen readers.
 void Bind(TCheckBox& control, HWND box, bool showCaption = true);
 // A drop-down list, or a drop-down with an edit field for an Editable control.
 void Bind(TComboBox& control, HWND combo);

@@ -18,8 +18,13 @@ void Text(TLayout& layout, HWND parent, TStaticText& text, RECT at) {
     Bind(text, label);
 }
 
+// A group box made after the controls it frames lies below them, so it never paints over
+// them; its WS_GROUP ends the arrow keys' group of the controls before it.
+HWND Frame(TLayout& layout, RECT at, HWND parent) {
+    return layout.Create(WC_BUTTONW, L"", WS_VISIBLE | WS_GROUP | BS_GROUPBOX, at, parent);
+}
+
 void Radios(TLayout& layout, HWND parent, TRadioGroup& radios, RECT at) {
-    HWND box = layout.Create(WC_BUTTONW, L"", WS_VISIBLE | BS_GROUPBOX, at, parent);
     // The radio buttons are the group box's siblings: a group box holds no controls.
     std::vector<HWND> items;
     for (int i = 0; i < radios.Count(); ++i) {
@@ -28,7 +33,7 @@ void Radios(TLayout& layout, HWND parent, TRadioGroup& radios, RECT at) {
             layout.Create(WC_BUTTONW, L"", WS_VISIBLE | BS_RADIOBUTTON | (i == 0 ? WS_TABSTOP | WS_GROUP : 0),
                           {at.left + item.Left, at.top + item.Top, item.Width, item.Height}, parent));
     }
-    Bind(radios, box, items);
+    Bind(radios, Frame(layout, at, parent), items);
 }
 
 void Button(TLayout& layout, HWND parent, TButton& button, RECT at, const TForm* form) {
@@ -50,10 +55,10 @@ void Make(TLayout& layout, HWND parent, TControl& control, const TForm* form) {
     const RECT at{b.Left, b.Top, b.Width, b.Height};
     if (auto* panel = dynamic_cast<TPanel*>(&control)) {
         HWND group = CreatePanel(layout, at, parent);
-        if (panel->Framed)
-            layout.Create(WC_BUTTONW, L"", WS_VISIBLE | BS_GROUPBOX, {0, 0, b.Width, b.Height}, group);
         Bind(control, group);
         Build(layout, group, panel->Children, form);
+        if (panel->Framed)
+            Frame(layout, {0, 0, b.Width, b.Height}, group);
     } else if (auto* text = dynamic_cast<TStaticText*>(&control)) {
         Text(layout, parent, *text, at);
     } else if (auto* radios = dynamic_cast<TRadioGroup*>(&control)) {
@@ -64,7 +69,11 @@ void Make(TLayout& layout, HWND parent, TControl& control, const TForm* form) {
                                      (box->Editable ? CBS_DROPDOWN | CBS_AUTOHSCROLL : CBS_DROPDOWNLIST),
                                  {at.left, at.top, at.right, ListHeight}, parent));
     } else if (auto* check = dynamic_cast<TCheckBox*>(&control)) {
-        Bind(*check, layout.Create(WC_BUTTONW, L"", WS_VISIBLE | WS_TABSTOP | BS_CHECKBOX, at, parent),
+        // A box without its caption shows an icon it has none of: no text is drawn beside it.
+        Bind(*check,
+             layout.Create(WC_BUTTONW, L"",
+                           WS_VISIBLE | WS_TABSTOP | BS_CHECKBOX | (check->CaptionShown ? 0 : BS_ICON), at,
+                           parent),
              check->CaptionShown);
     } else if (auto* button = dynamic_cast<TButton*>(&control)) {
         Button(layout, parent, *button, at, form);

@@ -22,8 +22,11 @@ TFormWindow::TFormWindow(TForm& form, HWND owner, bool modal, POINT place) : FFo
         RECT client{};
         GetClientRect(FHandle, &client);
         // A dialog's height follows its form's; an ordinary window keeps the size the user gives it.
-        if (Modal && client.bottom != Scaled(FForm.Height(), Layout.Dpi()))
+        // A dialog that grew (the port parameters shown) keeps its buttons on the screen.
+        if (Modal && client.bottom != Scaled(FForm.Height(), Layout.Dpi())) {
             SetClientSize(FForm.Width, FForm.Height());
+            KeepOnScreen();
+        }
         const bool shown = IsWindowVisible(FHandle);
         if (FForm.Visible() && !shown) {
             if (!Modal)
@@ -39,6 +42,19 @@ TFormWindow::TFormWindow(TForm& form, HWND owner, bool modal, POINT place) : FFo
             ShowWindow(FHandle, SW_HIDE);
         }
     });
+}
+
+void TFormWindow::KeepOnScreen() {
+    RECT frame{};
+    GetWindowRect(FHandle, &frame);
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof monitor;
+    GetMonitorInfoW(MonitorFromWindow(FHandle, MONITOR_DEFAULTTONEAREST), &monitor);
+    const RECT& work = monitor.rcWork;
+    const TRect kept =
+        TForm::KeepOnScreen({frame.left, frame.top, frame.right - frame.left, frame.bottom - frame.top},
+                            {work.left, work.top, work.right - work.left, work.bottom - work.top});
+    SetWindowPos(FHandle, nullptr, kept.Left, kept.Top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void TFormWindow::KeepClearOfOwner() {

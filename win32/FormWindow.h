@@ -14,6 +14,8 @@ public:
     // The user has resized an ordinary window.
     std::function<void()> OnResize;
     TLayout& Controls() { return Layout; }
+    // Moves the window up and left as far as it must to lie wholly on its screen's free area.
+    void KeepOnScreen();
     TForm& Form() { return FForm; }
 
 protected:

@@ -105,6 +105,9 @@ TMainWindow::~TMainWindow() {
 void TMainWindow::Show(int how) {
     ShowWindow(FHandle, how);
     UpdateWindow(FHandle);
+    Focus = Main.ActiveControl ? WindowOf(*Main.ActiveControl) : nullptr;
+    if (Focus)
+        SetFocus(Focus);
 }
 
 void TMainWindow::FitScreen() {
@@ -221,6 +224,22 @@ LRESULT TMainWindow::Message(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_SIZE:
         Arrange();
         break;
+    // The focus goes back where it was when the window is active again (after a box or a
+    // dialog), never to the window itself, where no key does anything.
+    case WM_ACTIVATE:
+        if (LOWORD(wParam) == WA_INACTIVE) {
+            if (HWND focused = GetFocus(); focused && IsChild(FHandle, focused))
+                Focus = focused;
+            break;
+        }
+        if (HIWORD(wParam) == 0) {
+            const bool usable = Focus && IsWindow(Focus) && IsWindowEnabled(Focus) && IsWindowVisible(Focus);
+            if (HWND target = usable ? Focus : GetNextDlgTabItem(FHandle, nullptr, FALSE)) {
+                SetFocus(target);
+                return 0;
+            }
+        }
+        break;
     case WM_DPICHANGED: {
         const LRESULT result = TWindow::Message(message, wParam, lParam);
         SetStatusParts(Main.StatusBar1, StatusBar, HIWORD(wParam));
@@ -297,9 +316,17 @@ void TMainWindow::ShowMenu(int command) {
     SendMessageW(ToolBar, TB_GETRECT, static_cast<WPARAM>(command), reinterpret_cast<LPARAM>(&button));
     MapWindowPoints(ToolBar, nullptr, reinterpret_cast<POINT*>(&button), 2);
     SetForegroundWindow(FHandle);
+    // The button's tool tip would lie over the list.
+    auto* tips = reinterpret_cast<HWND>(SendMessageW(ToolBar, TB_GETTOOLTIPS, 0, 0));
+    if (tips) {
+        SendMessageW(tips, TTM_POP, 0, 0);
+        SendMessageW(tips, TTM_ACTIVATE, FALSE, 0);
+    }
     const auto chosen = static_cast<size_t>(TrackPopupMenu(menu, TPM_RETURNCMD | TPM_LEFTALIGN | TPM_TOPALIGN,
                                                            button.left, button.bottom, 0, FHandle, nullptr));
     DestroyMenu(menu);
+    if (tips)
+        SendMessageW(tips, TTM_ACTIVATE, TRUE, 0);
     if (chosen > 0 && chosen <= entries.size())
         entries[chosen - 1]->Click();
 }

@@ -44,5 +44,7 @@ private:
     std::unique_ptr<TFormWindow> PortWindow;
     std::unique_ptr<TFormWindow> TimelineWindow;
     bool Closing = false;
+    // The control that had the focus when the window was last left.
+    HWND Focus = nullptr;
     std::wstring TipText;
 };

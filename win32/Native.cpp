@@ -1,8 +1,10 @@
 #include "Native.h"
 #include "Bind.h"
+#include "app/MainLayout.h"
 #include <algorithm>
 #include <map>
 #include <set>
+#include <string_view>
 #include <utility>
 
 namespace {
@@ -109,6 +111,15 @@ LRESULT TWindow::Message(UINT message, WPARAM wParam, LPARAM lParam) {
                      suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
         return 0;
     }
+    // The dialog manager moves the focus with this (the arrow keys in a group of radio buttons),
+    // which only a dialog's own procedure answers.
+    case WM_NEXTDLGCTL: {
+        HWND next = LOWORD(lParam) ? reinterpret_cast<HWND>(wParam)
+                                   : GetNextDlgTabItem(FHandle, GetFocus(), wParam != 0);
+        if (next)
+            SetFocus(next);
+        return 0;
+    }
     case WM_DESTROY:
         ForgetBindings(FHandle);
         break;
@@ -165,7 +176,13 @@ void SetKeyHandler(std::function<bool(const MSG&)> handler) {
     KeyHandler() = std::move(handler);
 }
 
+namespace {
+void ShowFocused(HWND focused);
+} // namespace
+
 bool RunMessages(const std::function<bool()>& done) {
+    // The focus as the last message left it: when a message moved it, the view follows.
+    static HWND focus = nullptr;
     MSG message;
     while (!done()) {
         const BOOL got = GetMessageW(&message, nullptr, 0, 0);
@@ -180,12 +197,14 @@ bool RunMessages(const std::function<bool()>& done) {
             continue;
         // Tab, Enter and Escape move and press as in any dialog, in each of the editor's windows.
         HWND root = GetAncestor(message.hwnd, GA_ROOT);
-        if (root &&
-            GetWindowLongPtrW(root, GWLP_WNDPROC) == reinterpret_cast<LONG_PTR>(&TWindow::Procedure) &&
-            IsDialogMessageW(root, &message))
-            continue;
-        TranslateMessage(&message);
-        DispatchMessageW(&message);
+        if (!root ||
+            GetWindowLongPtrW(root, GWLP_WNDPROC) != reinterpret_cast<LONG_PTR>(&TWindow::Procedure) ||
+            !IsDialogMessageW(root, &message)) {
+            TranslateMessage(&message);
+            DispatchMessageW(&message);
+        }
+        if (GetFocus() != focus)
+            ShowFocused(focus = GetFocus());
     }
     return true;
 }
@@ -281,6 +300,26 @@ int Requested(HWND scroller, int bar, WORD request) {
         return info.nMax;
     default:
         return info.nPos;
+    }
+}
+
+// Every scrolled view that holds the focused control scrolls just far enough to show it.
+void ShowFocused(HWND focused) {
+    wchar_t name[64] = {};
+    for (HWND child = focused, parent = nullptr; child && (parent = GetParent(child)); child = parent) {
+        if (!GetClassNameW(parent, name, 64) || std::wstring_view(name) != ScrollerClass)
+            continue;
+        RECT shown{};
+        GetWindowRect(focused, &shown);
+        MapWindowPoints(nullptr, child, reinterpret_cast<POINT*>(&shown), 2);
+        RECT view{};
+        GetClientRect(parent, &view);
+        ScrollTo(parent, SB_VERT,
+                 TMainLayout::ScrollToShow(GetScrollPos(parent, SB_VERT), view.bottom, shown.top,
+                                           shown.bottom - shown.top));
+        ScrollTo(parent, SB_HORZ,
+                 TMainLayout::ScrollToShow(GetScrollPos(parent, SB_HORZ), view.right, shown.left,
+                                           shown.right - shown.left));
     }
 }
 

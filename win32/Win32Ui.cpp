@@ -1,6 +1,8 @@
 #include "Win32Ui.h"
 #include "FormWindow.h"
+#include "app/ReadableCopy.h"
 #include "base/WideText.h"
+#include "project/FileUtil.h"
 #include <commdlg.h>
 #include <shellapi.h>
 #include <vector>
@@ -87,6 +89,7 @@ TModalResult TWin32Ui::ShowModal(TForm& form) {
                      (owner.top + owner.bottom - (own.bottom - own.top)) / 2, 0, 0,
                      SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     }
+    dialog->KeepOnScreen();
     const bool ownerEnabled = Parent && IsWindowEnabled(Parent);
     if (ownerEnabled)
         EnableWindow(Parent, FALSE);
@@ -99,8 +102,19 @@ TModalResult TWin32Ui::ShowModal(TForm& form) {
 }
 
 bool TWin32Ui::OpenInTextEditor(const std::string& path) {
-    // Notepad reads the file's Windows-1251 as it is.
-    const std::wstring file = L"\"" + WideText(path) + L"\"";
+    // Notepad reads a file without a byte order mark in the system's code page, which is
+    // Windows-1251 on a Russian Windows only: it gets the UTF-8 copy with the mark. The copy of
+    // the report before has been read by now; one copy at a time is kept.
+    if (!LastCopy.empty())
+        RemoveFile(LastCopy);
+    LastCopy.clear();
+    std::wstring temporary(MAX_PATH + 1, L'\0');
+    temporary.resize(GetTempPathW(static_cast<DWORD>(temporary.size()), temporary.data()));
+    const TFileResult copied = TReadableCopy::Write(path, Utf8Text(temporary), true, LastCopy);
+    if (!copied && !copied.Writing)
+        return false;
+    // No copy to show: the original, garbled letters and all, is better than nothing.
+    const std::wstring file = L"\"" + WideText(copied ? LastCopy : path) + L"\"";
     return reinterpret_cast<INT_PTR>(
                ShellExecuteW(Parent, L"open", L"notepad.exe", file.c_str(), nullptr, SW_SHOWNORMAL)) > 32;
 }

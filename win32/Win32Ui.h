@@ -17,6 +17,8 @@ public:
     // The form's window is made on its first showing and kept for later ones, as the forms keep
     // their contents between uses.
     TModalResult ShowModal(TForm& form) override;
+    // Notepad opens a UTF-8 copy of the Windows-1251 report, with the byte order mark, made
+    // in the user's temporary folder; the copy made before is removed.
     bool OpenInTextEditor(const std::string& path) override;
     // Asks with Yes and No; Yes hands the file to the browser the system opens it with.
     TBrowserAnswer OfferInBrowser(const std::string& caption, const std::string& question,
@@ -29,5 +31,6 @@ protected:
 
 private:
     HWND Parent = nullptr;
+    std::string LastCopy;
     std::map<TForm*, std::unique_ptr<TFormWindow>> Dialogs;
 };

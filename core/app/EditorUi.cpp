@@ -1,5 +1,6 @@
 #include "app/EditorUi.h"
 #include "app/Settings.h"
+#include "app/StartFolder.h"
 #include "app/UnitMain.h"
 #include <exception>
 
@@ -23,7 +24,7 @@ std::string TEditorUi::SettingsFile() {
 
 std::unique_ptr<TMain> TEditorUi::StartMain(const std::string& commandText) {
     try {
-        return std::make_unique<TMain>(*this, commandText);
+        return std::make_unique<TMain>(*this, TStartFolder::Enter(commandText));
     } catch (const std::exception& error) {
         MessageBox(TBoxKind::Error, TMain::CaptionBase, error.what(), TBoxButtons::Ok);
         return nullptr;

@@ -23,7 +23,8 @@ public:
     // The platform's usual place for settings.
     std::string SettingsFile() final;
 
-    // The editor's main form for the command text, or null after a box has said why it cannot start.
+    // The editor's main form for the command text, started in its folder (TStartFolder), or null
+    // after a box has said why it cannot start.
     std::unique_ptr<TMain> StartMain(const std::string& commandText);
 
 protected:

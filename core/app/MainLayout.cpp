@@ -36,9 +36,10 @@ void LayOut(TSetComPort& form) {
     Place(group, form.RadioGroupStop, {212, 40, 94, 116});
     Place(group, form.CheckBoxDTR, {14, 160, 70, 20});
     Place(group, form.CheckBoxRTS, {116, 160, 70, 20});
-    // ButtonOk is the Cancel button, Button1 the OK button.
+    // ButtonOk is the Cancel button, Button1 the OK button, which has the focus on opening.
     form.DefaultButton = &form.Button1;
     form.CancelButton = &form.ButtonOk;
+    form.ActiveControl = &form.Button1;
     const auto bottom = [&form, w] {
         const int top = form.Height() - Margin - ButtonHeight;
         form.Button1.SetBounds({w - 2 * (ButtonWidth + Margin), top, ButtonWidth, ButtonHeight});
@@ -67,6 +68,14 @@ TRect TMainLayout::ClientIn(int roomWidth, int roomHeight, int scrollBarWidth) {
     return {std::max(0, (roomWidth - width) / 2), std::max(0, (roomHeight - height) / 2), width, height};
 }
 
+int TMainLayout::ScrollToShow(int position, int view, int start, int length) {
+    if (start < position || length > view)
+        return start;
+    if (start + length > position + view)
+        return start + length - view;
+    return position;
+}
+
 TRect TMainLayout::PanelScanIn(int width, int height) {
     constexpr int PanelWidth = 233, PanelHeight = 81;
     return {(width - PanelWidth) / 2, (height - PanelHeight) / 2, PanelWidth, PanelHeight};
@@ -79,6 +88,8 @@ void TMainLayout::Apply(TMain& main) {
     main.Algorithms.LayOut({LeftPanelWidth + LineWidth, 0, Width - LeftPanelWidth - LineWidth, BodyHeight});
     main.PanelScan.SetBounds(PanelScanIn(Width, Height));
     main.ProgressBar.SetBounds({16, 44, 201, 16});
+    // The window opens with the focus on its first control, top left, where Tab starts anyway.
+    main.ActiveControl = &main.Composition.ComboBox58;
     LayOut(main.SetComPort);
     LayOut(main.FormProjectName);
 }

@@ -30,6 +30,10 @@ struct TMainLayout {
     static TRect ClientIn(int roomWidth, int roomHeight, int scrollBarWidth);
     // The progress panel in the middle of a client area of that size.
     static TRect PanelScanIn(int width, int height);
-    // Places the controls of the main window's panels and dialogs.
+    // Where a scrolled view of `view` pixels, now at `position`, scrolls to show the stretch
+    // [start, start + length) of its canvas, the focused control: not at all when it is in view,
+    // else just far enough; a control longer than the view shows its start.
+    static int ScrollToShow(int position, int view, int start, int length);
+    // Places the controls of the main window's panels and dialogs; the first focus of each.
     static void Apply(TMain& main);
 };

@@ -11,6 +11,8 @@
 namespace {
 // Where a file the user is told about lies: a bare name lands in the working directory.
 std::string AbsoluteName(const std::string& path) {
+    if (FilePath(path).is_absolute())
+        return path;
     std::error_code ignored;
     const auto absolute = std::filesystem::absolute(FilePath(path), ignored);
     if (absolute.empty())
@@ -62,7 +64,7 @@ std::string TReportCommand::MadeAt() {
 bool TReportCommand::Write(const std::string& name, const std::string& bytes) {
     const TFileResult written = WriteFileAtomically(name, bytes);
     if (!written)
-        Ui.MessageBox(TBoxKind::Error, Caption, written.Explained("Cannot create file " + name),
+        Ui.MessageBox(TBoxKind::Error, Caption, written.Explained("Cannot create file " + AbsoluteName(name)),
                       TBoxButtons::Ok);
     return static_cast<bool>(written);
 }
@@ -72,15 +74,17 @@ bool TReportCommand::Run(const TReportFacts& facts, const std::string& fileName)
     if (!Write(fileName, TReport::Render(TReport::Lines(facts))) ||
         !Write(htmlName, THtmlReport::Render(facts)))
         return false;
-    // The report was written: a missing viewer is no missing file.
+    // The report was written: a missing viewer is no missing file. The browser question comes
+    // before any viewer starts, so that no viewer's window covers it.
+    const std::string printable = "Отчет для печати записан в файл " + AbsoluteName(htmlName);
+    const TBrowserAnswer browser =
+        Ui.OfferInBrowser(Caption, printable + ".\nОткрыть его в браузере?", htmlName);
     if (!Ui.OpenInTextEditor(fileName))
         Ui.MessageBox(TBoxKind::Warning, Caption,
                       "Отчет записан в файл " + AbsoluteName(fileName) +
                           ".\nПрограмму для его просмотра запустить не удалось.",
                       TBoxButtons::Ok);
-    const std::string printable = "Отчет для печати записан в файл " + AbsoluteName(htmlName);
-    if (Ui.OfferInBrowser(Caption, printable + ".\nОткрыть его в браузере?", htmlName) ==
-        TBrowserAnswer::NotStarted)
+    if (browser == TBrowserAnswer::NotStarted)
         Ui.MessageBox(TBoxKind::Warning, Caption, printable + ".\nБраузер запустить не удалось.",
                       TBoxButtons::Ok);
     return true;

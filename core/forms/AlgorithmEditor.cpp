@@ -92,6 +92,7 @@ TAlgorithmEditor::TAlgorithmEditor(ConfigImage& image, int& currentInput, bool& 
             auto& b = ZoneButtons[static_cast<size_t>(Zones * s + z)];
             b = std::make_unique<TButton>(Numbered("ToolButton", 69 + 8 * z + s));
             b->Kind = TButtonKind::Toggle;
+            b->AccessibleName = ZoneLabel(z) + ", этап " + std::to_string(s + 1);
             setup(*b, KindZone1 + z);
             b->OnClick = handler;
             ShowZonePicture(*b);
@@ -101,6 +102,7 @@ TAlgorithmEditor::TAlgorithmEditor(ConfigImage& image, int& currentInput, bool& 
                 auto& c = RelayBoxes[static_cast<size_t>(RelaysPerStage * s + 2 * m + k)];
                 c = std::make_unique<TCheckBox>(Numbered("CheckBox", RelayK1Number(m, s) + k));
                 c->SetCaption(std::to_string(k));
+                c->AccessibleName = ModuleLabel(m) + ", " + RelayLabel(k) + ", этап " + std::to_string(s + 1);
                 setup(*c, KindModule1 + m);
                 c->OnClick = handler;
             }

@@ -366,8 +366,9 @@ void TCompositionRules::LayOut(TRect bounds) {
     TCheckBox* boxes[] = {&CheckBox316, &CheckBox325};
     for (size_t i = 0; i < std::size(boxes); ++i, y += RowPitch) {
         label(labels[UnitCounts + i], {left, y, width - BoxWidth - 4, 28});
-        // The label beside the box says what it is.
+        // The label beside the box says what it is, to the eye and to a screen reader.
         boxes[i]->CaptionShown = false;
+        boxes[i]->AccessibleName = labels[UnitCounts + i];
         place(*boxes[i], {control + 14, y + 4, 16, 18});
     }
     label(labels[MusicLabel], {left, y, width, 16});

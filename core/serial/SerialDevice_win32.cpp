@@ -234,8 +234,10 @@ private:
         FModemEventsRefused = true;
         return ::SetCommMask(FHandle, FMask & ~ModemLineEvents) != 0;
     }
+    // A failure on the open port. Access denied there means the device went away (a USB adapter
+    // pulled out); only an open is refused so for a port that someone else holds.
     TSerialError Fail(DWORD code) {
-        const TSerialError error = MapError(code);
+        const TSerialError error = code == ERROR_ACCESS_DENIED ? TSerialError::Gone : MapError(code);
         if (error == TSerialError::Gone)
             FGone = true;
         return error;

@@ -25,6 +25,9 @@ public:
     std::string Name;
     int Tag = 0;       // the stage (or input) a grid control belongs to
     int FieldKind = 0; // which field of the stage record the control edits
+    // What a screen reader says for a control whose caption is not shown (a picture, a bare box);
+    // empty where the caption or a label beside it says it.
+    std::string AccessibleName;
 
     bool Enabled() const { return FEnabled; }
     void SetEnabled(bool value) {

@@ -1,6 +1,7 @@
 #pragma once
 #include "ui/Button.h"
 #include "ui/Control.h"
+#include <algorithm>
 #include <functional>
 #include <vector>
 
@@ -34,6 +35,17 @@ public:
         frame.Top = below;
         if (bottom - below > 0 && frame.Height > bottom - below)
             frame.Height = bottom - below;
+        return frame;
+    }
+    // Where a window whose frame would lie at `frame` goes to lie wholly on the screen's free area
+    // `work`: moved up and left as far as it must, never above or left of the area, so its
+    // caption stays in reach; a window larger than the area keeps its size and its top left.
+    static TRect KeepOnScreen(TRect frame, const TRect& work) {
+        const auto within = [](int start, int length, int areaStart, int areaLength) {
+            return std::max(areaStart, std::min(start, areaStart + areaLength - length));
+        };
+        frame.Left = within(frame.Left, frame.Width, work.Left, work.Width);
+        frame.Top = within(frame.Top, frame.Height, work.Top, work.Height);
         return frame;
     }
     void Show() { SetVisible(true); }

@@ -44,8 +44,11 @@ public:
     TBrowserAnswer OfferInBrowser(const std::string&, const std::string& question,
                                   const std::string& path) override {
         BrowserOffers.push_back({question, path});
+        EditorsStartedAtOffer = EditorFiles.size();
         return BrowserAnswer;
     }
+    // How many text editors had been started when the browser was last offered.
+    size_t EditorsStartedAtOffer = 0;
     std::vector<std::pair<std::string, std::string>> BrowserOffers;
     TBrowserAnswer BrowserAnswer = TBrowserAnswer::Declined;
     std::vector<std::string> Notes;

@@ -6,6 +6,10 @@
 //   WindowDriver run EXE --com N --image FILE.usr --save FILE.usr --signals DIR
 //   WindowDriver startup EXE --count N
 //   WindowDriver read-time EXE --com N
+//   WindowDriver report-start EXE --signals DIR      (started in the program's own folder)
+//   WindowDriver open-document FILE.usr --signals DIR  (opened as Explorer opens it)
+#include "app/Settings.h"
+#include "app/StartFolder.h"
 #include "app/UnitMain.h"
 #include "base/WideText.h"
 #include "support/FakeUi.h"
@@ -18,6 +22,7 @@
 #include <cstdio>
 #include <functional>
 #include <map>
+#include <shellapi.h>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -66,6 +71,43 @@ std::string ClassOf(HWND window) {
     return Utf8Text(name);
 }
 
+// The window that has the keyboard focus in the editor's thread.
+HWND FocusOf(HWND window) {
+    GUITHREADINFO info{sizeof info, 0, {}, {}, {}, {}, {}, {}, {}};
+    return GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info) ? info.hwndFocus : nullptr;
+}
+
+// A key pressed and released where the focus is, through the editor's own message loop.
+void Key(HWND window, WPARAM key) {
+    HWND focus = FocusOf(window);
+    PostMessageW(focus, WM_KEYDOWN, key, 1);
+    PostMessageW(focus, WM_KEYUP, key, 0xC0000001);
+}
+
+// Whether a control is painted on the screen: its rectangle there shows more than one colour
+// (a frame, a text, a circle), not the bare face of a window that covers it.
+bool Painted(HWND control) {
+    RECT r{};
+    GetWindowRect(control, &r);
+    const int width = r.right - r.left, height = r.bottom - r.top;
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    BITMAPINFO format{};
+    format.bmiHeader = {sizeof(BITMAPINFOHEADER), width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    void* bits = nullptr;
+    HBITMAP picture = CreateDIBSection(screen, &format, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ old = SelectObject(memory, picture);
+    BitBlt(memory, 0, 0, width, height, screen, r.left, r.top, SRCCOPY);
+    const auto* pixels = static_cast<const DWORD*>(bits);
+    const bool painted = pixels && std::any_of(pixels, pixels + width * height,
+                                               [first = pixels[0]](DWORD p) { return p != first; });
+    SelectObject(memory, old);
+    DeleteObject(picture);
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+    return painted;
+}
+
 // Memory inside the editor's process, for the messages whose answers come through a pointer.
 class TRemote {
 public:
@@ -105,6 +147,11 @@ public:
                             folder.empty() ? nullptr : folder.c_str(), &start, &Info))
             throw TFailure("cannot start the editor");
         CloseHandle(Info.hThread);
+    }
+    // An editor the system started.
+    explicit TEditor(HANDLE process) {
+        Info.hProcess = process;
+        Info.dwProcessId = GetProcessId(process);
     }
     ~TEditor() {
         if (WaitForSingleObject(Info.hProcess, 0) == WAIT_TIMEOUT)
@@ -328,10 +375,61 @@ void Signal(const std::wstring& signals, const std::string& name) {
             [&] { return GetFileAttributesW(done.c_str()) != INVALID_FILE_ATTRIBUTES; });
 }
 
-// Connect with the port fixed to com.
+// The line parameters as a keyboard user sets them: Tab to a box, arrows, Space, Enter.
+void SetLineByKeyboard(HWND dialog) {
+    TEditor::Click(TEditor::Child(dialog, "ButtonParam"));
+    HWND group = TEditor::Child(dialog, "GroupBox1");
+    WaitFor("the port parameters", [&] { return IsWindowVisible(group) != 0; });
+    RECT frame{};
+    GetWindowRect(dialog, &frame);
+    MONITORINFO screen{sizeof screen, {}, {}, 0};
+    GetMonitorInfoW(MonitorFromWindow(dialog, MONITOR_DEFAULTTONEAREST), &screen);
+    if (frame.top < screen.rcWork.top || frame.bottom > screen.rcWork.bottom)
+        throw TFailure("the expanded connection dialog leaves the screen");
+    for (const char* name : {"LabelSpeed", "ComboBoxSpeed", "ComboBoxControl", "RadioGroupParity.0",
+                             "RadioGroupData.3", "RadioGroupStop.2", "CheckBoxDTR", "CheckBoxRTS"})
+        WaitFor(std::string(name) + " painted", [&] { return Painted(TEditor::Child(dialog, name)); });
+    // Tab to the control (a radio group: to whichever of its buttons takes the Tab).
+    const auto tabTo = [&](const std::string& name) {
+        for (int tab = 0; tab < 30; ++tab) {
+            HWND focus = FocusOf(dialog);
+            if (NameOf(focus).rfind(name, 0) == 0 || NameOf(GetParent(focus)) == name)
+                return;
+            Key(dialog, VK_TAB);
+            WaitFor("the focus to move", [&] { return FocusOf(dialog) != focus; });
+        }
+        throw TFailure("Tab never reaches " + name);
+    };
+    // Up or down, one key at a time (each goes where the focus is), to item `target`.
+    const auto arrowTo = [&](const std::function<int()>& index, int target) {
+        for (int now; (now = index()) != target;) {
+            Key(dialog, now < target ? VK_DOWN : VK_UP);
+            WaitFor("the arrow to move on", [&] { return index() != now; });
+        }
+    };
+    const auto pick = [&](const std::string& group, int target) {
+        tabTo(group + ".");
+        arrowTo([&] { return NameOf(FocusOf(dialog)).back() - '0'; }, target);
+        Key(dialog, VK_SPACE);
+        const std::string chosen = group + "." + std::to_string(target);
+        WaitFor(chosen + " chosen", [&] {
+            return SendMessageW(TEditor::Child(dialog, chosen), BM_GETCHECK, 0, 0) == BST_CHECKED;
+        });
+    };
+    tabTo("ComboBoxSpeed");
+    HWND speed = TEditor::Child(dialog, "ComboBoxSpeed");
+    arrowTo([&] { return static_cast<int>(SendMessageW(speed, CB_GETCURSEL, 0, 0)); }, 8);
+    if (TextOf(speed) != "19200")
+        throw TFailure("the speed box shows " + TextOf(speed));
+    pick("RadioGroupParity", 2);
+    pick("RadioGroupStop", 2);
+}
+
+// Connect with the port fixed to com; the run sets the line parameters by keyboard first.
 void Connect(TEditor& editor, TModel& model, HWND main, int com, const std::wstring& signals) {
     editor.ClickTool(main, editor.Command(model.Main, "TBFind"));
     HWND dialog = editor.WaitTop("SetComPort");
+    WaitFor("the focus on Ok", [&] { return NameOf(FocusOf(dialog)) == "Button1"; });
     // The dialog may open as the last run left it: the search is turned off only when it is on.
     HWND automatic = TEditor::Child(dialog, "CheckBox1");
     if (SendMessageW(automatic, BM_GETCHECK, 0, 0) == BST_CHECKED)
@@ -340,9 +438,13 @@ void Connect(TEditor& editor, TModel& model, HWND main, int com, const std::wstr
     WaitFor("the port box to open", [&] { return IsWindowEnabled(port) != 0; });
     TEditor::Type(port, std::to_string(com));
     WaitFor("the port typed", [&] { return TextOf(port) == std::to_string(com); });
-    if (!signals.empty())
+    if (signals.empty()) {
+        TEditor::Click(TEditor::Child(dialog, "Button1"));
+    } else {
+        SetLineByKeyboard(dialog);
         Signal(signals, "connection-dialog");
-    TEditor::Click(TEditor::Child(dialog, "Button1"));
+        Key(dialog, VK_RETURN);
+    }
     editor.Box(IDOK, "Подключено на COM " + std::to_string(com));
     const int read = editor.Command(model.Main, "TBRead");
     WaitFor("Read enabled", [&] { return TEditor::ToolState(main, read, TB_ISBUTTONENABLED); });
@@ -351,6 +453,15 @@ void Connect(TEditor& editor, TModel& model, HWND main, int com, const std::wstr
         throw TFailure("the status bar says \"" + status + "\"");
     if (!TEditor::ToolState(main, editor.Command(model.Main, "TBFind"), TB_ISBUTTONCHECKED))
         throw TFailure("Connect is not down while connected");
+    if (!signals.empty()) {
+        TSettings stored;
+        stored.Load(TSettings::DefaultFile());
+        const std::string line =
+            stored.Read("Connection", "Speed") + " " + stored.Read("Connection", "Control") + " " +
+            stored.Read("Connection", "Parity") + " " + stored.Read("Connection", "StopBits");
+        if (line != "19200 0 2 2")
+            throw TFailure("the stored line parameters are \"" + line + "\", not \"19200 0 2 2\"");
+    }
     Say("connected on COM " + std::to_string(com));
 }
 
@@ -386,6 +497,26 @@ int Run(const std::wstring& exe, int com, const std::string& image, const std::w
     if (TextOf(main).rfind(TMain::CaptionBase, 0) != 0)
         throw TFailure("the caption after the read is \"" + TextOf(main) + "\"");
     CompareEditor(expected, main, "after the read");
+    // A screen reader names the picture buttons and bare boxes.
+    for (TControl* control : {static_cast<TControl*>(&expected.Main.Algorithms.ZoneButton(1, 2)),
+                              static_cast<TControl*>(&expected.Main.Algorithms.RelayBox(2, 1, 0))})
+        if (TextOf(TEditor::Child(main, control->Name)) != control->AccessibleName)
+            throw TFailure(control->Name + " is named \"" + TextOf(TEditor::Child(main, control->Name)) +
+                           "\"");
+    // The focus given to a control below the view brings it into view.
+    HWND relay = TEditor::Child(main, expected.Main.Algorithms.RelayBox(0, 7, 1).Name);
+    const DWORD editorThread = GetWindowThreadProcessId(main, nullptr);
+    AttachThreadInput(GetCurrentThreadId(), editorThread, TRUE);
+    SetFocus(relay);
+    AttachThreadInput(GetCurrentThreadId(), editorThread, FALSE);
+    PostMessageW(main, WM_NULL, 0, 0);
+    HWND view = GetParent(GetParent(GetParent(relay)));
+    WaitFor("the focused relay in view", [&] {
+        RECT shown{}, area{};
+        GetWindowRect(relay, &shown);
+        GetWindowRect(view, &area);
+        return shown.top >= area.top && shown.bottom <= area.bottom;
+    });
     Signal(signals, "main-after-read");
 
     // Change a stage: stage 1's message moves to the next number, and zone 8 of stage 1 flips.
@@ -421,11 +552,11 @@ int Run(const std::wstring& exe, int com, const std::string& image, const std::w
     const std::wstring folder = saved.substr(0, saved.find_last_of(L'\\'));
     const std::wstring report = folder + L"\\" + WideText(expected.Main.ReportFileName);
     WaitFor("the report", [&] { return GetFileAttributesW(report.c_str()) != INVALID_FILE_ATTRIBUTES; });
+    // The printable page is offered to the browser before any viewer starts; the run declines.
+    editor.Box(IDNO, "Открыть его в браузере?");
     WaitFor("Report up again", [&] {
         return !TEditor::ToolState(main, editor.Command(expected.Main, "TBReport"), TB_ISBUTTONCHECKED);
     });
-    // The printable page is offered to the browser; the run declines.
-    editor.Box(IDNO, "Открыть его в браузере?");
     Say("report written");
 
     editor.ClickTool(main, editor.Command(expected.Main, "ToolButton1"));
@@ -496,6 +627,69 @@ int ReadTime(const std::wstring& exe, int com) {
 }
 } // namespace
 
+// Closes the editor, answering No if it asks to save.
+void Close(TEditor& editor, HWND main) {
+    PostMessageW(main, WM_CLOSE, 0, 0);
+    DWORD code = 0;
+    WaitFor("the editor to end", [&] {
+        if (HWND box = editor.Top("", "#32770"); box && GetDlgItem(box, IDNO))
+            TEditor::Click(GetDlgItem(box, IDNO));
+        return editor.Exited(code);
+    });
+}
+
+// Started in its own folder, as a shortcut under Program Files starts it: the report written
+// before any Open or Save goes into Documents, and Notepad is given its UTF-8 copy.
+int ReportStart(const std::wstring& exe, const std::wstring& signals) {
+    TModel model;
+    const std::wstring folder = exe.substr(0, exe.find_last_of(L'\\'));
+    TEditor editor(exe, folder);
+    HWND main = editor.WaitTop("Main");
+    editor.ClickTool(main, editor.Command(model.Main, "TBReport"));
+    editor.Box(IDNO, "Открыть его в браузере?");
+    const std::wstring report =
+        WideText(TStartFolder::Documents()) + L"\\" + WideText(model.Main.ReportFileName);
+    WaitFor("the report in Documents",
+            [&] { return GetFileAttributesW(report.c_str()) != INVALID_FILE_ATTRIBUTES; });
+    const std::wstring beside = folder + L"\\" + WideText(model.Main.ReportFileName);
+    if (GetFileAttributesW(beside.c_str()) != INVALID_FILE_ATTRIBUTES)
+        throw TFailure("the report went into the program's folder");
+    HWND notepad = nullptr;
+    WaitFor("Notepad",
+            [&] { return (notepad = FindWindowW(L"Notepad", nullptr)) && IsWindowVisible(notepad); });
+    // Notepad's text is the report's, in whichever code page the system has.
+    HWND text = FindWindowExW(notepad, nullptr, L"Edit", nullptr);
+    WaitFor("the report in Notepad",
+            [&] { return TextOf(text).find("Система оповещения") != std::string::npos; });
+    Signal(signals, "report-notepad");
+    PostMessageW(notepad, WM_CLOSE, 0, 0);
+    Close(editor, main);
+    Say("report from the program's folder written into Documents and shown in Notepad");
+    return 0;
+}
+
+// A project opened as Explorer opens it, through its association.
+int OpenDocument(const std::wstring& project, const std::wstring& signals) {
+    SHELLEXECUTEINFOW open{};
+    open.cbSize = sizeof open;
+    // No "open with" box where nothing is associated: the run fails instead of waiting for it.
+    open.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_FLAG_NO_UI;
+    open.lpVerb = L"open";
+    open.lpFile = project.c_str();
+    open.nShow = SW_SHOWNORMAL;
+    if (!ShellExecuteExW(&open) || !open.hProcess)
+        throw TFailure("Windows opened no program for " + Utf8Text(project));
+    TEditor editor(open.hProcess);
+    HWND main = editor.WaitTop("Main");
+    const std::wstring name = project.substr(project.find_last_of(L'\\') + 1);
+    const std::string title = Utf8Text(name.substr(0, name.rfind(L'.')));
+    WaitFor("the project's caption", [&] { return TextOf(main).find(title) != std::string::npos; });
+    Signal(signals, "association");
+    Say("opened through the association: " + TextOf(main));
+    Close(editor, main);
+    return 0;
+}
+
 int wmain(int argc, wchar_t** argv) {
     std::map<std::wstring, std::wstring> options;
     for (int i = 3; i + 1 < argc; i += 2)
@@ -508,11 +702,16 @@ int wmain(int argc, wchar_t** argv) {
     };
     try {
         if (argc < 3)
-            throw TFailure("usage: WindowDriver run|startup|read-time EXE [options]");
+            throw TFailure(
+                "usage: WindowDriver run|startup|read-time|report-start|open-document EXE [options]");
         const std::wstring mode = argv[1], exe = argv[2];
         if (mode == L"run")
             return Run(exe, std::stoi(option(L"--com")), Utf8Text(option(L"--image")), option(L"--save"),
                        option(L"--signals"));
+        if (mode == L"report-start")
+            return ReportStart(exe, option(L"--signals"));
+        if (mode == L"open-document")
+            return OpenDocument(exe, option(L"--signals"));
         if (mode == L"startup")
             return Startup(exe, std::stoi(option(L"--count")));
         if (mode == L"read-time")
