@@ -21,15 +21,12 @@ TEST(StartFolder, AProjectNamedAtStartIsOpenedFromItsOwnFolder) {
     const auto working = std::filesystem::current_path();
     std::filesystem::current_path(dir.File(""));
     std::filesystem::create_directory("Projects");
-    const std::string project = TStartFolder::Enter("Projects/School 5.usr");
-    const auto entered = std::filesystem::current_path();
+    const std::filesystem::path project = TStartFolder::Enter("Projects/School 5.usr");
+    const bool entered = std::filesystem::equivalent(std::filesystem::current_path(), dir.File("Projects"));
     std::filesystem::current_path(working);
-    EXPECT_TRUE(std::filesystem::equivalent(entered, dir.File("Projects")));
-    EXPECT_TRUE(std::filesystem::equivalent(std::filesystem::path(project).parent_path(), entered))
+    EXPECT_TRUE(entered && std::filesystem::equivalent(project.parent_path(), dir.File("Projects")))
         << project;
-    EXPECT_EQ(project.substr(project.size() - 12), "School 5.usr");
-    EXPECT_EQ(TStartFolder::Enter("-debug"), "-debug");
-    std::filesystem::current_path(working);
+    EXPECT_EQ(project.filename(), "School 5.usr");
 }
 
 // Asked before a viewer can cover the question; a file that cannot be written named in full.
