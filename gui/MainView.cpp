@@ -35,7 +35,7 @@ QFrame* Line(QFrame::Shape shape, QWidget* parent) {
 } // namespace
 
 MainView::MainView(TMain& main, QWidget* parent)
-    : QWidget(parent), Main(main), Timer(this), ReplyTimer(this) {
+    : QWidget(parent), Main(main), Timer(this), ReplyTimer(this), LineTimer(this) {
     // A fixed window: minimise, but no maximise.
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
@@ -76,6 +76,7 @@ MainView::MainView(TMain& main, QWidget* parent)
     MakePanelScan();
     Bind(Main.Connection.SearchTimer, Timer);
     Bind(Main.Connection.Link.ReplyTimer, ReplyTimer);
+    Bind(Main.Connection.LineTimer, LineTimer);
     // Shown by the Debug command, before the traffic log so that the log comes in front.
     new DbgView(Main.Dbg, this);
     new PortView(Main.FormPort, this);

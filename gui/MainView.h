@@ -38,5 +38,6 @@ private:
     QTimer Timer;
     // The link's wait for each reply.
     QTimer ReplyTimer;
+    QTimer LineTimer;
     bool Closing = false;
 };

@@ -134,31 +134,63 @@ if [ "$status" != 2 ] || ! grep -q "is the input" "$out/backup.txt"; then
     echo "The Windows --backup guard let the project itself through (exit $status)" >&2
     exit 1
 fi
-# The editor, driven through its window against COM6: connect, read, change a stage, write,
-# save, report; after the read and after the save every editor control must show what the core
-# decodes. Screenshots of the connection dialog and of the main window after the read are kept.
+# The zip and the installer to hand out; the zip holds the two programs, the texts and the example.
+mapfile -t packages < <(bash scripts/package-windows.sh "$out" | tail -2)
+zip=${packages[0]} setup=${packages[1]:-}
+[ -f "$zip" ] && [ -f "$setup" ] || { echo "scripts/package-windows.sh made no zip and installer" >&2; exit 1; }
+listing=$(cmake -E tar tf "$zip")
+for file in VarokConfig.exe varokconfig-cli.exe README.md "Как начать.txt" examples/Office-Building.usr \
+    examples/Office-Building.ini; do
+    grep -q "/$file\$" <<<"$listing" || { echo "$zip lacks $file" >&2; exit 1; }
+done
+# The editor is installed silently for this user alone and runs from there, its folder made
+# read-only as under Program Files. Windows shows the user's classes in HKEY_CLASSES_ROOT, Wine 8
+# the machine's alone: the run copies the association there for Explorer's look-up. Documents
+# is the prefix's own folder, not the Linux home Wine links it to.
+"$wine" "$setup" /S
+user=$(id -un)
+installed="$WINEPREFIX/drive_c/users/$user/AppData/Local/Programs/VarokConfig"
+menu="$WINEPREFIX/drive_c/users/$user/AppData/Roaming/Microsoft/Windows/Start Menu/Programs/VarokConfig.lnk"
+for file in "$installed/VarokConfig.exe" "$installed/Как начать.txt" "$menu"; do
+    [ -f "$file" ] || { echo "The installer did not make $file" >&2; exit 1; }
+done
+classes=('.usr' 'VarokConfig.Project')
+for key in "${classes[@]}"; do
+    "$wine" reg copy "HKCU\\Software\\Classes\\$key" "HKLM\\Software\\Classes\\$key" /s /f >/dev/null
+done
+docs="$WINEPREFIX/drive_c/users/$user/Documents"
+if [ -L "$docs" ]; then rm "$docs" && mkdir "$docs"; fi
+rm -f "$docs"/VarokConfig.*
+chmod a-w "$installed"
+# The editor, driven through its window against COM6 on an English system (C.UTF-8: Wine also
+# takes the encoding of Linux file names from it, and Cyrillic names need UTF-8): the report before any
+# Open or Save (into Documents, shown in Notepad), connect with the line parameters set by
+# keyboard, read, change a stage, write, save, report, and the saved project opened through the
+# association. After the read and after the save every editor control must show what the core
+# decodes. Screenshots are kept in $out/gui-run.
 run="$out/gui-run"
 rm -rf "$run" && mkdir -p "$run"
-# Runs the window driver with the arguments, its log in $run/driver.log; takes a screenshot
-# whenever the driver says its window is worth one, and waits for it.
-drive() {
-    "$wine" "$out/bin/WindowDriver.exe" "$@" --signals "$(winpath "$run")" >"$run/driver.log" 2>&1 &
-    local driver=$!
-    while kill -0 "$driver" 2>/dev/null; do
-        for shot in $(sed -n 's/^SIGNAL //p' "$run/driver.log" 2>/dev/null | tr -d '\r'); do
-            [ -f "$run/$shot.done" ] && continue
-            import -window root "$run/$shot.png" || true
-            touch "$run/$shot.done"
-        done
-        sleep 0.2
-    done
-    wait "$driver" || { cat "$run/driver.log" >&2; return 1; }
-}
 serve 6 --image examples/Office-Building.usr --save "$run/controller.usr"
 sim6=${sims[-1]}
-drive run "$(winpath "$out/install/VarokConfig.exe")" --com 6 --image "$(winpath examples/Office-Building.usr)" \
-    --save "$(winpath "$run")\\Проект 1.usr" ||
-    { echo "The editor's scripted run failed (see $run/driver.log)" >&2; exit 1; }
+LC_ALL=C.UTF-8 LANG=C.UTF-8 "$wine" "$out/bin/WindowDriver.exe" run "$(winpath "$installed/VarokConfig.exe")" \
+    --com 6 --image "$(winpath examples/Office-Building.usr)" --save "$(winpath "$run")\\Проект 1.usr" \
+    --signals "$(winpath "$run")" >"$run/driver.log" 2>&1 &
+driver=$!
+# The driver says when its window is worth a picture and waits for it.
+while kill -0 "$driver" 2>/dev/null; do
+    for shot in $(sed -n 's/^SIGNAL //p' "$run/driver.log" 2>/dev/null | tr -d '\r'); do
+        [ -f "$run/$shot.done" ] && continue
+        import -window root "$run/$shot.png" || true
+        touch "$run/$shot.done"
+    done
+    sleep 0.2
+done
+if ! wait "$driver"; then
+    cat "$run/driver.log" >&2
+    echo "The editor's scripted run failed (see $run/driver.log)" >&2
+    exit 1
+fi
+chmod u+w "$installed"
 # The controller's memory, as the simulator keeps it, is the project the editor saved; the
 # editor's report is the Linux command line's of that project.
 kill "$sim6" && wait "$sim6" || true
@@ -170,49 +202,7 @@ cmp "$run/report-linux.txt" "$run/VarokConfig.txt" ||
 gui=$(grep -c '^the window shows what the core holds' "$run/driver.log" | tr -d '\r')
 echo "Windows editor under Wine: a whole run through its window, $gui comparisons of every control"
 
-if [ -n "${VAROK_WINDOWS_FIGURES:-}" ]; then
-    "$wine" "$out/bin/WindowDriver.exe" startup "$(winpath "$out/install/VarokConfig.exe")" --count 10
-    "$wine" "$out/bin/WindowDriver.exe" read-time "$(winpath "$out/install/VarokConfig.exe")" --com 4
-fi
-
-# Started in its folder under Program Files, which the user may not write: the report goes into
-# Documents (the prefix's own folder, not the Linux home it links to) and Notepad shows it on
-# an English system.
-user=$(id -un)
-docs="$WINEPREFIX/drive_c/users/$user/Documents"
-if [ -L "$docs" ]; then rm "$docs" && mkdir "$docs"; fi
-rm -f "$docs"/VarokConfig.*
-program="$out/Program Files/VarokConfig"
-rm -rf "$program" && mkdir -p "$program" && cp "$out/install/VarokConfig.exe" "$program/" && chmod a-w "$program"
-LC_ALL=en_US.UTF-8 LANG=en_US.UTF-8 drive report-start "$(winpath "$program/VarokConfig.exe")" ||
-    { echo "The report from a read-only program folder failed" >&2; exit 1; }
-chmod u+w "$program"
-
-# The zip and the installer to hand out; the zip holds the two programs, the texts and the example.
-mapfile -t packages < <(bash scripts/package-windows.sh "$out" | tail -2)
-zip=${packages[0]} setup=${packages[1]:-}
-[ -f "$zip" ] && [ -f "$setup" ] || { echo "scripts/package-windows.sh made no zip and installer" >&2; exit 1; }
-listing=$(cmake -E tar tf "$zip")
-for file in VarokConfig.exe varokconfig-cli.exe README.md "Как начать.txt" examples/Office-Building.usr \
-    examples/Office-Building.ini; do
-    grep -q "/$file\$" <<<"$listing" || { echo "$zip lacks $file" >&2; exit 1; }
-done
-# Installed for this user alone, silently; a project with a Cyrillic name opens from Explorer;
-# the uninstaller leaves nothing of what the installer made.
-"$wine" "$setup" /S
-installed="$WINEPREFIX/drive_c/users/$user/AppData/Local/Programs/VarokConfig"
-menu="$WINEPREFIX/drive_c/users/$user/AppData/Roaming/Microsoft/Windows/Start Menu/Programs/VarokConfig.lnk"
-for file in "$installed/VarokConfig.exe" "$installed/uninstall.exe" "$installed/Как начать.txt" "$menu"; do
-    [ -f "$file" ] || { echo "The installer did not make $file" >&2; exit 1; }
-done
-# Windows shows the user's classes in HKEY_CLASSES_ROOT; Wine 8 shows the machine's alone, so the
-# run copies the two keys there for Explorer's look-up, and takes the copies away afterwards.
-classes=('.usr' 'VarokConfig.Project')
-for key in "${classes[@]}"; do
-    "$wine" reg copy "HKCU\\Software\\Classes\\$key" "HKLM\\Software\\Classes\\$key" /s /f >/dev/null
-done
-drive open-document "$(winpath "$cyrillic/Школа 5.usr")" ||
-    { echo "The installed editor did not open a project through its association" >&2; exit 1; }
+# The uninstaller leaves nothing of what the installer made.
 for key in "${classes[@]}"; do
     "$wine" reg delete "HKLM\\Software\\Classes\\$key" /f >/dev/null
 done
@@ -221,18 +211,17 @@ for _ in $(seq 150); do
     [ -e "$installed" ] || break
     sleep 0.2
 done
-for key in 'HKCU\Software\Classes\.usr' 'HKCU\Software\Classes\VarokConfig.Project' 'HKCU\Software\VarokConfig' \
-    'HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\VarokConfig'; do
-    if "$wine" reg query "$key" >/dev/null 2>&1; then
-        echo "The uninstaller left $key" >&2
-        exit 1
-    fi
+for key in "${classes[@]/#/Software\\Classes\\}" 'Software\VarokConfig' \
+    'Software\Microsoft\Windows\CurrentVersion\Uninstall\VarokConfig'; do
+    ! "$wine" reg query "HKCU\\$key" >/dev/null 2>&1 || { echo "The uninstaller left HKCU\\$key" >&2; exit 1; }
 done
-if [ -e "$installed" ] || [ -e "$menu" ]; then
-    echo "The uninstaller left $installed or $menu" >&2
-    exit 1
+[ ! -e "$installed" ] && [ ! -e "$menu" ] || { echo "The uninstaller left $installed or $menu" >&2; exit 1; }
+echo "Packages: $zip ($(stat -c %s "$zip") bytes), $setup ($(stat -c %s "$setup") bytes): installed, run, uninstalled"
+
+if [ -n "${VAROK_WINDOWS_FIGURES:-}" ]; then
+    "$wine" "$out/bin/WindowDriver.exe" startup "$(winpath "$out/install/VarokConfig.exe")" --count 10
+    "$wine" "$out/bin/WindowDriver.exe" read-time "$(winpath "$out/install/VarokConfig.exe")" --com 4
 fi
-echo "Packages: $zip ($(stat -c %s "$zip") bytes), $setup ($(stat -c %s "$setup") bytes); installed, opened, uninstalled"
 
 echo "$total" >"$out/tests-passed"
 echo "Windows under Wine: $total tests passed, reports identical, the editor's run passed, in $((SECONDS - started)) s"

@@ -64,6 +64,7 @@ TMainWindow::TMainWindow(TMain& main) : Main(main) {
 
     MakePanelScan();
     Bind(Main.Connection.SearchTimer, FHandle);
+    Bind(Main.Connection.LineTimer, FHandle);
     // The link's wait for each reply.
     Bind(Main.Connection.Link.ReplyTimer, FHandle);
     // Made after the main window, the image view before the traffic log, so the log comes in front.

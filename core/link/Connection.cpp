@@ -57,6 +57,8 @@ TConnection::TConnection(THandOver& handOver) : Port(handOver), PortTest(TestOpe
     Link.PortGone = [this] { return Port.GetGone(); };
     SearchTimer.Interval = 1000;
     SearchTimer.OnTimer = [this](TTimer&) { SearchTick(); };
+    LineTimer.Interval = 1000;
+    LineTimer.OnTimer = [this](TTimer&) { LineTick(); };
 }
 
 TConnection::~TConnection() {
@@ -100,6 +102,7 @@ void TConnection::Connect() {
 
 void TConnection::Disconnect() {
     SearchTimer.SetRunning(false);
+    LineTimer.SetRunning(false);
     Link.Abandon();
     Port.SetOpen(false);
 }
@@ -174,6 +177,15 @@ void TConnection::SearchTick() {
     SearchTimer.SetRunning(false);
 }
 
+void TConnection::LineTick() {
+    // A transfer finds a lost port itself and says so when it ends.
+    if (FLinkMode != ModeIdle || !Port.GetOpen() || !Port.GetGone())
+        return;
+    Disconnect();
+    if (OnConnectEnded)
+        OnConnectEnded({TConnectOutcome::PortLost, FPortNumber});
+}
+
 void TConnection::StartRead(const ConfigImage& from) {
     StartTransfer(ModeRead, from);
 }
@@ -231,6 +243,7 @@ void TConnection::LinkEnded() {
         if (result.Outcome == TLinkOutcome::Done) {
             connect.Outcome = TConnectOutcome::Connected;
             connect.SumsDiffer = Link.SumsDiffer;
+            LineTimer.SetRunning(true);
         } else if (result.Outcome == TLinkOutcome::NoReply || result.Outcome == TLinkOutcome::PortLost) {
             connect.Outcome = result.Outcome == TLinkOutcome::NoReply ? TConnectOutcome::NoReply
                                                                       : TConnectOutcome::PortLost;

@@ -96,6 +96,10 @@ public:
     TControllerLink Link{FLinkMode};
     // Steps the search on to the next port every 1000 ms; the owner runs it as it runs Link.ReplyTimer.
     TTimer SearchTimer{"Timer"};
+    // Watches the line every second while connected: a port that went away meanwhile (a USB
+    // adapter pulled out) ends the connection even when nothing is being sent, told as a
+    // connect that ended with PortLost. The owner runs it as it runs SearchTimer.
+    TTimer LineTimer{"LineTimer"};
     // Whether port n exists and can be opened exclusively now; tests may replace it.
     std::function<bool(int)> PortTest;
 
@@ -117,6 +121,8 @@ public:
     void HandleDelivery(const uint8_t* data, size_t size);
     // SearchTimer's period has passed.
     void SearchTick();
+    // LineTimer's period has passed.
+    void LineTick();
 
     // The probe went out on `port`.
     std::function<void(int port)> OnProbing;

@@ -135,3 +135,20 @@ TEST_F(ConnectionAlone, SilentFixedPortEndsWithNoReply) {
 }
 
 } // namespace
+
+// A port that goes away while the connection idles (an adapter pulled out) ends it at the next
+// look at the line, as a lost port: nobody is left believing the controller is there.
+TEST_F(ConnectionAlone, APortPulledOutWhileIdleEndsTheConnection) {
+    Start();
+    Choose(false);
+    Connection.Connect();
+    ASSERT_TRUE(Pump([&] { return Ended.has_value(); }));
+    ASSERT_TRUE(Connection.LineTimer.Running());
+    Connection.LineTimer.Tick();
+    EXPECT_EQ(Ended->Outcome, TConnectOutcome::Connected);
+    Ports[2].Remove();
+    Connection.LineTimer.Tick();
+    EXPECT_EQ(Ended->Outcome, TConnectOutcome::PortLost);
+    EXPECT_FALSE(Connection.Port.GetOpen());
+    EXPECT_FALSE(Connection.LineTimer.Running());
+}

@@ -6,8 +6,6 @@
 //   WindowDriver run EXE --com N --image FILE.usr --save FILE.usr --signals DIR
 //   WindowDriver startup EXE --count N
 //   WindowDriver read-time EXE --com N
-//   WindowDriver report-start EXE --signals DIR      (started in the program's own folder)
-//   WindowDriver open-document FILE.usr --signals DIR  (opened as Explorer opens it)
 #include "app/Settings.h"
 #include "app/StartFolder.h"
 #include "app/UnitMain.h"
@@ -84,26 +82,16 @@ void Key(HWND window, WPARAM key) {
     PostMessageW(focus, WM_KEYUP, key, 0xC0000001);
 }
 
-// Whether a control is painted on the screen: its rectangle there shows more than one colour
-// (a frame, a text, a circle), not the bare face of a window that covers it.
+// Whether a control is painted on the screen: its place there shows more than one colour (a
+// frame, a text, a circle), not the bare face of a window that covers it.
 bool Painted(HWND control) {
     RECT r{};
     GetWindowRect(control, &r);
-    const int width = r.right - r.left, height = r.bottom - r.top;
     HDC screen = GetDC(nullptr);
-    HDC memory = CreateCompatibleDC(screen);
-    BITMAPINFO format{};
-    format.bmiHeader = {sizeof(BITMAPINFOHEADER), width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
-    void* bits = nullptr;
-    HBITMAP picture = CreateDIBSection(screen, &format, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HGDIOBJ old = SelectObject(memory, picture);
-    BitBlt(memory, 0, 0, width, height, screen, r.left, r.top, SRCCOPY);
-    const auto* pixels = static_cast<const DWORD*>(bits);
-    const bool painted = pixels && std::any_of(pixels, pixels + width * height,
-                                               [first = pixels[0]](DWORD p) { return p != first; });
-    SelectObject(memory, old);
-    DeleteObject(picture);
-    DeleteDC(memory);
+    bool painted = false;
+    for (LONG y = r.top; y < r.bottom && !painted; ++y)
+        for (LONG x = r.left; x < r.right && !painted; ++x)
+            painted = GetPixel(screen, x, y) != GetPixel(screen, r.left, r.top);
     ReleaseDC(nullptr, screen);
     return painted;
 }
@@ -375,11 +363,11 @@ void Signal(const std::wstring& signals, const std::string& name) {
             [&] { return GetFileAttributesW(done.c_str()) != INVALID_FILE_ATTRIBUTES; });
 }
 
-// The line parameters as a keyboard user sets them: Tab to a box, arrows, Space, Enter.
+// The line parameters as a keyboard user sets them (Tab, arrows, Space) in the expanded dialog,
+// which stays on the screen and paints every control.
 void SetLineByKeyboard(HWND dialog) {
     TEditor::Click(TEditor::Child(dialog, "ButtonParam"));
-    HWND group = TEditor::Child(dialog, "GroupBox1");
-    WaitFor("the port parameters", [&] { return IsWindowVisible(group) != 0; });
+    WaitFor("the parameters", [&] { return IsWindowVisible(TEditor::Child(dialog, "GroupBox1")) != 0; });
     RECT frame{};
     GetWindowRect(dialog, &frame);
     MONITORINFO screen{sizeof screen, {}, {}, 0};
@@ -389,40 +377,28 @@ void SetLineByKeyboard(HWND dialog) {
     for (const char* name : {"LabelSpeed", "ComboBoxSpeed", "ComboBoxControl", "RadioGroupParity.0",
                              "RadioGroupData.3", "RadioGroupStop.2", "CheckBoxDTR", "CheckBoxRTS"})
         WaitFor(std::string(name) + " painted", [&] { return Painted(TEditor::Child(dialog, name)); });
-    // Tab to the control (a radio group: to whichever of its buttons takes the Tab).
-    const auto tabTo = [&](const std::string& name) {
-        for (int tab = 0; tab < 30; ++tab) {
-            HWND focus = FocusOf(dialog);
-            if (NameOf(focus).rfind(name, 0) == 0 || NameOf(GetParent(focus)) == name)
-                return;
-            Key(dialog, VK_TAB);
-            WaitFor("the focus to move", [&] { return FocusOf(dialog) != focus; });
+    // Presses a key until done(), one at a time: each goes to the control that has the focus.
+    const auto until = [&](const std::function<WPARAM()>& key, const std::function<bool()>& done) {
+        for (int press = 0; press < 30 && !done(); ++press) {
+            HWND was = FocusOf(dialog);
+            const std::string shown = TextOf(was);
+            Key(dialog, key());
+            WaitFor("a key to act", [&] { return FocusOf(dialog) != was || TextOf(was) != shown; });
         }
-        throw TFailure("Tab never reaches " + name);
+        if (!done())
+            throw TFailure("the keys never reach their goal in the connection dialog");
     };
-    // Up or down, one key at a time (each goes where the focus is), to item `target`.
-    const auto arrowTo = [&](const std::function<int()>& index, int target) {
-        for (int now; (now = index()) != target;) {
-            Key(dialog, now < target ? VK_DOWN : VK_UP);
-            WaitFor("the arrow to move on", [&] { return index() != now; });
-        }
-    };
-    const auto pick = [&](const std::string& group, int target) {
-        tabTo(group + ".");
-        arrowTo([&] { return NameOf(FocusOf(dialog)).back() - '0'; }, target);
-        Key(dialog, VK_SPACE);
-        const std::string chosen = group + "." + std::to_string(target);
-        WaitFor(chosen + " chosen", [&] {
-            return SendMessageW(TEditor::Child(dialog, chosen), BM_GETCHECK, 0, 0) == BST_CHECKED;
-        });
-    };
-    tabTo("ComboBoxSpeed");
+    const auto focused = [&] { return NameOf(FocusOf(dialog)); };
     HWND speed = TEditor::Child(dialog, "ComboBoxSpeed");
-    arrowTo([&] { return static_cast<int>(SendMessageW(speed, CB_GETCURSEL, 0, 0)); }, 8);
-    if (TextOf(speed) != "19200")
-        throw TFailure("the speed box shows " + TextOf(speed));
-    pick("RadioGroupParity", 2);
-    pick("RadioGroupStop", 2);
+    until([] { return VK_TAB; }, [&] { return GetParent(FocusOf(dialog)) == speed; });
+    const auto index = [&] { return SendMessageW(speed, CB_GETCURSEL, 0, 0); };
+    until([&] { return index() < 8 ? VK_DOWN : VK_UP; }, [&] { return TextOf(speed) == "19200"; });
+    for (const std::string group : {"RadioGroupParity.", "RadioGroupStop."}) {
+        until([] { return VK_TAB; }, [&] { return focused().rfind(group, 0) == 0; });
+        until([&] { return focused() < group + "2" ? VK_DOWN : VK_UP; },
+              [&] { return focused() == group + "2"; });
+        Key(dialog, VK_SPACE);
+    }
 }
 
 // Connect with the port fixed to com; the run sets the line parameters by keyboard first.
@@ -453,15 +429,13 @@ void Connect(TEditor& editor, TModel& model, HWND main, int com, const std::wstr
         throw TFailure("the status bar says \"" + status + "\"");
     if (!TEditor::ToolState(main, editor.Command(model.Main, "TBFind"), TB_ISBUTTONCHECKED))
         throw TFailure("Connect is not down while connected");
-    if (!signals.empty()) {
-        TSettings stored;
-        stored.Load(TSettings::DefaultFile());
-        const std::string line =
-            stored.Read("Connection", "Speed") + " " + stored.Read("Connection", "Control") + " " +
-            stored.Read("Connection", "Parity") + " " + stored.Read("Connection", "StopBits");
-        if (line != "19200 0 2 2")
-            throw TFailure("the stored line parameters are \"" + line + "\", not \"19200 0 2 2\"");
-    }
+    TSettings stored;
+    stored.Load(TSettings::DefaultFile());
+    std::string line;
+    for (const char* key : {"Speed", "Control", "Parity", "StopBits"})
+        line += stored.Read("Connection", key) + " ";
+    if (!signals.empty() && line != "19200 0 2 2 ")
+        throw TFailure("the stored line parameters are " + line);
     Say("connected on COM " + std::to_string(com));
 }
 
@@ -475,14 +449,52 @@ void WaitTransfer(TEditor& editor, HWND main) {
         throw TFailure("the transfer ended with a box: " + TextOf(box));
 }
 
+// Closes the editor, answering No if it asks to save.
+void Close(TEditor& editor, HWND main) {
+    PostMessageW(main, WM_CLOSE, 0, 0);
+    DWORD code = 0;
+    WaitFor("the editor to end", [&] {
+        if (HWND box = editor.Top("", "#32770"); box && GetDlgItem(box, IDNO))
+            TEditor::Click(GetDlgItem(box, IDNO));
+        return editor.Exited(code);
+    });
+}
+
+// Before any Open or Save the report goes into Documents, not into the program's folder (read-only
+// under Program Files), and Notepad shows it whatever the system's code page.
+void ReportIntoDocuments(TEditor& editor, HWND main, const std::wstring& folder,
+                         const std::wstring& signals) {
+    TModel model;
+    editor.ClickTool(main, editor.Command(model.Main, "TBReport"));
+    editor.Box(IDNO, "Открыть его в браузере?");
+    const std::wstring name = L"\\" + WideText(model.Main.ReportFileName);
+    const std::wstring report = WideText(TStartFolder::Documents()) + name;
+    WaitFor("the report in Documents",
+            [&] { return GetFileAttributesW(report.c_str()) != INVALID_FILE_ATTRIBUTES; });
+    if (GetFileAttributesW((folder + name).c_str()) != INVALID_FILE_ATTRIBUTES)
+        throw TFailure("the report went into the program's folder");
+    HWND notepad = nullptr;
+    WaitFor("the report in Notepad", [&] {
+        notepad = FindWindowW(L"Notepad", nullptr);
+        return notepad &&
+               TextOf(FindWindowExW(notepad, nullptr, L"Edit", nullptr)).find("Система оповещения") !=
+                   std::string::npos;
+    });
+    Signal(signals, "report-notepad");
+    PostMessageW(notepad, WM_CLOSE, 0, 0);
+}
+
 int Run(const std::wstring& exe, int com, const std::string& image, const std::wstring& saved,
         const std::wstring& signals) {
     TModel expected;
     expected.Open(image);
     expected.ForgetLengths();
-    TEditor editor(exe, L"");
+    // Started in its own folder, as the Start menu starts it.
+    const std::wstring program = exe.substr(0, exe.find_last_of(L'\\'));
+    TEditor editor(exe, program);
     HWND main = editor.WaitTop("Main");
     Say("main window shown");
+    ReportIntoDocuments(editor, main, program, signals);
     // The run's screen is lower than the window's design: the window keeps to it, status bar and all.
     RECT bar{};
     GetWindowRect(TEditor::Child(main, "StatusBar1"), &bar);
@@ -497,25 +509,20 @@ int Run(const std::wstring& exe, int com, const std::string& image, const std::w
     if (TextOf(main).rfind(TMain::CaptionBase, 0) != 0)
         throw TFailure("the caption after the read is \"" + TextOf(main) + "\"");
     CompareEditor(expected, main, "after the read");
-    // A screen reader names the picture buttons and bare boxes.
-    for (TControl* control : {static_cast<TControl*>(&expected.Main.Algorithms.ZoneButton(1, 2)),
-                              static_cast<TControl*>(&expected.Main.Algorithms.RelayBox(2, 1, 0))})
-        if (TextOf(TEditor::Child(main, control->Name)) != control->AccessibleName)
-            throw TFailure(control->Name + " is named \"" + TextOf(TEditor::Child(main, control->Name)) +
-                           "\"");
-    // The focus given to a control below the view brings it into view.
-    HWND relay = TEditor::Child(main, expected.Main.Algorithms.RelayBox(0, 7, 1).Name);
-    const DWORD editorThread = GetWindowThreadProcessId(main, nullptr);
-    AttachThreadInput(GetCurrentThreadId(), editorThread, TRUE);
-    SetFocus(relay);
-    AttachThreadInput(GetCurrentThreadId(), editorThread, FALSE);
+    // A screen reader names the picture buttons and bare boxes; the focus given to the lengths
+    // table, whose foot lies below the view, brings it into view.
+    for (TControl* named : {static_cast<TControl*>(&expected.Main.Algorithms.RelayBox(0, 7, 1)),
+                            static_cast<TControl*>(&expected.Main.Algorithms.ZoneButton(1, 2))})
+        if (TextOf(TEditor::Child(main, named->Name)) != named->AccessibleName)
+            throw TFailure(named->Name + " is named " + TextOf(TEditor::Child(main, named->Name)));
+    HWND focused = TEditor::Child(main, expected.Main.Algorithms.LenMes.Name);
+    HWND view = GetParent(GetParent(GetParent(focused)));
+    AttachThreadInput(GetCurrentThreadId(), GetWindowThreadProcessId(main, nullptr), TRUE);
+    SetFocus(focused);
     PostMessageW(main, WM_NULL, 0, 0);
-    HWND view = GetParent(GetParent(GetParent(relay)));
     WaitFor("the focused relay in view", [&] {
         RECT shown{}, area{};
-        GetWindowRect(relay, &shown);
-        GetWindowRect(view, &area);
-        return shown.top >= area.top && shown.bottom <= area.bottom;
+        return GetWindowRect(focused, &shown) && GetWindowRect(view, &area) && shown.bottom <= area.bottom;
     });
     Signal(signals, "main-after-read");
 
@@ -571,15 +578,24 @@ int Run(const std::wstring& exe, int com, const std::string& image, const std::w
         throw TFailure("the editor ended with " + std::to_string(code));
     Say("closed");
 
-    // The saved project handed over as Windows does, quoted: its blank and Cyrillic letters stay.
-    TEditor opened(exe, L"", saved);
+    // The saved project opened as Explorer opens it, through its association, which hands it
+    // over quoted: its blank and Cyrillic letters stay.
+    SHELLEXECUTEINFOW open{};
+    open.cbSize = sizeof open;
+    // No "open with" box where nothing is associated: the run fails instead of waiting for it.
+    open.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_FLAG_NO_UI;
+    open.lpFile = saved.c_str();
+    open.nShow = SW_SHOWNORMAL;
+    if (!ShellExecuteExW(&open) || !open.hProcess)
+        throw TFailure("Windows opened no program for the saved project");
+    TEditor opened(open.hProcess);
     HWND window = opened.WaitTop("Main");
     const std::string name = Utf8Text(saved.substr(saved.find_last_of(L'\\') + 1));
     WaitFor("the project's caption",
             [&] { return TextOf(window).find(name.substr(0, name.rfind('.'))) != std::string::npos; });
-    Say("opened as Windows hands a project over: " + TextOf(window));
-    PostMessageW(window, WM_CLOSE, 0, 0);
-    WaitFor("the editor to end", [&] { return opened.Exited(code); });
+    Signal(signals, "association");
+    Say("opened through the association: " + TextOf(window));
+    Close(opened, window);
     return 0;
 }
 
@@ -616,79 +632,11 @@ int ReadTime(const std::wstring& exe, int com) {
     if (editor.Top("", "#32770"))
         throw TFailure("the read ended with a box");
     std::printf("read of the image through COM%d: %.2f s\n", com, seconds);
-    PostMessageW(main, WM_CLOSE, 0, 0);
-    DWORD code = 0;
-    WaitFor("the editor to end", [&] {
-        if (HWND box = editor.Top("", "#32770"); box && GetDlgItem(box, IDNO))
-            TEditor::Click(GetDlgItem(box, IDNO));
-        return editor.Exited(code);
-    });
+    Close(editor, main);
     return 0;
 }
+
 } // namespace
-
-// Closes the editor, answering No if it asks to save.
-void Close(TEditor& editor, HWND main) {
-    PostMessageW(main, WM_CLOSE, 0, 0);
-    DWORD code = 0;
-    WaitFor("the editor to end", [&] {
-        if (HWND box = editor.Top("", "#32770"); box && GetDlgItem(box, IDNO))
-            TEditor::Click(GetDlgItem(box, IDNO));
-        return editor.Exited(code);
-    });
-}
-
-// Started in its own folder, as a shortcut under Program Files starts it: the report written
-// before any Open or Save goes into Documents, and Notepad is given its UTF-8 copy.
-int ReportStart(const std::wstring& exe, const std::wstring& signals) {
-    TModel model;
-    const std::wstring folder = exe.substr(0, exe.find_last_of(L'\\'));
-    TEditor editor(exe, folder);
-    HWND main = editor.WaitTop("Main");
-    editor.ClickTool(main, editor.Command(model.Main, "TBReport"));
-    editor.Box(IDNO, "Открыть его в браузере?");
-    const std::wstring report =
-        WideText(TStartFolder::Documents()) + L"\\" + WideText(model.Main.ReportFileName);
-    WaitFor("the report in Documents",
-            [&] { return GetFileAttributesW(report.c_str()) != INVALID_FILE_ATTRIBUTES; });
-    const std::wstring beside = folder + L"\\" + WideText(model.Main.ReportFileName);
-    if (GetFileAttributesW(beside.c_str()) != INVALID_FILE_ATTRIBUTES)
-        throw TFailure("the report went into the program's folder");
-    HWND notepad = nullptr;
-    WaitFor("Notepad",
-            [&] { return (notepad = FindWindowW(L"Notepad", nullptr)) && IsWindowVisible(notepad); });
-    // Notepad's text is the report's, in whichever code page the system has.
-    HWND text = FindWindowExW(notepad, nullptr, L"Edit", nullptr);
-    WaitFor("the report in Notepad",
-            [&] { return TextOf(text).find("Система оповещения") != std::string::npos; });
-    Signal(signals, "report-notepad");
-    PostMessageW(notepad, WM_CLOSE, 0, 0);
-    Close(editor, main);
-    Say("report from the program's folder written into Documents and shown in Notepad");
-    return 0;
-}
-
-// A project opened as Explorer opens it, through its association.
-int OpenDocument(const std::wstring& project, const std::wstring& signals) {
-    SHELLEXECUTEINFOW open{};
-    open.cbSize = sizeof open;
-    // No "open with" box where nothing is associated: the run fails instead of waiting for it.
-    open.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_FLAG_NO_UI;
-    open.lpVerb = L"open";
-    open.lpFile = project.c_str();
-    open.nShow = SW_SHOWNORMAL;
-    if (!ShellExecuteExW(&open) || !open.hProcess)
-        throw TFailure("Windows opened no program for " + Utf8Text(project));
-    TEditor editor(open.hProcess);
-    HWND main = editor.WaitTop("Main");
-    const std::wstring name = project.substr(project.find_last_of(L'\\') + 1);
-    const std::string title = Utf8Text(name.substr(0, name.rfind(L'.')));
-    WaitFor("the project's caption", [&] { return TextOf(main).find(title) != std::string::npos; });
-    Signal(signals, "association");
-    Say("opened through the association: " + TextOf(main));
-    Close(editor, main);
-    return 0;
-}
 
 int wmain(int argc, wchar_t** argv) {
     std::map<std::wstring, std::wstring> options;
@@ -702,16 +650,11 @@ int wmain(int argc, wchar_t** argv) {
     };
     try {
         if (argc < 3)
-            throw TFailure(
-                "usage: WindowDriver run|startup|read-time|report-start|open-document EXE [options]");
+            throw TFailure("usage: WindowDriver run|startup|read-time EXE [options]");
         const std::wstring mode = argv[1], exe = argv[2];
         if (mode == L"run")
             return Run(exe, std::stoi(option(L"--com")), Utf8Text(option(L"--image")), option(L"--save"),
                        option(L"--signals"));
-        if (mode == L"report-start")
-            return ReportStart(exe, option(L"--signals"));
-        if (mode == L"open-document")
-            return OpenDocument(exe, option(L"--signals"));
         if (mode == L"startup")
             return Startup(exe, std::stoi(option(L"--count")));
         if (mode == L"read-time")
