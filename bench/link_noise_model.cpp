@@ -1,8 +1,8 @@
 // link_noise_model [TRANSFERS] [RATE ...]: reads and writes of the whole image over a modelled
 // 9600-baud line that garbles bytes both ways, on the line's own clock: each byte takes its 10
 // bits' time, the controller (the simulator's engine) answers 2 ms after a request, and the link's
-// reply timer runs out when its interval has passed with nothing delivered. Seeds 1 … TRANSFERS
-// give the noise, so two runs print the same figures; the paced benchmark (link_transfer noise)
+// reply timer runs out when its interval has passed with nothing delivered. Noise patterns 1 … TRANSFERS
+// are used, so two runs print the same figures; the paced benchmark (link_transfer noise)
 // measures the same against verda-sim on a real pseudo-terminal. Each transfer ends correct, in a
 // clear failure, or wrong (said to be done while the image differs); the median time of the
 // correct ones is set against the clean line's. LINK_BENCH_FLIPS=1: the noise flips single bits
@@ -40,11 +40,11 @@ ConfigImage Pattern(unsigned salt) {
 }
 
 // One connection (probes until answered, three at most), then one read or write.
-TEnd Transfer(double rate, bool flips, uint64_t seed, bool read) {
+TEnd Transfer(double rate, bool flips, uint64_t pattern, bool read) {
     TSimFaults faults;
     faults.Noise = faults.RequestNoise = rate;
     faults.BitFlips = flips;
-    faults.Seed = seed;
+    faults.NoiseStart = pattern;
     TSimController controller(faults);
     const ConfigImage memory = Pattern(1), image = Pattern(2);
     controller.LoadImage(memory.Data(), ImageSize);
@@ -133,15 +133,15 @@ int main(int argc, char** argv) {
             int failed = 0, wrong = 0;
             std::map<std::string, int> failures;
             double longestFailure = 0;
-            for (int seed = 1; seed <= transfers; ++seed) {
-                const TEnd end = Transfer(rate, flips, static_cast<uint64_t>(seed), read);
+            for (int pattern = 1; pattern <= transfers; ++pattern) {
+                const TEnd end = Transfer(rate, flips, static_cast<uint64_t>(pattern), read);
                 if (end.Done && end.Exact) {
                     seconds.push_back(end.Seconds);
                 } else if (end.Done || (end.Compared && end.Exact)) {
                     // Done with the image different, or a block said to differ that does not.
                     ++wrong;
                     if (std::getenv("LINK_BENCH_SHOW"))
-                        std::printf("           wrong: seed %d: %s\n", seed, end.Verdict.c_str());
+                        std::printf("           wrong: noise pattern %d: %s\n", pattern, end.Verdict.c_str());
                 } else {
                     ++failed;
                     // "блок 0040 не удалось передать" and the like count as one kind.

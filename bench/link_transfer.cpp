@@ -105,6 +105,9 @@ bool StartSim(TChildProcess& sim, const fs::path& self, const std::string& dir,
               std::vector<std::string> extra) {
     std::vector<std::string> args{(self / "verda-sim").string(), "--ports", dir, "--com", "3"};
     args.insert(args.end(), extra.begin(), extra.end());
+    const char* flips = std::getenv("LINK_BENCH_FLIPS");
+    if (flips && std::string(flips) == "1" && std::find(extra.begin(), extra.end(), "--noise") != extra.end())
+        args.push_back("--bit-flips");
     if (!sim.Start(args) || sim.ReadLine().rfind("ready ", 0) != 0) {
         std::fprintf(stderr, "verda-sim did not start\n");
         return false;
@@ -149,19 +152,10 @@ bool Noisy(const fs::path& self, const std::string& dir, int baud, double rate, 
     const unsigned long long pattern = patternText ? std::strtoull(patternText, nullptr, 10) : 1;
     const std::string memory = Pattern(1);
     std::ofstream(fs::path(dir) / "memory.usr", std::ios::binary) << memory;
-    const char* flipsText = std::getenv("LINK_BENCH_FLIPS");
-    const bool flips = flipsText && std::string(flipsText) == "1";
-    const auto noisy = [&](std::vector<std::string> args) {
-        for (const std::string& extra :
-             {std::string("--noise"), noise, std::string("--request-noise"), noise})
-            args.push_back(extra);
-        if (flips)
-            args.push_back("--bit-flips");
-        return args;
-    };
     TChildProcess sim;
     if (!StartSim(sim, self, dir,
-                  noisy({"--pace", "--image", dir + "/memory.usr", "--seed", std::to_string(pattern)})))
+                  {"--pace", "--image", dir + "/memory.usr", "--noise", noise, "--request-noise", noise,
+                   "--seed", std::to_string(pattern)}))
         return false;
     TBench bench(baud, true);
     bool connected = false;
@@ -188,8 +182,8 @@ bool Noisy(const fs::path& self, const std::string& dir, int baud, double rate, 
     for (int i = 0; i < transfers; ++i) {
         TChildProcess writer;
         if (!StartSim(writer, self, dir,
-                      noisy({"--pace", "--save", dir + "/saved.usr", "--seed",
-                             std::to_string(pattern + 100 + static_cast<unsigned>(i))})))
+                      {"--pace", "--save", dir + "/saved.usr", "--noise", noise, "--request-noise", noise,
+                       "--seed", std::to_string(pattern + 100 + static_cast<unsigned>(i))}))
             return false;
         TBench one(baud, true);
         const std::string image = Pattern(static_cast<unsigned>(i + 2));

@@ -1,5 +1,5 @@
 # Writes the projects the print check lays out, as JSON for `varokconfig-cli build`, into the
-# folder `out`: the same ones on every run (a fixed seed). Kinds, each named in the file name:
+# folder `out`: the same ones on every run (the random numbers start from a fixed value). Kinds, each named in the file name:
 #   plain     1 to 3 inputs of 1 to 5 stages, 1 to 5 plays of 5 to 60 s, 0 to 4 modules;
 #   full      every input with all eight stages, every zone available;
 #   relays    eight modules, every stage switching all sixteen relays (all 64 stages in some);
@@ -7,8 +7,8 @@
 #   zero      lengths of 0, with and without pauses, so that totals are 0;
 #   worst     64 stages of the longest lengths, plays and pauses, all zones and relays.
 function rnd(n) {
-    seed = (seed * 16807) % 2147483647
-    return seed % n
+    state = (state * 16807) % 2147483647
+    return state % n
 }
 function list(from, to, chance,    i, text) {
     text = ""
@@ -65,7 +65,7 @@ function project(kind, number,    file, splitters, modules, inputs, n, s, stages
     close(file)
 }
 BEGIN {
-    seed = 20260131
+    state = 20260131
     odd[0] = ""; odd[1] = "0"; odd[2] = "abc"; odd[3] = "-5"; odd[4] = "-2147483648"; odd[5] = "2147483647"
     odd[6] = zeros(300) "12"; odd[7] = "99999999999999999999"; odd[8] = "7"; odd[9] = "45"
     number = 0

@@ -76,15 +76,15 @@ TBytes OneByteOff(TBytes reply) {
 
 TEST(ControllerLinkOverNoise, DoneMeansTheImageMovedExactly) {
     for (const double rate : {0.01, 0.05})
-        for (uint64_t seed = 1; seed <= 50; ++seed)
+        for (uint64_t pattern = 1; pattern <= 50; ++pattern)
             for (const bool read : {true, false}) {
-                const bool flips = seed % 2 == 0;
-                SCOPED_TRACE("noise " + std::to_string(rate) + " seed " + std::to_string(seed) +
+                const bool flips = pattern % 2 == 0;
+                SCOPED_TRACE("noise " + std::to_string(rate) + " pattern " + std::to_string(pattern) +
                              (read ? " read" : " write") + (flips ? " bit flips" : ""));
                 TSimFaults faults;
                 faults.Noise = faults.RequestNoise = rate;
                 faults.BitFlips = flips;
-                faults.Seed = seed;
+                faults.NoiseStart = pattern;
                 TLine line(faults);
                 const ConfigImage memory = Pattern(1), image = Pattern(2);
                 line.Controller.LoadImage(memory.Data(), ImageSize);

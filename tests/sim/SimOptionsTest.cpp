@@ -44,7 +44,7 @@ TEST(SimOptions, AcceptedCommandLines) {
     EXPECT_EQ(all->Faults.ProbeLength, 3u);
     EXPECT_EQ(all->Faults.Noise, 0.05);
     EXPECT_EQ(all->Faults.RequestNoise, 0.01);
-    EXPECT_EQ(all->Faults.Seed, 7u);
+    EXPECT_EQ(all->Faults.NoiseStart, 7u);
 }
 
 TEST(SimOptions, UsageErrors) {

@@ -18,7 +18,7 @@ bool KnownLengthByte(uint8_t lengthByte) {
 }
 } // namespace
 
-TSimController::TSimController(const TSimFaults& faults) : Faults(faults), Random(faults.Seed) {}
+TSimController::TSimController(const TSimFaults& faults) : Faults(faults), Random(faults.NoiseStart) {}
 
 void TSimController::LoadImage(const uint8_t* data, size_t n) {
     Mem.fill(0);

@@ -22,5 +22,6 @@ struct TSimFaults {
     double RequestNoise = 0;
     // The noise flips one bit of a byte and nothing more: no byte lost, none stray.
     bool BitFlips = false;
-    uint64_t Seed = 1;
+    // Where the noise's random numbers start: the same start gives the same noise.
+    uint64_t NoiseStart = 1;
 };

@@ -121,7 +121,7 @@ std::optional<TSimOptions> ParseSimOptions(const std::vector<std::string>& args,
         } else if (name == "--seed") {
             if (!(parsed = number(10, 0, Unlimited, "a number")))
                 return std::nullopt;
-            options.Faults.Seed = *parsed;
+            options.Faults.NoiseStart = *parsed;
         } else { // --hangup-after
             if (!(parsed = number(10, 1, Unlimited, "a count of at least 1")))
                 return std::nullopt;
