@@ -12,7 +12,6 @@ TFileResult TReadableCopy::Write(const std::string& path, const std::string& fol
     if (TFileResult read = ReadWholeFile(path, bytes); !read)
         return read;
     const std::filesystem::path name = FilePath(path);
-    const std::u8string stem = name.stem().u8string(), suffix = name.extension().u8string();
-    return WriteNewPrivateFile(folder, std::string(stem.begin(), stem.end()) + "-utf8",
-                               std::string(suffix.begin(), suffix.end()), Text(bytes, byteOrderMark), copy);
+    return WriteNewPrivateFile(folder, PathText(name.stem()) + "-utf8", PathText(name.extension()),
+                               Text(bytes, byteOrderMark), copy);
 }

@@ -17,8 +17,7 @@ std::string AbsoluteName(const std::string& path) {
     const auto absolute = std::filesystem::absolute(FilePath(path), ignored);
     if (absolute.empty())
         return path;
-    const std::u8string text = absolute.u8string();
-    return std::string(text.begin(), text.end());
+    return PathText(absolute);
 }
 } // namespace
 

@@ -15,6 +15,5 @@ std::string TStartFolder::Enter(const std::string& commandText) {
     if (failed)
         return commandText;
     std::filesystem::current_path(project.parent_path(), failed);
-    const std::u8string whole = project.u8string();
-    return std::string(whole.begin(), whole.end());
+    return PathText(project);
 }

@@ -5,6 +5,11 @@ std::filesystem::path FilePath(const std::string& utf8) {
     return std::filesystem::path(std::u8string(utf8.begin(), utf8.end()));
 }
 
+std::string PathText(const std::filesystem::path& path) {
+    const std::u8string text = path.u8string();
+    return {text.begin(), text.end()};
+}
+
 TFileResult ReadWholeFile(const std::string& path, std::string& bytes) {
     const TFileResult result = ReadFileBytes(path, bytes, MaxWholeFile + 1);
     if (!result || bytes.size() <= MaxWholeFile)

