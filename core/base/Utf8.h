@@ -40,34 +40,28 @@ inline void AppendUtf8(std::string& out, char32_t cp) {
     }
 }
 
+// The character at i, with i moved past it; a byte that starts no UTF-8 character (overlong
+// forms, surrogates and code points past U+10FFFF included) is U+FFFD and moves i by one.
+inline char32_t NextUtf8(const std::string& text, size_t& i) {
+    const auto c = static_cast<unsigned char>(text[i]);
+    const size_t len = c < 0x80 ? 1 : (c >> 5) == 0x6 ? 2 : (c >> 4) == 0xE ? 3 : (c >> 3) == 0x1E ? 4 : 0;
+    char32_t cp = len == 1 ? c : len == 2 ? c & 0x1F : len == 3 ? c & 0x0F : c & 0x07;
+    bool valid = len > 0 && i + len <= text.size();
+    for (size_t k = 1; valid && k < len; ++k) {
+        const auto cc = static_cast<unsigned char>(text[i + k]);
+        valid = (cc & 0xC0) == 0x80;
+        cp = (cp << 6) | (cc & 0x3F);
+    }
+    static const char32_t Least[] = {0, 0, 0x80, 0x800, 0x10000};
+    valid = valid && cp >= Least[len] && cp <= 0x10FFFF && (cp < 0xD800 || cp > 0xDFFF);
+    i += valid ? len : 1;
+    return valid ? cp : 0xFFFD;
+}
+
 // Bytes that make no UTF-8 character become U+FFFD, so every output carries valid text.
 inline std::string ValidUtf8(const std::string& text) {
     std::string out;
-    size_t i = 0;
-    while (i < text.size()) {
-        const auto c = static_cast<unsigned char>(text[i]);
-        const size_t len = c < 0x80           ? 1
-                           : (c >> 5) == 0x6  ? 2
-                           : (c >> 4) == 0xE  ? 3
-                           : (c >> 3) == 0x1E ? 4
-                                              : 0;
-        char32_t cp = len == 1 ? c : len == 2 ? c & 0x1F : len == 3 ? c & 0x0F : c & 0x07;
-        bool valid = len > 0 && i + len <= text.size();
-        for (size_t k = 1; valid && k < len; ++k) {
-            const auto cc = static_cast<unsigned char>(text[i + k]);
-            valid = (cc & 0xC0) == 0x80;
-            cp = (cp << 6) | (cc & 0x3F);
-        }
-        // Overlong forms, surrogates and code points past U+10FFFF are no characters either.
-        static const char32_t Least[] = {0, 0, 0x80, 0x800, 0x10000};
-        valid = valid && cp >= Least[len] && cp <= 0x10FFFF && (cp < 0xD800 || cp > 0xDFFF);
-        if (valid) {
-            out.append(text, i, len);
-            i += len;
-        } else {
-            AppendUtf8(out, 0xFFFD);
-            ++i;
-        }
-    }
+    for (size_t i = 0; i < text.size();)
+        AppendUtf8(out, NextUtf8(text, i));
     return out;
 }

@@ -1,4 +1,5 @@
 #include "ui/TextWidth.h"
+#include "base/Utf8.h"
 #include <string_view>
 
 namespace {
@@ -45,14 +46,7 @@ double BoldAdvance(char32_t c) {
 
 double TextWidth(const std::string& text, double size, bool bold) {
     double em = 0;
-    for (size_t i = 0; i < text.size();) {
-        const auto lead = static_cast<unsigned char>(text[i]);
-        const int extra = lead < 0x80 ? 0 : lead < 0xE0 ? 1 : lead < 0xF0 ? 2 : 3;
-        char32_t c = extra == 0 ? lead : lead & (0x3F >> extra);
-        for (int k = 1; k <= extra && i + static_cast<size_t>(k) < text.size(); ++k)
-            c = (c << 6) | (static_cast<unsigned char>(text[i + static_cast<size_t>(k)]) & 0x3F);
-        i += static_cast<size_t>(extra) + 1;
-        em += BoldAdvance(c);
-    }
+    for (size_t i = 0; i < text.size();)
+        em += BoldAdvance(NextUtf8(text, i));
     return em * size * (bold ? 1.0 : RegularShare);
 }
