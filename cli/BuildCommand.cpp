@@ -318,8 +318,9 @@ bool HoldsAll(const TIniFile& side, const std::vector<std::string>& lengths, siz
 template <typename TUsage>
 int Build(const std::string& source, const std::string& output, const TUsage& usage) {
     const std::string sideFile = ProjectFile::SideFileName(output);
-    // A project is two files; standard output, or a name that is its own side file, cannot hold both.
-    if (output == "-" || sideFile == output)
+    // A project is two files; standard output, another open descriptor, or a name that is its own
+    // side file cannot hold both.
+    if (output == "-" || sideFile == output || DescriptorNamed(output) >= 0)
         return usage("build writes a project file and its side file: " + output + " cannot be both");
     for (const std::string& target : {output, sideFile})
         if (SameFile(target, source))

@@ -10,6 +10,7 @@
 #include "LinkSession.h"
 #include "app/ReportCommand.h"
 #include "app/UnitMain.h"
+#include "base/StandardStreams.h"
 #include "base/Version.h"
 #include "project/FileUtil.h"
 #include "project/ProjectFile.h"
@@ -331,6 +332,7 @@ int Run(const TArgs& args) {
 } // namespace
 
 int main(int argc, char** argv) {
+    OpenStandardStreams();
     // What reaches the terminal from files and JSON cannot steer it.
     std::streambuf* const terminal = std::cerr.rdbuf();
     TEscapingBuffer errors(*terminal);

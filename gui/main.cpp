@@ -2,6 +2,7 @@
 #include "QtUi.h"
 #include "app/EditorArguments.h"
 #include "app/UnitMain.h"
+#include "base/StandardStreams.h"
 #include <QApplication>
 #include <QLibraryInfo>
 #include <QTranslator>
@@ -11,6 +12,7 @@
 #include <vector>
 
 int main(int argc, char** argv) {
+    OpenStandardStreams();
     // Read before Qt takes its own options out, so "-style fusion -debug" is no debug switch.
     // --version and --help need no display: they are answered before Qt starts.
     const TEditorArguments arguments =

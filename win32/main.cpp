@@ -2,6 +2,7 @@
 #include "Win32Ui.h"
 #include "app/EditorArguments.h"
 #include "app/UnitMain.h"
+#include "base/StandardStreams.h"
 #include "base/WideText.h"
 #include <commctrl.h>
 #include <memory>
@@ -26,6 +27,7 @@ std::vector<std::string> Arguments() {
 } // namespace
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int show) {
+    OpenStandardStreams();
     // A window program has no console to answer --version and --help on: a box says it.
     const TEditorArguments arguments = TEditorArguments::Read(Arguments());
     if (arguments.Answer != TEditorArguments::TAnswer::None) {

@@ -310,6 +310,7 @@ bool TMain::OpenProject(const std::string& fileName) {
         Ui.MessageBox(TBoxKind::Warning, CaptionBase, note, TBoxButtons::Ok);
     ProjectTitle = ProjectFile::WithoutExtension(fileName);
     ProjectFileName = fileName;
+    ProjectOnDisk = ProjectFile::DiskState(fileName);
     if (project.Side.State == ProjectFile::TSide::TState::Unusable)
         Ui.Note(project.Side.Problem.Message() + "; the message lengths are taken as 0");
     const std::vector<std::string>& lengths = project.Side.Lengths;
@@ -372,6 +373,13 @@ TMain::TSaveResult TMain::Save() {
         Ui.MessageBox(TBoxKind::Warning, CaptionBase, "Проект " + fileName + " уже существует. Заменить его?",
                       TBoxButtons::YesNo) != TModalResult::Yes)
         return TSaveResult::Cancelled;
+    // Two editors on one shared folder: the other one's save is not overwritten unseen.
+    if ((fileName == ProjectFileName || SameFile(fileName, ProjectFileName)) &&
+        ProjectFile::DiskState(fileName) != ProjectOnDisk &&
+        Ui.MessageBox(TBoxKind::Warning, CaptionBase,
+                      "Проект " + fileName + " изменён другой программой. Заменить его?",
+                      TBoxButtons::YesNo) != TModalResult::Yes)
+        return TSaveResult::Cancelled;
     std::vector<std::string> lengths;
     for (int k = 1; k <= ProjectFile::Messages; ++k)
         lengths.push_back(Algorithms.LenMes.Value(k));
@@ -395,6 +403,7 @@ TMain::TSaveResult TMain::Save() {
     // The window now holds the file just written, also after saving under another name.
     ProjectTitle = ProjectFile::WithoutExtension(fileName);
     ProjectFileName = fileName;
+    ProjectOnDisk = ProjectFile::DiskState(fileName);
     ShowProjectCaption();
     SavedState = Snapshot();
     RememberRecent(fileName);

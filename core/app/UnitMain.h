@@ -48,6 +48,8 @@ public:
     std::string ProjectTitle;
     // The project file last opened or saved; empty for a new project and after a read.
     std::string ProjectFileName;
+    // What that project's files held then, to tell whether another program has changed them since.
+    std::string ProjectOnDisk;
     bool Saved = true;
     int32_t CurrentInput = 0;
     ConfigImage Image;

@@ -33,6 +33,18 @@ TFileResult WriteFileAtomically(const std::string& path, const std::string& byte
 // Writes all bytes to standard output; a full disk or a closed pipe is a failure.
 TFileResult WriteStandardOutput(std::string_view bytes);
 
+// The open descriptor of this process a name leads to ("/dev/stdout", "/dev/fd/N",
+// "/proc/self/fd/N", links to them), or -1 when it names a file of its own.
+int DescriptorNamed(const std::string& path);
+
+// Replaces `to` with `from` in one step (an existing `to` included); false if it could not.
+bool MoveOver(const std::string& from, const std::string& to);
+// Creates `path`, which must not exist, with `bytes`, and makes them and the name durable on
+// the disk before it returns.
+TFileResult WriteNewFileDurably(const std::string& path, const std::string& bytes);
+// Makes the names in the folder of `path` durable on the disk (renames, removals).
+void SyncFolder(const std::string& path);
+
 // Whether two names lead to one and the same file (device and inode; on Windows volume and
 // file ID), however they are spelt. Names of which one does not exist are never the same.
 bool SameFile(const std::string& a, const std::string& b);

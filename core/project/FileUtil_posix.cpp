@@ -71,6 +71,58 @@ TFileResult WriteStandardOutput(std::string_view bytes) {
     return {};
 }
 
+int DescriptorNamed(const std::string& path) {
+    const std::string own = "/proc/" + std::to_string(getpid()) + "/fd";
+    std::string current = path;
+    for (int hop = 0; hop < 40; ++hop) {
+        const size_t slash = current.rfind('/');
+        const std::string folder = slash == std::string::npos ? "."
+                                   : slash == 0               ? "/"
+                                                              : current.substr(0, slash);
+        const std::string number = current.substr(slash == std::string::npos ? 0 : slash + 1);
+        char resolved[PATH_MAX];
+        if (!number.empty() && number.size() < 10 &&
+            std::all_of(number.begin(), number.end(), [](char c) { return c >= '0' && c <= '9'; }) &&
+            realpath(folder.c_str(), resolved) && own == resolved) {
+            const int fd = std::atoi(number.c_str());
+            return fcntl(fd, F_GETFD) != -1 ? fd : -1;
+        }
+        char target[PATH_MAX];
+        const ssize_t length = readlink(current.c_str(), target, sizeof target - 1);
+        if (length < 0)
+            return -1;
+        const std::string next(target, static_cast<size_t>(length));
+        current = next.starts_with('/') ? next : folder + "/" + next;
+    }
+    return -1;
+}
+
+bool MoveOver(const std::string& from, const std::string& to) {
+    return rename(FilePath(from).c_str(), FilePath(to).c_str()) == 0;
+}
+
+TFileResult WriteNewFileDurably(const std::string& path, const std::string& bytes) {
+    const int fd = open(FilePath(path).c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0666);
+    if (fd < 0)
+        return TFileResult::WriteFailure(path, errno, Reason(errno));
+    PosixFile::TFd file(fd);
+    if (!PosixFile::WriteAll(file.Get(), bytes) || fsync(file.Get()) != 0 || !file.Close()) {
+        const int code = errno;
+        unlink(FilePath(path).c_str());
+        return TFileResult::WriteFailure(path, code, Reason(code));
+    }
+    SyncFolder(path);
+    return {};
+}
+
+void SyncFolder(const std::string& path) {
+    const size_t slash = path.rfind('/');
+    const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
+    PosixFile::TFd fd(open(FilePath(folder).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (fd.Get() >= 0)
+        fsync(fd.Get());
+}
+
 bool SameFile(const std::string& a, const std::string& b) {
     struct stat x, y;
     return stat(FilePath(a).c_str(), &x) == 0 && stat(FilePath(b).c_str(), &y) == 0 && x.st_dev == y.st_dev &&

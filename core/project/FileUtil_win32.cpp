@@ -111,6 +111,34 @@ TFileResult WriteNewPrivateFile(const std::string& folder, const std::string& st
     return failure(folder, ERROR_FILE_EXISTS);
 }
 
+// Windows names no descriptors by path.
+int DescriptorNamed(const std::string&) {
+    return -1;
+}
+
+bool MoveOver(const std::string& from, const std::string& to) {
+    return MoveFileExW(FilePath(from).c_str(), FilePath(to).c_str(),
+                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+}
+
+TFileResult WriteNewFileDurably(const std::string& path, const std::string& bytes) {
+    WindowsFile::THandle file(CreateFileW(FilePath(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                          FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.Valid()) {
+        const DWORD code = GetLastError();
+        return TFileResult::WriteFailure(path, static_cast<int>(code), WindowsFile::Reason(code));
+    }
+    if (!WindowsFile::WriteAll(file.Get(), bytes) || !FlushFileBuffers(file.Get()) || !file.Close()) {
+        const DWORD code = GetLastError();
+        DeleteFileW(FilePath(path).c_str());
+        return TFileResult::WriteFailure(path, static_cast<int>(code), WindowsFile::Reason(code));
+    }
+    return {};
+}
+
+// Moves are written through to the disk as they happen.
+void SyncFolder(const std::string&) {}
+
 bool RemoveFile(const std::string& path) {
     return DeleteFileW(FilePath(path).c_str()) != 0;
 }

@@ -42,7 +42,13 @@ struct TProject {
     TSide Side;
 };
 // Opens the project file and its side file; a project file that cannot be read is the failure.
+// A save of this project that was stopped half-way is finished or undone first.
 TFileResult Load(const std::string& fileName, TProject& project);
+// Finishes or undoes a stopped save of the project, holding its lock meanwhile.
+TFileResult FinishStoppedSave(const std::string& fileName);
+
+// What a project's two files hold now, in short: it changes whenever either file changes.
+std::string DiskState(const std::string& fileName);
 
 // What the user is told when a project file of `size` bytes is opened: nothing for a whole
 // image, else the size and what became of the image (zero-filled, or the first 2048 bytes).
@@ -53,14 +59,18 @@ std::string SizeNote(const std::string& fileName, uint64_t size);
 TFileResult PrepareLengths(TIniFile& ini, const std::string& sideFile,
                            const std::vector<std::string>& lengths,
                            std::optional<TIniFile::TEncoding> encoding = std::nullopt);
-// The steps of a save that a test may replace, to fail one as a full disk or a signal would.
+// The steps of a save that a test may replace, to fail one as a full disk or a signal would, and
+// the points it passes, at which a test may stop it as a kill would.
+enum class TSaveStep { Locked, Prepared, Recorded, SideRenamed, ImageRenamed, Completed };
 struct TWriteSteps {
     std::function<TFileResult(TStagedFile&, const std::string& bytes)> Prepare;
-    std::function<void()> BetweenRenames;
+    std::function<void(TSaveStep)> Reached;
 };
 // Writes the image to `fileName` and the prepared side file beside it, whole or not at all:
 // both are written and flushed before either replaces its old file, and a failure leaves both
-// old files as they were. A side file that is the image under another name is refused.
+// old files as they were; a save killed between its renames is mended by the next Load or
+// WriteProject. One save at a time: a second waits for the project's lock, then fails naming
+// it. A side file that is the image under another name is refused.
 TFileResult WriteProject(const std::string& fileName, const std::string& image, const TIniFile& side,
                          const TWriteSteps& steps = {});
 } // namespace ProjectFile

@@ -10,8 +10,10 @@
 //
 // The target is decided by what it is, never by its name alone: a symbolic link is written
 // through (its target created when it dangles), so the link stays a link; "-" is standard
-// output; a device or a FIFO takes the bytes in place at Commit, since renaming over it would
-// destroy it.
+// output, and so is a name that leads to one of this process's open descriptors ("/dev/stdout",
+// "/dev/fd/3"): the bytes go through that descriptor, since renaming over what it names would
+// replace a file the caller only appends to; a device or a FIFO takes the bytes in place at
+// Commit, since renaming over it would destroy it.
 class TStagedFile {
 public:
     explicit TStagedFile(std::string path);
@@ -24,6 +26,13 @@ public:
     const std::string& Target() const { return Real; }
     // Whether the target exists now as a regular file.
     bool Exists() const;
+    // Whether Prepare made a temporary that Rename puts in place of the target (a regular
+    // file), rather than bytes that go through a descriptor or into a device.
+    bool Replaces() const;
+
+    // Fixed names for the temporary and the kept old file, in place of random ones: a save that
+    // holds the project's lock uses them so that the next one finds what a killed save left.
+    void UseNames(std::string temporary, std::string kept);
 
     TFileResult Prepare(const std::string& bytes);
     // Keeps a second name for the file the target is now, so that Restore can bring it back
@@ -47,6 +56,19 @@ private:
     std::string Name;
     std::string Real;
     std::unique_ptr<TState> State;
+};
+
+// While it lives, a stop signal removes `path` too, once the old files are back: a save's own
+// record and lock, which would otherwise stay until the project is next opened.
+class TRemovedOnStop {
+public:
+    explicit TRemovedOnStop(const std::string& path);
+    ~TRemovedOnStop();
+    TRemovedOnStop(const TRemovedOnStop&) = delete;
+    TRemovedOnStop& operator=(const TRemovedOnStop&) = delete;
+
+private:
+    int Slot;
 };
 
 // Removes the temporaries of every uncommitted staged file and brings back the files kept

@@ -65,12 +65,14 @@ void OnStopSignal(int signal) {
 } // namespace
 
 struct TStagedFile::TState {
-    enum class TKind { Regular, InPlace, StandardOutput } Kind = TKind::Regular;
+    enum class TKind { Regular, InPlace, Descriptor } Kind = TKind::Regular;
+    int Descriptor = -1;   // the open descriptor the name leads to
     std::string Temporary; // a prepared regular file's bytes, not yet renamed
     std::string Bytes;     // what an output that is no regular file gets at Commit
     int TemporarySlot = -1;
     std::string Kept; // the second name of the old file
     int KeptSlot = -1;
+    std::string FixedTemporary, FixedKept;
     bool Keeping = false;
     bool Existed = false;
     bool Committed = false;
@@ -78,6 +80,7 @@ struct TStagedFile::TState {
 
 TStagedFile::TStagedFile(std::string path)
     : Name(std::move(path)), Real(Name == "-" ? Name : FollowLinks(Name)), State(std::make_unique<TState>()) {
+    State->Descriptor = Name == "-" ? STDOUT_FILENO : DescriptorNamed(Name);
 }
 
 TStagedFile::~TStagedFile() {
@@ -89,14 +92,23 @@ TStagedFile::~TStagedFile() {
 
 bool TStagedFile::Exists() const {
     struct stat info;
-    return Name != "-" && stat(Real.c_str(), &info) == 0 && S_ISREG(info.st_mode);
+    return State->Descriptor < 0 && stat(Real.c_str(), &info) == 0 && S_ISREG(info.st_mode);
+}
+
+bool TStagedFile::Replaces() const {
+    return State->Kind == TState::TKind::Regular;
+}
+
+void TStagedFile::UseNames(std::string temporary, std::string kept) {
+    State->FixedTemporary = std::move(temporary);
+    State->FixedKept = std::move(kept);
 }
 
 TFileResult TStagedFile::Prepare(const std::string& bytes) {
     TState& s = *State;
     auto fail = [&](int code) { return TFileResult::WriteFailure(Name, code, Reason(code)); };
-    if (Name == "-") {
-        s.Kind = TState::TKind::StandardOutput;
+    if (s.Descriptor >= 0) {
+        s.Kind = TState::TKind::Descriptor;
         s.Bytes = bytes;
         return {};
     }
@@ -117,9 +129,9 @@ TFileResult TStagedFile::Prepare(const std::string& bytes) {
         return fail(EACCES);
     int fd = -1;
     for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
-        s.Temporary = TemporaryName(Folder(Real));
+        s.Temporary = s.FixedTemporary.empty() ? TemporaryName(Folder(Real)) : s.FixedTemporary;
         fd = open(s.Temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd < 0 && errno != EEXIST)
+        if (fd < 0 && (errno != EEXIST || !s.FixedTemporary.empty()))
             break;
     }
     if (fd < 0) {
@@ -147,13 +159,13 @@ TFileResult TStagedFile::KeepOld() {
     if (s.Kind != TState::TKind::Regular || !s.Existed)
         return {};
     for (int attempt = 0; attempt < 100; ++attempt) {
-        const std::string name = TemporaryName(Folder(Real));
+        const std::string name = s.FixedKept.empty() ? TemporaryName(Folder(Real)) : s.FixedKept;
         if (link(Real.c_str(), name.c_str()) == 0) {
             s.Kept = name;
             s.KeptSlot = Slots.Claim(s.Kept, Real, TSlots::RemovePath);
             return {};
         }
-        if (errno != EEXIST)
+        if (errno != EEXIST || !s.FixedKept.empty())
             break;
     }
     return TFileResult::WriteFailure(Name, errno, Reason(errno));
@@ -184,8 +196,13 @@ TFileResult TStagedFile::Rename(TStagedFile* settles) {
 
 TFileResult TStagedFile::RenameNow() {
     TState& s = *State;
-    if (s.Kind == TState::TKind::StandardOutput)
-        return WriteStandardOutput(s.Bytes);
+    if (s.Kind == TState::TKind::Descriptor) {
+        if (s.Descriptor == STDOUT_FILENO)
+            return WriteStandardOutput(s.Bytes);
+        if (!PosixFile::WriteAll(s.Descriptor, s.Bytes))
+            return TFileResult::WriteFailure(Name, errno, Reason(errno));
+        return {};
+    }
     if (s.Kind == TState::TKind::InPlace) {
         PosixFile::TFd fd(open(Real.c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY));
         struct stat info;
@@ -247,14 +264,23 @@ bool TStagedFile::Restore() {
     return restored;
 }
 
+TRemovedOnStop::TRemovedOnStop(const std::string& path) : Slot(Slots.Claim(path, path, TSlots::RemovePath)) {}
+
+TRemovedOnStop::~TRemovedOnStop() {
+    Slots.Release(Slot);
+}
+
 void RemoveTemporaries() {
+    // Old files come back before any temporary goes, so a second stop in between loses none.
     Slots.UndoAll([](TSlots::TUndo undo, const char* path, const char* target) {
+        if (undo == TSlots::MovePathBack)
+            rename(path, target);
+        else if (undo == TSlots::RemoveTarget)
+            unlink(target);
+    });
+    Slots.UndoAll([](TSlots::TUndo undo, const char* path, const char*) {
         if (undo == TSlots::RemovePath)
             unlink(path);
-        else if (undo == TSlots::MovePathBack)
-            rename(path, target);
-        else
-            unlink(target);
     });
 }
 

@@ -36,6 +36,7 @@ struct TStagedFile::TState {
     int TemporarySlot = -1;
     std::wstring Kept;
     int KeptSlot = -1;
+    std::wstring FixedTemporary, FixedKept;
     bool Keeping = false;
     bool Existed = false;
     bool Committed = false;
@@ -49,6 +50,15 @@ TStagedFile::~TStagedFile() {
         DeleteFileW(State->Temporary.c_str());
     Slots.Release(State->TemporarySlot);
     Settle();
+}
+
+bool TStagedFile::Replaces() const {
+    return State->Kind == TState::TKind::Regular;
+}
+
+void TStagedFile::UseNames(std::string temporary, std::string kept) {
+    State->FixedTemporary = FilePath(temporary).wstring();
+    State->FixedKept = kept.empty() ? std::wstring() : FilePath(kept).wstring();
 }
 
 bool TStagedFile::Exists() const {
@@ -85,11 +95,14 @@ TFileResult TStagedFile::Prepare(const std::string& bytes) {
     // A read-only old file would make the move fail only at Commit; say so before anything moves.
     if (s.Existed && (attributes & FILE_ATTRIBUTE_READONLY))
         return fail(ERROR_ACCESS_DENIED);
-    s.Temporary = NewTemporary(FolderOf(target));
+    s.Temporary = s.FixedTemporary.empty() ? NewTemporary(FolderOf(target)) : s.FixedTemporary;
     if (s.Temporary.empty())
         return fail(GetLastError());
     s.TemporarySlot = Slots.Claim(s.Temporary, target, TSlots::RemovePath);
-    WindowsFile::THandle file(CreateFileW(s.Temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+    // A fixed name is never taken over from another file (the save's lock has cleared the
+    // ones a stopped save left).
+    WindowsFile::THandle file(CreateFileW(s.Temporary.c_str(), GENERIC_WRITE, 0, nullptr,
+                                          s.FixedTemporary.empty() ? CREATE_ALWAYS : CREATE_NEW,
                                           FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file.Valid() || !WindowsFile::WriteAll(file.Get(), bytes) || !FlushFileBuffers(file.Get()) ||
         !file.Close()) {
@@ -108,8 +121,8 @@ TFileResult TStagedFile::KeepOld() {
     if (s.Kind != TState::TKind::Regular || !s.Existed)
         return {};
     const std::wstring target = FilePath(Real).wstring();
-    std::wstring name = NewTemporary(FolderOf(target));
-    if (!name.empty())
+    std::wstring name = s.FixedKept.empty() ? NewTemporary(FolderOf(target)) : s.FixedKept;
+    if (!name.empty() && s.FixedKept.empty())
         DeleteFileW(name.c_str());
     if (name.empty() || !CreateHardLinkW(name.c_str(), target.c_str(), nullptr)) {
         const DWORD code = GetLastError();
@@ -198,14 +211,24 @@ bool TStagedFile::Restore() {
     return restored;
 }
 
+TRemovedOnStop::TRemovedOnStop(const std::string& path)
+    : Slot(Slots.Claim(FilePath(path).wstring(), FilePath(path).wstring(), TSlots::RemovePath)) {}
+
+TRemovedOnStop::~TRemovedOnStop() {
+    Slots.Release(Slot);
+}
+
 void RemoveTemporaries() {
+    // Old files come back before any temporary goes, so a second stop in between loses none.
     Slots.UndoAll([](TSlots::TUndo undo, const wchar_t* path, const wchar_t* target) {
+        if (undo == TSlots::MovePathBack)
+            MoveFileExW(path, target, MOVEFILE_REPLACE_EXISTING);
+        else if (undo == TSlots::RemoveTarget)
+            DeleteFileW(target);
+    });
+    Slots.UndoAll([](TSlots::TUndo undo, const wchar_t* path, const wchar_t*) {
         if (undo == TSlots::RemovePath)
             DeleteFileW(path);
-        else if (undo == TSlots::MovePathBack)
-            MoveFileExW(path, target, MOVEFILE_REPLACE_EXISTING);
-        else
-            DeleteFileW(target);
     });
 }
 

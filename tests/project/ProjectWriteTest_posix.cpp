@@ -61,7 +61,9 @@ TEST_F(ProjectFiles, ProjectWriteIsAllOrNothing) {
         {"a signal between the renames",
          {},
          {{},
-          [&] {
+          [&](ProjectFile::TSaveStep step) {
+              if (step != ProjectFile::TSaveStep::SideRenamed)
+                  return;
               RemoveTemporaries();
               bothOld();
           }},

@@ -3,6 +3,7 @@
 #include "SimOptions.h"
 #include "SimPty.h"
 #include "SimServer.h"
+#include "base/StandardStreams.h"
 #include "base/Version.h"
 #include "project/FileUtil.h"
 #include "serial/SerialDevice.h"
@@ -71,6 +72,7 @@ bool SaveImage(const std::string& path, const TSimController& controller) {
 } // namespace
 
 int main(int argc, char** argv) {
+    OpenStandardStreams();
     if (argc == 2 && (std::string(argv[1]) == "--version" || std::string(argv[1]) == "--help")) {
         if (std::string(argv[1]) == "--version")
             std::printf("%s\n", VersionLine("verda-sim").c_str());
