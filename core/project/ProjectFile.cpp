@@ -125,7 +125,7 @@ TFileResult WriteProject(const std::string& fileName, const std::string& image, 
             steps.Reached(step);
     };
     const SaveIntent::TFiles files = SaveFiles(imageOut, sideOut);
-    if (TFileResult locked = lock.Acquire(files.Lock, fileName); !locked)
+    if (TFileResult locked = lock.Acquire(files.Lock, fileName, steps.Patience); !locked)
         return locked;
     const TRemovedOnStop lockOnStop(files.Lock);
     if (TFileResult recovered = SaveIntent::Recover(files); !recovered)

@@ -1,5 +1,6 @@
 #pragma once
 #include "project/IniFile.h"
+#include "project/ProjectLock.h"
 #include "project/StagedFile.h"
 #include <cstdint>
 #include <functional>
@@ -65,6 +66,7 @@ enum class TSaveStep { Locked, Prepared, Recorded, SideRenamed, ImageRenamed, Co
 struct TWriteSteps {
     std::function<TFileResult(TStagedFile&, const std::string& bytes)> Prepare;
     std::function<void(TSaveStep)> Reached;
+    std::chrono::milliseconds Patience = TProjectLock::Patience;
 };
 // Writes the image to `fileName` and the prepared side file beside it, whole or not at all:
 // both are written and flushed before either replaces its old file, and a failure leaves both

@@ -1,8 +1,10 @@
 // varokconfig-cli probe, read, write and verify against verda-sim: round trips and exit codes.
+#include "link/LinkProtocol.h"
 #include "support/ChildProcess.h"
 #include "support/PatternBytes.h"
 #include "support/TempDir.h"
 #include "support/VerdaSimProcess.h"
+#include <filesystem>
 #include <gtest/gtest.h>
 
 namespace {
@@ -17,8 +19,9 @@ protected:
         args.insert(args.end(), faults.begin(), faults.end());
         ASSERT_FALSE(StartVerdaSim(Sim, args).empty());
     }
-    int Cli(std::vector<std::string> args) {
-        args.insert(args.begin(), VAROK_BIN_DIR "/varokconfig-cli");
+    int Cli(std::vector<std::string> args, bool named = true) {
+        if (named)
+            args.insert(args.begin(), VAROK_BIN_DIR "/varokconfig-cli");
         Run = std::make_unique<TChildProcess>();
         if (!Run->Start(args, {"VAROKCONFIG_PORTS=" + Dir.Path.string()}))
             return -1;
@@ -220,5 +223,48 @@ TEST_F(CliLink, FailedBackupWritesNothing) {
     TempDir::Write(Dir.File("project.usr"), "x");
     EXPECT_EQ(Cli({"write", "--port", "3", "--backup", Dir.File("project.usr"), Dir.File("project.usr")}), 2);
     EXPECT_EQ(TempDir::Read(Dir.File("project.usr")), "x");
+}
+} // namespace
+
+namespace {
+// Started with a standard stream closed, the command line must not hand its number to the port:
+// its texts would go down the line, and so would an image asked for on standard output.
+TEST_F(CliLink, AClosedStandardStreamNeverReachesThePort) {
+    const auto closed = [](const char* closing, std::vector<std::string> args) {
+        args.insert(args.begin(), {"/bin/sh", "-c", std::string("exec \"$0\" \"$@\" ") + closing,
+                                   VAROK_BIN_DIR "/varokconfig-cli"});
+        return args;
+    };
+    StartSim(PatternBytes(2048, 3));
+    EXPECT_EQ(Cli(closed(">&-", {"read", "--port", "3", "-o", "-"}), false), 2);
+    EXPECT_NE(Run->StdErr.find("Unable to write to standard output"), std::string::npos) << Run->StdErr;
+    Sim.Finish(SIGTERM);
+
+    // A controller that answers the probe and then falls silent: the line carries requests alone,
+    // though "Подключено на COM 3" is said while the port is open.
+    const int master = posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
+    ASSERT_GE(master, 0);
+    ASSERT_EQ(grantpt(master) | unlockpt(master), 0);
+    // Held open so that what the command sent is still there after it ends.
+    const int slave = open(ptsname(master), O_RDWR | O_NOCTTY | O_CLOEXEC);
+    std::filesystem::remove(Dir.File("com3"));
+    std::filesystem::create_symlink(ptsname(master), Dir.File("com3"));
+    Run = std::make_unique<TChildProcess>();
+    ASSERT_TRUE(Run->Start(closed("2>&-", {"read", "--port", "3", "--timeout", "0.2", "-o", "-"}),
+                           {"VAROKCONFIG_PORTS=" + Dir.Path.string()}));
+    const LinkProtocol::TBytes probe = LinkProtocol::ProbePacket(),
+                               reply = LinkProtocol::ProbeReplyPacket(0xAA),
+                               request = LinkProtocol::ReadRequestPacket(0);
+    const auto later = [](int ms) { return TChildProcess::TClock::now() + std::chrono::milliseconds(ms); };
+    EXPECT_EQ(ReadFor(master, probe.size(), later(10000)), std::string(probe.begin(), probe.end()));
+    ASSERT_EQ(write(master, reply.data(), reply.size()), static_cast<ssize_t>(reply.size()));
+    EXPECT_EQ(Run->Finish(), 1);
+    const std::string line = ReadFor(master, 1 << 16, later(200));
+    ASSERT_FALSE(line.empty());
+    for (size_t at = 0; at < line.size(); at += request.size())
+        ASSERT_EQ(line.substr(at, request.size()), std::string(request.begin(), request.end()))
+            << "at byte " << at;
+    close(slave);
+    close(master);
 }
 } // namespace

@@ -1,10 +1,14 @@
 // Writing a project's two files is all or nothing: whatever stops it, both old files stay.
 #include "ProjectFiles.h"
 #include "project/ProjectFile.h"
+#include "project/SaveIntent.h"
 #include "project/StagedFile.h"
 #include <cerrno>
+#include <csignal>
 #include <functional>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace fs = std::filesystem;
 
@@ -95,4 +99,75 @@ TEST_F(ProjectFiles, ADanglingLinkIsWrittenThrough) {
     ASSERT_TRUE(WriteFileAtomically(Path("link.usr"), "new"));
     EXPECT_TRUE(fs::is_symlink(Path("link.usr")));
     EXPECT_EQ(Get(Path("made.usr")), "new");
+}
+
+// A save killed at any point, or stopped by a signal there, leaves the old pair or the new one
+// once the project is next opened, and nothing of its own beside them.
+TEST_F(ProjectFiles, AStoppedSaveIsFinishedOrUndoneByTheNextOpen) {
+    using ProjectFile::TSaveStep;
+    const std::string image = Path("P.usr"), side = Path("P.ini");
+    const std::string oldImage(2048, 'o'), oldSide = "[MessageLength]\r\n1=5\r\n";
+    const TSaveStep steps[] = {TSaveStep::Locked,      TSaveStep::Prepared,     TSaveStep::Recorded,
+                               TSaveStep::SideRenamed, TSaveStep::ImageRenamed, TSaveStep::Completed};
+    for (const TSaveStep step : steps)
+        for (const bool hadSide : {true, false})
+            for (const bool signalled : {false, true}) {
+                SCOPED_TRACE(testing::Message()
+                             << "step " << static_cast<int>(step) << (hadSide ? "" : ", no side file")
+                             << (signalled ? ", SIGTERM" : ", SIGKILL"));
+                fs::remove_all(Dir);
+                fs::create_directories(Dir);
+                Put(image, oldImage);
+                if (hadSide)
+                    Put(side, oldSide);
+                TIniFile ini;
+                ASSERT_TRUE(ProjectFile::PrepareLengths(ini, side, std::vector<std::string>(72, "9")));
+                const std::string newSide = ini.Bytes();
+                const pid_t child = fork();
+                if (child == 0) {
+                    RemoveTemporariesOnSignal();
+                    ProjectFile::TWriteSteps stops;
+                    stops.Reached = [&](TSaveStep at) {
+                        if (at == step && signalled)
+                            std::raise(SIGTERM);
+                        if (at == step)
+                            _exit(9);
+                    };
+                    ProjectFile::WriteProject(image, std::string(2048, 'n'), ini, stops);
+                    _exit(0);
+                }
+                int status = 0;
+                ASSERT_EQ(waitpid(child, &status, 0), child);
+                ProjectFile::TProject project;
+                ASSERT_TRUE(ProjectFile::Load(image, project));
+                const bool isNew = project.Image == std::string(2048, 'n');
+                EXPECT_EQ(isNew, step >= TSaveStep::ImageRenamed);
+                std::string sideNow;
+                ReadWholeFile(side, sideNow);
+                EXPECT_EQ(sideNow, isNew ? newSide : hadSide ? oldSide : "");
+                EXPECT_EQ(Entries(), isNew || hadSide ? 2u : 1u);
+            }
+}
+
+TEST_F(ProjectFiles, ASecondWriterWaitsForTheLockThenFailsNamingIt) {
+    const std::string image = Path("P.usr"), side = Path("P.ini");
+    Put(image, std::string(2048, 'o'));
+    TIniFile ini;
+    ASSERT_TRUE(ProjectFile::PrepareLengths(ini, side, std::vector<std::string>(72, "9")));
+    const SaveIntent::TFiles files = SaveIntent::FilesOf(image, side);
+    TProjectLock other;
+    ASSERT_TRUE(other.Acquire(files.Lock, image));
+    ProjectFile::TWriteSteps impatient;
+    impatient.Patience = std::chrono::milliseconds(50);
+    const TFileResult refused = ProjectFile::WriteProject(image, std::string(2048, 'n'), ini, impatient);
+    EXPECT_FALSE(refused);
+    EXPECT_NE(
+        refused.Reason.find("(process " + std::to_string(getpid()) + ") and holds its lock " + files.Lock),
+        std::string::npos)
+        << refused.Reason;
+    EXPECT_EQ(Get(image), std::string(2048, 'o'));
+    EXPECT_FALSE(fs::exists(side));
+    other.Release();
+    EXPECT_TRUE(ProjectFile::WriteProject(image, std::string(2048, 'n'), ini, impatient));
+    EXPECT_EQ(Entries(), 2u);
 }
