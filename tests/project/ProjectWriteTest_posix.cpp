@@ -1,7 +1,6 @@
 // Writing a project's two files is all or nothing: whatever stops it, both old files stay.
 #include "ProjectFiles.h"
 #include "project/ProjectFile.h"
-#include "project/SaveIntent.h"
 #include "project/StagedFile.h"
 #include <cerrno>
 #include <csignal>
@@ -147,27 +146,4 @@ TEST_F(ProjectFiles, AStoppedSaveIsFinishedOrUndoneByTheNextOpen) {
                 EXPECT_EQ(sideNow, isNew ? newSide : hadSide ? oldSide : "");
                 EXPECT_EQ(Entries(), isNew || hadSide ? 2u : 1u);
             }
-}
-
-TEST_F(ProjectFiles, ASecondWriterWaitsForTheLockThenFailsNamingIt) {
-    const std::string image = Path("P.usr"), side = Path("P.ini");
-    Put(image, std::string(2048, 'o'));
-    TIniFile ini;
-    ASSERT_TRUE(ProjectFile::PrepareLengths(ini, side, std::vector<std::string>(72, "9")));
-    const SaveIntent::TFiles files = SaveIntent::FilesOf(image, side);
-    TProjectLock other;
-    ASSERT_TRUE(other.Acquire(files.Lock, image));
-    ProjectFile::TWriteSteps impatient;
-    impatient.Patience = std::chrono::milliseconds(50);
-    const TFileResult refused = ProjectFile::WriteProject(image, std::string(2048, 'n'), ini, impatient);
-    EXPECT_FALSE(refused);
-    EXPECT_NE(
-        refused.Reason.find("(process " + std::to_string(getpid()) + ") and holds its lock " + files.Lock),
-        std::string::npos)
-        << refused.Reason;
-    EXPECT_EQ(Get(image), std::string(2048, 'o'));
-    EXPECT_FALSE(fs::exists(side));
-    other.Release();
-    EXPECT_TRUE(ProjectFile::WriteProject(image, std::string(2048, 'n'), ini, impatient));
-    EXPECT_EQ(Entries(), 2u);
 }
