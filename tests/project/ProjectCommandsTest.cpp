@@ -339,9 +339,21 @@ TEST_F(ProjectCommands, ReplacingAnotherProjectAsksFirst) {
         EXPECT_EQ(Main->Saved, answer == TModalResult::Yes);
         EXPECT_EQ(TempDir::Read(Dir.File("Hall.usr")) == "other", answer == TModalResult::No);
     }
-    // The project now open is saved over without a question.
+    // The project now open is saved over without a question, unless another program has
+    // changed either of its files since.
     Ui.Boxes.clear();
     Ui.FileAnswers = {Dir.File("Hall.usr")};
     Main->TBSave.Click();
     EXPECT_TRUE(Ui.Boxes.empty());
+    for (const TModalResult answer : {TModalResult::No, TModalResult::Yes}) {
+        TempDir::Write(Dir.File("Hall.ini"), "[MessageLength]\r\n1=77\r\n");
+        Ui.Boxes.clear();
+        Ui.BoxAnswers = {answer};
+        Ui.FileAnswers = {Dir.File("Hall.usr")};
+        Main->TBSave.Click();
+        ASSERT_EQ(Ui.Boxes.size(), 1u);
+        EXPECT_NE(Ui.Boxes[0].Text.find("изменён другой программой"), std::string::npos);
+        EXPECT_EQ(TempDir::Read(Dir.File("Hall.ini")).find("1=77") != std::string::npos,
+                  answer == TModalResult::No);
+    }
 }
