@@ -50,4 +50,18 @@ private:
     HANDLE Handle;
 };
 
+// Replaces `to` with `from`. A file that another program is reading that moment cannot be
+// replaced, so a refusal is tried again for a while: readers hold our files for an instant.
+inline bool MoveReplacing(const wchar_t* from, const wchar_t* to) {
+    for (int attempt = 0;; ++attempt) {
+        if (MoveFileExW(from, to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+            return true;
+        const DWORD code = GetLastError();
+        if ((code != ERROR_ACCESS_DENIED && code != ERROR_SHARING_VIOLATION) || attempt == 200)
+            return false;
+        Sleep(10);
+        SetLastError(code);
+    }
+}
+
 } // namespace WindowsFile

@@ -6,7 +6,6 @@
 #include <fcntl.h>
 #include <io.h>
 #include <memory>
-#include <share.h>
 #include <sys/stat.h>
 #include <system_error>
 #include <utility>
@@ -31,10 +30,20 @@ TFileResult ReadFileBytes(const std::string& path, std::string& bytes, size_t li
         bytes.clear();
         return TFileResult::ReadFailure(kind, path, code, why);
     };
-    // The C runtime's open, so the reasons read as on every other system.
-    int fd = -1;
-    if (_wsopen_s(&fd, FilePath(path).c_str(), _O_RDONLY | _O_BINARY | _O_NOINHERIT, _SH_DENYNO, 0) != 0) {
-        const int code = errno;
+    // Shared for deleting too, so that a save which renames over the file meanwhile is not refused;
+    // then a C descriptor, so the reasons read as on every other system.
+    const HANDLE handle = CreateFileW(FilePath(path).c_str(), GENERIC_READ,
+                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    const DWORD error = GetLastError();
+    int fd =
+        handle == INVALID_HANDLE_VALUE ? -1 : _open_osfhandle(reinterpret_cast<intptr_t>(handle), _O_RDONLY);
+    if (fd < 0 && handle != INVALID_HANDLE_VALUE)
+        CloseHandle(handle);
+    if (fd < 0) {
+        const int code = error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND     ? ENOENT
+                         : error == ERROR_ACCESS_DENIED || error == ERROR_SHARING_VIOLATION ? EACCES
+                                                                                            : EIO;
         // A folder refuses to open as "access denied": it is named for what it is, as elsewhere.
         const DWORD attributes = GetFileAttributesW(FilePath(path).c_str());
         if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY))
@@ -117,8 +126,7 @@ int DescriptorNamed(const std::string&) {
 }
 
 bool MoveOver(const std::string& from, const std::string& to) {
-    return MoveFileExW(FilePath(from).c_str(), FilePath(to).c_str(),
-                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+    return WindowsFile::MoveReplacing(FilePath(from).c_str(), FilePath(to).c_str());
 }
 
 TFileResult WriteNewFileDurably(const std::string& path, const std::string& bytes) {

@@ -80,8 +80,8 @@ TFileResult TStagedFile::Prepare(const std::string& bytes) {
     {
         // A pipe or a device (NUL, CON) is written in place; renaming over it is no option.
         WindowsFile::THandle existing(CreateFileW(target.c_str(), GENERIC_WRITE,
-                                                  FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                                                  FILE_ATTRIBUTE_NORMAL, nullptr));
+                                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                                  nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
         if (existing.Valid() && GetFileType(existing.Get()) != FILE_TYPE_DISK) {
             s.Kind = TState::TKind::InPlace;
             s.Bytes = bytes;
@@ -168,8 +168,7 @@ TFileResult TStagedFile::RenameNow() {
         Slots.Change(s.KeptSlot, TSlots::MovePathBack);
     else if (s.Keeping && !s.Existed)
         s.KeptSlot = Slots.Claim(target, target, TSlots::RemoveTarget);
-    if (!MoveFileExW(s.Temporary.c_str(), target.c_str(),
-                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    if (!WindowsFile::MoveReplacing(s.Temporary.c_str(), target.c_str())) {
         const DWORD code = GetLastError();
         if (!s.Kept.empty())
             Slots.Change(s.KeptSlot, TSlots::RemovePath);
@@ -200,7 +199,7 @@ bool TStagedFile::Restore() {
     const std::wstring target = FilePath(Real).wstring();
     bool restored = false;
     if (!s.Kept.empty()) {
-        restored = MoveFileExW(s.Kept.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING) != 0;
+        restored = WindowsFile::MoveReplacing(s.Kept.c_str(), target.c_str());
         if (restored)
             s.Kept.clear();
     } else if (!s.Existed) {
