@@ -184,7 +184,7 @@ bool Stage(TReader& r, const TJsonValue& object, const std::string& path, int nu
     int pauseSeconds = 0;
     if (!r.OnlyKnown(
             object, path,
-            {"stage", "on", "message", "repeats", "pause", "zones", "relays", "time", "unlimited"}) ||
+            {"stage", "on", "message", "repeats", "pause", "zones", "relays", "time", "unlimited", "unknown"}) ||
         !r.Field(object, path, "stage", number, number, stated) || !r.Field(object, path, "on", s.On) ||
         !r.Field(object, path, "message", 0, 255, s.Message) ||
         !r.Field(object, path, "repeats", 0, 255, s.Repeats) ||
@@ -204,7 +204,7 @@ bool Inputs(TReader& r, const TJsonValue& list, TConfiguration& config) {
         const TJsonValue& object = list.Items[n];
         const std::string path = "inputs[" + std::to_string(n) + "]";
         int stated = 0;
-        if (!r.OnlyKnown(object, path, {"input", "inUse", "stages", "total", "unlimited"}) ||
+        if (!r.OnlyKnown(object, path, {"input", "inUse", "stages", "total", "unlimited", "unknown"}) ||
             !r.Field(object, path, "input", static_cast<int>(n) + 1, static_cast<int>(n) + 1, stated))
             return false;
         const TJsonValue* stages = TReader::Member(object, "stages");

@@ -1,7 +1,6 @@
 #include "ConfigText.h"
 #include "JsonWriter.h"
 #include "base/Utf8.h"
-#include "model/WholeNumber.h"
 #include "report/Report.h"
 #include <algorithm>
 #include <cstdio>
@@ -51,24 +50,26 @@ int Rows(const TInputSettings& input, int provided, int count, int width) {
 void InputTable(std::string& out, int n, const TInputSettings& input, const TCompositionSettings& c) {
     const auto row = [&](const std::string& label, auto cell) {
         out += Padded(label, 28) + "|";
-        for (const TStageSettings& s : input.Stages)
-            out += s.On ? cell(s) : BlankCell;
+        for (size_t s = 0; s < input.Stages.size(); ++s)
+            out += input.Stages[s].On ? cell(input.Stages[s], s) : BlankCell;
         out += "\n";
     };
     out += "\n" + Padded("IN " + std::to_string(n + 1) + "  stage", 28) + "|";
     for (int s = 1; s <= Layout::Stages; ++s)
         out += TReport::Cell(std::to_string(s));
     out += "\n";
-    row("message", [](const TStageSettings& s) { return TReport::Cell(std::to_string(s.Message)); });
-    row("repeats", [](const TStageSettings& s) {
+    row("message", [](const TStageSettings& s, size_t) { return TReport::Cell(std::to_string(s.Message)); });
+    row("repeats", [](const TStageSettings& s, size_t) {
         return TReport::Cell(s.Repeats == 0 ? TAlgorithmEditor::Unlimited : std::to_string(s.Repeats));
     });
-    row("pause (s)", [](const TStageSettings& s) { return TReport::Cell(std::to_string(s.PauseSeconds)); });
-    row("time (s)", [](const TStageSettings& s) { return TReport::Cell(s.Time.value_or("?")); });
-    out += Padded("total (s)", 28) + "| " + input.Total.value_or("?") + "\n";
+    row("pause (s)", [](const TStageSettings& s, size_t) { return TReport::Cell(std::to_string(s.PauseSeconds)); });
+    row("time (s)", [&input](const TStageSettings&, size_t s) {
+        return TReport::Cell(input.Plan ? input.Plan->Stages[s].Text() : "?");
+    });
+    out += Padded("total (s)", 28) + "| " + (input.Plan ? input.Plan->TotalText() : "?") + "\n";
     const int zones = Rows(input, ZonesProvided(c.Splitters), 8, 1);
     for (int z = 0; z < zones; ++z)
-        row("zone " + std::to_string(z + 1), [z](const TStageSettings& s) {
+        row("zone " + std::to_string(z + 1), [z](const TStageSettings& s, size_t) {
             return s.Zones[static_cast<size_t>(z)] ? "   +   |" : "   -   |";
         });
     const int modules = Rows(input, ModulesProvided(c.Modules), 8, 2);
@@ -79,7 +80,7 @@ void InputTable(std::string& out, int n, const TInputSettings& input, const TCom
         out += "\n";
     }
     for (int m = 0; m < modules; ++m)
-        row("module " + std::to_string(m + 1), [m](const TStageSettings& s) {
+        row("module " + std::to_string(m + 1), [m](const TStageSettings& s, size_t) {
             const auto mark = [&](int k) {
                 return s.Relays[static_cast<size_t>(Layout::RelayIndex(m, k))] ? "+" : "-";
             };
@@ -148,12 +149,13 @@ std::string ShowText(const TConfiguration& config) {
 
 namespace {
 // A time as a number; one without limit as null with "unlimited": true; without lengths null.
-void Time(TJsonWriter& json, const char* key, const std::optional<std::string>& text) {
-    int64_t value = 0;
-    const bool number = text && ParseWholeNumber(*text, value, true);
+// One that cannot be known (its message has no length that is one) is 0 with "unknown": true.
+void Time(TJsonWriter& json, const char* key, bool planned, bool unlimited, int64_t seconds, bool unknown) {
     json.Key(key);
-    number ? json.Value(value) : json.Null();
-    json.Key("unlimited").Value(text && !number);
+    planned && !unlimited ? json.Value(seconds) : json.Null();
+    json.Key("unlimited").Value(planned && unlimited);
+    if (unknown)
+        json.Key("unknown").Value(true);
 }
 } // namespace
 
@@ -216,11 +218,14 @@ std::string ShowJson(const TConfiguration& config, const char* sideFileEncoding)
                 if (stage.Relays[j])
                     json.Value(std::to_string(j / 2 + 1) + " K" + std::to_string(j % 2 + 1));
             json.EndArray();
-            Time(json, "time", stage.Time);
+            const TStageTime time = input.Plan ? input.Plan->Stages[static_cast<size_t>(s)] : TStageTime{};
+            Time(json, "time", input.Plan.has_value(), time.Kind == TStageTime::TKind::Unlimited, time.Seconds,
+                 time.Kind == TStageTime::TKind::Unknown);
             json.EndObject();
         }
         json.EndArray();
-        Time(json, "total", input.Total);
+        const TInputPlan plan = input.Plan.value_or(TInputPlan{});
+        Time(json, "total", input.Plan.has_value(), plan.Unlimited, plan.Seconds, plan.Unknown);
         json.EndObject();
     }
     json.EndArray().Key("raw").BeginArray();

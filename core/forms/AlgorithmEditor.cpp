@@ -1,5 +1,5 @@
 #include "forms/AlgorithmEditor.h"
-#include "model/StageTime.h"
+#include "model/EvacuationPlan.h"
 #include "model/WholeNumber.h"
 #include <utility>
 
@@ -260,41 +260,22 @@ void TAlgorithmEditor::ShowInput() {
 }
 
 void TAlgorithmEditor::Edit6Change() {
+    std::vector<std::string> texts;
     for (int r = 1; r <= Messages; ++r) {
         if (LenMes.Value(r).empty())
             LenMes.SetValue(r, "0");
-        int64_t length = 0;
-        LenMes.SetValueWarning(r, ParseWholeNumber(LenMes.Value(r), length) ? "" : LengthNotWhole);
+        texts.push_back(LenMes.Value(r));
     }
-
-    for (int s = 0; s < Stages; ++s) {
-        const auto i = static_cast<size_t>(s);
-        TStaticText& time = *StageTimes[i];
-        if (!StageBoxes[i]->Checked()) {
-            time.SetCaption("0");
-            continue;
-        }
-        // With no message chosen the lookup lands on the title row, which is no number.
-        const int64_t length = WholeNumberOr(LenMes.Value(MessageBoxes[i]->ItemIndex() + 1), -1);
-        const int64_t repeats = WholeNumberOr(RepeatBoxes[i]->Text(), -1);
-        const int64_t pause = WholeNumberOr(PauseBoxes[i]->Text(), 0);
-        // A time that cannot be computed is 0, as the report and show print it: a figure kept
-        // from a length that is no longer there would be a time nothing plays.
-        time.SetCaption(
-            StageTimeText(length, repeats, RepeatBoxes[i]->ItemIndex() == 0, pause).value_or("0"));
-    }
-
-    std::vector<std::string> times;
-    bool zeroLength = false;
-    for (int s = 0; s < Stages; ++s) {
-        const auto i = static_cast<size_t>(s);
-        times.push_back(StageTimes[i]->Caption());
-        const int message = MessageBoxes[i]->ItemIndex() + 1;
-        if (StageBoxes[i]->Checked() && message >= 1 && WholeNumberOr(LenMes.Value(message), -1) <= 0)
-            zeroLength = true;
-    }
-    TotalTime->SetCaption(TotalTimeText(times));
-    LengthsNote.SetVisible(zeroLength);
+    const TMessageLengths lengths = ParseLengths(texts);
+    for (int r = 1; r <= Messages; ++r)
+        LenMes.SetValueWarning(
+            r, lengths[static_cast<size_t>(r - 1)].Kind == TMessageLength::TKind::NotALength ? LengthNotWhole : "");
+    // The times of what the image holds: every edit is in it before this runs.
+    const TInputPlan plan = PlanInput(DecodeStages(Image, CurrentInput), lengths);
+    for (size_t s = 0; s < StageTimes.size(); ++s)
+        StageTimes[s]->SetCaption(plan.Stages[s].Text());
+    TotalTime->SetCaption(plan.TotalText());
+    LengthsNote.SetVisible(plan.LengthMissing);
 }
 
 void TAlgorithmEditor::LayOut(TRect bounds) {

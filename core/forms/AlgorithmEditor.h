@@ -1,6 +1,6 @@
 #pragma once
 #include "model/ConfigImage.h"
-#include "model/StageTime.h"
+#include "model/EvacuationPlan.h"
 #include "ui/Button.h"
 #include "ui/CheckBox.h"
 #include "ui/ComboBox.h"
@@ -124,6 +124,8 @@ public:
     // Bits of the shown input as stored: zone 0..7, relay 2 x module + K.
     bool StoredZone(int stage, int zone) const;
     bool StoredRelay(int stage, int relay) const;
+    // The image the panel edits.
+    const ConfigImage& Shown() const { return Image; }
 
 private:
     uint8_t* StageRecord(int stage);

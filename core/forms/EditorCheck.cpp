@@ -64,7 +64,7 @@ std::string TEditorCheck::WriteText() const {
 std::string TEditorCheck::SaveText() const {
     std::string lines;
     for (const TFinding& f : FFindings)
-        if (f.Place == TFinding::TPlace::Length)
+        if (f.Place == TFinding::TPlace::Length && f.IsError())
             lines += "\n• сообщение " + std::to_string(f.Message) + ": «" + Lengths.Value(f.Message) + "»";
     if (lines.empty())
         return "";

@@ -1,7 +1,6 @@
 #include "forms/Timeline.h"
 #include "forms/AlgorithmEditor.h"
-#include "model/StageTime.h"
-#include "model/WholeNumber.h"
+#include "model/Configuration.h"
 #include <algorithm>
 #include <cstdint>
 
@@ -71,9 +70,7 @@ std::vector<TTimelineSegment> TTimelineStage::Segments(int64_t until) const {
         }
         return segments;
     }
-    // Plays drawn one by one only where the stage-time formula gives the band's length for them.
-    if (!End || Repeats < 1 || Repeats > MostPlays ||
-        StageTimeText(Length, Repeats, false, Pause) != std::to_string(*End - Start))
+    if (!End || Repeats < 1 || Repeats > MostPlays)
         return segments;
     for (int64_t i = 0, at = Start; i < Repeats; ++i) {
         if (i > 0) {
@@ -86,82 +83,59 @@ std::vector<TTimelineSegment> TTimelineStage::Segments(int64_t until) const {
     return segments;
 }
 
-TTimeline TTimeline::Build(int input, const std::array<TTimelineStageSettings, 8>& stages,
-                           const std::string& totalText) {
+TTimeline TTimeline::Build(int input, const TStages& stages, const TMessageLengths& lengths) {
+    const TInputPlan plan = PlanInput(stages, lengths);
     TTimeline timeline;
     timeline.Input = input;
-    timeline.TotalText = totalText;
-    int64_t total = 0;
-    if (ParseWholeNumber(totalText, total, true))
-        timeline.Total = total;
-
+    timeline.TotalText = plan.TotalText();
+    if (!plan.Unlimited)
+        timeline.Total = plan.Seconds;
     int64_t at = 0;
     for (size_t s = 0; s < stages.size(); ++s) {
-        const TTimelineStageSettings& settings = stages[s];
+        const TStageSettings& settings = stages[s];
         if (!settings.On)
             continue;
+        const TStageTime& time = plan.Stages[s];
+        const bool listed = settings.Message >= 1 && static_cast<size_t>(settings.Message) <= lengths.size();
+        const TMessageLength* length = listed ? &lengths[static_cast<size_t>(settings.Message - 1)] : nullptr;
         TTimelineStage stage;
         stage.Stage = static_cast<int>(s);
-        stage.Message = settings.Message;
-        // A length below 0 is no length: the stage is drawn as one whose length is not known.
-        stage.Length = std::max<int64_t>(WholeNumberOr(settings.LengthText, -1), -1);
-        stage.Repeats = WholeNumberOr(settings.RepeatText, -1);
-        stage.Pause = WholeNumberOr(settings.PauseText, 0);
-        stage.TimeText = settings.TimeText;
+        stage.Message = listed ? settings.Message : 0;
+        stage.Length = length && length->Kind != TMessageLength::TKind::NotALength ? length->Seconds : -1;
+        stage.Repeats = settings.Repeats == 0 ? -1 : settings.Repeats;
+        stage.Pause = settings.PauseSeconds;
+        stage.TimeText = time.Text();
         stage.LengthUnknown = stage.Length <= 0;
         stage.Zones = settings.Zones;
         stage.Relays = settings.Relays;
         stage.Start = at;
-        int64_t time = 0;
-        // Repeats without limit never end, whether or not the message has a length (the editor
-        // then shows 0 as its time).
-        const bool bounded = stage.Repeats != -1 && ParseWholeNumber(settings.TimeText, time, true);
-        if (bounded) {
-            // A time below 0 (a length typed below 0) takes no time: later stages never start
-            // before this one.
-            stage.End = at + std::max<int64_t>(time, 0);
-            at = *stage.End;
-        }
         timeline.Stages.push_back(stage);
-        if (!bounded) {
-            // The evacuation time does not end either.
-            timeline.Total.reset();
-            timeline.TotalText = UnlimitedTotalText;
+        // Repeats without limit never end, whether or not the message has a length.
+        if (time.Kind == TStageTime::TKind::Unlimited)
             break;
-        }
+        at += time.Kind == TStageTime::TKind::Seconds ? time.Seconds : 0;
+        timeline.Stages.back().End = at;
     }
     return timeline;
 }
 
 TTimeline TTimeline::FromEditor(const TAlgorithmEditor& editor, int input) {
-    std::array<TTimelineStageSettings, 8> stages;
+    TStages stages = DecodeStages(editor.Shown(), input);
     for (int s = 0; s < TAlgorithmEditor::Stages; ++s) {
         const auto i = static_cast<size_t>(s);
-        TTimelineStageSettings& stage = stages[i];
-        stage.On = editor.StageBoxes[i]->Checked();
-        const int message = editor.MessageBoxes[i]->ItemIndex() + 1;
-        stage.Message = message;
-        if (message >= 1)
-            stage.LengthText = editor.LenMes.Value(message);
-        stage.RepeatText = editor.RepeatBoxes[i]->Text();
-        stage.UnlimitedChosen = editor.RepeatBoxes[i]->ItemIndex() == 0;
-        stage.PauseText = editor.PauseBoxes[i]->Text();
-        stage.TimeText = editor.StageTimes[i]->Caption();
-        for (size_t z = 0; z < stage.Zones.size(); ++z) {
-            const TButton& zone = *editor.ZoneButtons[TAlgorithmEditor::Zones * i + z];
-            stage.Zones[z] = zone.Enabled() && zone.Down();
-        }
-        // A module's relays count when its K1 box is available, as the report marks them.
-        const auto relay = [&](size_t j) -> const TCheckBox& {
-            return *editor.RelayBoxes[TAlgorithmEditor::RelaysPerStage * i + j];
-        };
+        TStageSettings& stage = stages[i];
+        // Only zones that can hear the stage, and the relays of modules whose K1 box is available,
+        // as the report marks them.
+        for (size_t z = 0; z < stage.Zones.size(); ++z)
+            stage.Zones[z] = stage.Zones[z] && editor.ZoneButtons[TAlgorithmEditor::Zones * i + z]->Enabled();
         for (size_t j = 0; j < stage.Relays.size(); j += 2)
-            if (relay(j).Enabled()) {
-                stage.Relays[j] = relay(j).Checked();
-                stage.Relays[j + 1] = relay(j + 1).Checked();
-            }
+            if (!editor.RelayBoxes[TAlgorithmEditor::RelaysPerStage * i + j]->Enabled())
+                stage.Relays[j] = stage.Relays[j + 1] = false;
     }
-    return Build(input, stages, editor.TotalTime->Caption());
+    std::vector<std::string> texts;
+    for (int k = 1; k <= TAlgorithmEditor::Messages; ++k)
+        texts.push_back(editor.LenMes.Value(k));
+    return Build(input, stages, ParseLengths(texts));
 }
 
 int64_t TTimeline::AxisEnd() const {

@@ -1,4 +1,5 @@
 #pragma once
+#include "model/EvacuationPlan.h"
 #include <array>
 #include <cstdint>
 #include <optional>
@@ -6,19 +7,6 @@
 #include <vector>
 
 class TAlgorithmEditor;
-
-// One stage as the editor shows it, the values a timeline is made of.
-struct TTimelineStageSettings {
-    bool On = false;
-    int Message = 0;        // 1 … 72; 0 when no message is chosen
-    std::string LengthText; // the message's length as typed
-    std::string RepeatText; // "3", "Без огр"
-    bool UnlimitedChosen = false;
-    std::string PauseText;         // "0" … "35"
-    std::string TimeText;          // the stage time the editor shows
-    std::array<bool, 8> Zones{};   // zones that hear the stage
-    std::array<bool, 16> Relays{}; // 2 x module + relay (K1 = 0) switched by the stage
-};
 
 // A play of the message or a pause between two plays, in seconds from the alarm.
 struct TTimelineSegment {
@@ -31,7 +19,7 @@ struct TTimelineSegment {
 struct TTimelineStage {
     int Stage = 0; // 0 … 7
     int Message = 0;
-    int64_t Length = -1; // the message's length; -1 when it is no whole number or below 0
+    int64_t Length = -1; // the message's length; -1 when it has none that is one
     int64_t Repeats = 0; // plays; -1 for ever
     int64_t Pause = 0;
     std::string TimeText;
@@ -70,9 +58,9 @@ struct TTimeline {
     // The evacuation time; nothing when a stage plays for ever (or a time is no number).
     std::optional<int64_t> Total;
 
-    // A stage that plays for ever ends the picture: stages after it are never reached.
-    static TTimeline Build(int input, const std::array<TTimelineStageSettings, 8>& stages,
-                           const std::string& totalText);
+    // A stage that plays for ever ends the picture: stages after it are never reached. The
+    // stages' zones and relays are those that can be heard and switched.
+    static TTimeline Build(int input, const TStages& stages, const TMessageLengths& lengths);
     // The input the editor shows, read from its controls.
     static TTimeline FromEditor(const TAlgorithmEditor& editor, int input);
 

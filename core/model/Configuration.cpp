@@ -1,7 +1,6 @@
 #include "model/Configuration.h"
 #include "base/Cp1251.h"
 #include "base/Utf8.h"
-#include "model/StageTime.h"
 #include "model/WholeNumber.h"
 #include <algorithm>
 #include <cctype>
@@ -55,26 +54,14 @@ TStageSettings DecodeStage(const ConfigImage& image, int input, int stage) {
     return s;
 }
 
-// The times the editor shows for a newly shown input, which starts every stage at "0": a
-// message outside 1 … 72, or one whose length is no whole number, leaves its stage at "0".
-void ComputeTimes(TInputSettings& input, const std::vector<std::string>& lengths) {
-    std::vector<std::string> times;
-    for (TStageSettings& s : input.Stages) {
-        if (!s.On) {
-            s.Time = "0";
-        } else {
-            const bool listed = s.Message >= 1 && s.Message <= Messages;
-            const int64_t length =
-                listed ? WholeNumberOr(lengths[static_cast<size_t>(s.Message - 1)], -1) : -1;
-            s.Time = StageTimeText(length, s.Repeats == 0 ? -1 : s.Repeats, s.Repeats == 0, s.PauseSeconds)
-                         .value_or("0");
-        }
-        times.push_back(*s.Time);
-    }
-    input.Total = TotalTimeText(times);
-}
-
 } // namespace
+
+TStages DecodeStages(const ConfigImage& image, int input) {
+    TStages stages;
+    for (int s = 0; s < Layout::Stages; ++s)
+        stages[static_cast<size_t>(s)] = DecodeStage(image, input, s);
+    return stages;
+}
 
 int ZonesProvided(int splitters) {
     return splitters <= MaxCount ? ZonesPerSplitter * splitters : 0;
@@ -128,12 +115,12 @@ TConfiguration DecodeConfiguration(const ConfigImage& image, const std::vector<s
         for (std::string& length : *config.Lengths)
             length = length.empty() ? "0" : ValidUtf8(length);
     }
+    const TMessageLengths parsed = config.Lengths ? ParseLengths(*config.Lengths) : TMessageLengths{};
     for (int n = 0; n < Layout::Inputs; ++n) {
         TInputSettings& input = config.Inputs[static_cast<size_t>(n)];
-        for (int s = 0; s < Layout::Stages; ++s)
-            input.Stages[static_cast<size_t>(s)] = DecodeStage(image, n, s);
+        input.Stages = DecodeStages(image, n);
         if (config.Lengths)
-            ComputeTimes(input, *config.Lengths);
+            input.Plan = PlanInput(input.Stages, parsed);
     }
 
     for (size_t offset = 0; offset < Layout::ImageSize; ++offset) {

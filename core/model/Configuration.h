@@ -1,6 +1,8 @@
 #pragma once
 #include "model/ConfigImage.h"
 #include "model/ConfigurationCheck.h"
+#include "model/EvacuationPlan.h"
+#include "model/StageSettings.h"
 #include <array>
 #include <cstdint>
 #include <optional>
@@ -9,22 +11,10 @@
 
 // A configuration by meaning, decoded from an image with the same offsets the editor uses,
 // without any control: what an installer reads in `show` and compares in `diff`.
-struct TStageSettings {
-    bool On = false;
-    int Message = 0;      // 1 … 72; 0 none; above 72 no message the editor offers
-    int Repeats = 0;      // plays; 0 = unlimited
-    int PauseSeconds = 0; // 0, 5 … 35
-    std::array<bool, 8> Zones{};
-    std::array<bool, 16> Relays{}; // 2 x module + relay, K1 = 0
-    // As the editor shows it for a newly shown input: "0" for a stage switched off, or one
-    // whose message has no usable length; nothing without message lengths.
-    std::optional<std::string> Time;
-};
-
 struct TInputSettings {
-    std::array<TStageSettings, Layout::Stages> Stages{};
-    // As the editor shows it; nothing without message lengths.
-    std::optional<std::string> Total;
+    TStages Stages{};
+    // The stage times and the total; nothing without message lengths.
+    std::optional<TInputPlan> Plan;
     // The report's rule: an input is in use when its first stage is switched on.
     bool InUse() const { return Stages[0].On; }
 };

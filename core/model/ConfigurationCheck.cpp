@@ -1,11 +1,11 @@
 #include "model/ConfigurationCheck.h"
 #include "model/Configuration.h"
-#include "model/WholeNumber.h"
 
 namespace {
 constexpr int Messages = 72;
 constexpr int MaxCount = 2; // each unit count, and both consoles together
 constexpr int MaxModules = 8;
+constexpr int64_t SecondsInAnHour = 3600;
 
 std::string Joined(const std::vector<std::string>& items) {
     std::string text;
@@ -75,19 +75,20 @@ void CheckComposition(const TCompositionSettings& c, TFindings& f) {
                     "фоновая музыка в зоне " + std::to_string(z + 1) + ", которую разветвители не дают");
 }
 
-void CheckLengths(const std::vector<std::string>& lengths, TFindings& f) {
+void CheckLengths(const TMessageLengths& lengths, TFindings& f) {
     for (int k = 1; k <= static_cast<int>(lengths.size()); ++k) {
-        const std::string& length = lengths[static_cast<size_t>(k - 1)];
-        int64_t value = 0;
-        if (ParseWholeNumber(length, value))
-            continue;
+        const TMessageLength& length = lengths[static_cast<size_t>(k - 1)];
         f.At(TFinding::TPlace::Length, 0, 0, k);
-        f.Note("\"" + length + "\" is no whole number of seconds",
-               "«" + length + "» — не целое число секунд, время этапов с этим сообщением 0");
+        if (length.Kind == TMessageLength::TKind::NotALength)
+            f.Error("\"" + length.Text + "\" is no whole number of seconds",
+                    "«" + length.Text + "» — не целое число секунд, время этапов с этим сообщением 0");
+        else if (length.Seconds > SecondsInAnHour)
+            f.Note("message " + std::to_string(k) + " is longer than an hour",
+                   "сообщение " + std::to_string(k) + " длиннее часа");
     }
 }
 
-void CheckStages(const TConfiguration& config, int input, TFindings& f) {
+void CheckStages(const TConfiguration& config, const TMessageLengths* lengths, int input, TFindings& f) {
     const int reach = ZonesProvided(config.Composition.Splitters);
     const int modules = ModulesProvided(config.Composition.Modules);
     const auto& stages = config.Inputs[static_cast<size_t>(input)].Stages;
@@ -130,8 +131,7 @@ void CheckStages(const TConfiguration& config, int input, TFindings& f) {
                     "реле " + Joined(russianRelays) + " включены, а модулей QV-CU4 " + count +
                         (offered ? "" : " (такого числа модулей нет)"));
         }
-        const bool known = listed && config.Lengths &&
-                           WholeNumberOr((*config.Lengths)[static_cast<size_t>(stage.Message - 1)], -1) > 0;
+        const bool known = listed && lengths && (*lengths)[static_cast<size_t>(stage.Message - 1)].Known();
         if (listed && !known)
             f.Note("message " + std::to_string(stage.Message) + " has no length, the stage time is unknown",
                    "длительность сообщения " + std::to_string(stage.Message) +
@@ -167,9 +167,10 @@ std::string TFinding::RussianPlace() const {
 std::vector<TFinding> CheckConfiguration(const TConfiguration& config) {
     TFindings findings;
     CheckComposition(config.Composition, findings);
+    const TMessageLengths lengths = config.Lengths ? ParseLengths(*config.Lengths) : TMessageLengths{};
     if (config.Lengths)
-        CheckLengths(*config.Lengths, findings);
+        CheckLengths(lengths, findings);
     for (int n = 0; n < Layout::Inputs; ++n)
-        CheckStages(config, n, findings);
+        CheckStages(config, config.Lengths ? &lengths : nullptr, n, findings);
     return findings.List;
 }

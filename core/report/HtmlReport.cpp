@@ -76,25 +76,16 @@ std::string PageRule(const TReportFacts& facts) {
            "font: 9pt \"DejaVu Sans\", Arial, sans-serif; vertical-align: top; }\n}\n";
 }
 
-// A stage without limit never ends, whether or not its message has a length: the text report
-// keeps the editor's "0" for one without, the printed report names it.
-bool Unlimited(const TReportInput& in, size_t stage) {
-    return in.StageOn[stage] && in.Repeats[stage] == TAlgorithmEditor::Unlimited;
-}
-
+// The printed report spells out a stage without end, and says which times are not known (the
+// text report prints 0 for them).
 std::array<std::string, 8> StageTimes(const TReportInput& in) {
     std::array<std::string, 8> times = in.Time;
     for (size_t s = 0; s < times.size(); ++s)
-        if (Unlimited(in, s))
+        if (times[s] == UnlimitedStageText)
             times[s] = TTimeline::ForEver;
+        else if (in.TimeUnknown[s])
+            times[s] = "неизвестно";
     return times;
-}
-
-std::string Total(const TReportInput& in) {
-    for (size_t s = 0; s < in.StageOn.size(); ++s)
-        if (Unlimited(in, s))
-            return TAlgorithmEditor::UnlimitedTotal;
-    return in.Total;
 }
 
 // Page 1's account of the check: the findings, or that there are none.
@@ -304,7 +295,7 @@ std::string THtmlReport::Render(const TReportFacts& facts) {
     if (facts.Inputs.empty())
         html += "Ни один вход активации не используется.";
     for (const TReportInput& in : facts.Inputs)
-        html += "Вход активации N" + std::to_string(in.Input + 1) + ": " + Escape(Total(in)) + "<br/>";
+        html += "Вход активации N" + std::to_string(in.Input + 1) + ": " + Escape(in.Total) + "<br/>";
     html += "</p>\n" + Findings(facts) + "</section>\n";
 
     for (const TReportInput& in : facts.Inputs) {
@@ -316,7 +307,7 @@ std::string THtmlReport::Render(const TReportFacts& facts) {
         html += "<tr><td>Пауза между повторами (сек)</td>" + Cells(in, in.Pause) + "</tr>\n";
         html += "<tr><td>Время этапа (сек)</td>" + Cells(in, StageTimes(in)) + "</tr>\n";
         html += "<tr class=\"total\"><td>Общее время эвакуации (сек)</td><td colspan=\"8\">" +
-                Escape(Total(in)) + "</td></tr>\n";
+                Escape(in.Total) + "</td></tr>\n";
         if (in.ZoneRows > 0) {
             html += "<tr><th>Зоны трансляции сообщений:</th>" + StageHeads() + "</tr>\n";
             for (int z = 0; z < in.ZoneRows; ++z) {

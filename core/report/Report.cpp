@@ -1,7 +1,8 @@
 #include "report/Report.h"
 #include "base/Cp1251.h"
 #include "base/Utf8.h"
-#include "model/WholeNumber.h"
+#include "model/EvacuationPlan.h"
+#include "model/StageSettings.h"
 
 namespace {
 const std::string EmptyCell = "       |";
@@ -112,21 +113,24 @@ TReportFacts TReport::Collect() {
     facts.SerialNumber = c.Edit1.Text();
     facts.Date = c.Edit2.Text() + "/" + c.Edit3.Text() + "/" + c.Edit4.Text();
     facts.Version = c.Edit5.Text();
-    for (int k = 1; k <= TAlgorithmEditor::Messages; ++k) {
-        const std::string& text = Editor.LenMes.Value(k);
-        if (WholeNumberOr(text, 0) != 0)
-            facts.Lengths.emplace_back(k, text);
-    }
+    std::vector<std::string> texts;
+    for (int k = 1; k <= TAlgorithmEditor::Messages; ++k)
+        texts.push_back(Editor.LenMes.Value(k));
+    const TMessageLengths lengths = ParseLengths(texts);
+    for (size_t k = 0; k < lengths.size(); ++k)
+        if (lengths[k].Kind == TMessageLength::TKind::Seconds && lengths[k].Seconds != 0)
+            facts.Lengths.emplace_back(static_cast<int>(k) + 1, lengths[k].Text);
     for (int n = 0; n < Layout::Inputs; ++n)
-        Input(facts, n);
+        Input(facts, n, lengths);
     return facts;
 }
 
-void TReport::Input(TReportFacts& facts, int input) {
+void TReport::Input(TReportFacts& facts, int input, const TMessageLengths& lengths) {
     Editor.SpeedButton1Click(*Editor.InputButtons[static_cast<size_t>(input)]);
     if (!Editor.StageBoxes[0]->Checked())
         return;
-    facts.LengthsMissing = facts.LengthsMissing || Editor.LengthsNote.Visible();
+    const TInputPlan plan = PlanInput(DecodeStages(Editor.Shown(), input), lengths);
+    facts.LengthsMissing = facts.LengthsMissing || plan.LengthMissing;
     TReportInput in;
     in.Input = input;
     for (size_t s = 0; s < in.StageOn.size(); ++s) {
@@ -134,9 +138,10 @@ void TReport::Input(TReportFacts& facts, int input) {
         in.Message[s] = Editor.MessageBoxes[s]->Text();
         in.Repeats[s] = Editor.RepeatBoxes[s]->Text();
         in.Pause[s] = Editor.PauseBoxes[s]->Text();
-        in.Time[s] = Editor.StageTimes[s]->Caption();
+        in.Time[s] = plan.Stages[s].Text();
+        in.TimeUnknown[s] = plan.Stages[s].Kind == TStageTime::TKind::Unknown;
     }
-    in.Total = Editor.TotalTime->Caption();
+    in.Total = plan.TotalText();
 
     const int splitters = Composition.ComboBox57.ItemIndex();
     in.ZoneRows = splitters >= 2 ? 8 : splitters == 1 ? 4 : 0;

@@ -13,7 +13,10 @@ struct TReportInput {
     int Input = 0; // 0 … 7
     std::array<bool, 8> StageOn{};
     // The texts the stage controls show, by stage.
-    std::array<std::string, 8> Message, Repeats, Pause, Time;
+    std::array<std::string, 8> Message, Repeats, Pause;
+    // The stage times and the total as the editor shows them, and which times are unknown.
+    std::array<std::string, 8> Time;
+    std::array<bool, 8> TimeUnknown{};
     std::string Total;
     // Zone cells by zone, then stage: ' ' not available, '+' the zone hears the stage, '-' not.
     int ZoneRows = 0; // 0, 4 or 8
@@ -33,7 +36,7 @@ struct TReportFacts {
     // music zones whose box is available: zone 1 … 8 and checked
     std::vector<std::pair<int, bool>> MusicZones;
     std::string SerialNumber, Date, Version;
-    // messages whose length reads as a whole number other than 0, with the length as typed
+    // messages whose length is a number of seconds other than 0, with the length as typed
     std::vector<std::pair<int, std::string>> Lengths;
     std::vector<TReportInput> Inputs;
     // What the configuration check finds, errors first.
@@ -66,7 +69,7 @@ public:
     static std::string Cell(const std::string& text);
 
 private:
-    void Input(TReportFacts& facts, int input);
+    void Input(TReportFacts& facts, int input, const TMessageLengths& lengths);
 
     TAlgorithmEditor& Editor;
     TCompositionRules& Composition;

@@ -307,15 +307,15 @@ TEST_F(MainWindow, TheCheckSpeaksBeforeAConfigurationIsTakenWrittenOrSaved) {
     EXPECT_NE(html.find("Вход активации N1: Без ограничения<br/>"), std::string::npos);
     EXPECT_NE(html.find("Длительности сообщений, которые играют входы активации, не заданы"),
               std::string::npos);
-    EXPECT_NE(
-        TempDir::Read(dir.File("office.txt")).find(Utf8ToCp1251("Общее время эвакуации (сек) | 25\r\n")),
-        std::string::npos);
+    EXPECT_NE(TempDir::Read(dir.File("office.txt"))
+                  .find(Utf8ToCp1251("Общее время эвакуации (сек) | Без ограничения\r\n")),
+              std::string::npos);
 
     EXPECT_EQ(Time(0), "5");
     Editor().LenMes.EditValue(1, "1O");
     EXPECT_FALSE(Editor().LenMes.ValueWarning(1).empty());
     EXPECT_EQ(Time(0), "0");
-    EXPECT_EQ(Main->StatusBar1.PanelText(TEditorCheck::Panel), "Замечаний: 16");
+    EXPECT_EQ(Main->StatusBar1.PanelText(TEditorCheck::Panel), "Ошибок: 1");
     Ui.Boxes.clear();
     Ui.BoxAnswers = {TModalResult::Cancel};
     Main->TBSaveClick();

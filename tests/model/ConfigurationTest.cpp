@@ -230,8 +230,8 @@ TEST(Configuration, CheckFindsWhatTheEditorsRulesWouldNotProduceAndLengthsItCann
              StageByte(i, 1, 2, Layout::MessageNumber) = 2;
              StageByte(i, 1, 2, Layout::RepeatCount) = 1;
          },
-         {"note: message length 1: \"1O\" is no whole number of seconds",
-          "note: message length 72: \" 7\" is no whole number of seconds",
+         {"message length 1: \"1O\" is no whole number of seconds",
+          "message length 72: \" 7\" is no whole number of seconds",
           "note: IN 1 stage 1: message 1 has no length, the stage time is unknown",
           "note: IN 1 stage 2: message 2 has no length, the stage time is unknown"},
          [](std::vector<std::string>& l) {
@@ -261,56 +261,11 @@ TEST(Configuration, CheckFindsWhatTheEditorsRulesWouldNotProduceAndLengthsItCann
     EXPECT_EQ(Findings(random, nullptr).at(0).rfind("note: ", 0), std::string::npos);
 }
 
-using ConfigurationAndEditor = MainFixture;
-
-// The decoded times are the editor's, for every input of the example, also after lengths change.
-TEST_F(ConfigurationAndEditor, TimesAgreeWithTheEditor) {
-    Ui.FileAnswers.push_back(Example);
-    Main->TBOpenClick();
-    std::vector<std::string> lengths = ProjectFile::LoadSide(ProjectFile::SideFileName(Example)).Lengths;
-    for (const std::string changed : {"", "0", "-5"}) {
-        SCOPED_TRACE(changed);
-        if (!changed.empty()) {
-            lengths[1] = changed; // message 2, played by IN 1 stage 2 and IN 7 stage 3
-            Editor().LenMes.EditValue(2, changed);
-        }
-        const TConfiguration config = DecodeConfiguration(Main->Image, &lengths);
-        for (int n = 0; n < Layout::Inputs; ++n) {
-            ShowInput(n);
-            const TInputSettings& input = config.Inputs[static_cast<size_t>(n)];
-            for (int s = 0; s < Layout::Stages; ++s)
-                EXPECT_EQ(input.Stages[static_cast<size_t>(s)].Time.value_or("?"), Time(s)) << n << " " << s;
-            EXPECT_EQ(input.Total.value_or("?"), Editor().TotalTime->Caption()) << n;
-        }
-    }
-    // Message 2 now lasts -5 s: the two stages that play it have no usable length.
-    EXPECT_EQ(DecodeConfiguration(Main->Image, &lengths).Findings.size(), 2u);
-    // A stage without a usable length shows "0" in a newly shown input, and the stages after it
-    // their own times: message 2 has no number, message 8 (stage 3) none chosen.
-    lengths[1] = "abc";
-    Editor().LenMes.EditValue(2, "abc");
-    ConfigImage image = Main->Image;
-    image[Layout::StageOffset(0, 2) + Layout::MessageNumber] = 0;
-    image[Layout::StageOffset(0, 2) + Layout::RepeatCount] = 1;
-    image[Layout::StageOffset(0, 3)] = 0x80;
-    image[Layout::StageOffset(0, 3) + Layout::MessageNumber] = 1;
-    image[Layout::StageOffset(0, 3) + Layout::RepeatCount] = 1;
-    Main->Image = image;
-    ShowInput(0);
-    const TInputSettings input = DecodeConfiguration(image, &lengths).Inputs[0];
-    for (int s = 0; s < 4; ++s)
-        EXPECT_EQ(input.Stages[static_cast<size_t>(s)].Time.value_or("?"), Time(s)) << s;
-    EXPECT_EQ(input.Stages[1].Time, "0");
-    EXPECT_EQ(input.Stages[3].Time, "12");
-    EXPECT_EQ(input.Total.value_or("?"), Editor().TotalTime->Caption());
-}
-
 // Without lengths there are no times; the identity markers are bytes the editor does not interpret.
 TEST(Configuration, WithoutLengthsHasNoTimes) {
     const TConfiguration config = DecodeConfiguration(ExampleImage(), nullptr);
     EXPECT_FALSE(config.Lengths);
-    EXPECT_FALSE(config.Inputs[0].Stages[0].Time);
-    EXPECT_FALSE(config.Inputs[0].Total);
+    EXPECT_FALSE(config.Inputs[0].Plan);
     ASSERT_EQ(config.Raw.size(), 2u);
     EXPECT_EQ(config.Raw[0].Offset, 0x1E0u);
     EXPECT_EQ(config.Raw[0].Bytes, (std::vector<uint8_t>{0x53, 0x4E}));

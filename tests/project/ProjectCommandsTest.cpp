@@ -256,7 +256,9 @@ TEST_F(ProjectCommands, AUtf16SideFileKeepsItsLengthsAndItsEncoding) {
     Editor().LenMes.EditValue(3, "五");
     Ui.FileAnswers = {Dir.File("n.usr")};
     Main->TBSaveClick();
-    EXPECT_EQ(Ui.Boxes.size(), 1u); // UTF-16 holds every character: one question, of lengths no number
+    // UTF-16 holds every character: the length that is no number is named at the open, and the save
+    // asks once, of lengths no number.
+    EXPECT_EQ(Ui.Boxes.size(), 2u);
     std::u16string expected = u"[MessageLength]\r\n1=12\r\n2=пять\r\n3=五\r\n";
     for (int k = 4; k <= 72; ++k)
         for (char c : std::to_string(k) + "=0\r\n")

@@ -1,5 +1,5 @@
 #include "forms/Timeline.h"
-#include "model/StageTime.h"
+#include "model/EvacuationPlan.h"
 #include "model/WholeNumber.h"
 #include "report/HtmlReport.h"
 #include "report/TimelineShapes.h"
@@ -117,24 +117,21 @@ TEST_F(Timeline, BandsLieWhereTheStageTimeFormulaPutsThem) {
                 const uint8_t* record = &Main->Image[Layout::StageOffset(n, s)];
                 const int message = record[Layout::MessageNumber];
                 const int repeats = record[Layout::RepeatCount];
-                const int64_t length =
-                    message >= 1 && message <= 72 ? WholeNumberOr(Editor().LenMes.Value(message), -1) : -1;
-                auto time = StageTimeText(length, repeats == 0 ? -1 : repeats, repeats == 0,
-                                          ((record[Layout::StageFlags] >> 3) & 7) * Layout::PauseStepSeconds);
-                // Where the formula cannot tell, the editor keeps the time it showed.
-                if (!time)
-                    time = Time(s);
-                int64_t seconds = 0;
+                const TMessageLength parsed =
+                    TMessageLength::Parse(message >= 1 && message <= 72 ? Editor().LenMes.Value(message) : "x");
+                const int64_t length = parsed.Kind != TMessageLength::TKind::NotALength ? parsed.Seconds : -1;
                 // Repeats without limit never end, the message's length known or not.
-                if (repeats == 0 || !ParseWholeNumber(*time, seconds, true)) {
+                if (repeats == 0) {
+                    EXPECT_EQ(Time(s), UnlimitedStageText);
                     EXPECT_FALSE(stage.End);
                     EXPECT_EQ(stage.Segments(at + 100).empty(), length <= 0);
                     forEver = true;
                     continue;
                 }
+                int64_t seconds = 0;
+                ASSERT_TRUE(ParseWholeNumber(Time(s), seconds, true)) << Time(s);
                 ASSERT_TRUE(stage.End);
-                // A time below 0 (a length typed below 0) takes no time on the axis.
-                EXPECT_EQ(*stage.End, at + std::max<int64_t>(seconds, 0));
+                EXPECT_EQ(*stage.End, at + seconds);
                 EXPECT_EQ(stage.LengthUnknown, length <= 0);
                 const auto segments = stage.Segments(0);
                 if (!segments.empty()) {
@@ -169,27 +166,23 @@ TEST(HtmlReport, EscapesMarkupAndControlCharacters) {
 }
 
 // The longest texts a stage can have, at any width: every zone and relay, lengths of ten digits
-// played 255 times, a length below 0, a stage that plays for ever, a total of 0 (whose caption
+// played 255 times, a length that is none, a stage that plays for ever, a total of 0 (whose caption
 // stands at the plot's left edge) and one too wide for a narrow window. Lines wrap within the
 // drawing and no two texts meet.
 TEST(TimelineShapes, TheLongestTextsWrapAndKeepApart) {
-    std::array<TTimelineStageSettings, 8> stages;
+    TStages stages;
+    std::vector<std::string> lengths(72, "2147483647");
+    lengths[70] = "-2147483648";
     for (size_t s = 0; s < stages.size(); ++s) {
-        TTimelineStageSettings& stage = stages[s];
-        stage.On = true;
-        stage.Message = 72;
-        stage.LengthText = s == 2 ? "-2147483648" : "2147483647";
-        stage.RepeatText = s == 7 ? "Без огр" : "255";
-        stage.UnlimitedChosen = s == 7;
-        stage.PauseText = "35";
-        stage.TimeText = s == 2 ? "-547608329965" : s == 7 ? "Без огр" : "547608338875";
+        TStageSettings& stage = stages[s];
+        stage = {true, s == 2 ? 71 : 72, s == 7 ? 0 : 255, 35, {}, {}};
         stage.Zones.fill(s != 1);
         stage.Relays.fill(true);
     }
-    for (const std::string& total : std::vector<std::string>{"0", "-4380866711000", UnlimitedTotalText}) {
-        TTimeline timeline = TTimeline::Build(0, stages, total);
+    for (const std::string& total : std::vector<std::string>{"0", "4380866711000", UnlimitedTotalText}) {
+        TTimeline timeline = TTimeline::Build(0, stages, ParseLengths(lengths));
         if (total != UnlimitedTotalText)
-            timeline.Total = WholeNumberOr(total, 0);
+            timeline.Total = std::stoll(total);
         timeline.TotalText = total;
         for (int width : {TTimelineShapes::ReportWidth, 400, 1500}) {
             const TDrawing drawing = TTimelineShapes::Draw(timeline, width);
