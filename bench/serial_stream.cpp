@@ -45,6 +45,16 @@ std::size_t ReadAll(int fd, std::size_t size) {
     return got;
 }
 
+// Everything the ring holds: the port raises OnDataReceived again only when more bytes come, so
+// a handler that left some would not see them once the line fell quiet.
+std::size_t TakeAll(TCommPort& port) {
+    static char buffer[65536];
+    std::size_t taken = 0;
+    while (const std::uint32_t n = port.GetBlock(buffer, sizeof buffer))
+        taken += n;
+    return taken;
+}
+
 double MBps(std::size_t bytes, TClock::duration time) {
     return double(bytes) / (1 << 20) / std::chrono::duration<double>(time).count();
 }
@@ -60,10 +70,7 @@ double Plain(int master, int slave, const std::string& data, bool toSlave) {
 
 double WithPort(TCommPort& port, THandOver& handOver, int master, const std::string& data, bool toPort) {
     std::size_t received = 0, sent = 0;
-    port.OnDataReceived = [&](TCommPort& sender, std::uint32_t) {
-        char buffer[65536];
-        received += sender.GetBlock(buffer, sizeof buffer);
-    };
+    port.OnDataReceived = [&](TCommPort& sender, std::uint32_t) { received += TakeAll(sender); };
     const auto start = TClock::now();
     std::size_t peerGot = 0;
     std::thread peer([&] {
@@ -125,8 +132,7 @@ TPaced PacedReceive(TCommPort& port, THandOver& handOver, int master, const std:
     std::size_t received = 0;
     TClock::time_point last{};
     port.OnDataReceived = [&](TCommPort& sender, std::uint32_t) {
-        char buffer[65536];
-        received += sender.GetBlock(buffer, sizeof buffer);
+        received += TakeAll(sender);
         last = TClock::now();
     };
     TClock::time_point start{};
@@ -151,8 +157,7 @@ std::vector<double> FirstByteDelays(TCommPort& port, THandOver& handOver, int ma
     std::size_t received = 0;
     TClock::time_point delivered{};
     port.OnDataReceived = [&](TCommPort& sender, std::uint32_t) {
-        char buffer[4096];
-        const std::uint32_t n = sender.GetBlock(buffer, sizeof buffer);
+        const std::size_t n = TakeAll(sender);
         if (n > 0 && received == 0)
             delivered = TClock::now();
         received += n;

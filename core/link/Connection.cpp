@@ -1,4 +1,5 @@
 #include "link/Connection.h"
+#include <algorithm>
 
 using namespace LinkProtocol;
 
@@ -212,11 +213,20 @@ void TConnection::Send(const uint8_t* data, size_t size) {
 
 void TConnection::DataReceived() {
     SearchTimer.SetRunning(false);
-    if (FLinkMode == ModeIdle)
-        return;
-    uint8_t work[ImageSize] = {};
-    const uint32_t size = Port.GetBlock(reinterpret_cast<char*>(work), sizeof work);
-    HandleDelivery(work, size);
+    // The port tells of received bytes again only when more come: what waits is taken now, piece
+    // by piece. Only what waited when the delivery came: bytes that come meanwhile bring a
+    // delivery of their own, and a line flooding faster than it is framed must not hold the UI
+    // thread here. A piece that ends the exchange leaves the rest in the ring: stray bytes,
+    // flushed when the next probe, read or write starts.
+    uint32_t left = Port.GetInBuffUsed();
+    uint8_t work[ImageSize];
+    while (left > 0 && FLinkMode != ModeIdle) {
+        const uint32_t size = Port.GetBlock(reinterpret_cast<char*>(work), sizeof work);
+        if (size == 0)
+            break;
+        left -= std::min(left, size);
+        HandleDelivery(work, size);
+    }
 }
 
 void TConnection::HandleDelivery(const uint8_t* data, size_t size) {

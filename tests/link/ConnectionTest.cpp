@@ -134,6 +134,15 @@ TEST_F(ConnectionAlone, SilentFixedPortEndsWithNoReply) {
     EXPECT_EQ(Connection.LinkMode(), ModeIdle);
 }
 
+TEST_F(ConnectionAlone, AnAnswerBehindABurstLongerThanOneTakeOfTheHandlerIsFramedAtOnce) {
+    Start();
+    Connection.Port.SetIBuffSize(4 * ImageSize);
+    Choose(false);
+    Connection.Connect();
+    Ports[2].Feed(std::string(3 * ImageSize, '\xFF'));
+    EXPECT_TRUE(Pump([&] { return Ended && Ended->Outcome == TConnectOutcome::Connected; }));
+}
+
 } // namespace
 
 // A port that goes away while the connection idles (an adapter pulled out) ends it at the next
