@@ -60,7 +60,7 @@ void InputTable(std::string& out, int n, const TInputSettings& input, const TCom
     out += "\n";
     row("message", [](const TStageSettings& s, size_t) { return TReport::Cell(std::to_string(s.Message)); });
     row("repeats", [](const TStageSettings& s, size_t) {
-        return TReport::Cell(s.Repeats == 0 ? TAlgorithmEditor::Unlimited : std::to_string(s.Repeats));
+        return TReport::Cell(s.Repeats == 0 ? UnlimitedStageText : std::to_string(s.Repeats));
     });
     row("pause (s)", [](const TStageSettings& s, size_t) { return TReport::Cell(std::to_string(s.PauseSeconds)); });
     row("time (s)", [&input](const TStageSettings&, size_t s) {

@@ -415,13 +415,13 @@ void TMain::TBSaveClick() {
 }
 
 void TMain::TBReportClick() {
-    TReportFacts facts = TReport(Algorithms, Composition).Collect();
+    TReportFacts facts = TReport::Collect(Image, Algorithms.LengthTexts());
     facts.Findings = Check.Findings();
     facts.ProjectName = TReportCommand::ProjectName(ProjectFileName);
     facts.MadeAt = ReportMadeAt();
     const bool written = TReportCommand(Ui, CaptionBase).Run(facts, ReportFileName);
     TBReport.SetDown(false);
-    // A report that could not be written leaves the last input examined on show.
+    // A written report shows IN 1, as ever; one that could not be written leaves the view as it was.
     if (written)
         SpeedButton1Click(*Algorithms.InputButtons[0]);
 }

@@ -259,14 +259,18 @@ void TAlgorithmEditor::ShowInput() {
     Decoding = decoding;
 }
 
-void TAlgorithmEditor::Edit6Change() {
+std::vector<std::string> TAlgorithmEditor::LengthTexts() const {
     std::vector<std::string> texts;
-    for (int r = 1; r <= Messages; ++r) {
+    for (int r = 1; r <= Messages; ++r)
+        texts.push_back(LenMes.Value(r));
+    return texts;
+}
+
+void TAlgorithmEditor::Edit6Change() {
+    for (int r = 1; r <= Messages; ++r)
         if (LenMes.Value(r).empty())
             LenMes.SetValue(r, "0");
-        texts.push_back(LenMes.Value(r));
-    }
-    const TMessageLengths lengths = ParseLengths(texts);
+    const TMessageLengths lengths = ParseLengths(LengthTexts());
     for (int r = 1; r <= Messages; ++r)
         LenMes.SetValueWarning(
             r, lengths[static_cast<size_t>(r - 1)].Kind == TMessageLength::TKind::NotALength ? LengthNotWhole : "");

@@ -53,9 +53,9 @@ public:
     static inline const std::string ZoneHeading = "Выберите зону (зоны) трансляции сообщений";
     static inline const std::string RelayHeading =
         "Установите срабатывание исполнительных реле модулей QV-CU4";
-    static std::string ZoneLabel(int zone) { return "Зона " + std::to_string(zone + 1); }
-    static std::string ModuleLabel(int module) { return "Модуль " + std::to_string(module + 1); }
-    static std::string RelayLabel(int relay) { return "K" + std::to_string(relay + 1); }
+    static std::string ZoneLabel(int zone) { return ::ZoneLabel(zone); }
+    static std::string ModuleLabel(int module) { return ::ModuleLabel(module); }
+    static std::string RelayLabel(int relay) { return ::RelayLabel(relay); }
 
     TAlgorithmEditor(ConfigImage& image, int& currentInput, bool& refilling);
 
@@ -124,8 +124,9 @@ public:
     // Bits of the shown input as stored: zone 0..7, relay 2 x module + K.
     bool StoredZone(int stage, int zone) const;
     bool StoredRelay(int stage, int relay) const;
-    // The image the panel edits.
+    // The image the panel edits, and the 72 lengths as typed.
     const ConfigImage& Shown() const { return Image; }
+    std::vector<std::string> LengthTexts() const;
 
 private:
     uint8_t* StageRecord(int stage);

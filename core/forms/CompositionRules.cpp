@@ -88,10 +88,7 @@ void TCompositionRules::WriteText(const TEdit& edit, size_t offset, size_t size)
 }
 
 std::string TCompositionRules::ReadText(size_t offset, size_t size) const {
-    std::string bytes;
-    for (size_t i = 0; i < size && Image[offset + i] != 0; ++i)
-        bytes += static_cast<char>(Image[offset + i]);
-    return Cp1251ToUtf8(bytes);
+    return IdentityFieldText(Image, offset, size);
 }
 
 void TCompositionRules::ComboBox58Change(TControl& control) {
@@ -159,13 +156,11 @@ void TCompositionRules::ShowComposition() {
     ComboBox56.SetItemIndex(options & 15);
     CheckBox316.SetChecked(options & 0x80);
     CheckBox325.SetChecked(options & 0x40);
-    Image[Layout::MarkerS] = Layout::MarkerSValue;
-    Image[Layout::MarkerN] = Layout::MarkerNValue;
+    MarkIdentity(Image);
     Edit1.SetText(ReadText(Layout::SerialNumber, Layout::SerialNumberSize));
     Edit2.SetText(ReadText(Layout::Date1, Layout::DatePartSize));
     Edit3.SetText(ReadText(Layout::Date2, Layout::DatePartSize));
     Edit4.SetText(ReadText(Layout::Date3, Layout::DatePartSize));
-    Image[Layout::MarkerV] = Layout::MarkerVValue;
     Edit5.SetText(ReadText(Layout::Version, Layout::VersionSize));
     Editor.Decoding = decoding;
 }

@@ -31,7 +31,7 @@ void TTimelineForm::Refresh() {
     for (size_t n = 0; n < Editor.InputButtons.size(); ++n)
         if (Editor.InputButtons[n]->Down())
             input = static_cast<int>(n);
-    Model = TTimeline::FromEditor(Editor, input);
+    Model = TTimeline::Of(Editor.Shown(), input, Editor.LengthTexts());
     SetCaption(CaptionPrefix + std::to_string(input + 1));
     Changed();
 }

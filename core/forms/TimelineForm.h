@@ -1,5 +1,5 @@
 #pragma once
-#include "forms/Timeline.h"
+#include "model/Timeline.h"
 #include "ui/Form.h"
 #include <string>
 

@@ -56,6 +56,19 @@ TStageSettings DecodeStage(const ConfigImage& image, int input, int stage) {
 
 } // namespace
 
+void MarkIdentity(ConfigImage& image) {
+    image[Layout::MarkerS] = Layout::MarkerSValue;
+    image[Layout::MarkerN] = Layout::MarkerNValue;
+    image[Layout::MarkerV] = Layout::MarkerVValue;
+}
+
+std::string IdentityFieldText(const ConfigImage& image, size_t offset, size_t size) {
+    std::string bytes;
+    for (size_t i = 0; i < size && image[offset + i] != 0; ++i)
+        bytes += static_cast<char>(image[offset + i]);
+    return Cp1251ToUtf8(bytes);
+}
+
 TStages DecodeStages(const ConfigImage& image, int input) {
     TStages stages;
     for (int s = 0; s < Layout::Stages; ++s)

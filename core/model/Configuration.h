@@ -74,6 +74,13 @@ TConfiguration DecodeConfiguration(const ConfigImage& image, const std::vector<s
 // the identity texts with IdentityBytes) first. Times, totals and findings are not read.
 ConfigImage EncodeConfiguration(const TConfiguration& config);
 
+// Sets the identity markers, as the editor does whenever it shows a configuration.
+void MarkIdentity(ConfigImage& image);
+
+// An identity field as the editor's edit box shows it: its bytes up to the first zero byte, read
+// as Windows-1251.
+std::string IdentityFieldText(const ConfigImage& image, size_t offset, size_t size);
+
 // The bytes of an identity text as DecodeConfiguration gives it, padded with zero bytes to
 // `size`; false when the text needs more than `size` bytes, holds a character that
 // Windows-1251 lacks, or a backslash that starts no \xNN.

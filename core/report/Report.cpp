@@ -1,10 +1,11 @@
 #include "report/Report.h"
 #include "base/Cp1251.h"
 #include "base/Utf8.h"
+#include "model/Configuration.h"
 #include "model/EvacuationPlan.h"
-#include "model/StageSettings.h"
 
 namespace {
+constexpr int Messages = 72;
 const std::string EmptyCell = "       |";
 const std::string GridRule = std::string(28, '-') + "|" + [] {
     std::string s;
@@ -58,7 +59,7 @@ void InputLines(std::vector<std::string>& lines, const TReportInput& in) {
             heading2 += EmptyCell;
         lines.push_back(heading2);
         for (int z = 0; z < in.ZoneRows; ++z) {
-            std::string row = std::string(21, ' ') + TAlgorithmEditor::ZoneLabel(z) + " |";
+            std::string row = std::string(21, ' ') + ZoneLabel(z) + " |";
             for (const char mark : in.Zones[static_cast<size_t>(z)])
                 row += mark == ' ' ? EmptyCell : std::string("   ") + mark + "   |";
             lines.push_back(row);
@@ -72,7 +73,7 @@ void InputLines(std::vector<std::string>& lines, const TReportInput& in) {
             heading3 += " K1 K2 |";
         lines.push_back(heading3);
         for (int m = 0; m < in.ModuleRows; ++m) {
-            std::string row = std::string(19, ' ') + TAlgorithmEditor::ModuleLabel(m) + " |";
+            std::string row = std::string(19, ' ') + ModuleLabel(m) + " |";
             for (const std::string& marks : in.Relays[static_cast<size_t>(m)])
                 row +=
                     marks.empty() ? EmptyCell : "  " + marks.substr(0, 1) + "  " + marks.substr(1, 1) + " |";
@@ -91,79 +92,72 @@ std::string TReport::Cell(const std::string& text) {
            std::string(static_cast<size_t>(std::max(after, 0)), ' ') + "|";
 }
 
-TReportFacts TReport::Collect() {
+TReportFacts TReport::Collect(const ConfigImage& image, const std::vector<std::string>& lengths) {
+    const TConfiguration config = DecodeConfiguration(image, nullptr);
+    const TCompositionSettings& c = config.Composition;
     TReportFacts facts;
-    TCompositionRules& c = Composition;
-    facts.CompositionHeading = c.StaticText269.Caption();
-    facts.AlgorithmsHeading = Editor.StaticText268.Caption();
+    facts.CompositionHeading = "Состав и конфигурация системы";
+    facts.AlgorithmsHeading = "Программирование алгоритмов оповещения";
     facts.Composition = {
-        {"Усилитель мощности QV-470AM", std::to_string(c.Count(c.ComboBox58))},
-        {"Разветвитель QV-SP", std::to_string(c.Count(c.ComboBox57))},
-        {"Модуль контроля и управления QV-CU4", std::to_string(c.Count(c.ComboBox56))},
-        {"Пожарный пульт микрофонный QV-5FD", std::to_string(c.Count(c.ComboBox55))},
-        {"Пульт диктора микрофонный QV-5D", std::to_string(c.Count(c.ComboBox54))},
-        {"Сигнал привлечения внимания (ГОНГ)", Mark(c.CheckBox316.Checked())},
-        {"Приоритет входа AUX над авт. режимом", Mark(c.CheckBox325.Checked())},
+        {"Усилитель мощности QV-470AM", std::to_string(c.Amplifiers)},
+        {"Разветвитель QV-SP", std::to_string(c.Splitters)},
+        {"Модуль контроля и управления QV-CU4", std::to_string(c.Modules)},
+        {"Пожарный пульт микрофонный QV-5FD", std::to_string(c.FireConsoles)},
+        {"Пульт диктора микрофонный QV-5D", std::to_string(c.AnnouncerConsoles)},
+        {"Сигнал привлечения внимания (ГОНГ)", Mark(c.Gong)},
+        {"Приоритет входа AUX над авт. режимом", Mark(c.AuxPriority)},
     };
-    for (int z = 1; z <= 8; ++z) {
-        const TCheckBox& music = *c.CBMuz[static_cast<size_t>(z - 1)];
-        if (music.Enabled())
-            facts.MusicZones.emplace_back(z, music.Checked());
+    const int zones = ZonesProvided(c.Splitters), modules = ModulesProvided(c.Modules);
+    for (int z = 0; z < zones; ++z)
+        facts.MusicZones.emplace_back(z + 1, c.MusicZones[static_cast<size_t>(z)]);
+    facts.SerialNumber = IdentityFieldText(image, Layout::SerialNumber, Layout::SerialNumberSize);
+    facts.Date = IdentityFieldText(image, Layout::Date1, Layout::DatePartSize) + "/" +
+                 IdentityFieldText(image, Layout::Date2, Layout::DatePartSize) + "/" +
+                 IdentityFieldText(image, Layout::Date3, Layout::DatePartSize);
+    facts.Version = IdentityFieldText(image, Layout::Version, Layout::VersionSize);
+    // An empty length reads "0", as the editor's table shows it.
+    std::vector<std::string> texts(lengths);
+    texts.resize(Messages, "0");
+    for (std::string& text : texts)
+        if (text.empty())
+            text = "0";
+    const TMessageLengths parsed = ParseLengths(texts);
+    for (size_t k = 0; k < parsed.size(); ++k)
+        if (parsed[k].Kind == TMessageLength::TKind::Seconds && parsed[k].Seconds != 0)
+            facts.Lengths.emplace_back(static_cast<int>(k) + 1, parsed[k].Text);
+
+    for (int n = 0; n < Layout::Inputs; ++n) {
+        const TStages& stages = config.Inputs[static_cast<size_t>(n)].Stages;
+        if (!stages[0].On)
+            continue;
+        const TInputPlan plan = PlanInput(stages, parsed);
+        facts.LengthsMissing = facts.LengthsMissing || plan.LengthMissing;
+        TReportInput in;
+        in.Input = n;
+        for (size_t s = 0; s < in.StageOn.size(); ++s) {
+            const TStageSettings& stage = stages[s];
+            in.StageOn[s] = stage.On;
+            in.Message[s] = stage.Message >= 1 && stage.Message <= Messages ? std::to_string(stage.Message) : "";
+            in.Repeats[s] = stage.Repeats == 0 ? UnlimitedStageText : std::to_string(stage.Repeats);
+            in.Pause[s] = std::to_string(stage.PauseSeconds);
+            in.Time[s] = plan.Stages[s].Text();
+            in.TimeUnknown[s] = plan.Stages[s].Kind == TStageTime::TKind::Unknown;
+            // A zone the splitters do not provide, or of a stage that is off, has no cell; a
+            // module's relays are marked where it is provided.
+            for (int z = 0; z < zones; ++z)
+                in.Zones[static_cast<size_t>(z)][s] = !stage.On ? ' ' : stage.Zones[static_cast<size_t>(z)] ? '+' : '-';
+            for (int m = 0; m < modules && stage.On; ++m)
+                in.Relays[static_cast<size_t>(m)][s] =
+                    Mark(stage.Relays[static_cast<size_t>(Layout::RelayIndex(m, 0))]) +
+                    Mark(stage.Relays[static_cast<size_t>(Layout::RelayIndex(m, 1))]);
+        }
+        in.Total = plan.TotalText();
+        in.ZoneRows = zones;
+        in.ModuleRows = modules;
+        in.Timeline = TTimeline::Of(image, n, texts);
+        facts.Inputs.push_back(std::move(in));
     }
-    facts.SerialNumber = c.Edit1.Text();
-    facts.Date = c.Edit2.Text() + "/" + c.Edit3.Text() + "/" + c.Edit4.Text();
-    facts.Version = c.Edit5.Text();
-    std::vector<std::string> texts;
-    for (int k = 1; k <= TAlgorithmEditor::Messages; ++k)
-        texts.push_back(Editor.LenMes.Value(k));
-    const TMessageLengths lengths = ParseLengths(texts);
-    for (size_t k = 0; k < lengths.size(); ++k)
-        if (lengths[k].Kind == TMessageLength::TKind::Seconds && lengths[k].Seconds != 0)
-            facts.Lengths.emplace_back(static_cast<int>(k) + 1, lengths[k].Text);
-    for (int n = 0; n < Layout::Inputs; ++n)
-        Input(facts, n, lengths);
     return facts;
-}
-
-void TReport::Input(TReportFacts& facts, int input, const TMessageLengths& lengths) {
-    Editor.SpeedButton1Click(*Editor.InputButtons[static_cast<size_t>(input)]);
-    if (!Editor.StageBoxes[0]->Checked())
-        return;
-    const TInputPlan plan = PlanInput(DecodeStages(Editor.Shown(), input), lengths);
-    facts.LengthsMissing = facts.LengthsMissing || plan.LengthMissing;
-    TReportInput in;
-    in.Input = input;
-    for (size_t s = 0; s < in.StageOn.size(); ++s) {
-        in.StageOn[s] = Editor.StageBoxes[s]->Checked();
-        in.Message[s] = Editor.MessageBoxes[s]->Text();
-        in.Repeats[s] = Editor.RepeatBoxes[s]->Text();
-        in.Pause[s] = Editor.PauseBoxes[s]->Text();
-        in.Time[s] = plan.Stages[s].Text();
-        in.TimeUnknown[s] = plan.Stages[s].Kind == TStageTime::TKind::Unknown;
-    }
-    in.Total = plan.TotalText();
-
-    const int splitters = Composition.ComboBox57.ItemIndex();
-    in.ZoneRows = splitters >= 2 ? 8 : splitters == 1 ? 4 : 0;
-    for (int z = 0; z < in.ZoneRows; ++z)
-        for (int s = 0; s < TAlgorithmEditor::Stages; ++s) {
-            const TButton& zone = Editor.ZoneButton(s, z);
-            in.Zones[static_cast<size_t>(z)][static_cast<size_t>(s)] = !zone.Enabled() ? ' '
-                                                                       : zone.Down()   ? '+'
-                                                                                       : '-';
-        }
-    in.ModuleRows = std::max(Composition.ComboBox56.ItemIndex(), 0);
-    for (int m = 0; m < in.ModuleRows; ++m)
-        for (int s = 0; s < TAlgorithmEditor::Stages; ++s) {
-            const TCheckBox& k1 = Editor.RelayBox(s, m, 0);
-            const TCheckBox& k2 = Editor.RelayBox(s, m, 1);
-            // The K2 box's own enabled state is not consulted.
-            if (k1.Enabled())
-                in.Relays[static_cast<size_t>(m)][static_cast<size_t>(s)] =
-                    Mark(k1.Checked()) + Mark(k2.Checked());
-        }
-    in.Timeline = TTimeline::FromEditor(Editor, input);
-    facts.Inputs.push_back(std::move(in));
 }
 
 std::vector<std::string> TReport::Lines(const TReportFacts& facts) {
@@ -173,7 +167,7 @@ std::vector<std::string> TReport::Lines(const TReportFacts& facts) {
         lines.push_back(Label(facts.Composition[i].first) + facts.Composition[i].second);
     lines.push_back(Label("Зоны для трансляции фоновой музыки:"));
     for (const auto& [zone, on] : facts.MusicZones)
-        lines.push_back(Indent + TAlgorithmEditor::ZoneLabel(zone - 1) + "  " + Mark(on));
+        lines.push_back(Indent + ZoneLabel(zone - 1) + "  " + Mark(on));
     lines.push_back("");
     lines.push_back(Label("Серийный номер:") + facts.SerialNumber);
     lines.push_back(Label("Дата:") + facts.Date);

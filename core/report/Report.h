@@ -1,8 +1,7 @@
 #pragma once
-#include "forms/AlgorithmEditor.h"
-#include "forms/CompositionRules.h"
-#include "forms/Timeline.h"
+#include "model/ConfigImage.h"
 #include "model/ConfigurationCheck.h"
+#include "model/Timeline.h"
 #include <array>
 #include <string>
 #include <utility>
@@ -27,7 +26,7 @@ struct TReportInput {
     TTimeline Timeline;
 };
 
-// Everything the report says, read once from the editor's controls; the text and the
+// Everything the report says, read once from the configuration and its plan; the text and the
 // HTML report are both written from it.
 struct TReportFacts {
     std::string CompositionHeading, AlgorithmsHeading;
@@ -48,29 +47,19 @@ struct TReportFacts {
     std::string ProjectName, MadeAt;
 };
 
-// The text report of the configuration, read from what the editor's controls show.
-// Building it shows every activation input in turn.
+// The text report of the configuration, as the editor shows it.
 class TReport {
 public:
     static inline const std::string FileName = "VarokConfig.txt";
 
-    TReport(TAlgorithmEditor& editor, TCompositionRules& composition)
-        : Editor(editor), Composition(composition) {}
-
-    // Reads the report's facts; shows every input in turn.
-    TReportFacts Collect();
+    // The facts of an image and its 72 message lengths as typed; the findings, the project's
+    // name and the time are the caller's to add.
+    static TReportFacts Collect(const ConfigImage& image, const std::vector<std::string>& lengths);
     // The report's lines, UTF-8, without line ends.
-    std::vector<std::string> Build() { return Lines(Collect()); }
     static std::vector<std::string> Lines(const TReportFacts& facts);
     // The file's bytes: every line in Windows-1251 followed by CR LF.
     static std::string Render(const std::vector<std::string>& lines);
 
     // A stage cell: the text centred in a 7-character column, then "|".
     static std::string Cell(const std::string& text);
-
-private:
-    void Input(TReportFacts& facts, int input, const TMessageLengths& lengths);
-
-    TAlgorithmEditor& Editor;
-    TCompositionRules& Composition;
 };

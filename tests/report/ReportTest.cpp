@@ -19,8 +19,7 @@ protected:
         Main->ReportFileName = Dir.File("VarokConfig.txt");
     }
     std::vector<std::string> Lines() {
-        TReport report(Editor(), Panel());
-        return report.Build();
+        return TReport::Lines(TReport::Collect(Main->Image, Editor().LengthTexts()));
     }
     // Input 3 of the example: one splitter, one module, two stages.
     void ProgramExample() {

@@ -1,4 +1,4 @@
-#include "forms/Timeline.h"
+#include "model/Timeline.h"
 #include "model/EvacuationPlan.h"
 #include "model/WholeNumber.h"
 #include "report/HtmlReport.h"
@@ -101,7 +101,7 @@ TEST_F(Timeline, BandsLieWhereTheStageTimeFormulaPutsThem) {
         Main->ShowComposition();
         for (int n = 0; n < Layout::Inputs; ++n) {
             ShowInput(n);
-            const TTimeline timeline = TTimeline::FromEditor(Editor(), n);
+            const TTimeline timeline = TTimeline::Of(Main->Image, n, Editor().LengthTexts());
             SCOPED_TRACE("round " + std::to_string(round) + ", input " + std::to_string(n + 1));
             // Where the next stage starts, and the sum of the times the editor shows.
             int64_t at = 0, sum = 0;

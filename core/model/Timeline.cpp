@@ -1,5 +1,4 @@
-#include "forms/Timeline.h"
-#include "forms/AlgorithmEditor.h"
+#include "model/Timeline.h"
 #include "model/Configuration.h"
 #include <algorithm>
 #include <cstdint>
@@ -119,23 +118,18 @@ TTimeline TTimeline::Build(int input, const TStages& stages, const TMessageLengt
     return timeline;
 }
 
-TTimeline TTimeline::FromEditor(const TAlgorithmEditor& editor, int input) {
-    TStages stages = DecodeStages(editor.Shown(), input);
-    for (int s = 0; s < TAlgorithmEditor::Stages; ++s) {
-        const auto i = static_cast<size_t>(s);
-        TStageSettings& stage = stages[i];
-        // Only zones that can hear the stage, and the relays of modules whose K1 box is available,
-        // as the report marks them.
-        for (size_t z = 0; z < stage.Zones.size(); ++z)
-            stage.Zones[z] = stage.Zones[z] && editor.ZoneButtons[TAlgorithmEditor::Zones * i + z]->Enabled();
-        for (size_t j = 0; j < stage.Relays.size(); j += 2)
-            if (!editor.RelayBoxes[TAlgorithmEditor::RelaysPerStage * i + j]->Enabled())
-                stage.Relays[j] = stage.Relays[j + 1] = false;
+TTimeline TTimeline::Of(const ConfigImage& image, int input, const std::vector<std::string>& lengths) {
+    const TConfiguration config = DecodeConfiguration(image, nullptr);
+    TStages stages = config.Inputs[static_cast<size_t>(input)].Stages;
+    const size_t zones = static_cast<size_t>(ZonesProvided(config.Composition.Splitters));
+    const size_t relays = 2 * static_cast<size_t>(ModulesProvided(config.Composition.Modules));
+    for (TStageSettings& stage : stages) {
+        for (size_t z = zones; z < stage.Zones.size(); ++z)
+            stage.Zones[z] = false;
+        for (size_t j = relays; j < stage.Relays.size(); ++j)
+            stage.Relays[j] = false;
     }
-    std::vector<std::string> texts;
-    for (int k = 1; k <= TAlgorithmEditor::Messages; ++k)
-        texts.push_back(editor.LenMes.Value(k));
-    return Build(input, stages, ParseLengths(texts));
+    return Build(input, stages, ParseLengths(lengths));
 }
 
 int64_t TTimeline::AxisEnd() const {

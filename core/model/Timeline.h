@@ -6,7 +6,6 @@
 #include <string>
 #include <vector>
 
-class TAlgorithmEditor;
 
 // A play of the message or a pause between two plays, in seconds from the alarm.
 struct TTimelineSegment {
@@ -61,8 +60,9 @@ struct TTimeline {
     // A stage that plays for ever ends the picture: stages after it are never reached. The
     // stages' zones and relays are those that can be heard and switched.
     static TTimeline Build(int input, const TStages& stages, const TMessageLengths& lengths);
-    // The input the editor shows, read from its controls.
-    static TTimeline FromEditor(const TAlgorithmEditor& editor, int input);
+    // Input `input` of an image with its 72 lengths as typed, each stage reaching the zones and
+    // relays the composition provides.
+    static TTimeline Of(const ConfigImage& image, int input, const std::vector<std::string>& lengths);
 
     // The end of the time axis: the total, or for a stage that plays for ever a few of its
     // plays past its start.
