@@ -47,7 +47,7 @@ TInputPlan PlanInput(const TStages& stages, const TMessageLengths& lengths) {
             continue;
         const bool listed = stage.Message >= 1 && static_cast<size_t>(stage.Message) <= lengths.size();
         const TMessageLength* length = listed ? &lengths[static_cast<size_t>(stage.Message - 1)] : nullptr;
-        plan.LengthMissing = plan.LengthMissing || (stage.Message >= 1 && !(length && length->Known()));
+        plan.LengthMissing = plan.LengthMissing || (length && !length->Known());
         if (stage.Repeats == 0) {
             time.Kind = TStageTime::TKind::Unlimited;
             plan.Unlimited = true;

@@ -43,7 +43,8 @@ struct TInputPlan {
     bool Unlimited = false; // a stage plays for ever, so the evacuation never ends
     int64_t Seconds = 0;    // the sum of the stage times
     bool Unknown = false;   // a stage's time is unknown and counted as 0
-    // A stage that is on plays a message without a length above 0: its time says nothing.
+    // A stage that is on plays one of the 72 messages without a length above 0: its time says
+    // nothing.
     bool LengthMissing = false;
 
     // As the editor shows it: the seconds, or "Без ограничения".
