@@ -82,7 +82,9 @@ int ShowCommand(const TConfigOptions& options) {
         return ExitFile;
     const TConfiguration config = DecodeConfiguration(project.Image, project.LengthsOrNull());
     const char* encoding = project.Lengths ? TIniFile::EncodingName(project.SideFileEncoding) : nullptr;
-    return Print(options.Json ? ShowJson(config, encoding) : EscapeControls(ShowText(config)), ExitDone);
+    return Print(options.Json ? ShowJson(config, encoding, project.LengthsOrNull())
+                              : EscapeControls(ShowText(config)),
+                 ExitDone);
 }
 
 int CheckCommand(const TConfigOptions& options) {

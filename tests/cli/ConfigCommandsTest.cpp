@@ -105,9 +105,11 @@ std::string Repeated(const std::string& text, int times) {
     return out;
 }
 
-// Lengths as the editor saves them: any text on one line without surrounding blanks.
+// Lengths as the editor saves them: any text on one line without surrounding blanks; and bytes
+// of no text (no UTF-8, a lone surrogate as a UTF-16 file gives it, controls).
 std::vector<std::string> RandomLengths(std::mt19937& random) {
-    const std::vector<std::string> texts = {"0", "12", "7", "-5", "abc", "пять", "1 5", "99999999999"};
+    const std::vector<std::string> texts = {
+        "0", "12", "7", "-5", "abc", "пять", "1 5", "99999999999", "1\xC3\x28", "\xED\xA0\x80", "\x1B\x01"};
     std::vector<std::string> lengths;
     for (int k = 0; k < 72; ++k)
         lengths.push_back(texts[random() % texts.size()]);
