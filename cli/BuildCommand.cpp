@@ -1,4 +1,5 @@
 #include "BuildCommand.h"
+#include "ConfigText.h"
 #include "ExitStatus.h"
 #include "FileErrors.h"
 #include "JsonReader.h"
@@ -336,6 +337,15 @@ bool HoldsAll(const TIniFile& side, const std::vector<std::string>& lengths, siz
             return false;
     return true;
 }
+
+// The project is written whatever the JSON describes, and what check will find in it is said on
+// standard error, in check's words.
+int Built(const ConfigImage& image, const TConfiguration& config) {
+    const TConfiguration written = DecodeConfiguration(image, config.Lengths ? &*config.Lengths : nullptr);
+    std::cerr << CheckText(CheckFindings(written)) << std::flush;
+    return ExitDone;
+}
+
 // Makes the project `output` from the JSON in `source` ("-": standard input).
 template <typename TUsage>
 int Build(const std::string& source, const std::string& output, const TUsage& usage) {
@@ -372,7 +382,7 @@ int Build(const std::string& source, const std::string& output, const TUsage& us
         if (!ReadFileBytes(sideFile, text, 0).Missing())
             std::cerr << "The configuration has no message lengths; " << sideFile << " is left as it is"
                       << std::endl;
-        return ExitDone;
+        return Built(image, config);
     }
     // As the editor's Save: the side file made ready first, then both written.
     TIniFile side;
@@ -393,7 +403,7 @@ int Build(const std::string& source, const std::string& output, const TUsage& us
         std::cerr << FileError(written) << std::endl;
         return ExitFile;
     }
-    return ExitDone;
+    return Built(image, config);
 }
 } // namespace
 

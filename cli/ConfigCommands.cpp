@@ -91,8 +91,8 @@ int CheckCommand(const TConfigOptions& options) {
     TProjectInput project;
     if (!LoadProject(options.Files[0], project))
         return ExitFile;
-    std::vector<TFinding> findings = DecodeConfiguration(project.Image, project.LengthsOrNull()).Findings;
-    std::stable_partition(findings.begin(), findings.end(), [](const TFinding& f) { return f.IsError(); });
+    const std::vector<TFinding> findings =
+        CheckFindings(DecodeConfiguration(project.Image, project.LengthsOrNull()));
     const int status = findings.empty()             ? ExitDone
                        : findings.front().IsError() ? ExitCheckErrors
                                                     : ExitCheckNotes;

@@ -258,6 +258,12 @@ const char* SeverityName(const TFinding& finding) {
 }
 } // namespace
 
+std::vector<TFinding> CheckFindings(const TConfiguration& config) {
+    std::vector<TFinding> findings = config.Findings;
+    std::stable_partition(findings.begin(), findings.end(), [](const TFinding& f) { return f.IsError(); });
+    return findings;
+}
+
 std::string CheckText(const std::vector<TFinding>& findings) {
     std::string out;
     for (const TFinding& finding : findings)

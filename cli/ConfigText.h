@@ -9,6 +9,8 @@ std::string ShowText(const TConfiguration& config);
 // {"bytes": "<hex>"}, which build turns back into the same bytes.
 std::string ShowJson(const TConfiguration& config, const char* sideFileEncoding = nullptr,
                      const std::vector<std::string>* sideLengths = nullptr);
+// The findings of the configuration check, errors before notes.
+std::vector<TFinding> CheckFindings(const TConfiguration& config);
 // What check prints: one finding a line ("error: IN 1 stage 2: no message"), or a JSON array.
 std::string CheckText(const std::vector<TFinding>& findings);
 std::string CheckJson(const std::vector<TFinding>& findings);

@@ -170,6 +170,19 @@ TEST_F(CliConfig, ShowJsonThenBuildGivesBackTheProjectByteForByte) {
     EXPECT_EQ(TempDir::Read(Dir.File("new.ini")).substr(0, 2), "\xFF\xFE");
 }
 
+// build writes what the JSON describes, however wrong, and says what check will find in it.
+TEST_F(CliConfig, BuildPrintsWhatCheckFindsAndSucceeds) {
+    TempDir::Write(Dir.File("odd.json"), R"({"composition": {"modules": 9}, "inputs": [{"stages": [
+        {"on": true, "message": 73, "repeats": 1, "relays": ["3 K1"]}]}]})");
+    ASSERT_EQ(Shell("$CLI build odd.json -o odd.usr"), 0);
+    const std::string said = Run->StdErr;
+    EXPECT_EQ(Shell("$CLI check odd.usr"), 4);
+    EXPECT_EQ(said, Run->StdOut);
+    // The example is sound: build says nothing.
+    ASSERT_EQ(Shell("$CLI show " + Example + ".usr --json | $CLI build - -o fine.usr"), 0);
+    EXPECT_EQ(Run->StdErr, "");
+}
+
 // Where an output goes, by what it is: a regular or new file is replaced whole, a FIFO or a
 // device is written in place and stays what it is, "-" is standard output, and an input is
 // never written over, however it is named.
