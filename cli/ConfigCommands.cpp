@@ -48,7 +48,9 @@ int Print(const std::string& text, int status) {
 }
 
 int PrintDiff(const TConfigurationDiff& diff, bool json) {
-    return Print(json ? DiffJson(diff) : DiffText(diff), diff.Equal() ? ExitDone : ExitCompare);
+    // Lengths and identity texts come from files: on a terminal they show escaped, as in show.
+    return Print(json ? DiffJson(diff) : EscapeControls(DiffText(diff)),
+                 diff.Equal() ? ExitDone : ExitCompare);
 }
 } // namespace
 

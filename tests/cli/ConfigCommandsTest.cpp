@@ -105,8 +105,7 @@ std::string Repeated(const std::string& text, int times) {
     return out;
 }
 
-// Lengths as the editor saves them: any text on one line without surrounding blanks; and bytes
-// of no text (no UTF-8, a lone surrogate as a UTF-16 file gives it, controls).
+// Lengths as the editor saves them, any text on one line without surrounding blanks, and bytes of no text.
 std::vector<std::string> RandomLengths(std::mt19937& random) {
     const std::vector<std::string> texts = {
         "0", "12", "7", "-5", "abc", "пять", "1 5", "99999999999", "1\xC3\x28", "\xED\xA0\x80", "\x1B\x01"};
@@ -181,6 +180,24 @@ TEST_F(CliConfig, BuildPrintsWhatCheckFindsAndSucceeds) {
     // The example is sound: build says nothing.
     ASSERT_EQ(Shell("$CLI show " + Example + ".usr --json | $CLI build - -o fine.usr"), 0);
     EXPECT_EQ(Run->StdErr, "");
+}
+
+// Texts from side files reach the terminal escaped; diff tells lengths apart by all their bytes.
+TEST_F(CliConfig, SideFileBytesCannotSteerTheTerminal) {
+    for (const std::string name : {"a", "b"})
+        std::filesystem::copy_file(Example + ".usr", Dir.File(name + ".usr"));
+    TempDir::Write(Dir.File("a.ini"),
+                   "\xEF\xBB\xBF[MessageLength]\n1=\x1B[2J\x1B]52;c;SGVsbG8=\a\n2=1\xFF\n3=\xC2\x9B\x7F\n");
+    TempDir::Write(Dir.File("b.ini"), "\xEF\xBB\xBF[MessageLength]\n1=5\n2=1\xFE\n");
+    EXPECT_EQ(Shell("$CLI diff a.usr b.usr"), 3);
+    EXPECT_EQ(Run->StdOut, "message 1 length: \\x1B[2J\\x1B]52;c;SGVsbG8=\\x07 → 5\n"
+                           "message 2 length: 1\\xFF → 1\\xFE\nmessage 3 length: \\u009B\\x7F → 0\n");
+    for (const std::string command : {"show a.usr", "show a.usr --json", "check a.usr", "check a.usr --json",
+                                      "diff a.usr b.usr --json"}) {
+        EXPECT_EQ(Shell("$CLI " + command), command.starts_with("show") ? 0 : 3);
+        EXPECT_EQ(Run->StdOut.find_first_of("\x1B\a\x7F"), std::string::npos) << command << Run->StdOut;
+        EXPECT_EQ(Run->StdOut.find("\xC2\x9B"), std::string::npos) << command << Run->StdOut;
+    }
 }
 
 // Where an output goes, by what it is: a regular or new file is replaced whole, a FIFO or a
