@@ -1,4 +1,5 @@
 #include "BuildCommand.h"
+#include "ConfigText.h"
 #include "ExitStatus.h"
 #include "FileErrors.h"
 #include "JsonReader.h"
@@ -140,6 +141,31 @@ bool Identity(TReader& r, const TJsonValue& object, TIdentity& identity) {
     return true;
 }
 
+int HexDigit(char c) {
+    return c >= '0' && c <= '9'   ? c - '0'
+           : c >= 'A' && c <= 'F' ? c - 'A' + 10
+           : c >= 'a' && c <= 'f' ? c - 'a' + 10
+                                  : -1;
+}
+
+// A length as show --json writes one that is no valid UTF-8: {"bytes": "<hex>"}.
+bool LengthBytes(const TJsonValue& item, std::string& bytes) {
+    if (item.Type != TType::Object || item.Members.size() != 1 || item.Members[0].Key != "bytes" ||
+        item.Members[0].Value.Type != TType::String)
+        return false;
+    const std::string& hex = item.Members[0].Value.String;
+    if (hex.size() % 2 != 0)
+        return false;
+    bytes.clear();
+    for (size_t k = 0; k < hex.size(); k += 2) {
+        const int high = HexDigit(hex[k]), low = HexDigit(hex[k + 1]);
+        if (high < 0 || low < 0)
+            return false;
+        bytes += static_cast<char>(high * 16 + low);
+    }
+    return true;
+}
+
 bool Lengths(TReader& r, const TJsonValue& value, std::optional<std::vector<std::string>>& lengths) {
     if (value.Type == TType::Null)
         return true;
@@ -150,12 +176,16 @@ bool Lengths(TReader& r, const TJsonValue& value, std::optional<std::vector<std:
         const TJsonValue& item = value.Items[k];
         const std::string path = "messageLengths[" + std::to_string(k) + "]";
         // A length is text as typed; a script may give a number instead.
+        std::string bytes;
         if (item.Type == TType::Number && item.Whole)
             lengths->push_back(std::to_string(item.Int));
         else if (item.Type == TType::String && item.String.find_first_of("\r\n") == std::string::npos)
             lengths->push_back(item.String);
+        else if (LengthBytes(item, bytes) && bytes.find_first_of("\r\n") == std::string::npos)
+            lengths->push_back(bytes);
         else
-            return r.Fail(path, "a length (a text on one line, or a whole number) expected");
+            return r.Fail(path, "a length (a text on one line, a whole number, or {\"bytes\": \"<hex>\"} "
+                                "for bytes of one line) expected");
     }
     return true;
 }
@@ -218,13 +248,6 @@ bool Inputs(TReader& r, const TJsonValue& list, TConfiguration& config) {
                 return false;
     }
     return true;
-}
-
-int HexDigit(char c) {
-    return c >= '0' && c <= '9'   ? c - '0'
-           : c >= 'A' && c <= 'F' ? c - 'A' + 10
-           : c >= 'a' && c <= 'f' ? c - 'a' + 10
-                                  : -1;
 }
 
 bool Raw(TReader& r, const TJsonValue& list, std::vector<TRawRange>& raw) {
@@ -314,6 +337,15 @@ bool HoldsAll(const TIniFile& side, const std::vector<std::string>& lengths, siz
             return false;
     return true;
 }
+
+// The project is written whatever the JSON describes, and what check will find in it is said on
+// standard error, in check's words.
+int Built(const ConfigImage& image, const TConfiguration& config) {
+    const TConfiguration written = DecodeConfiguration(image, config.Lengths ? &*config.Lengths : nullptr);
+    std::cerr << CheckText(CheckFindings(written)) << std::flush;
+    return ExitDone;
+}
+
 // Makes the project `output` from the JSON in `source` ("-": standard input).
 template <typename TUsage>
 int Build(const std::string& source, const std::string& output, const TUsage& usage) {
@@ -351,7 +383,7 @@ int Build(const std::string& source, const std::string& output, const TUsage& us
         if (!ReadFileBytes(sideFile, text, 0).Missing())
             std::cerr << "The configuration has no message lengths; " << sideFile << " is left as it is"
                       << std::endl;
-        return ExitDone;
+        return Built(image, config);
     }
     // As the editor's Save: the side file made ready first, then both written.
     TIniFile side;
@@ -367,12 +399,12 @@ int Build(const std::string& source, const std::string& output, const TUsage& us
         ProjectFile::PrepareLengths(side, sideFile, *config.Lengths, TIniFile::TEncoding::Utf16Le);
     if (!HoldsAll(side, *config.Lengths, k))
         return usage(source + ": messageLengths[" + std::to_string(k) + "]: characters " + sideFile +
-                     " cannot hold (it is Windows-1251)");
+                     " cannot hold (it is " + TIniFile::EncodingName(side.Encoding()) + ")");
     if (const TFileResult written = ProjectFile::WriteProject(output, bytes, side); !written) {
         std::cerr << FileError(written) << std::endl;
         return ExitFile;
     }
-    return ExitDone;
+    return Built(image, config);
 }
 } // namespace
 

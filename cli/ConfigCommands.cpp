@@ -48,7 +48,9 @@ int Print(const std::string& text, int status) {
 }
 
 int PrintDiff(const TConfigurationDiff& diff, bool json) {
-    return Print(json ? DiffJson(diff) : DiffText(diff), diff.Equal() ? ExitDone : ExitCompare);
+    // Lengths and identity texts come from files: on a terminal they show escaped, as in show.
+    return Print(json ? DiffJson(diff) : EscapeControls(DiffText(diff)),
+                 diff.Equal() ? ExitDone : ExitCompare);
 }
 } // namespace
 
@@ -82,15 +84,17 @@ int ShowCommand(const TConfigOptions& options) {
         return ExitFile;
     const TConfiguration config = DecodeConfiguration(project.Image, project.LengthsOrNull());
     const char* encoding = project.Lengths ? TIniFile::EncodingName(project.SideFileEncoding) : nullptr;
-    return Print(options.Json ? ShowJson(config, encoding) : EscapeControls(ShowText(config)), ExitDone);
+    return Print(options.Json ? ShowJson(config, encoding, project.LengthsOrNull())
+                              : EscapeControls(ShowText(config)),
+                 ExitDone);
 }
 
 int CheckCommand(const TConfigOptions& options) {
     TProjectInput project;
     if (!LoadProject(options.Files[0], project))
         return ExitFile;
-    std::vector<TFinding> findings = DecodeConfiguration(project.Image, project.LengthsOrNull()).Findings;
-    std::stable_partition(findings.begin(), findings.end(), [](const TFinding& f) { return f.IsError(); });
+    const std::vector<TFinding> findings =
+        CheckFindings(DecodeConfiguration(project.Image, project.LengthsOrNull()));
     const int status = findings.empty()             ? ExitDone
                        : findings.front().IsError() ? ExitCheckErrors
                                                     : ExitCheckNotes;

@@ -88,6 +88,13 @@ void InputTable(std::string& out, int n, const TInputSettings& input, const TCom
         });
 }
 
+std::string HexBytes(std::string_view bytes) {
+    std::string text;
+    for (const char byte : bytes)
+        text += Hex(static_cast<unsigned char>(byte), 2);
+    return text;
+}
+
 std::string RawHex(const TRawRange& range, const char* separator) {
     std::string text;
     for (const uint8_t byte : range.Bytes)
@@ -159,7 +166,8 @@ void Time(TJsonWriter& json, const char* key, bool planned, bool unlimited, int6
 }
 } // namespace
 
-std::string ShowJson(const TConfiguration& config, const char* sideFileEncoding) {
+std::string ShowJson(const TConfiguration& config, const char* sideFileEncoding,
+                     const std::vector<std::string>* sideLengths) {
     const TCompositionSettings& c = config.Composition;
     const auto numbers = [](TJsonWriter& json, const auto& on) {
         json.BeginArray(true);
@@ -183,8 +191,14 @@ std::string ShowJson(const TConfiguration& config, const char* sideFileEncoding)
     json.Key("messageLengths");
     if (config.Lengths) {
         json.BeginArray(true);
-        for (const std::string& length : *config.Lengths)
-            json.Value(length);
+        for (size_t k = 0; k < config.Lengths->size(); ++k) {
+            const std::string* side = sideLengths && k < sideLengths->size() ? &(*sideLengths)[k] : nullptr;
+            // JSON strings hold only Unicode text: other bytes are kept as hexadecimal digits.
+            if (side && ValidUtf8(*side) != *side)
+                json.BeginObject(true).Key("bytes").Value(HexBytes(*side)).EndObject();
+            else
+                json.Value((*config.Lengths)[k]);
+        }
         json.EndArray();
     } else {
         json.Null();
@@ -248,6 +262,12 @@ const char* SeverityName(const TFinding& finding) {
     return finding.IsError() ? "error" : "note";
 }
 } // namespace
+
+std::vector<TFinding> CheckFindings(const TConfiguration& config) {
+    std::vector<TFinding> findings = config.Findings;
+    std::stable_partition(findings.begin(), findings.end(), [](const TFinding& f) { return f.IsError(); });
+    return findings;
+}
 
 std::string CheckText(const std::vector<TFinding>& findings) {
     std::string out;

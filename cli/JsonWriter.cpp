@@ -57,7 +57,18 @@ TJsonWriter& TJsonWriter::Key(std::string_view key) {
 
 void TJsonWriter::Quote(std::string_view text) {
     Out += '"';
-    for (const char c : text) {
+    for (size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        // DEL and the C1 controls (U+0080 … U+009F) need no escape in JSON, but a terminal acts on
+        // them: escaped, they read back the same and the output cannot steer the terminal.
+        const auto next = i + 1 < text.size() ? static_cast<unsigned char>(text[i + 1]) : 0u;
+        if (c == '\x7F' || (c == '\xC2' && next >= 0x80 && next <= 0x9F)) {
+            char escaped[8];
+            std::snprintf(escaped, sizeof escaped, "\\u%04X", c == '\x7F' ? 0x7Fu : next);
+            Out += escaped;
+            i += c == '\x7F' ? 0 : 1;
+            continue;
+        }
         switch (c) {
         case '"':
             Out += "\\\"";

@@ -5,7 +5,8 @@
 #include <vector>
 
 // A small JSON writer: objects and arrays indented by two blanks, keys in the order they are
-// written (so they stay stable), strings UTF-8 with only the characters JSON requires escaped.
+// written (so they stay stable), strings UTF-8 with the characters JSON requires escaped and
+// the other controls a terminal acts on (DEL, U+0080 … U+009F).
 // An inline array or object keeps its values on one line.
 class TJsonWriter {
 public:

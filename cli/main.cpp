@@ -230,6 +230,7 @@ const TCommand Commands[] = {
      "Makes the project (PROJECT.usr and its side file PROJECT.ini) from the JSON that show --json\n"
      "prints, byte for byte the project it came from. Keys left out take the values of an empty\n"
      "project. Invalid JSON, an unknown key or a value out of range is a usage error naming the key.\n"
+     "What check finds in the project written is printed on standard error; the exit status stays 0.\n"
      "\n"
      "Options:\n"
      "  -o PROJECT             the project file to write; its side file goes beside it\n",

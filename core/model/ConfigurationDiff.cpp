@@ -1,4 +1,5 @@
 #include "model/ConfigurationDiff.h"
+#include "base/Utf8.h"
 #include <cstdio>
 
 namespace {
@@ -72,6 +73,28 @@ void DiffStage(const std::string& where, const TStageSettings& x, const TStageSe
         diff.Add(where, "module " + std::to_string(j / 2 + 1) + " K" + std::to_string(j % 2 + 1), x.Relays[j],
                  y.Relays[j]);
 }
+
+// The length of message k as the side file holds it ("0" when it is empty).
+std::string SideLength(const std::vector<std::string>& lengths, size_t k) {
+    return k < lengths.size() && !lengths[k].empty() ? lengths[k] : "0";
+}
+
+// A length as diff shows it: a byte that makes no UTF-8 character as \xNN, so that lengths
+// that differ in such bytes only do not show alike.
+std::string ShownLength(const std::string& length) {
+    std::string out;
+    for (size_t i = 0; i < length.size();) {
+        const size_t at = i;
+        if (NextUtf8(length, i) == 0xFFFD && length.compare(at, 3, "\xEF\xBF\xBD") != 0) {
+            char text[8];
+            std::snprintf(text, sizeof text, "\\x%02X", static_cast<unsigned char>(length[at]));
+            out += text;
+        } else {
+            out.append(length, at, i - at);
+        }
+    }
+    return out;
+}
 } // namespace
 
 std::string TDifference::Text() const {
@@ -97,9 +120,13 @@ TConfigurationDiff DiffConfigurations(const ConfigImage& a, const std::vector<st
         for (size_t s = 0; s < Layout::Stages; ++s)
             DiffStage("IN " + std::to_string(n + 1) + " stage " + std::to_string(s + 1),
                       x.Inputs[n].Stages[s], y.Inputs[n].Stages[s], diff);
-    if (x.Lengths && y.Lengths)
+    // Compared as the side files hold them: the decoded texts have U+FFFD for any byte that is no UTF-8.
+    if (lengthsA && lengthsB)
         for (size_t k = 0; k < x.Lengths->size(); ++k)
-            diff.Add("message " + std::to_string(k + 1) + " length", "", (*x.Lengths)[k], (*y.Lengths)[k]);
+            if (const std::string from = SideLength(*lengthsA, k), to = SideLength(*lengthsB, k); from != to)
+                result.Meaning.push_back({"message " + std::to_string(k + 1) + " length", "",
+                                          ShownLength(from), ShownLength(to), TDifference::TKind::Text, 0, 0,
+                                          false});
     for (size_t offset = 0; offset < Layout::ImageSize; ++offset)
         if (((a[offset] ^ b[offset]) & UninterpretedBits(offset)) != 0)
             result.Bytes.push_back({offset, a[offset], b[offset]});

@@ -33,6 +33,7 @@ struct TConfigurationDiff {
     bool Equal() const { return Meaning.empty() && Bytes.empty(); }
 };
 
-// From a to b. Message lengths are compared only when both sides have them.
+// From a to b. Message lengths are compared only when both sides have them, byte for byte; a
+// byte of one that makes no UTF-8 character shows as \xNN.
 TConfigurationDiff DiffConfigurations(const ConfigImage& a, const std::vector<std::string>* lengthsA,
                                       const ConfigImage& b, const std::vector<std::string>* lengthsB);

@@ -74,12 +74,28 @@ bool IsBlank(char c) {
     return c == ' ' || c == '\t' || c == '\r';
 }
 
-std::string_view Trim(std::string_view text) {
-    while (!text.empty() && IsBlank(text.front()))
+// Control bytes (NUL and the other C0 controls, DEL) are no part of a name: a file that a
+// crash left with a run of NUL bytes before "[MessageLength]" still has that section.
+bool IsBlankOrControl(char c) {
+    const auto byte = static_cast<unsigned char>(c);
+    return byte <= ' ' || byte == 0x7F;
+}
+
+template <typename TIsBlank> std::string_view Trim(std::string_view text, TIsBlank isBlank) {
+    while (!text.empty() && isBlank(text.front()))
         text.remove_prefix(1);
-    while (!text.empty() && IsBlank(text.back()))
+    while (!text.empty() && isBlank(text.back()))
         text.remove_suffix(1);
     return text;
+}
+
+// A value keeps its control bytes: they are text the user typed.
+std::string_view Trim(std::string_view text) {
+    return Trim(text, IsBlank);
+}
+
+std::string_view TrimName(std::string_view text) {
+    return Trim(text, IsBlankOrControl);
 }
 
 // Case folding of the letters settings files are written in: Latin and Cyrillic.
@@ -170,7 +186,7 @@ void TIniFile::SetBytes(std::string_view bytes) {
 }
 
 void TIniFile::AddLine(std::string text, TEol eol) {
-    const std::string_view trimmed = Trim(text);
+    const std::string_view trimmed = TrimName(text);
     const bool blank = trimmed.empty();
     if (trimmed.starts_with('[') && trimmed.find(']') != std::string_view::npos) {
         TSection section;
@@ -179,7 +195,7 @@ void TIniFile::AddLine(std::string text, TEol eol) {
         Sections.push_back(std::move(section));
     } else if (!blank && trimmed[0] != '[' && trimmed[0] != ';' && Sections.size() > 1) {
         const size_t equals = trimmed.find('=');
-        if (equals != std::string_view::npos && !Trim(trimmed.substr(0, equals)).empty())
+        if (equals != std::string_view::npos && !TrimName(trimmed.substr(0, equals)).empty())
             KeyIndex.try_emplace(KeyId(Sections.back().Id, NameId(trimmed.substr(0, equals))),
                                  TKeyPlace{Sections.size() - 1, Sections.back().Lines.size()});
     }
@@ -213,7 +229,7 @@ bool TIniFile::Holds(std::string_view utf8) const {
 }
 
 std::string TIniFile::NameId(std::string_view raw) const {
-    return Fold(Decoded(Trim(raw)));
+    return Fold(Decoded(TrimName(raw)));
 }
 
 std::string TIniFile::ReadString(std::string_view section, std::string_view key,
@@ -229,8 +245,8 @@ std::string TIniFile::ReadString(std::string_view section, std::string_view key,
 }
 
 bool TIniFile::WriteString(std::string_view section, std::string_view key, std::string_view value) {
-    const std::string rawSection(Trim(Encoded(section)));
-    const std::string rawKey(Trim(Encoded(key)));
+    const std::string rawSection(TrimName(Encoded(section)));
+    const std::string rawKey(TrimName(Encoded(key)));
     const std::string rawValue = Encoded(value);
     if (HasLineBreak(rawSection) || rawSection.find(']') != std::string::npos || rawKey.empty() ||
         HasLineBreak(rawKey) || rawKey.find('=') != std::string::npos || rawKey[0] == ';' ||

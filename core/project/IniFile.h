@@ -7,7 +7,8 @@
 #include <vector>
 
 // A sectioned key=value settings file, read and written the way profile files are:
-// names compared case-insensitively, values trimmed of surrounding blanks, the first
+// names compared case-insensitively and trimmed of blanks and control bytes (a NUL before a
+// section header hides no section), values trimmed of surrounding blanks only, the first
 // of duplicate keys wins, and every line the program does not write is kept as it
 // was. The API speaks UTF-8; the file is UTF-8, UTF-16LE or UTF-16BE when it starts with
 // that byte order mark and Windows-1251 otherwise (a UTF-8 file without the mark reads as

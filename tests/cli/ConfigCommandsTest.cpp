@@ -105,9 +105,10 @@ std::string Repeated(const std::string& text, int times) {
     return out;
 }
 
-// Lengths as the editor saves them: any text on one line without surrounding blanks.
+// Lengths as the editor saves them, any text on one line without surrounding blanks, and bytes of no text.
 std::vector<std::string> RandomLengths(std::mt19937& random) {
-    const std::vector<std::string> texts = {"0", "12", "7", "-5", "abc", "пять", "1 5", "99999999999"};
+    const std::vector<std::string> texts = {
+        "0", "12", "7", "-5", "abc", "пять", "1 5", "99999999999", "1\xC3\x28", "\xED\xA0\x80", "\x1B\x01"};
     std::vector<std::string> lengths;
     for (int k = 0; k < 72; ++k)
         lengths.push_back(texts[random() % texts.size()]);
@@ -166,6 +167,37 @@ TEST_F(CliConfig, ShowJsonThenBuildGivesBackTheProjectByteForByte) {
     TempDir::Write(Dir.File("new.json"), "{\"messageLengths\": [\"五\"" + Repeated(", \"0\"", 71) + "]}");
     ASSERT_EQ(Cli({"build", Dir.File("new.json"), "-o", Dir.File("new.usr")}), 0) << Run->StdErr;
     EXPECT_EQ(TempDir::Read(Dir.File("new.ini")).substr(0, 2), "\xFF\xFE");
+}
+
+// build writes what the JSON describes, however wrong, and says what check will find in it.
+TEST_F(CliConfig, BuildPrintsWhatCheckFindsAndSucceeds) {
+    TempDir::Write(Dir.File("odd.json"), R"({"composition": {"modules": 9}, "inputs": [{"stages": [
+        {"on": true, "message": 73, "repeats": 1, "relays": ["3 K1"]}]}]})");
+    ASSERT_EQ(Shell("$CLI build odd.json -o odd.usr"), 0);
+    const std::string said = Run->StdErr;
+    EXPECT_EQ(Shell("$CLI check odd.usr"), 4);
+    EXPECT_EQ(said, Run->StdOut);
+    // The example is sound: build says nothing.
+    ASSERT_EQ(Shell("$CLI show " + Example + ".usr --json | $CLI build - -o fine.usr"), 0);
+    EXPECT_EQ(Run->StdErr, "");
+}
+
+// Texts from side files reach the terminal escaped; diff tells lengths apart by all their bytes.
+TEST_F(CliConfig, SideFileBytesCannotSteerTheTerminal) {
+    for (const std::string name : {"a", "b"})
+        std::filesystem::copy_file(Example + ".usr", Dir.File(name + ".usr"));
+    TempDir::Write(Dir.File("a.ini"),
+                   "\xEF\xBB\xBF[MessageLength]\n1=\x1B[2J\x1B]52;c;SGVsbG8=\a\n2=1\xFF\n3=\xC2\x9B\x7F\n");
+    TempDir::Write(Dir.File("b.ini"), "\xEF\xBB\xBF[MessageLength]\n1=5\n2=1\xFE\n");
+    EXPECT_EQ(Shell("$CLI diff a.usr b.usr"), 3);
+    EXPECT_EQ(Run->StdOut, "message 1 length: \\x1B[2J\\x1B]52;c;SGVsbG8=\\x07 → 5\n"
+                           "message 2 length: 1\\xFF → 1\\xFE\nmessage 3 length: \\u009B\\x7F → 0\n");
+    for (const std::string command : {"show a.usr", "show a.usr --json", "check a.usr", "check a.usr --json",
+                                      "diff a.usr b.usr --json"}) {
+        EXPECT_EQ(Shell("$CLI " + command), command.starts_with("show") ? 0 : 3);
+        EXPECT_EQ(Run->StdOut.find_first_of("\x1B\a\x7F"), std::string::npos) << command << Run->StdOut;
+        EXPECT_EQ(Run->StdOut.find("\xC2\x9B"), std::string::npos) << command << Run->StdOut;
+    }
 }
 
 // Where an output goes, by what it is: a regular or new file is replaced whole, a FIFO or a

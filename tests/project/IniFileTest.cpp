@@ -122,6 +122,27 @@ TEST(IniFile, ByteOrderMarkChoosesTheEncodingAndIsKeptOnWrite) {
     EXPECT_EQ(Parsed(broken).Bytes(), broken);
 }
 
+TEST(IniFile, ControlBytesAroundNamesAreBlanksAndEveryOtherLineStaysAsItWas) {
+    using namespace std::string_literals;
+    // A file whose length 1 is 5, and the file once lengths 1 = 12 and 2 = 7 are written.
+    const std::pair<std::string, std::string> cases[] = {
+        {std::string(10, '\0') + "[MessageLength]\r\n1=5\r\n",
+         std::string(10, '\0') + "[MessageLength]\r\n1=12\r\n2=7\r\n"},
+        {"[MessageLength]\0\x1A\n\x01 1\x7F=5\n"s, "[MessageLength]\0\x1A\n\x01 1\x7F=12\n2=7\n"s},
+        {"\xFF\xFE" + Utf16("\0[MessageLength]\n1=5\n"s, false),
+         "\xFF\xFE" + Utf16("\0[MessageLength]\n1=12\n2=7\n"s, false)},
+    };
+    for (const auto& [before, after] : cases) {
+        TIniFile ini = Parsed(before);
+        EXPECT_EQ(ini.ReadString("MessageLength", "1", "0"), "5");
+        ASSERT_TRUE(ini.WriteString("MessageLength", "1", "12") &&
+                    ini.WriteString("MessageLength", "2", "7"));
+        EXPECT_EQ(ini.Bytes(), after);
+    }
+    // A value keeps its control bytes: they are no blanks.
+    EXPECT_EQ(Parsed("[A]\nk=\0\x1B[2J\a\n"s).ReadString("A", "k", ""), "\0\x1B[2J\a"s);
+}
+
 TEST(IniFile, ALoneCarriageReturnEndsALineSoEveryValueCanBeWrittenBack) {
     TIniFile ini = Parsed("[MessageLength]\r\n1=5\r7\r\n2=9\r");
     EXPECT_EQ(ini.ReadString("MessageLength", "1", "-"), "5");
