@@ -48,15 +48,17 @@ void TConnectionControls::FindClick() {
         return;
     }
     Controls.Dialog.ListPorts(); // adapters come and go between connections
-    const TModalResult answer = Ui.ShowModal(Controls.Dialog);
+    // Cancel changes nothing, neither the line nor what the settings keep; a dialog closed by
+    // neither button is cancelled too.
+    if (Ui.ShowModal(Controls.Dialog) != TModalResult::Ok) {
+        Controls.Dialog.RevertChoices();
+        Controls.Find.SetDown(false);
+        return;
+    }
     for (const auto& [key, value] : Controls.Dialog.StoredChoices())
         Controls.Settings.Write(SettingsSection, key, value);
     if (OnSettingsChanged)
         OnSettingsChanged();
-    if (answer != TModalResult::Ok) {
-        Controls.Find.SetDown(false);
-        return;
-    }
     Controls.Progress.SetPosition(0);
     Controls.Status.SetPanelText(1, "");
     Controls.PanelScan.SetVisible(true);

@@ -38,7 +38,7 @@ public:
     // caption: the boxes' caption.
     TConnectionControls(TUi& ui, std::string caption, TConnection& connection, const TControls& controls);
 
-    // The dialog's choices went into the settings (both its buttons apply them).
+    // The dialog's choices went into the settings (its OK button applied them).
     std::function<void()> OnSettingsChanged;
     // A read or a write went through to its last block; a read's image is in Connection.Link.Received.
     std::function<void(const TTransferResult& result)> OnTransferWhole;

@@ -10,7 +10,7 @@ TSetComPort::TSetComPort(TConnection& connection) : TForm("SetComPort"), Connect
     SetHeight(CollapsedHeight);
     ButtonOk.SetCaption("Отмена");
     ButtonOk.OnClick = [this](TButton&) {
-        ButtonOkClick();
+        RevertChoices();
         ModalResult = TModalResult::Cancel;
         Hide();
     };
@@ -42,10 +42,56 @@ TSetComPort::TSetComPort(TConnection& connection) : TForm("SetComPort"), Connect
     CheckBoxDTR.SetChecked(true);
     CheckBoxRTS.SetCaption("RTS");
     CheckBoxRTS.SetChecked(true);
+    Kept = ShownChoices();
 }
 
 void TSetComPort::ButtonOkClick() {
+    Kept = ShownChoices();
     Connection.Apply(Choice());
+}
+
+void TSetComPort::RevertChoices() {
+    ShowChoices(Kept);
+}
+
+TSetComPort::TShown TSetComPort::ShownChoices() const {
+    TShown shown;
+    shown.Search = CheckBox1.Checked();
+    const int port = ComboBoxPort.ItemIndex();
+    shown.Port = port >= 0 ? ItemPorts[static_cast<size_t>(port)] : 0;
+    shown.PortText = ComboBoxPort.Text();
+    shown.SpeedIndex = ComboBoxSpeed.ItemIndex();
+    shown.Speed = ComboBoxSpeed.Text();
+    shown.ControlIndex = ComboBoxControl.ItemIndex();
+    shown.ControlText = ComboBoxControl.Text();
+    shown.Parity = RadioGroupParity.ItemIndex();
+    shown.DataBits = RadioGroupData.ItemIndex();
+    shown.StopBits = RadioGroupStop.ItemIndex();
+    shown.Dtr = CheckBoxDTR.Checked();
+    shown.Rts = CheckBoxRTS.Checked();
+    return shown;
+}
+
+void TSetComPort::ShowChoices(const TShown& shown) {
+    // A box's item, or else the text that was typed into it.
+    const auto showBox = [](TComboBox& box, int index, const std::string& text) {
+        box.SetItemIndex(index);
+        if (index < 0 && !text.empty())
+            box.Type(text);
+    };
+    CheckBox1.SetChecked(shown.Search);
+    ComboBoxPort.SetEnabled(!shown.Search);
+    if (shown.Port != 0)
+        SelectPort(shown.Port);
+    else
+        showBox(ComboBoxPort, -1, shown.PortText);
+    showBox(ComboBoxSpeed, shown.SpeedIndex, shown.Speed);
+    showBox(ComboBoxControl, shown.ControlIndex, shown.ControlText);
+    RadioGroupParity.SetItemIndex(shown.Parity);
+    RadioGroupData.SetItemIndex(shown.DataBits);
+    RadioGroupStop.SetItemIndex(shown.StopBits);
+    CheckBoxDTR.SetChecked(shown.Dtr);
+    CheckBoxRTS.SetChecked(shown.Rts);
 }
 
 TLineChoice TSetComPort::Choice() const {
@@ -156,4 +202,5 @@ void TSetComPort::RestoreChoices(const std::function<std::string(const std::stri
     for (auto [box, key] : {std::pair{&CheckBoxDTR, "DTR"}, std::pair{&CheckBoxRTS, "RTS"}})
         if (const int64_t on = number(key); on == 0 || on == 1)
             box->SetChecked(on == 1);
+    Kept = ShownChoices();
 }

@@ -13,7 +13,8 @@
 #include <vector>
 
 // The connection dialog: automatic search or a fixed port, and the line parameters.
-// Created once, so the choices last as long as the program runs.
+// Created once, so the choices last as long as the program runs. OK applies them; Cancel and
+// the close box put back what OK applied last (or what start-up restored).
 class TSetComPort : public TForm {
 public:
     static constexpr int CollapsedHeight = 190;
@@ -43,8 +44,11 @@ public:
     TCheckBox CheckBoxDTR{"CheckBoxDTR"};
     TCheckBox CheckBoxRTS{"CheckBoxRTS"};
 
-    // Applies the choices to the connection; both buttons run it before the dialog closes.
+    // Applies the choices to the connection; the OK button runs it before the dialog closes.
     void ButtonOkClick();
+    // Shows the choices as they were applied last, leaving the connection as it is; the Cancel
+    // button runs it before the dialog closes.
+    void RevertChoices();
     // The choices the dialog shows.
     TLineChoice Choice() const;
     void CheckBox1Click();
@@ -66,7 +70,20 @@ public:
     void RestoreChoices(const std::function<std::string(const std::string& key)>& read);
 
 private:
+    // The choices as the controls showed them; the port by its number, which outlasts the list.
+    struct TShown {
+        bool Search = true;
+        int Port = 0; // the item chosen, 0 for none
+        std::string PortText, Speed, ControlText;
+        int SpeedIndex = -1, ControlIndex = -1, Parity = 0, DataBits = 0, StopBits = 0;
+        bool Dtr = true, Rts = true;
+    };
+    TShown ShownChoices() const;
+    void ShowChoices(const TShown& shown);
+
     TConnection& Connection;
+    // What OK applied last, or what the dialog started with.
+    TShown Kept;
     // The port of each item of ComboBoxPort.
     std::vector<int> ItemPorts;
 };

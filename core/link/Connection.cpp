@@ -83,12 +83,11 @@ void TConnection::TakeWarnings(TReports& reports) {
 void TConnection::Apply(const TLineChoice& choice) {
     FSearch = choice.Search;
     FPortNumber = choice.Search ? 1 : choice.Port;
-    // Data bits before stop bits: each may warn of an invalid combination.
     Port.SetBaud(choice.Baud);
     Port.SetComControl(choice.Control);
     Port.SetParity(choice.Parity);
-    Port.SetDataBits(choice.DataBits);
-    Port.SetStopBits(choice.StopBits);
+    // Together: a new invalid combination warns once, a valid one never.
+    Port.SetCharacterFormat(choice.DataBits, choice.StopBits);
     Port.SetDTR(choice.Dtr);
     Port.SetRTS(choice.Rts);
     TReports reports;

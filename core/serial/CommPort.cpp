@@ -90,8 +90,9 @@ void TCommPort::OpenPort() {
     SetComControl(FControl);
     SetBaudRate(FBaudRate);
     SetParity(FParity);
-    SetStopBits(FStopBits);
-    SetDataBits(FDataBits);
+    // Replayed as they are, the data and stop bits warn of nothing: a warning came when the
+    // combination was set.
+    SetCharacterFormat(FDataBits, FStopBits);
     SetXonLim(FXonLim);
     SetXoffLim(FXoffLim);
     SetXonChar(FXonChar);
@@ -323,15 +324,25 @@ void TCommPort::SetParity(TParity value) {
 }
 
 void TCommPort::SetStopBits(TStopBits value) {
-    FStopBits = value;
-    ApplySetting([&](TLineSettings& s) { s.StopBits = static_cast<std::uint8_t>(value); });
-    BitsWarning();
+    SetCharacterFormat(FDataBits, value);
 }
 
 void TCommPort::SetDataBits(std::uint16_t value) {
-    FDataBits = value < 5 || value > 8 ? 8 : value;
-    ApplySetting([&](TLineSettings& s) { s.ByteSize = static_cast<std::uint8_t>(FDataBits); });
-    BitsWarning();
+    SetCharacterFormat(value, FStopBits);
+}
+
+// A combination that did not change (a replay, the same choice again) warns of nothing more.
+void TCommPort::SetCharacterFormat(std::uint16_t dataBits, TStopBits stopBits) {
+    const std::uint16_t bits = dataBits < 5 || dataBits > 8 ? 8 : dataBits;
+    const bool changed = bits != FDataBits || stopBits != FStopBits;
+    FDataBits = bits;
+    FStopBits = stopBits;
+    ApplySetting([&](TLineSettings& s) {
+        s.ByteSize = static_cast<std::uint8_t>(bits);
+        s.StopBits = static_cast<std::uint8_t>(stopBits);
+    });
+    if (changed)
+        BitsWarning();
 }
 
 void TCommPort::SetXonLim(std::uint16_t value) {

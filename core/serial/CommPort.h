@@ -71,6 +71,8 @@ public:
     void SetStopBits(TStopBits value);
     std::uint16_t GetDataBits() const { return FDataBits; }
     void SetDataBits(std::uint16_t value);
+    // Both at once: only the combination chosen is judged, never one on the way to it.
+    void SetCharacterFormat(std::uint16_t dataBits, TStopBits stopBits);
     // Line events the status watcher waits for; read when the port opens.
     TEventStates MonitorEvents;
     std::uint16_t GetXonLim() const { return FXonLim; }
@@ -104,8 +106,9 @@ public:
     bool GetGone() const { return FDevice && FDevice->IsGone(); }
     // Why the last open failed, with the system's code and text; Error None after a good open.
     const TSerialErrorInfo& GetOpenError() const { return FOpenError; }
-    // The warnings about the data bits and stop bits given since the last call: one for each
-    // setting of either that makes an invalid combination, at an open too.
+    // The warnings about the data bits and stop bits given since the last call: one each time a
+    // setting changes them to an invalid combination; setting them to what they are, as an open
+    // does, gives none.
     std::vector<std::string> TakeWarnings() { return std::exchange(FWarnings, {}); }
 
     std::uint32_t PutBlock(const char* buffer, std::uint32_t count);

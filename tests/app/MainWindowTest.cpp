@@ -223,14 +223,21 @@ TEST_F(MainWindow, RecentProjectsAndConnectionSettingsLastBetweenRuns) {
         Ui.FileAnswers = {dir.File(std::to_string(n) + ".usr")};
         Main->TBOpen.Click();
     }
-    Ui.FormScripts.push_back([](TForm& form) {
-        auto& dialog = static_cast<TSetComPort&>(form);
-        dialog.CheckBox1.Click();
-        dialog.SelectPort(7);
-        dialog.ButtonOk.Click();
-        return dialog.ModalResult;
-    });
-    Main->TBFind.Click();
+    // Port 7 chosen with OK is kept; a choice cancelled after it is not.
+    Main->Connection.PortTest = [](int) { return false; };
+    for (const auto& [port, ok] : {std::pair{7, true}, std::pair{9, false}}) {
+        Ui.FormScripts.push_back([port, ok](TForm& form) {
+            auto& dialog = static_cast<TSetComPort&>(form);
+            if (dialog.CheckBox1.Checked())
+                dialog.CheckBox1.Click();
+            dialog.SelectPort(port);
+            (ok ? dialog.Button1 : dialog.ButtonOk).Click();
+            return dialog.ModalResult;
+        });
+        Main->TBFind.Click();
+    }
+    EXPECT_EQ(Ui.Texts(), std::vector<std::string>{"Ошибка открытия COM 7 !"});
+    Ui.Boxes.clear();
 
     Start(dir.File("3.usr"));
     EXPECT_EQ(Main->ProjectTitle, dir.File("3"));

@@ -82,16 +82,21 @@ TEST(ConnectionDialog, ControlsHeightsAndButtons) {
         Retype(Child<QComboBox>(d, "ComboBoxSpeed"), QStringLiteral("1234"));
         EXPECT_EQ(e.Main.SetComPort.ComboBoxSpeed.Text(), "1234");
         EXPECT_EQ(Child<QComboBox>(d, "ComboBoxSpeed").currentText(), QStringLiteral("1234"));
-        d.findChildren<QRadioButton*>().at(2)->click(); // parity Even
-        // The close box is the Cancel button: the choices are applied, no search starts.
+        auto& even = *d.findChildren<QRadioButton*>().at(2);
+        even.click();
+        // The close box is the Cancel button: nothing is applied, no search starts, and the
+        // dialog shows again what it showed when it opened.
         d.close();
+        EXPECT_FALSE(port.isEnabled());
+        EXPECT_EQ(Child<QComboBox>(d, "ComboBoxSpeed").currentText(), QStringLiteral("9600"));
+        EXPECT_FALSE(even.isChecked());
     };
     e.View.findChild<QToolButton*>(QStringLiteral("TBFind"))->click();
-    EXPECT_EQ(e.Main.Connection.PortNumber(), 7);
+    EXPECT_EQ(e.Main.Connection.PortNumber(), 1);
     EXPECT_FALSE(e.Main.TBFind.Down());
     EXPECT_FALSE(e.Main.SetComPort.Visible());
     EXPECT_FALSE(e.Main.Connection.SearchTimer.Running());
-    EXPECT_EQ(e.Main.Connection.Port.GetParity(), static_cast<TParity>(2));
+    EXPECT_EQ(e.Main.Connection.Port.GetParity(), paNone);
 }
 
 TEST(ProjectNameDialog, NamesTheNewProjectAndKeepsTheText) {

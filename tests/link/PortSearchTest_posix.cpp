@@ -133,20 +133,49 @@ TEST_F(PortSearch, PortThatCannotBeOpenedIsReportedWithTheSystemsReason) {
     EXPECT_EQ(Rig.Ui.Texts(), (std::vector<std::string>{box, box, "Подключено на COM 3"}));
 }
 
-TEST_F(PortSearch, CancelAppliesTheChoicesWithTheComponentsWarning) {
+// Cancel applies nothing and keeps nothing: the line, the settings and the dialog stay as the
+// last OK left them. OK applies its choice, and an invalid combination of data and stop bits is
+// warned of once, however many ports the search opens.
+TEST_F(PortSearch, CancelLeavesTheLineTheSettingsAndTheDialogAsTheyWere) {
     Rig.Start(TImage{});
+    TSilentPort com1(Rig.Dir.Path, 1), com2(Rig.Dir.Path, 2);
+    TSetComPort& dialog = Main().SetComPort;
+    TCommPort& port = Main().Connection.Port;
+    const auto shown = dialog.StoredChoices();
+    const auto fiveWithTwo = [](TSetComPort& d) {
+        d.RadioGroupData.Select(0);
+        d.RadioGroupStop.Select(2);
+    };
     Connect(
-        [](TSetComPort& dialog) {
-            dialog.RadioGroupData.Select(0);
-            dialog.RadioGroupStop.Select(2);
+        [&](TSetComPort& d) {
+            d.CheckBox1.Click();
+            d.ComboBoxPort.Type("7");
+            d.ComboBoxSpeed.Type("19200");
+            d.RadioGroupParity.Select(2);
+            d.CheckBoxDTR.Click();
+            fiveWithTwo(d);
         },
         false);
-    EXPECT_EQ(Rig.Ui.CountText("Invalid combination (5 data bits with 2 stop bits)"), 1);
-    EXPECT_EQ(Rig.Ui.Boxes[0].Caption, "COM port warning");
-    EXPECT_EQ(Main().Connection.Port.GetDataBits(), 5);
+    EXPECT_TRUE(Rig.Ui.Boxes.empty()) << "nothing applied, nothing to warn of";
+    EXPECT_EQ(port.GetDataBits(), 8);
+    EXPECT_EQ(port.GetParity(), paNone);
+    EXPECT_EQ(port.GetBaud(), 9600);
+    EXPECT_EQ(dialog.StoredChoices(), shown);
+    EXPECT_FALSE(dialog.ComboBoxPort.Enabled());
+    EXPECT_EQ(Main().Settings.Read("Connection", "Search"), "") << "the settings were not written";
     EXPECT_FALSE(Main().TBFind.Down());
     EXPECT_EQ(Main().Connection.LinkMode(), 0) << "no search";
-    EXPECT_FALSE(Main().Connection.Port.GetOpen());
+
+    Connect(fiveWithTwo);
+    EXPECT_EQ(com1.Received(5), Probe);
+    Main().Connection.SearchTimer.Tick();
+    EXPECT_EQ(com2.Received(5), Probe);
+    Main().Connection.SearchTimer.Tick();
+    ASSERT_TRUE(Rig.Pump([&] { return Main().Connection.LinkMode() == 0; }));
+    EXPECT_EQ(Rig.Ui.Texts(), (std::vector<std::string>{"Invalid combination (5 data bits with 2 stop bits)",
+                                                        "Подключено на COM 3"}));
+    EXPECT_EQ(Rig.Ui.Boxes[0].Caption, "COM port warning");
+    EXPECT_EQ(port.GetDataBits(), 5);
 }
 
 TEST_F(PortSearch, DialogPortChoiceAndHeight) {

@@ -2,38 +2,57 @@
 
 using AlgorithmEditor = MainFixture;
 
-TEST_F(AlgorithmEditor, ControlsCarryTheirNamesStagesAndFieldKinds) {
-    EXPECT_EQ(Editor().InputButtons[3]->Name, "SpeedButton5");
-    EXPECT_EQ(Editor().InputButtons[7]->Caption(), "IN 8");
-    EXPECT_TRUE(Editor().InputButtons[0]->Down());
-    EXPECT_EQ(Message(3).Name, "ComboBox49");
-    EXPECT_EQ(Repeats(1).Name, "ComboBox34");
-    EXPECT_EQ(Pause(3).Name, "ComboBox22");
-    EXPECT_EQ(Repeats(0).Count(), 256);
-    EXPECT_EQ(Repeats(0).Items()[0], "Без огр");
-    EXPECT_EQ(Message(7).Items().back(), "72");
-    EXPECT_EQ(Pause(0).Text(), "0");
-    EXPECT_EQ(Editor().ZoneButton(0, 0).Name, "ToolButton69");
-    EXPECT_EQ(Editor().ZoneButton(7, 7).Name, "ToolButton132");
-    EXPECT_EQ(Editor().ZoneButton(2, 5).FieldKind, 9);
-    EXPECT_EQ(Editor().RelayBox(0, 0, 0).Name, "CheckBox190");
-    EXPECT_EQ(Editor().RelayBox(1, 0, 1).Name, "CheckBox189");
-    EXPECT_EQ(Editor().RelayBox(2, 0, 0).Name, "CheckBox192");
-    EXPECT_EQ(Editor().RelayBox(0, 1, 0).Name, "CheckBox204");
-    EXPECT_EQ(Editor().RelayBox(7, 7, 1).Name, "CheckBox315");
-    EXPECT_EQ(Editor().RelayBox(4, 2, 1).Caption(), "1");
-    EXPECT_EQ(Editor().RelayBox(4, 2, 1).FieldKind, 14);
-    EXPECT_EQ(Editor().RelayBox(4, 2, 1).Tag, 4);
-    EXPECT_EQ(Editor().GridControls().size(), 224u);
-    EXPECT_FALSE(Stage(1).Enabled());
-    EXPECT_EQ(Editor().LenMes.RowCount(), 73);
-    EXPECT_EQ(Editor().LenMes.Key(72), "72");
-    EXPECT_EQ(Editor().LenMes.Value(0), "сек.");
-    // No computation has run yet.
-    EXPECT_EQ(Time(0), "");
+// Every zone button and relay box of every stage sets its own bit of the shown input's stage
+// record and clears it again; nothing else in the image moves.
+TEST_F(AlgorithmEditor, EachZoneAndRelayControlTogglesOnlyItsOwnBit) {
+    Panel().ComboBox57.Select(2);
+    Panel().ComboBox56.Select(8);
+    ShowInput(5);
+    ProgramStages(Layout::Stages, 1);
+    const auto toggles = [this](auto& control, size_t offset, unsigned mask) {
+        const ConfigImage before = Main->Image;
+        ConfigImage set = before;
+        set[offset] = static_cast<uint8_t>(set[offset] ^ mask);
+        control.Click();
+        EXPECT_EQ(Main->Image, set) << control.Name;
+        control.Click();
+        EXPECT_EQ(Main->Image, before) << control.Name;
+    };
+    for (int s = 0; s < Layout::Stages; ++s) {
+        const size_t record = Layout::StageOffset(5, s);
+        for (int z = 0; z < 8; ++z) {
+            TButton& zone = Editor().ZoneButton(s, z);
+            toggles(zone, record + Layout::Zones, 1u << z);
+            EXPECT_EQ(zone.ImageIndex(), TAlgorithmEditor::PictureUp);
+        }
+        // Module 1 K1 is the top bit of the first relay byte, module 8 K2 the low bit of the second.
+        for (int relay = 0; relay < 16; ++relay) {
+            TCheckBox& box = Editor().RelayBox(s, relay / 2, relay % 2);
+            toggles(box, record + Layout::Relays + relay / 8, 0x80u >> (relay % 8));
+        }
+    }
+}
+
+// The last message, the most repeats and the longest pause of each stage reach its record and
+// its time: 255 plays of message 72's 2 s with 254 pauses of 35 s.
+TEST_F(AlgorithmEditor, EachStageTakesTheLastMessageTheMostRepeatsAndTheLongestPause) {
+    Editor().LenMes.EditValue(72, "2");
+    ShowInput(2);
+    ProgramStages(Layout::Stages, 1);
+    for (int s = 0; s < Layout::Stages; ++s) {
+        const size_t record = Layout::StageOffset(2, s);
+        Message(s).Select(Message(s).Count() - 1);
+        Repeats(s).Select(Repeats(s).Count() - 1);
+        Pause(s).Select(Pause(s).Count() - 1);
+        EXPECT_EQ(Byte(record + Layout::MessageNumber), 72) << s;
+        EXPECT_EQ(Byte(record + Layout::RepeatCount), 255) << s;
+        EXPECT_EQ(Byte(record + Layout::StageFlags), 0x80 | 7 << 3) << s;
+        EXPECT_EQ(Time(s), "9400") << s;
+    }
 }
 
 TEST_F(AlgorithmEditor, StageTimeIsPlaysTimesLengthPlusPauses) {
+    EXPECT_FALSE(Stage(1).Enabled()) << "stage 2 waits for stage 1";
     Editor().LenMes.EditValue(5, "10");
     Stage(0).Click();
     Repeats(0).Select(3);
@@ -166,6 +185,7 @@ TEST_F(AlgorithmEditor, SwitchingInputsShowsEachAsItWasLeft) {
     Editor().RelayBox(1, 1, 1).Click();
     const ConfigImage before = Main->Image;
     ShowInput(1);
+    EXPECT_FALSE(Editor().InputButtons[0]->Down());
     EXPECT_FALSE(Stage(0).Checked());
     EXPECT_FALSE(Editor().ZoneButton(1, 3).Down());
     ShowInput(0);
