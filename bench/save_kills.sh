@@ -5,15 +5,7 @@
 set -euo pipefail
 runs=${1:-200}
 bin=$(realpath "${2:-build/bin}")
-example=$(realpath "$(dirname "$0")/../examples/Office-Building.usr")
-dir=$(mktemp -d)
-trap 'rm -rf "$dir"' EXIT
-cd "$dir"
-"$bin/varokconfig-cli" show --json "$example" > A.json
-# The second configuration differs in the image and in the side file.
-sed -e 's/"gong": true/"gong": false/' -e 's/"12"/"13"/' A.json > B.json
-"$bin/varokconfig-cli" build A.json -o A.usr && "$bin/varokconfig-cli" build B.json -o B.usr
-cmp -s A.usr B.usr && { echo "the two configurations share an image" >&2; exit 1; }
+. "$(dirname "$0")/two_projects.sh"
 cp A.usr P.usr && cp A.ini P.ini
 mkdir w && mv P.usr P.ini w/
 old=0 new=0 mixed=0 left=0 caught=0 recorded=0

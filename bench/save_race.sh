@@ -5,13 +5,7 @@
 set -euo pipefail
 rounds=${1:-100}
 bin=$(realpath "${2:-build/bin}")
-example=$(realpath "$(dirname "$0")/../examples/Office-Building.usr")
-dir=$(mktemp -d)
-trap 'rm -rf "$dir"' EXIT
-cd "$dir"
-"$bin/varokconfig-cli" show --json "$example" > A.json
-sed -e 's/"gong": true/"gong": false/' -e 's/"12"/"13"/' A.json > B.json
-"$bin/varokconfig-cli" build A.json -o A.usr && "$bin/varokconfig-cli" build B.json -o B.usr
+. "$(dirname "$0")/two_projects.sh"
 mkdir w
 mixed=0 failed=0 unnamed=0 left=0
 for round in $(seq "$rounds"); do

@@ -62,7 +62,8 @@ void InputTable(std::string& out, int n, const TInputSettings& input, const TCom
     row("repeats", [](const TStageSettings& s, size_t) {
         return TReport::Cell(s.Repeats == 0 ? UnlimitedStageText : std::to_string(s.Repeats));
     });
-    row("pause (s)", [](const TStageSettings& s, size_t) { return TReport::Cell(std::to_string(s.PauseSeconds)); });
+    row("pause (s)",
+        [](const TStageSettings& s, size_t) { return TReport::Cell(std::to_string(s.PauseSeconds)); });
     row("time (s)", [&input](const TStageSettings&, size_t s) {
         return TReport::Cell(input.Plan ? input.Plan->Stages[s].Text() : "?");
     });
@@ -233,8 +234,8 @@ std::string ShowJson(const TConfiguration& config, const char* sideFileEncoding,
                     json.Value(std::to_string(j / 2 + 1) + " K" + std::to_string(j % 2 + 1));
             json.EndArray();
             const TStageTime time = input.Plan ? input.Plan->Stages[static_cast<size_t>(s)] : TStageTime{};
-            Time(json, "time", input.Plan.has_value(), time.Kind == TStageTime::TKind::Unlimited, time.Seconds,
-                 time.Kind == TStageTime::TKind::Unknown);
+            Time(json, "time", input.Plan.has_value(), time.Kind == TStageTime::TKind::Unlimited,
+                 time.Seconds, time.Kind == TStageTime::TKind::Unknown);
             json.EndObject();
         }
         json.EndArray();

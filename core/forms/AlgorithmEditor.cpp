@@ -1,6 +1,5 @@
 #include "forms/AlgorithmEditor.h"
 #include "model/EvacuationPlan.h"
-#include "model/WholeNumber.h"
 #include <utility>
 
 namespace {
@@ -214,7 +213,11 @@ void TAlgorithmEditor::CheckBox180Click(TControl& control) {
             ShowZonePicture(button);
         } else if (k >= KindModule1 && k < KindModule1 + Modules) {
             auto& box = static_cast<TCheckBox&>(control);
-            const int relay = static_cast<int>(WholeNumberOr(box.Caption(), 0));
+            // K2 is the second box of its module's pair.
+            const int relay =
+                &box == RelayBoxes[static_cast<size_t>(RelaysPerStage * s + 2 * (k - KindModule1) + 1)].get()
+                    ? 1
+                    : 0;
             SetBit(record + Layout::Relays, Layout::RelayIndex(k - KindModule1, relay),
                    box.Checked() ? 1 : 0);
         }
@@ -273,7 +276,8 @@ void TAlgorithmEditor::Edit6Change() {
     const TMessageLengths lengths = ParseLengths(LengthTexts());
     for (int r = 1; r <= Messages; ++r)
         LenMes.SetValueWarning(
-            r, lengths[static_cast<size_t>(r - 1)].Kind == TMessageLength::TKind::NotALength ? LengthNotWhole : "");
+            r, lengths[static_cast<size_t>(r - 1)].Kind == TMessageLength::TKind::NotALength ? LengthNotWhole
+                                                                                             : "");
     // The times of what the image holds: every edit is in it before this runs.
     const TInputPlan plan = PlanInput(DecodeStages(Image, CurrentInput), lengths);
     for (size_t s = 0; s < StageTimes.size(); ++s)

@@ -7,9 +7,8 @@ TMessageLength TMessageLength::Parse(const std::string& text) {
     length.Text = text;
     if (text.empty())
         return length;
-    const bool digits = text.size() <= 10 && std::all_of(text.begin(), text.end(), [](char c) {
-                            return c >= '0' && c <= '9';
-                        });
+    const bool digits = text.size() <= 10 &&
+                        std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
     const int64_t value = digits ? std::stoll(text) : -1;
     if (!digits || value > std::numeric_limits<int32_t>::max()) {
         length.Kind = TKind::NotALength;

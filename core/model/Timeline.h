@@ -6,7 +6,6 @@
 #include <string>
 #include <vector>
 
-
 // A play of the message or a pause between two plays, in seconds from the alarm.
 struct TTimelineSegment {
     bool Play = true;

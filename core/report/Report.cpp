@@ -137,7 +137,8 @@ TReportFacts TReport::Collect(const ConfigImage& image, const std::vector<std::s
         for (size_t s = 0; s < in.StageOn.size(); ++s) {
             const TStageSettings& stage = stages[s];
             in.StageOn[s] = stage.On;
-            in.Message[s] = stage.Message >= 1 && stage.Message <= Messages ? std::to_string(stage.Message) : "";
+            in.Message[s] =
+                stage.Message >= 1 && stage.Message <= Messages ? std::to_string(stage.Message) : "";
             in.Repeats[s] = stage.Repeats == 0 ? UnlimitedStageText : std::to_string(stage.Repeats);
             in.Pause[s] = std::to_string(stage.PauseSeconds);
             in.Time[s] = plan.Stages[s].Text();
@@ -145,7 +146,9 @@ TReportFacts TReport::Collect(const ConfigImage& image, const std::vector<std::s
             // A zone the splitters do not provide, or of a stage that is off, has no cell; a
             // module's relays are marked where it is provided.
             for (int z = 0; z < zones; ++z)
-                in.Zones[static_cast<size_t>(z)][s] = !stage.On ? ' ' : stage.Zones[static_cast<size_t>(z)] ? '+' : '-';
+                in.Zones[static_cast<size_t>(z)][s] = !stage.On                             ? ' '
+                                                      : stage.Zones[static_cast<size_t>(z)] ? '+'
+                                                                                            : '-';
             for (int m = 0; m < modules && stage.On; ++m)
                 in.Relays[static_cast<size_t>(m)][s] =
                     Mark(stage.Relays[static_cast<size_t>(Layout::RelayIndex(m, 0))]) +

@@ -251,7 +251,8 @@ TEST(Configuration, CheckFindsWhatTheEditorsRulesWouldNotProduceAndLengthsItCann
     }
     // The example is clean; without its side file each of its 15 stages in use has no length;
     // random bytes are errors.
-    const std::vector<std::string> lengths = ProjectFile::LoadSide(ProjectFile::SideFileName(Example)).Lengths;
+    const std::vector<std::string> lengths =
+        ProjectFile::LoadSide(ProjectFile::SideFileName(Example)).Lengths;
     EXPECT_EQ(Findings(ExampleImage(), &lengths), std::vector<std::string>{});
     EXPECT_EQ(Findings(ExampleImage(), nullptr).size(), 15u);
     ConfigImage random;

@@ -117,8 +117,8 @@ TEST_F(Timeline, BandsLieWhereTheStageTimeFormulaPutsThem) {
                 const uint8_t* record = &Main->Image[Layout::StageOffset(n, s)];
                 const int message = record[Layout::MessageNumber];
                 const int repeats = record[Layout::RepeatCount];
-                const TMessageLength parsed =
-                    TMessageLength::Parse(message >= 1 && message <= 72 ? Editor().LenMes.Value(message) : "x");
+                const TMessageLength parsed = TMessageLength::Parse(
+                    message >= 1 && message <= 72 ? Editor().LenMes.Value(message) : "x");
                 const int64_t length = parsed.Kind != TMessageLength::TKind::NotALength ? parsed.Seconds : -1;
                 // Repeats without limit never end, the message's length known or not.
                 if (repeats == 0) {
