@@ -83,8 +83,7 @@ void CheckLengths(const TMessageLengths& lengths, TFindings& f) {
             f.Error("\"" + length.Text + "\" is no whole number of seconds",
                     "«" + length.Text + "» — не целое число секунд, время этапов с этим сообщением 0");
         else if (length.Seconds > SecondsInAnHour)
-            f.Note("message " + std::to_string(k) + " is longer than an hour",
-                   "сообщение " + std::to_string(k) + " длиннее часа");
+            f.Note(length.Text + " seconds is longer than an hour", length.Text + " с — дольше часа");
     }
 }
 
