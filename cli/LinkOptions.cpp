@@ -1,5 +1,5 @@
 #include "LinkOptions.h"
-#include "forms/Port.h"
+#include "link/LineRates.h"
 #include "model/WholeNumber.h"
 #include <algorithm>
 #include <cerrno>
@@ -65,7 +65,7 @@ std::optional<TLinkOptions> ParseLinkOptions(TLinkCommand command, const std::ve
             }
             options.Port = static_cast<int>(number);
         } else if (name == "--baud") {
-            if (IndexOf(TSetComPort::Speeds, value) < 0) {
+            if (IndexOf(LineRates, value) < 0) {
                 error = "unsupported --baud: " + value;
                 return std::nullopt;
             }

@@ -9,7 +9,6 @@
 #include "LinkOptions.h"
 #include "LinkSession.h"
 #include "app/ReportCommand.h"
-#include "app/UnitMain.h"
 #include "base/StandardStreams.h"
 #include "base/Version.h"
 #include "project/FileUtil.h"
