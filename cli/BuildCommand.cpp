@@ -417,26 +417,12 @@ int Build(const std::string& source, const std::string& output, const TUsage& us
 }
 } // namespace
 
-int BuildCommand(const std::vector<std::string>& args, std::string& usageError) {
+int BuildCommand(const std::string& source, const std::string& output, std::string& usageError) {
     const auto usage = [&usageError](const std::string& text) {
         usageError = text;
         return ExitUsage;
     };
-    std::optional<std::string> source, output;
-    bool operands = false;
-    for (size_t i = 0; i < args.size(); ++i) {
-        if (!operands && args[i] == "--")
-            operands = true;
-        else if (!operands && args[i] == "-o" && i + 1 < args.size() && !output)
-            output = args[++i];
-        else if (!source && (operands || args[i] == "-" || !args[i].starts_with('-')))
-            source = args[i];
-        else
-            return usage("unexpected argument: " + args[i]);
-    }
-    if (!source || !output)
+    if (source.empty() || output.empty())
         return usage("build needs a configuration and -o PROJECT.usr");
-    if (source->empty() || output->empty())
-        return usage("an empty file name");
-    return Build(*source, *output, usage);
+    return Build(source, output, usage);
 }

@@ -2,7 +2,6 @@
 #include "model/Configuration.h"
 #include <nlohmann/json_fwd.hpp>
 #include <string>
-#include <vector>
 
 // build: a project (image and side file) made from the JSON that `show --json` prints.
 
@@ -13,6 +12,6 @@
 bool ConfigurationFromJson(const nlohmann::ordered_json& document, TConfiguration& config,
                            std::string& error);
 
-// The command: `build CONFIG.json -o PROJECT.usr`. Returns the exit status; on a usage error
-// ExitUsage with the text in usageError.
-int BuildCommand(const std::vector<std::string>& args, std::string& usageError);
+// The command: `build CONFIG.json -o PROJECT.usr` ("-": the JSON from standard input). Returns
+// the exit status; on a usage error ExitUsage with the text in usageError.
+int BuildCommand(const std::string& source, const std::string& output, std::string& usageError);
