@@ -10,7 +10,15 @@
 #include <string_view>
 
 namespace {
-using TType = TJsonValue::TType;
+// A number without fraction or exponent that fits 64 bits, as `out`.
+bool WholeNumber(const TJson& value, int64_t& out) {
+    if (value.is_number_unsigned() && value.get<uint64_t>() > static_cast<uint64_t>(INT64_MAX))
+        return false;
+    if (!value.is_number_integer())
+        return false;
+    out = value.get<int64_t>();
+    return true;
+}
 
 // Reads the members of one JSON object into their places, naming a faulty key by its path.
 class TReader {
@@ -23,80 +31,79 @@ public:
     }
 
     // Every member must be one of `known`.
-    bool OnlyKnown(const TJsonValue& object, const std::string& path,
+    bool OnlyKnown(const TJson& object, const std::string& path,
                    std::initializer_list<std::string_view> known) {
-        if (object.Type != TType::Object)
+        if (!object.is_object())
             return Fail(path.empty() ? "the document" : path, "an object expected");
-        for (const auto& [key, value] : object.Members) {
+        for (auto member = object.begin(); member != object.end(); ++member) {
             bool listed = false;
             for (const std::string_view name : known)
-                listed = listed || key == name;
+                listed = listed || member.key() == name;
             if (!listed)
-                return Fail(Join(path, key), "not a key of this object");
+                return Fail(Join(path, member.key()), "not a key of this object");
         }
         return true;
     }
 
-    static const TJsonValue* Member(const TJsonValue& object, std::string_view key) {
-        for (const auto& [name, value] : object.Members)
-            if (name == key)
-                return &value;
-        return nullptr;
+    static const TJson* Member(const TJson& object, std::string_view key) {
+        const auto found = object.find(std::string(key));
+        return found == object.end() ? nullptr : &*found;
     }
 
     static std::string Join(const std::string& path, std::string_view key) {
         return path.empty() ? std::string(key) : path + "." + std::string(key);
     }
 
-    bool Whole(const TJsonValue& value, const std::string& path, int64_t least, int64_t most, int& out) {
-        if (value.Type != TType::Number || !value.Whole || value.Int < least || value.Int > most)
+    bool Whole(const TJson& value, const std::string& path, int64_t least, int64_t most, int& out) {
+        int64_t number = 0;
+        if (!WholeNumber(value, number) || number < least || number > most)
             return Fail(path, "a whole number from " + std::to_string(least) + " to " + std::to_string(most) +
                                   " expected");
-        out = static_cast<int>(value.Int);
+        out = static_cast<int>(number);
         return true;
     }
 
-    bool Field(const TJsonValue& object, const std::string& path, std::string_view key, int64_t least,
+    bool Field(const TJson& object, const std::string& path, std::string_view key, int64_t least,
                int64_t most, int& out) {
-        const TJsonValue* value = Member(object, key);
+        const TJson* value = Member(object, key);
         return !value || Whole(*value, Join(path, key), least, most, out);
     }
 
-    bool Field(const TJsonValue& object, const std::string& path, std::string_view key, bool& out) {
-        const TJsonValue* value = Member(object, key);
+    bool Field(const TJson& object, const std::string& path, std::string_view key, bool& out) {
+        const TJson* value = Member(object, key);
         if (!value)
             return true;
-        if (value->Type != TType::Bool)
+        if (!value->is_boolean())
             return Fail(Join(path, key), "true or false expected");
-        out = value->Bool;
+        out = value->get<bool>();
         return true;
     }
 
     // A list of numbers 1 … count, each switching one entry on.
     template <size_t N>
-    bool Numbers(const TJsonValue& object, const std::string& path, std::string_view key,
+    bool Numbers(const TJson& object, const std::string& path, std::string_view key,
                  std::array<bool, N>& on) {
-        const TJsonValue* list = Member(object, key);
+        const TJson* list = Member(object, key);
         if (!list)
             return true;
         const std::string where = Join(path, key);
-        if (list->Type != TType::Array)
+        if (!list->is_array())
             return Fail(where, "a list of numbers from 1 to " + std::to_string(N) + " expected");
-        for (size_t i = 0; i < list->Items.size(); ++i) {
+        for (size_t i = 0; i < list->size(); ++i) {
             int number = 0;
-            if (!Whole(list->Items[i], where + "[" + std::to_string(i) + "]", 1, N, number))
+            if (!Whole((*list)[i], where + "[" + std::to_string(i) + "]", 1, N, number))
                 return false;
             on[static_cast<size_t>(number - 1)] = true;
         }
         return true;
     }
 
-    bool Identity(const TJsonValue& value, const std::string& path, size_t size, std::string& out) {
+    bool Identity(const TJson& value, const std::string& path, size_t size, std::string& out) {
         std::string bytes;
-        if (value.Type != TType::String || !IdentityBytes(value.String, size, bytes))
+        if (!value.is_string() || !IdentityBytes(value.get_ref<const std::string&>(), size, bytes))
             return Fail(path, "a text of at most " + std::to_string(size) +
                                   " Windows-1251 characters (or \\xNN bytes) expected");
-        out = value.String;
+        out = value.get<std::string>();
         return true;
     }
 
@@ -104,7 +111,7 @@ private:
     std::string& Error;
 };
 
-bool Composition(TReader& r, const TJsonValue& object, TCompositionSettings& c) {
+bool Composition(TReader& r, const TJson& object, TCompositionSettings& c) {
     const std::string path = "composition";
     // Each count may hold what its bits hold, so rule-breaking projects come back as they were.
     return r.OnlyKnown(object, path,
@@ -119,23 +126,23 @@ bool Composition(TReader& r, const TJsonValue& object, TCompositionSettings& c) 
            r.Numbers(object, path, "musicZones", c.MusicZones);
 }
 
-bool Identity(TReader& r, const TJsonValue& object, TIdentity& identity) {
+bool Identity(TReader& r, const TJson& object, TIdentity& identity) {
     const std::string path = "identity";
     if (!r.OnlyKnown(object, path, {"serialNumber", "date", "version"}))
         return false;
-    if (const TJsonValue* v = TReader::Member(object, "serialNumber");
+    if (const TJson* v = TReader::Member(object, "serialNumber");
         v && !r.Identity(*v, "identity.serialNumber", Layout::SerialNumberSize, identity.SerialNumber))
         return false;
-    if (const TJsonValue* v = TReader::Member(object, "version");
+    if (const TJson* v = TReader::Member(object, "version");
         v && !r.Identity(*v, "identity.version", Layout::VersionSize, identity.Version))
         return false;
-    const TJsonValue* date = TReader::Member(object, "date");
+    const TJson* date = TReader::Member(object, "date");
     if (!date)
         return true;
-    if (date->Type != TType::Array || date->Items.size() != 3)
+    if (!date->is_array() || date->size() != 3)
         return r.Fail("identity.date", "a list of three texts expected");
     for (size_t i = 0; i < 3; ++i)
-        if (!r.Identity(date->Items[i], "identity.date[" + std::to_string(i) + "]", Layout::DatePartSize,
+        if (!r.Identity((*date)[i], "identity.date[" + std::to_string(i) + "]", Layout::DatePartSize,
                         identity.Date[i]))
             return false;
     return true;
@@ -149,11 +156,10 @@ int HexDigit(char c) {
 }
 
 // A length as show --json writes one that is no valid UTF-8: {"bytes": "<hex>"}.
-bool LengthBytes(const TJsonValue& item, std::string& bytes) {
-    if (item.Type != TType::Object || item.Members.size() != 1 || item.Members[0].Key != "bytes" ||
-        item.Members[0].Value.Type != TType::String)
+bool LengthBytes(const TJson& item, std::string& bytes) {
+    if (!item.is_object() || item.size() != 1 || item.begin().key() != "bytes" || !item.begin()->is_string())
         return false;
-    const std::string& hex = item.Members[0].Value.String;
+    const std::string& hex = item.begin()->get_ref<const std::string&>();
     if (hex.size() % 2 != 0)
         return false;
     bytes.clear();
@@ -166,21 +172,23 @@ bool LengthBytes(const TJsonValue& item, std::string& bytes) {
     return true;
 }
 
-bool Lengths(TReader& r, const TJsonValue& value, std::optional<std::vector<std::string>>& lengths) {
-    if (value.Type == TType::Null)
+bool Lengths(TReader& r, const TJson& value, std::optional<std::vector<std::string>>& lengths) {
+    if (value.is_null())
         return true;
-    if (value.Type != TType::Array || value.Items.size() != ProjectFile::Messages)
+    if (!value.is_array() || value.size() != ProjectFile::Messages)
         return r.Fail("messageLengths", "null or a list of 72 lengths expected");
     lengths.emplace();
-    for (size_t k = 0; k < value.Items.size(); ++k) {
-        const TJsonValue& item = value.Items[k];
+    for (size_t k = 0; k < value.size(); ++k) {
+        const TJson& item = value[k];
         const std::string path = "messageLengths[" + std::to_string(k) + "]";
         // A length is text as typed; a script may give a number instead.
         std::string bytes;
-        if (item.Type == TType::Number && item.Whole)
-            lengths->push_back(std::to_string(item.Int));
-        else if (item.Type == TType::String && item.String.find_first_of("\r\n") == std::string::npos)
-            lengths->push_back(item.String);
+        int64_t number = 0;
+        if (WholeNumber(item, number))
+            lengths->push_back(std::to_string(number));
+        else if (item.is_string() &&
+                 item.get_ref<const std::string&>().find_first_of("\r\n") == std::string::npos)
+            lengths->push_back(item.get<std::string>());
         else if (LengthBytes(item, bytes) && bytes.find_first_of("\r\n") == std::string::npos)
             lengths->push_back(bytes);
         else
@@ -190,18 +198,18 @@ bool Lengths(TReader& r, const TJsonValue& value, std::optional<std::vector<std:
     return true;
 }
 
-bool Relays(TReader& r, const TJsonValue& object, const std::string& path, std::array<bool, 16>& relays) {
-    const TJsonValue* list = TReader::Member(object, "relays");
+bool Relays(TReader& r, const TJson& object, const std::string& path, std::array<bool, 16>& relays) {
+    const TJson* list = TReader::Member(object, "relays");
     if (!list)
         return true;
-    if (list->Type != TType::Array)
+    if (!list->is_array())
         return r.Fail(path + ".relays", "a list of relays such as \"1 K1\" expected");
-    for (size_t i = 0; i < list->Items.size(); ++i) {
-        const TJsonValue& item = list->Items[i];
-        const std::string& text = item.String;
+    for (size_t i = 0; i < list->size(); ++i) {
+        const TJson& item = (*list)[i];
+        const std::string text = item.is_string() ? item.get<std::string>() : "";
         // "M K1" or "M K2", M a module 1 … 8.
-        if (item.Type != TType::String || text.size() != 4 || text[0] < '1' || text[0] > '8' ||
-            text.substr(1, 2) != " K" || (text[3] != '1' && text[3] != '2'))
+        if (text.size() != 4 || text[0] < '1' || text[0] > '8' || text.substr(1, 2) != " K" ||
+            (text[3] != '1' && text[3] != '2'))
             return r.Fail(path + ".relays[" + std::to_string(i) + "]",
                           "a relay \"M K1\" or \"M K2\" with M a module from 1 to 8 expected");
         relays[static_cast<size_t>(Layout::RelayIndex(text[0] - '1', text[3] - '1'))] = true;
@@ -209,12 +217,12 @@ bool Relays(TReader& r, const TJsonValue& object, const std::string& path, std::
     return true;
 }
 
-bool Stage(TReader& r, const TJsonValue& object, const std::string& path, int number, TStageSettings& s) {
+bool Stage(TReader& r, const TJson& object, const std::string& path, int number, TStageSettings& s) {
     int stated = number;
     int pauseSeconds = 0;
-    if (!r.OnlyKnown(
-            object, path,
-            {"stage", "on", "message", "repeats", "pause", "zones", "relays", "time", "unlimited", "unknown"}) ||
+    if (!r.OnlyKnown(object, path,
+                     {"stage", "on", "message", "repeats", "pause", "zones", "relays", "time", "unlimited",
+                      "unknown"}) ||
         !r.Field(object, path, "stage", number, number, stated) || !r.Field(object, path, "on", s.On) ||
         !r.Field(object, path, "message", 0, 255, s.Message) ||
         !r.Field(object, path, "repeats", 0, 255, s.Repeats) ||
@@ -227,46 +235,47 @@ bool Stage(TReader& r, const TJsonValue& object, const std::string& path, int nu
     return true;
 }
 
-bool Inputs(TReader& r, const TJsonValue& list, TConfiguration& config) {
-    if (list.Type != TType::Array || list.Items.size() > Layout::Inputs)
+bool Inputs(TReader& r, const TJson& list, TConfiguration& config) {
+    if (!list.is_array() || list.size() > Layout::Inputs)
         return r.Fail("inputs", "a list of at most 8 inputs expected");
-    for (size_t n = 0; n < list.Items.size(); ++n) {
-        const TJsonValue& object = list.Items[n];
+    for (size_t n = 0; n < list.size(); ++n) {
+        const TJson& object = list[n];
         const std::string path = "inputs[" + std::to_string(n) + "]";
         int stated = 0;
         if (!r.OnlyKnown(object, path, {"input", "inUse", "stages", "total", "unlimited", "unknown"}) ||
             !r.Field(object, path, "input", static_cast<int>(n) + 1, static_cast<int>(n) + 1, stated))
             return false;
-        const TJsonValue* stages = TReader::Member(object, "stages");
+        const TJson* stages = TReader::Member(object, "stages");
         if (!stages)
             continue;
-        if (stages->Type != TType::Array || stages->Items.size() > Layout::Stages)
+        if (!stages->is_array() || stages->size() > Layout::Stages)
             return r.Fail(path + ".stages", "a list of at most 8 stages expected");
-        for (size_t s = 0; s < stages->Items.size(); ++s)
-            if (!Stage(r, stages->Items[s], path + ".stages[" + std::to_string(s) + "]",
-                       static_cast<int>(s) + 1, config.Inputs[n].Stages[s]))
+        for (size_t s = 0; s < stages->size(); ++s)
+            if (!Stage(r, (*stages)[s], path + ".stages[" + std::to_string(s) + "]", static_cast<int>(s) + 1,
+                       config.Inputs[n].Stages[s]))
                 return false;
     }
     return true;
 }
 
-bool Raw(TReader& r, const TJsonValue& list, std::vector<TRawRange>& raw) {
-    if (list.Type != TType::Array)
+bool Raw(TReader& r, const TJson& list, std::vector<TRawRange>& raw) {
+    if (!list.is_array())
         return r.Fail("raw", "a list of byte ranges expected");
-    for (size_t i = 0; i < list.Items.size(); ++i) {
-        const TJsonValue& object = list.Items[i];
+    for (size_t i = 0; i < list.size(); ++i) {
+        const TJson& object = list[i];
         const std::string path = "raw[" + std::to_string(i) + "]";
         int offset = 0;
         if (!r.OnlyKnown(object, path, {"offset", "bytes"}) ||
             !r.Field(object, path, "offset", 0, Layout::ImageSize - 1, offset))
             return false;
-        const TJsonValue* bytes = TReader::Member(object, "bytes");
-        if (!bytes || bytes->Type != TType::String || bytes->String.size() % 2 != 0 ||
-            static_cast<size_t>(offset) + bytes->String.size() / 2 > Layout::ImageSize)
+        const TJson* member = TReader::Member(object, "bytes");
+        const std::string hex = member && member->is_string() ? member->get<std::string>() : "";
+        if (!member || !member->is_string() || hex.size() % 2 != 0 ||
+            static_cast<size_t>(offset) + hex.size() / 2 > Layout::ImageSize)
             return r.Fail(path + ".bytes", "pairs of hexadecimal digits within the image expected");
         TRawRange range{static_cast<size_t>(offset), {}};
-        for (size_t k = 0; k < bytes->String.size(); k += 2) {
-            const int high = HexDigit(bytes->String[k]), low = HexDigit(bytes->String[k + 1]);
+        for (size_t k = 0; k < hex.size(); k += 2) {
+            const int high = HexDigit(hex[k]), low = HexDigit(hex[k + 1]);
             const size_t at = range.Offset + k / 2;
             if (high < 0 || low < 0)
                 return r.Fail(path + ".bytes", "pairs of hexadecimal digits within the image expected");
@@ -284,14 +293,14 @@ bool Raw(TReader& r, const TJsonValue& list, std::vector<TRawRange>& raw) {
 }
 } // namespace
 
-bool ConfigurationFromJson(const TJsonValue& document, TConfiguration& config, std::string& error) {
+bool ConfigurationFromJson(const TJson& document, TConfiguration& config, std::string& error) {
     config = TConfiguration{};
     TReader r(error);
     if (!r.OnlyKnown(
             document, "",
             {"composition", "identity", "messageLengths", "sideFileEncoding", "inputs", "raw", "warnings"}))
         return false;
-    const TJsonValue* v = nullptr;
+    const TJson* v = nullptr;
     return (!(v = TReader::Member(document, "composition")) || Composition(r, *v, config.Composition)) &&
            (!(v = TReader::Member(document, "identity")) || Identity(r, *v, config.Identity)) &&
            (!(v = TReader::Member(document, "messageLengths")) || Lengths(r, *v, config.Lengths)) &&
@@ -301,13 +310,13 @@ bool ConfigurationFromJson(const TJsonValue& document, TConfiguration& config, s
 
 namespace {
 // The side file's encoding as the JSON records it: nothing when it records none.
-bool SideFileEncoding(const TJsonValue& document, std::optional<TIniFile::TEncoding>& encoding,
+bool SideFileEncoding(const TJson& document, std::optional<TIniFile::TEncoding>& encoding,
                       std::string& error) {
-    const TJsonValue* value = TReader::Member(document, "sideFileEncoding");
-    if (!value || value->Type == TType::Null)
+    const TJson* value = TReader::Member(document, "sideFileEncoding");
+    if (!value || value->is_null())
         return true;
     TIniFile::TEncoding named{};
-    if (value->Type != TType::String || !TIniFile::EncodingNamed(value->String, named)) {
+    if (!value->is_string() || !TIniFile::EncodingNamed(value->get<std::string>(), named)) {
         error = "sideFileEncoding: null, \"windows-1251\", \"utf-8\", \"utf-8-bom\", \"utf-16le\" or "
                 "\"utf-16be\" expected";
         return false;
@@ -364,7 +373,7 @@ int Build(const std::string& source, const std::string& output, const TUsage& us
         std::cerr << FileError(read) << std::endl;
         return ExitFile;
     }
-    TJsonValue document;
+    TJson document;
     if (!ParseJson(text, document, error))
         return usage(source + ": no valid JSON: " + error);
     TConfiguration config;
@@ -408,26 +417,12 @@ int Build(const std::string& source, const std::string& output, const TUsage& us
 }
 } // namespace
 
-int BuildCommand(const std::vector<std::string>& args, std::string& usageError) {
+int BuildCommand(const std::string& source, const std::string& output, std::string& usageError) {
     const auto usage = [&usageError](const std::string& text) {
         usageError = text;
         return ExitUsage;
     };
-    std::optional<std::string> source, output;
-    bool operands = false;
-    for (size_t i = 0; i < args.size(); ++i) {
-        if (!operands && args[i] == "--")
-            operands = true;
-        else if (!operands && args[i] == "-o" && i + 1 < args.size() && !output)
-            output = args[++i];
-        else if (!source && (operands || args[i] == "-" || !args[i].starts_with('-')))
-            source = args[i];
-        else
-            return usage("unexpected argument: " + args[i]);
-    }
-    if (!source || !output)
+    if (source.empty() || output.empty())
         return usage("build needs a configuration and -o PROJECT.usr");
-    if (source->empty() || output->empty())
-        return usage("an empty file name");
-    return Build(*source, *output, usage);
+    return Build(source, output, usage);
 }

@@ -54,30 +54,6 @@ int PrintDiff(const TConfigurationDiff& diff, bool json) {
 }
 } // namespace
 
-std::optional<TConfigOptions> ParseConfigOptions(const std::string& command,
-                                                 const std::vector<std::string>& args, size_t files,
-                                                 std::string& error) {
-    TConfigOptions options;
-    bool operands = false;
-    for (const std::string& arg : args) {
-        if (!operands && arg == "--") {
-            operands = true;
-        } else if (!operands && arg == "--json") {
-            options.Json = true;
-        } else if (!operands && arg.size() > 1 && arg[0] == '-') {
-            error = "unknown option: " + arg;
-            return std::nullopt;
-        } else {
-            options.Files.push_back(arg);
-        }
-    }
-    if (options.Files.size() != files) {
-        error = command + (files == 1 ? " needs one project file" : " needs two project files");
-        return std::nullopt;
-    }
-    return options;
-}
-
 int ShowCommand(const TConfigOptions& options) {
     TProjectInput project;
     if (!LoadProject(options.Files[0], project))

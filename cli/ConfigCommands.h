@@ -1,6 +1,5 @@
 #pragma once
 #include "LinkOptions.h"
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -12,11 +11,6 @@ struct TConfigOptions {
     bool Json = false;
 };
 
-// The arguments of show or check (one file) or diff (two) and --json; on a usage error returns
-// nothing and sets error.
-std::optional<TConfigOptions> ParseConfigOptions(const std::string& command,
-                                                 const std::vector<std::string>& args, size_t files,
-                                                 std::string& error);
 int ShowCommand(const TConfigOptions& options);
 // Exits ExitDone without findings, ExitCheckNotes with notes only, ExitCheckErrors with an error.
 int CheckCommand(const TConfigOptions& options);

@@ -1,7 +1,10 @@
 #pragma once
 #include <optional>
 #include <string>
-#include <vector>
+
+namespace CLI {
+class App;
+}
 
 // The options of the link commands (probe, read, write, verify), as the connection dialog's choices:
 // the indexes are those of its choice boxes and radio groups.
@@ -22,6 +25,10 @@ struct TLinkOptions {
 
 enum class TLinkCommand { Probe, Read, Write, Verify };
 
-// Parses the arguments after the command name; on a usage error returns nothing and sets error.
-std::optional<TLinkOptions> ParseLinkOptions(TLinkCommand command, const std::vector<std::string>& args,
-                                             std::string& error);
+// The heading of the line options (LINE) in the help.
+inline constexpr const char* LineOptionsGroup = "Line options (LINE)";
+
+// Declares the options and operand of the command on app, each bound to its place in options.
+void DeclareLinkOptions(CLI::App& app, TLinkCommand command, TLinkOptions& options);
+// What parsed options still lack for the command ("--port is needed"); empty when nothing.
+std::string MissingLinkOption(TLinkCommand command, const TLinkOptions& options);

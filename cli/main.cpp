@@ -2,6 +2,7 @@
 #include "Arguments.h"
 #include "BatchUi.h"
 #include "BuildCommand.h"
+#include "CommandLine.h"
 #include "ConfigCommands.h"
 #include "EscapingBuffer.h"
 #include "ExitStatus.h"
@@ -9,7 +10,6 @@
 #include "LinkOptions.h"
 #include "LinkSession.h"
 #include "app/ReportCommand.h"
-#include "app/UnitMain.h"
 #include "base/StandardStreams.h"
 #include "base/Version.h"
 #include "project/FileUtil.h"
@@ -17,24 +17,16 @@
 #include "project/StagedFile.h"
 #include "report/HtmlReport.h"
 #include "report/ProjectReport.h"
+#include <CLI/CLI.hpp>
 #include <algorithm>
+#include <functional>
 #include <iostream>
-#include <optional>
+#include <memory>
 #include <string>
 #include <vector>
 
 namespace {
 using TArgs = std::vector<std::string>;
-
-const char* const LineHelp =
-    "Line options (LINE):\n"
-    "  --baud N               the rate: 110 ... 256000 (9600)\n"
-    "  --parity P             none, odd, even, mark or space (none)\n"
-    "  --data N               data bits: 5, 6, 7 or 8 (8)\n"
-    "  --stop N               stop bits: 1, 1.5 or 2 (1)\n"
-    "  --flow F               flow control: none, soft or hard (none)\n"
-    "  --timeout SECONDS      the longest wait for one reply (by default three times the reply's\n"
-    "                         line time at the chosen rate plus one second)\n";
 
 const char* const ExitHelp =
     "Exit status:\n"
@@ -43,67 +35,56 @@ const char* const ExitHelp =
     "  2  usage or file error\n"
     "  3  a written block compared differently, diff / verify found a difference, or check\n"
     "     found notes only\n"
-    "  4  check found at least one error\n";
+    "  4  check found at least one error";
 
-// A command's runner returns the exit status; on a usage error it returns ExitUsage and sets
-// usageError, and the caller adds the hint to the command's help.
-using TRunner = int (*)(const TArgs& args, std::string& usageError);
+// What runs a command once its command line parsed. It returns the exit status; on a usage error
+// it returns ExitUsage and sets usageError, and the caller adds the hint to the command's help.
+using TRunner = std::function<int(std::string& usageError)>;
 
 struct TCommand {
     const char* Name;
-    const char* Synopsis; // the arguments after the name
-    const char* Summary;  // for the overview, aligned under the name
-    const char* Help;     // the command's own help, after its synopsis
-    bool LinkOptions;     // takes LINE and --timeout
-    TRunner Run;
+    const char* Synopsis;    // the arguments after the name
+    const char* Summary;     // for the overview, aligned under the name
+    const char* Description; // the command's own help, after its synopsis and before its options
+    // Declares the command's options and operands on app, bound to what the runner takes.
+    TRunner (*Declare)(CLI::App& app);
 };
 
-int Report(const TArgs& args, std::string& usageError) {
-    std::optional<std::string> project, given;
-    bool html = false, operands = false;
-    for (size_t i = 0; i < args.size(); ++i) {
-        if (!operands && args[i] == "--") {
-            operands = true;
-        } else if (!operands && args[i] == "-o" && i + 1 < args.size()) {
-            given = args[++i];
-        } else if (!operands && args[i] == "--html") {
-            html = true;
-        } else if (!project && (operands || !args[i].starts_with('-'))) {
-            project = args[i];
-        } else {
-            usageError = "unexpected argument: " + args[i];
-            return ExitUsage;
-        }
-    }
-    if (!project) {
+struct TReportOptions {
+    std::string Project, Output;
+    bool Html = false;
+};
+
+int Report(const TReportOptions& options, std::string& usageError) {
+    if (options.Project.empty()) {
         usageError = "report needs a project file";
         return ExitUsage;
     }
-    if (project->empty() || (given && given->empty())) {
-        usageError = "an empty file name";
-        return ExitUsage;
-    }
-    const std::string output = given ? *given : html ? "VarokConfig.html" : "VarokConfig.txt";
-    usageError = OutputIsAnInput(output, {*project});
+    const std::string& project = options.Project;
+    const bool html = options.Html;
+    const std::string output = !options.Output.empty() ? options.Output
+                               : html                  ? "VarokConfig.html"
+                                                       : "VarokConfig.txt";
+    usageError = OutputIsAnInput(output, {project});
     if (!usageError.empty())
         return ExitUsage;
     // As the editor opens the project and writes its report, without the editor's window.
     ProjectFile::TProject loaded;
-    if (const TFileResult opened = ProjectFile::Load(*project, loaded); !opened) {
-        std::cerr << opened.Explained("Не удалось открыть файл " + *project) << std::endl;
+    if (const TFileResult opened = ProjectFile::Load(project, loaded); !opened) {
+        std::cerr << opened.Explained("Не удалось открыть файл " + project) << std::endl;
         return ExitFile;
     }
-    if (const std::string note = ProjectFile::SizeNote(*project, loaded.Size); !note.empty())
+    if (const std::string note = ProjectFile::SizeNote(project, loaded.Size); !note.empty())
         std::cerr << note << std::endl;
     if (loaded.Side.State == ProjectFile::TSide::TState::Unusable)
         std::cerr << loaded.Side.Problem.Message() << "; the message lengths are taken as 0" << std::endl;
     // The stage times and totals come from the side file's lengths: without it they are no times.
     if (loaded.Side.State == ProjectFile::TSide::TState::Missing)
-        std::cerr << "no side file " << ProjectFile::SideFileName(*project)
+        std::cerr << "no side file " << ProjectFile::SideFileName(project)
                   << ": the message lengths are taken as 0, so stage times and totals are not real times"
                   << std::endl;
     TReportFacts facts = ProjectReportFacts(loaded.Image, loaded.Side.Lengths);
-    facts.ProjectName = TReportCommand::ProjectName(*project);
+    facts.ProjectName = TReportCommand::ProjectName(project);
     facts.MadeAt = TReportCommand::MadeAt();
     const std::string bytes = html ? THtmlReport::Render(facts) : TReport::Render(TReport::Lines(facts));
     if (const TFileResult written = WriteFileAtomically(output, bytes); !written) {
@@ -132,120 +113,130 @@ int Backup(const TLinkOptions& options, std::string& usageError) {
     return TLinkSession(read, std::cerr).Read();
 }
 
-// probe, read, write and verify: the options, then the session.
-int LinkCommand(TLinkCommand command, const TArgs& args, std::string& usageError) {
-    const auto options = ParseLinkOptions(command, args, usageError);
-    if (!options)
+// probe, read, write and verify: the session, once the options are complete.
+int LinkCommand(TLinkCommand command, const TLinkOptions& options, std::string& usageError) {
+    usageError = MissingLinkOption(command, options);
+    if (!usageError.empty())
         return ExitUsage;
     if (command == TLinkCommand::Verify)
-        return VerifyCommand(*options);
-    if (!options->Backup.empty())
-        if (const int status = Backup(*options, usageError); status != ExitDone)
+        return VerifyCommand(options);
+    if (!options.Backup.empty())
+        if (const int status = Backup(options, usageError); status != ExitDone)
             return status;
-    TLinkSession session(*options, std::cerr);
+    TLinkSession session(options, std::cerr);
     if (command == TLinkCommand::Probe)
         return session.Probe();
     return command == TLinkCommand::Read ? session.Read() : session.Write();
 }
 
-int ConfigCommand(const std::string& command, const TArgs& args, std::string& usageError) {
-    const auto options = ParseConfigOptions(command, args, command == "diff" ? 2 : 1, usageError);
-    if (!options)
-        return ExitUsage;
-    if (command == "check")
-        return CheckCommand(*options);
-    return command == "show" ? ShowCommand(*options) : DiffCommand(*options);
+template <TLinkCommand Command> TRunner DeclareLink(CLI::App& app) {
+    const auto options = std::make_shared<TLinkOptions>();
+    DeclareLinkOptions(app, Command, *options);
+    return [options](std::string& usageError) { return LinkCommand(Command, *options, usageError); };
+}
+
+TRunner DeclareReport(CLI::App& app) {
+    const auto options = std::make_shared<TReportOptions>();
+    Value(app.add_option("PROJECT.usr", options->Project), "", FileName());
+    Value(app.add_option("-o", options->Output,
+                         "the report's file, by default VarokConfig.txt in the working\n"
+                         "directory (VarokConfig.html with --html); -o - writes it to\n"
+                         "standard output"),
+          "FILE", FileName());
+    app.add_flag("--html", options->Html,
+                 "the printable report instead: one HTML page for A4 with each\ninput's timeline");
+    return [options](std::string& usageError) { return Report(*options, usageError); };
+}
+
+// show, check (one project) and diff (two), each with --json.
+template <int Files>
+TRunner DeclareConfig(CLI::App& app, const char* json, int (*command)(const TConfigOptions&),
+                      const char* needs) {
+    const auto options = std::make_shared<TConfigOptions>();
+    options->Files.resize(Files);
+    for (int k = 0; k < Files; ++k)
+        Value(app.add_option(Files == 1 ? "PROJECT.usr"
+                             : k == 0   ? "A.usr"
+                                        : "B.usr",
+                             options->Files[k]),
+              "", FileName());
+    app.add_flag("--json", options->Json, json);
+    return [options, command, needs](std::string& usageError) {
+        for (const std::string& file : options->Files)
+            if (file.empty()) {
+                usageError = needs;
+                return ExitUsage;
+            }
+        return command(*options);
+    };
+}
+
+TRunner DeclareBuild(CLI::App& app) {
+    const auto files = std::make_shared<std::pair<std::string, std::string>>();
+    Value(app.add_option("CONFIG.json", files->first), "", FileName());
+    Value(app.add_option("-o", files->second, "the project file to write; its side file goes beside it"),
+          "PROJECT", FileName());
+    return [files](std::string& usageError) { return BuildCommand(files->first, files->second, usageError); };
 }
 
 const TCommand Commands[] = {
     {"report", "PROJECT.usr [--html] [-o FILE|-]", "writes the report of PROJECT (and its side file) to FILE",
      "Opens PROJECT as the editor's Open does (the image and its side file PROJECT.ini) and writes\n"
-     "the report exactly as the editor's Report command does (Windows-1251, CRLF).\n"
-     "\n"
-     "Options:\n"
-     "  -o FILE                the report's file, by default VarokConfig.txt in the working\n"
-     "                         directory (VarokConfig.html with --html); -o - writes it to\n"
-     "                         standard output\n"
-     "  --html                 the printable report instead: one HTML page for A4 with each\n"
-     "                         input's timeline\n",
-     false, Report},
+     "the report exactly as the editor's Report command does (Windows-1251, CRLF).",
+     DeclareReport},
     {"probe", "[--port N] [LINE] [--timeout SECONDS]",
      "finds the controller (on port N, or on ports 1 to 255)",
      "Probes port N, or without --port every port from 1 to 255 that exists, in order; a controller\n"
-     "that answers is named on standard error (\"Подключено на COM 3\").\n"
-     "\n"
-     "Options:\n"
-     "  --port N               the port number (1 to 255)\n",
-     true,
-     [](const TArgs& args, std::string& error) { return LinkCommand(TLinkCommand::Probe, args, error); }},
+     "that answers is named on standard error (\"Подключено на COM 3\").",
+     DeclareLink<TLinkCommand::Probe>},
     {"read", "--port N [LINE] [--timeout SECONDS] -o OUT.usr",
      "reads the controller's configuration into OUT.usr",
      "Probes port N, reads the controller's whole configuration block by block and writes the 2048\n"
-     "bytes as received to OUT.usr. A read that did not move every block writes no file.\n"
-     "\n"
-     "Options:\n"
-     "  --port N               the port number (1 to 255)\n"
-     "  -o OUT                 the file to write\n",
-     true,
-     [](const TArgs& args, std::string& error) { return LinkCommand(TLinkCommand::Read, args, error); }},
+     "bytes as received to OUT.usr. A read that did not move every block writes no file.",
+     DeclareLink<TLinkCommand::Read>},
     {"write", "--port N [LINE] [--timeout SECONDS] [--backup FILE.usr] PROJECT.usr",
      "writes PROJECT.usr into the controller and compares every block",
      "Probes port N and writes the 2048 bytes of PROJECT.usr as they are in the file (a shorter file\n"
      "zero-filled) block by block, then reads every block back and compares it with the file; every\n"
-     "block the controller reports back or holds differently is named.\n"
-     "\n"
-     "Options:\n"
-     "  --port N               the port number (1 to 255)\n"
-     "  --backup FILE          first reads the controller into FILE; if that read fails,\n"
-     "                         nothing is written\n"
-     "  --no-readback          does not read every block back after the last one to compare it\n"
-     "                         with PROJECT\n",
-     true,
-     [](const TArgs& args, std::string& error) { return LinkCommand(TLinkCommand::Write, args, error); }},
+     "block the controller reports back or holds differently is named.",
+     DeclareLink<TLinkCommand::Write>},
     {"show", "PROJECT.usr [--json]", "prints the configuration of PROJECT by meaning",
      "Prints the configuration by meaning: composition, identity, message lengths from the side file,\n"
      "each input in use with its stages, zones, relays, stage times and total, the bytes the editor\n"
-     "does not interpret, then warnings: what check finds in it.\n"
-     "\n"
-     "Options:\n"
-     "  --json                 the same as one JSON object, lossless\n",
-     false, [](const TArgs& args, std::string& error) { return ConfigCommand("show", args, error); }},
+     "does not interpret, then warnings: what check finds in it.",
+     [](CLI::App& app) {
+         return DeclareConfig<1>(app, "the same as one JSON object, lossless", ShowCommand,
+                                 "show needs one project file");
+     }},
     {"diff", "A.usr B.usr [--json]", "prints the differences between A and B by meaning",
      "Prints the differences between two projects by meaning, one per line, then the differing bytes\n"
-     "the editor does not interpret. Exit status 0 when they are equal, 3 when they differ.\n"
-     "\n"
-     "Options:\n"
-     "  --json                 the differences as one JSON object\n",
-     false, [](const TArgs& args, std::string& error) { return ConfigCommand("diff", args, error); }},
+     "the editor does not interpret. Exit status 0 when they are equal, 3 when they differ.",
+     [](CLI::App& app) {
+         return DeclareConfig<2>(app, "the differences as one JSON object", DiffCommand,
+                                 "diff needs two project files");
+     }},
     {"verify", "--port N [LINE] [--timeout SECONDS] PROJECT.usr",
      "compares the controller with PROJECT like diff",
      "Reads the controller as read does and prints its differences from PROJECT as diff does\n"
-     "(the project on the left). Exit status 0 when they are equal, 3 when they differ.\n"
-     "\n"
-     "Options:\n"
-     "  --port N               the port number (1 to 255)\n",
-     true,
-     [](const TArgs& args, std::string& error) { return LinkCommand(TLinkCommand::Verify, args, error); }},
+     "(the project on the left). Exit status 0 when they are equal, 3 when they differ.",
+     DeclareLink<TLinkCommand::Verify>},
     {"build", "CONFIG.json -o PROJECT.usr", "makes PROJECT.usr and its side file from show --json",
      "Makes the project (PROJECT.usr and its side file PROJECT.ini) from the JSON that show --json\n"
      "prints, byte for byte the project it came from. Keys left out take the values of an empty\n"
      "project. Invalid JSON, an unknown key or a value out of range is a usage error naming the key.\n"
-     "What check finds in the project written is printed on standard error; the exit status stays 0.\n"
-     "\n"
-     "Options:\n"
-     "  -o PROJECT             the project file to write; its side file goes beside it\n",
-     false, BuildCommand},
+     "What check finds in the project written is printed on standard error; the exit status stays 0.",
+     DeclareBuild},
     {"check", "PROJECT.usr [--json]", "checks the configuration of PROJECT for errors and notes",
      "Prints what the configuration check finds in PROJECT (and its side file), one finding a line,\n"
      "errors before notes: \"error: IN 1 stage 2: no message\". An error is something the\n"
      "controller would act on that is impossible or unreachable (bits of hardware that is not\n"
      "fitted, a stage after one that never ends); a note is something unusual (a message length\n"
      "that is no whole number, a stage whose message has no length). Exit status 0 without\n"
-     "findings, 3 with notes only, 4 with at least one error.\n"
-     "\n"
-     "Options:\n"
-     "  --json                 the findings as a JSON array\n",
-     false, [](const TArgs& args, std::string& error) { return ConfigCommand("check", args, error); }},
+     "findings, 3 with notes only, 4 with at least one error.",
+     [](CLI::App& app) {
+         return DeclareConfig<1>(app, "the findings as a JSON array", CheckCommand,
+                                 "check needs one project file");
+     }},
 };
 
 const TCommand* FindCommand(const std::string& name) {
@@ -255,13 +246,26 @@ const TCommand* FindCommand(const std::string& name) {
 }
 
 std::string Synopsis(const TCommand& command) {
-    return std::string("varokconfig-cli ") + command.Name + " " + command.Synopsis + "\n";
+    return std::string("varokconfig-cli ") + command.Name + " " + command.Synopsis;
+}
+
+// One command's declarations and what runs it.
+struct TCommandLine {
+    CLI::App App;
+    TRunner Run;
+};
+
+std::unique_ptr<TCommandLine> CommandLine(const TCommand& command) {
+    auto line = std::make_unique<TCommandLine>();
+    PrepareCommandLine(line->App, Synopsis(command), command.Description, ExitHelp);
+    line->Run = command.Declare(line->App);
+    return line;
 }
 
 std::string OverviewHelp() {
     std::string text;
     for (const TCommand& command : Commands)
-        text += (text.empty() ? "Usage: " : "  or:  ") + Synopsis(command);
+        text += (text.empty() ? "Usage: " : "  or:  ") + Synopsis(command) + "\n";
     text += "  or:  varokconfig-cli --version\n"
             "  or:  varokconfig-cli COMMAND --help\n"
             "The configuration editor of the VERDA voice-alarm controller for batch use: its reports,\n"
@@ -274,18 +278,15 @@ std::string OverviewHelp() {
         name.resize(23, ' ');
         text += "  " + name + command.Summary + "\n";
     }
-    text += std::string("\n") + LineHelp + "\n" + ExitHelp +
+    // The line options as the link commands declare them.
+    text += "\n" + HelpGroup(CommandLine(*FindCommand("probe"))->App, LineOptionsGroup) + "\n" + ExitHelp +
+            "\n"
             "\n"
             "Environment:\n"
             "  VAROKCONFIG_PORTS      a folder: port N is its entry comN and nothing else\n"
             "\n"
             "See 'varokconfig-cli COMMAND --help' for the options of one command.\n";
     return text;
-}
-
-std::string CommandHelp(const TCommand& command) {
-    return "Usage: " + Synopsis(command) + command.Help +
-           (command.LinkOptions ? "\n" + std::string(LineHelp) : "") + "\n" + ExitHelp;
 }
 
 // Help and version go to standard output; a failed write there is an error, not a success.
@@ -318,16 +319,18 @@ int Run(const TArgs& args) {
         if (args.size() == 1)
             return PrintOut(OverviewHelp());
         const TCommand* command = FindCommand(args[1]);
-        return command ? PrintOut(CommandHelp(*command)) : UsageError("unknown command: " + args[1], "");
+        return command ? PrintOut(CommandLine(*command)->App.help())
+                       : UsageError("unknown command: " + args[1], "");
     }
     const TCommand* command = FindCommand(args[0]);
     if (!command)
         return UsageError("unknown command: " + args[0], "");
-    const TArgs rest(args.begin() + 1, args.end());
-    if (std::any_of(rest.begin(), std::find(rest.begin(), rest.end(), "--"), IsHelp))
-        return PrintOut(CommandHelp(*command));
-    std::string usageError;
-    const int status = command->Run(rest, usageError);
+    const std::unique_ptr<TCommandLine> line = CommandLine(*command);
+    bool help = false;
+    std::string usageError = ParseCommandLine(line->App, TArgs(args.begin() + 1, args.end()), help);
+    if (help)
+        return PrintOut(line->App.help());
+    const int status = usageError.empty() ? line->Run(usageError) : ExitUsage;
     return usageError.empty() ? status : UsageError(usageError, command->Name);
 }
 } // namespace

@@ -12,3 +12,6 @@ set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-static")
 # Debian has no Windows build of GoogleTest: the tests build it from its sources.
 set(VAROK_GTEST_SOURCE_DIR /usr/src/googletest CACHE PATH "GoogleTest sources for the cross-built tests")
+# The header-only libraries of the command line: the host's copies of just their folders (see
+# cmake/HeaderLibraries.cmake), not the host's whole /usr/include.
+set(VAROK_HEADER_LIBRARY_DIR /usr/include CACHE PATH "Where the nlohmann and CLI header folders are copied from")

@@ -8,7 +8,7 @@
 
 namespace {
 bool Build(const std::string& json, ConfigImage& image) {
-    TJsonValue document;
+    TJson document;
     TConfiguration config;
     std::string error;
     if (!ParseJson(json, document, error) || !ConfigurationFromJson(document, config, error))

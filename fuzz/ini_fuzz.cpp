@@ -15,7 +15,7 @@ void LengthsSurviveJson(const TIniFile& ini) {
         lengths.push_back(ini.ReadString("MessageLength", std::to_string(k), "0"));
     const std::string json = ShowJson(DecodeConfiguration(ConfigImage{}, &lengths),
                                       TIniFile::EncodingName(ini.Encoding()), &lengths);
-    TJsonValue document;
+    TJson document;
     TConfiguration config;
     std::string error;
     if (!ParseJson(json, document, error) || !ConfigurationFromJson(document, config, error) ||
@@ -23,9 +23,9 @@ void LengthsSurviveJson(const TIniFile& ini) {
         std::abort();
     // build writes them in the encoding the JSON names.
     TIniFile::TEncoding encoding{};
-    for (const TJsonMember& member : document.Members)
-        if (member.Key == "sideFileEncoding" && !TIniFile::EncodingNamed(member.Value.String, encoding))
-            std::abort();
+    if (const auto named = document.find("sideFileEncoding");
+        named != document.end() && !TIniFile::EncodingNamed(named->get<std::string>(), encoding))
+        std::abort();
     TIniFile fresh, same = ini;
     fresh.SetEncoding(encoding);
     same.SetEncoding(encoding);

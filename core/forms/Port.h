@@ -1,5 +1,6 @@
 #pragma once
 #include "link/Connection.h"
+#include "link/LineRates.h"
 #include "ui/Button.h"
 #include "ui/CheckBox.h"
 #include "ui/ComboBox.h"
@@ -20,9 +21,7 @@ public:
     static constexpr int CollapsedHeight = 190;
     static constexpr int GroupHeight = 193;
     // The speeds offered; the port keeps its speed for any other number.
-    static inline const std::vector<std::string> Speeds{"110",   "300",   "600",    "1200",   "2400",
-                                                        "4800",  "9600",  "14400",  "19200",  "38400",
-                                                        "56000", "57600", "115200", "128000", "256000"};
+    static inline const std::vector<std::string>& Speeds = LineRates;
 
     explicit TSetComPort(TConnection& connection);
 

@@ -151,6 +151,18 @@ TEST_F(CliConfig, ShowJsonThenBuildGivesBackTheProjectByteForByte) {
          "raw[0].bytes: byte 0 sets bits the editor interprets"},
         {R"({"inputs": [{"stages": [{"zone": [1]}]}]})", "inputs[0].stages[0].zone: not a key"},
         {"{\"composition\": {\n  \"gong\": tru}}", "no valid JSON: line 2, column 11"},
+        // Columns count characters, not bytes; the text's end is a place of its own.
+        {"[\"ЖЖЖ\", tru]", "no valid JSON: line 1, column 9: "},
+        {"{\"raw\": [", "no valid JSON: line 1, column 10: "},
+        // A key twice is refused where the second one begins, however deep.
+        {"{\"raw\": [],\n \"composition\": {\"gong\": true, \"gong\": false}}",
+         "no valid JSON: line 2, column 32: the key \"gong\" twice"},
+        {"{\"inputs\": [{\"stages\": [{\"on\": true, \"o\\u006e\": false}]}]}",
+         "no valid JSON: line 1, column 38: the key \"on\" twice"},
+        // 64 levels are read (and then found no configuration), 65 are not.
+        {"{\"raw\": " + Repeated("[", 63) + Repeated("]", 63) + "}", "raw[0]: an object expected"},
+        {"{\"raw\": " + Repeated("[", 64) + Repeated("]", 64) + "}",
+         "no valid JSON: line 1, column 72: nested more than 64 levels deep"},
         {"{\"sideFileEncoding\": \"windows-1251\", \"messageLengths\": [\"五\"" + Repeated(", \"0\"", 71) +
              "]}",
          "messageLengths[0]: characters"},

@@ -67,6 +67,52 @@ TEST(CliConventions, EachAnswerGoesToItsStreamWithItsStatus) {
     }
 }
 
+// Both programs parse their command lines alike: a usage error exits 2 and names its cause, an
+// option given twice is one (never the last one winning), and a value is taken as a value even
+// when it looks like an option.
+TEST(CliConventions, UsageErrorsNameTheirCause) {
+    const std::string example = VAROK_SOURCE_DIR "/examples/Office-Building.usr";
+    const std::pair<std::string, std::string> cases[] = {
+        {"./varokconfig-cli read --port 3 --port 4 -o x.usr", "varokconfig-cli: --port given twice\n"},
+        {"./varokconfig-cli build c.json -o a.usr -o b.usr", "varokconfig-cli: -o given twice\n"},
+        {"./varokconfig-cli show " + example + " --json --json", "varokconfig-cli: --json given twice\n"},
+        {"./varokconfig-cli report " + example + " -o", "varokconfig-cli: -o needs a file name\n"},
+        {"./varokconfig-cli write " + example + " --port",
+         "varokconfig-cli: --port needs a port number from 1 to 255\n"},
+        {"./varokconfig-cli probe --bogus", "varokconfig-cli: unknown option: --bogus\n"},
+        {"./varokconfig-cli probe --port 3 -- --baud", "varokconfig-cli: unexpected argument: --baud\n"},
+        {"./varokconfig-cli show " + example + " --json=false", "varokconfig-cli: --json takes no value\n"},
+        {"./varokconfig-cli probe --port -3",
+         "varokconfig-cli: --port: -3 is not a port number from 1 to 255\n"},
+        {"./varokconfig-cli probe --timeout -0.5", "--timeout: -0.5 is not a number of seconds above 0"},
+        {"./varokconfig-cli probe --parity weird",
+         "--parity: weird is not one of none, odd, even, mark, space\n"},
+        {"./varokconfig-cli report ''", "varokconfig-cli: PROJECT.usr: an empty file name\n"},
+        {"./verda-sim --ports p --com 3 --com 4", "verda-sim: --com given twice\n"},
+        {"./verda-sim --ports p --com 3 --silent --silent", "verda-sim: --silent given twice\n"},
+        {"./verda-sim --ports p --com", "verda-sim: --com needs a port number from 1 to 255\n"},
+        {"./verda-sim --ports p --com 3 --frobnicate", "verda-sim: unknown option: --frobnicate\n"},
+        {"./verda-sim --ports p --com 3 --stuck-block 0x0010",
+         "--stuck-block: 0x0010 is not the hexadecimal"},
+        {"./verda-sim --com 3", "verda-sim: --ports is required\n"},
+    };
+    for (const auto& [command, message] : cases) {
+        SCOPED_TRACE(command);
+        TChildProcess run;
+        ASSERT_TRUE(run.Start({"/bin/sh", "-c", "cd " VAROK_BIN_DIR " && " + command}));
+        EXPECT_EQ(run.Finish(), 2);
+        EXPECT_EQ(run.StdOut, "");
+        EXPECT_NE(run.StdErr.find(message), std::string::npos) << run.StdErr;
+    }
+    // A negative or fractional value is a value, and -- ends the options of a link command too.
+    TChildProcess run;
+    ASSERT_TRUE(run.Start({"/bin/sh", "-c",
+                           "cd " VAROK_BIN_DIR " && VAROKCONFIG_PORTS=/nonexistent ./varokconfig-cli probe "
+                           "--timeout 0.5 --port 7 --"}));
+    EXPECT_EQ(run.Finish(), 1);
+    EXPECT_EQ(run.StdErr, "Ошибка открытия COM 7 !\n");
+}
+
 // The overview names every command with its options, so a reader never needs the source.
 TEST(CliConventions, OverviewListsEveryCommand) {
     TChildProcess run;

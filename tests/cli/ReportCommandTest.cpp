@@ -82,7 +82,7 @@ TEST_F(CliReport, OddInputsGiveTheirExitStatus) {
         {"output is a folder", {"report", "short.usr", "-o", "folder.usr"}, 2, "Cannot create file"},
         {"no project", {"report", "-o", "x.txt"}, 2, "report needs a project file"},
         {"two projects", {"report", "short.usr", "long.usr"}, 2, "unexpected argument"},
-        {"-o without a name", {"report", "short.usr", "-o"}, 2, "unexpected argument"},
+        {"-o without a name", {"report", "short.usr", "-o"}, 2, "-o needs a file name"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.Name);

@@ -47,6 +47,22 @@ TEST(SimOptions, AcceptedCommandLines) {
     EXPECT_EQ(all->Faults.NoiseStart, 7u);
 }
 
+// --version alone, --help anywhere: nothing else is needed or parsed.
+TEST(SimOptions, HelpAndVersion) {
+    std::string error;
+    const auto version = ParseSimOptions(Words("--version"), error);
+    ASSERT_TRUE(version) << error;
+    EXPECT_TRUE(version->Version && !version->Help);
+    const auto help = ParseSimOptions(Words("--com 0 --help"), error);
+    ASSERT_TRUE(help) << error;
+    EXPECT_TRUE(help->Help);
+    // Every option in the help is one the parser takes, and the usage names them all.
+    for (const char* option : {"--ports DIR", "--fixed-reply-address ADDR", "--bit-flips", "--seed N"}) {
+        EXPECT_NE(SimHelp().find(option), std::string::npos) << option;
+        EXPECT_NE(SimUsage().find(option), std::string::npos) << option;
+    }
+}
+
 TEST(SimOptions, UsageErrors) {
     const char* lines[] = {
         "",
@@ -73,6 +89,10 @@ TEST(SimOptions, UsageErrors) {
         "--ports d --com 3 --seed x",
         "--ports d --com 3 --frobnicate",
         "--ports d --com 3 stray",
+        "--ports d --com 3 --com 4",
+        "--ports d --com 3 --pace --pace",
+        "--ports d --com 3 --version",
+        "--ports d --com 3 --stuck-block 07E1",
     };
     for (const char* line : lines) {
         std::string error;

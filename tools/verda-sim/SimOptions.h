@@ -12,14 +12,15 @@ struct TSimOptions {
     std::string SavePath;
     bool Pace = false;
     TSimFaults Faults;
+    // --help or --version was asked for: nothing else is set.
+    bool Help = false;
+    bool Version = false;
 };
-
-inline constexpr const char* SimUsage =
-    "usage: verda-sim --ports DIR --com N [--image FILE.usr] [--save FILE.usr] [--pace]\n"
-    "                 [--silent] [--probe-answer HH] [--split N] [--stuck-block ADDR]\n"
-    "                 [--reply-address ADDR] [--fixed-reply-address ADDR] [--probe-length N]\n"
-    "                 [--stop-after N] [--bad-crc] [--hangup-after N] [--noise RATE]\n"
-    "                 [--request-noise RATE] [--seed N]\n";
 
 // Parses the arguments after the program name; on a usage error returns nothing and sets error.
 std::optional<TSimOptions> ParseSimOptions(const std::vector<std::string>& args, std::string& error);
+
+// The help (--help), and the short usage printed after a usage error, both from the options the
+// parser takes.
+std::string SimHelp();
+std::string SimUsage();
