@@ -14,12 +14,13 @@ class THelpFormatter : public CLI::Formatter {
 public:
     explicit THelpFormatter(std::string usage) : Usage(std::move(usage)) { column_width(25); }
 
-    // The library puts a blank line between groups: its heading does without one of its own.
+    // The usage line, the description, then the groups and the footer, a blank line before each.
     std::string make_help(const CLI::App* app, std::string, CLI::AppFormatMode mode) const override {
         return make_usage(app, "") + make_description(app) + "\n" + make_groups(app, mode) + "\n" +
                make_footer(app);
     }
     std::string make_usage(const CLI::App*, std::string) const override { return "Usage: " + Usage + "\n"; }
+    // The library puts the blank line between groups itself: a heading needs none of its own.
     std::string make_group(std::string group, bool positional,
                            std::vector<const CLI::Option*> options) const override {
         std::string text = group + ":\n";

@@ -1,6 +1,7 @@
 #include "SimOptions.h"
 #include "CommandLine.h"
 #include <CLI/CLI.hpp>
+#include <functional>
 #include <limits>
 
 namespace {
