@@ -154,6 +154,12 @@ TEST_F(CliConfig, ShowJsonThenBuildGivesBackTheProjectByteForByte) {
         // Columns count characters, not bytes; the text's end is a place of its own.
         {"[\"ЖЖЖ\", tru]", "no valid JSON: line 1, column 9: "},
         {"{\"raw\": [", "no valid JSON: line 1, column 10: "},
+        // Numbers the library reads as unsigned, as floating point, or not at all.
+        {R"({"composition": {"modules": 5.0}})", "composition.modules: a whole number from 0 to 15"},
+        {R"({"composition": {"modules": 18446744073709551621}})", "composition.modules: a whole number"},
+        {"{\"messageLengths\": [9223372036854775808" + Repeated(", 0", 71) + "]}",
+         "messageLengths[0]: a length"},
+        {R"({"raw": [{"offset": 1e999}]})", "no valid JSON: line 1, column 21: number overflow"},
         // A key twice is refused where the second one begins, however deep.
         {"{\"raw\": [],\n \"composition\": {\"gong\": true, \"gong\": false}}",
          "no valid JSON: line 2, column 32: the key \"gong\" twice"},
@@ -179,6 +185,9 @@ TEST_F(CliConfig, ShowJsonThenBuildGivesBackTheProjectByteForByte) {
     TempDir::Write(Dir.File("new.json"), "{\"messageLengths\": [\"五\"" + Repeated(", \"0\"", 71) + "]}");
     ASSERT_EQ(Cli({"build", Dir.File("new.json"), "-o", Dir.File("new.usr")}), 0) << Run->StdErr;
     EXPECT_EQ(TempDir::Read(Dir.File("new.ini")).substr(0, 2), "\xFF\xFE");
+    // A byte order mark, as some Windows editors save JSON, is passed over.
+    TempDir::Write(Dir.File("bom.json"), "\xEF\xBB\xBF{\"composition\": {\"modules\": 2}}");
+    ASSERT_EQ(Cli({"build", Dir.File("bom.json"), "-o", Dir.File("bom.usr")}), 0) << Run->StdErr;
 }
 
 // build writes what the JSON describes, however wrong, and says what check will find in it.

@@ -104,13 +104,19 @@ TEST(CliConventions, UsageErrorsNameTheirCause) {
         EXPECT_EQ(run.StdOut, "");
         EXPECT_NE(run.StdErr.find(message), std::string::npos) << run.StdErr;
     }
-    // A negative or fractional value is a value, and -- ends the options of a link command too.
-    TChildProcess run;
-    ASSERT_TRUE(run.Start({"/bin/sh", "-c",
-                           "cd " VAROK_BIN_DIR " && VAROKCONFIG_PORTS=/nonexistent ./varokconfig-cli probe "
-                           "--timeout 0.5 --port 7 --"}));
-    EXPECT_EQ(run.Finish(), 1);
-    EXPECT_EQ(run.StdErr, "Ошибка открытия COM 7 !\n");
+    // A fractional value is a value, a leading zero no octal number, and -- ends the options of
+    // a link command too: each of these reaches the port it names.
+    const std::pair<std::string, std::string> reached[] = {
+        {"--timeout 0.5 --port 7 --", "7"}, {"--port 010", "10"}, {"--port=9", "9"}};
+    for (const auto& [options, port] : reached) {
+        SCOPED_TRACE(options);
+        TChildProcess run;
+        ASSERT_TRUE(run.Start(
+            {"/bin/sh", "-c",
+             "cd " VAROK_BIN_DIR " && VAROKCONFIG_PORTS=/nonexistent ./varokconfig-cli probe " + options}));
+        EXPECT_EQ(run.Finish(), 1);
+        EXPECT_EQ(run.StdErr, "Ошибка открытия COM " + port + " !\n");
+    }
 }
 
 // The overview names every command with its options, so a reader never needs the source.

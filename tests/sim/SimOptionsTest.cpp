@@ -45,6 +45,15 @@ TEST(SimOptions, AcceptedCommandLines) {
     EXPECT_EQ(all->Faults.Noise, 0.05);
     EXPECT_EQ(all->Faults.RequestNoise, 0.01);
     EXPECT_EQ(all->Faults.NoiseStart, 7u);
+
+    // A leading zero is no octal number, and 0X is hexadecimal too.
+    auto zeros =
+        ParseSimOptions(Words("--ports d --com 010 --split 08 --seed 0010 --probe-answer 0X0a"), error);
+    ASSERT_TRUE(zeros) << error;
+    EXPECT_EQ(zeros->ComNumber, 10);
+    EXPECT_EQ(zeros->Faults.Split, 8u);
+    EXPECT_EQ(zeros->Faults.NoiseStart, 10u);
+    EXPECT_EQ(zeros->Faults.ProbeAnswer, 0x0A);
 }
 
 // --version alone, --help anywhere: nothing else is needed or parsed.
