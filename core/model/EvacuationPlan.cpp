@@ -7,9 +7,11 @@ TMessageLength TMessageLength::Parse(const std::string& text) {
     length.Text = text;
     if (text.empty())
         return length;
-    const bool digits = text.size() <= 10 &&
+    // Leading zeros count for nothing, however many there are.
+    const size_t first = std::min(text.find_first_not_of('0'), text.size());
+    const bool digits = text.size() - first <= 10 &&
                         std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
-    const int64_t value = digits ? std::stoll(text) : -1;
+    const int64_t value = !digits ? -1 : first == text.size() ? 0 : std::stoll(text.substr(first));
     if (!digits || value > std::numeric_limits<int32_t>::max()) {
         length.Kind = TKind::NotALength;
         return length;

@@ -26,6 +26,8 @@ TEST(EvacuationPlan, StageTimesAndTotalsFollowFromTheLengthsAsTyped) {
         {"the longest length, the most plays", "2147483647", 1, 255, 35, TKind::Seconds, "547608338875",
          "547608338875", false},
         {"beyond 32 bits is no length", "2147483648", 1, 1, 0, TKind::Unknown, "0", "0", true},
+        {"leading zeros count for nothing", "0000000000000000000012", 1, 1, 0, TKind::Seconds, "12", "12",
+         false},
         {"no message chosen", "12", 0, 1, 0, TKind::Unknown, "0", "0", false},
         {"a message above 72", "12", 73, 1, 0, TKind::Unknown, "0", "0", false},
     };
