@@ -83,7 +83,8 @@ void CheckLengths(const TMessageLengths& lengths, TFindings& f) {
             f.Error("\"" + length.Text + "\" is no whole number of seconds",
                     "«" + length.Text + "» — не целое число секунд, время этапов с этим сообщением 0");
         else if (length.Seconds > SecondsInAnHour)
-            f.Note(length.Text + " seconds is longer than an hour", length.Text + " с — дольше часа");
+            f.Note(std::to_string(length.Seconds) + " seconds is longer than an hour",
+                   std::to_string(length.Seconds) + " с — дольше часа");
     }
 }
 

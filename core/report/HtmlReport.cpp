@@ -77,14 +77,14 @@ std::string PageRule(const TReportFacts& facts) {
 }
 
 // The printed report spells out a stage without end, and says which times are not known (the
-// text report prints 0 for them).
+// text report prints 0 for them) with a question mark.
 std::array<std::string, 8> StageTimes(const TReportInput& in) {
     std::array<std::string, 8> times = in.Time;
     for (size_t s = 0; s < times.size(); ++s)
         if (times[s] == UnlimitedStageText)
             times[s] = TTimeline::ForEver;
         else if (in.TimeUnknown[s])
-            times[s] = "неизвестно";
+            times[s] = "?";
     return times;
 }
 
