@@ -166,57 +166,6 @@ TEST_F(CliLink, SlowLineGetsTheDefaultTimeout) {
     EXPECT_EQ(Run->StdErr.find("Нет ответа"), std::string::npos);
 }
 
-// The line options reach the port as the dialog's choices do. The test holds a pseudo-terminal
-// that nothing answers on, so its settings stay as the command left them; a pseudo-terminal keeps
-// 8 data bits and no parity bit whatever it is told, but keeps the rate, the odd-parity flag, the
-// stop bits and the flow control.
-TEST_F(CliLink, LineOptionsSetThePort) {
-    struct TRow {
-        std::vector<std::string> Options;
-        speed_t Speed;
-        bool Odd, TwoStops, Hard, Soft;
-    };
-    const TRow rows[] = {
-        {{}, B9600, false, false, false, false},
-        {{"--baud", "1200", "--parity", "odd", "--stop", "2", "--flow", "hard"},
-         B1200,
-         true,
-         true,
-         true,
-         false},
-        {{"--baud", "115200", "--parity", "even", "--data", "7", "--flow", "soft"},
-         B115200,
-         false,
-         false,
-         false,
-         true},
-        {{"--baud", "110", "--stop", "1.5", "--data", "5"}, B110, false, true, false, false},
-    };
-    for (const TRow& row : rows) {
-        SCOPED_TRACE(::testing::PrintToString(row.Options));
-        const int master = posix_openpt(O_RDWR | O_NOCTTY);
-        ASSERT_GE(master, 0);
-        ASSERT_EQ(grantpt(master) | unlockpt(master), 0);
-        const std::string device = ptsname(master);
-        const int held = open(device.c_str(), O_RDWR | O_NOCTTY);
-        ASSERT_GE(held, 0);
-        std::filesystem::remove(Dir.File("com3"));
-        std::filesystem::create_symlink(device, Dir.File("com3"));
-        std::vector<std::string> args{"probe", "--port", "3", "--timeout", "0.2"};
-        args.insert(args.end(), row.Options.begin(), row.Options.end());
-        EXPECT_EQ(Cli(args), 1) << Run->StdErr;
-        termios settings{};
-        ASSERT_EQ(tcgetattr(held, &settings), 0);
-        EXPECT_EQ(cfgetospeed(&settings), row.Speed);
-        EXPECT_EQ((settings.c_cflag & PARODD) != 0, row.Odd);
-        EXPECT_EQ((settings.c_cflag & CSTOPB) != 0, row.TwoStops);
-        EXPECT_EQ((settings.c_cflag & CRTSCTS) != 0, row.Hard);
-        EXPECT_EQ((settings.c_iflag & (IXON | IXOFF)) == (IXON | IXOFF), row.Soft);
-        close(held);
-        close(master);
-    }
-}
-
 TEST_F(CliLink, UsageAndFileErrorsExitWithTwo) {
     const std::vector<std::vector<std::string>> usage = {
         {"read", "-o", "x.usr"},      {"read", "--port", "3"},

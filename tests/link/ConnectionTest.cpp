@@ -97,21 +97,6 @@ TEST_F(ConnectionAlone, SearchStepsOnUntilTheControllerAnswers) {
     EXPECT_EQ(Connection.LinkMode(), ModeIdle);
 }
 
-// The choice is judged as a whole, once: changing from 8 with 2 to 5 with 1.5 passes no invalid
-// combination, and the same invalid choice applied again is not warned of again.
-TEST_F(ConnectionAlone, AnInvalidCharacterFormatChosenIsWarnedOfOnce) {
-    Start();
-    std::vector<std::string> warnings;
-    Connection.OnPortWarning = [&](const std::string& text) { warnings.push_back(text); };
-    TLineChoice line;
-    for (const auto& [data, stop] : {std::pair{8, sb2_0}, {5, sb1_5}, {5, sb2_0}, {5, sb2_0}}) {
-        line.DataBits = static_cast<uint16_t>(data);
-        line.StopBits = stop;
-        Connection.Apply(line);
-    }
-    EXPECT_EQ(warnings, std::vector<std::string>{"Invalid combination (5 data bits with 2 stop bits)"});
-}
-
 TEST_F(ConnectionAlone, ReadOfAFixedPortBringsTheControllersImage) {
     Start();
     Choose(false);

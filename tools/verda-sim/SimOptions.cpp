@@ -97,7 +97,7 @@ void DeclareSimOptions(CLI::App& app, TSimOptions& o) {
         ->group(Faults);
     number(
         "--seed", "N", WholeNumber(10, 0, Unlimited, "a number"), [&f](uint64_t n) { f.NoiseStart = n; },
-        "the seed of the noise: the same seed gives the same noise")
+        "where the noise starts: the same number gives the same noise")
         ->group(Faults);
 }
 } // namespace
